@@ -1,0 +1,9 @@
+#include "reformat/getpos.h"
+
+#include "station/station.h"
+
+namespace korval {
+
+void GetPos(Station&) {}
+
+}  // namespace korval

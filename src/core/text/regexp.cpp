@@ -1,0 +1,188 @@
+#include "text/regexp.h"
+
+#define PCRE2_CODE_UNIT_WIDTH 8
+#include <pcre2.h>
+
+#include <unordered_map>
+
+#include "text/fault.h"
+
+namespace korval {
+namespace {
+
+struct CodeDeleter {
+    void operator()(pcre2_code* c) const { pcre2_code_free(c); }
+};
+
+struct Compiled {
+    std::unique_ptr<pcre2_code, CodeDeleter> code;
+    pcre2_match_data* data = nullptr;
+    std::uint32_t groups = 0;
+    ~Compiled() { pcre2_match_data_free(data); }
+};
+
+// Per-thread compile cache and match context: the result is the same as compiling per call.
+class Engine {
+public:
+    Engine()
+    {
+        compile_ = pcre2_compile_context_create(nullptr);
+        pcre2_set_newline(compile_, PCRE2_NEWLINE_ANYCRLF);
+        match_ = pcre2_match_context_create(nullptr);
+        pcre2_set_match_limit(match_, kRegexMatchLimit);
+        pcre2_set_depth_limit(match_, kRegexMatchLimit);
+        jitStack_ = pcre2_jit_stack_create(64 * 1024, 16 * 1024 * 1024, nullptr);
+        if (jitStack_) pcre2_jit_stack_assign(match_, nullptr, jitStack_);
+    }
+    ~Engine()
+    {
+        cache_.clear();
+        pcre2_jit_stack_free(jitStack_);
+        pcre2_match_context_free(match_);
+        pcre2_compile_context_free(compile_);
+    }
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    Compiled& Get(const std::string& pattern, bool ignoreCase)
+    {
+        std::string key;
+        key.reserve(pattern.size() + 1);
+        key.push_back(ignoreCase ? 'i' : 'c');
+        key += pattern;
+        auto it = cache_.find(key);
+        if (it != cache_.end()) return *it->second;
+        if (cache_.size() > 4096) cache_.clear();  // patterns are a fixed set; bound it anyway
+        int code = 0;
+        PCRE2_SIZE offset = 0;
+        std::uint32_t options = PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY;
+        if (ignoreCase) options |= PCRE2_CASELESS;
+        pcre2_code* re = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
+                                       options, &code, &offset, compile_);
+        if (!re) Raise(err::InvalidCall, "Syntax error in regular expression");
+        pcre2_jit_compile(re, PCRE2_JIT_COMPLETE);  // falls back to the interpreter when unavailable
+        auto c = std::make_unique<Compiled>();
+        c->code.reset(re);
+        c->data = pcre2_match_data_create_from_pattern(re, nullptr);
+        pcre2_pattern_info(re, PCRE2_INFO_CAPTURECOUNT, &c->groups);
+        return *cache_.emplace(std::move(key), std::move(c)).first->second;
+    }
+
+    pcre2_match_context* match() { return match_; }
+
+private:
+    pcre2_compile_context* compile_ = nullptr;
+    pcre2_match_context* match_ = nullptr;
+    pcre2_jit_stack* jitStack_ = nullptr;
+    std::unordered_map<std::string, std::unique_ptr<Compiled>> cache_;
+};
+
+Engine& ThisThread()
+{
+    thread_local Engine engine;
+    return engine;
+}
+
+// Runs the pattern over the text, calling `onMatch(ovector, groups)` for each match in order.
+template <class F>
+void ForEachMatch(const RegExp& re, std::string_view text, F&& onMatch)
+{
+    Engine& engine = ThisThread();
+    Compiled& c = engine.Get(re.Pattern, re.IgnoreCase);
+    auto subject = reinterpret_cast<PCRE2_SPTR>(text.data());
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        int rc = pcre2_match(c.code.get(), subject, text.size(), start, 0, c.data, engine.match());
+        if (rc == PCRE2_ERROR_NOMATCH) return;
+        if (rc < 0) {
+            if (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT ||
+                rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY)
+                Raise(err::OutOfStack, "Out of stack space (regular expression match limit)");
+            Raise(err::InvalidCall);
+        }
+        const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(c.data);
+        onMatch(ov, c.groups);
+        if (!re.Global) return;
+        start = ov[1] == ov[0] ? ov[1] + 1 : ov[1];
+    }
+}
+
+std::string_view Group(std::string_view text, const PCRE2_SIZE* ov, std::uint32_t n)
+{
+    if (ov[2 * n] == PCRE2_UNSET) return {};
+    return text.substr(ov[2 * n], ov[2 * n + 1] - ov[2 * n]);
+}
+
+}  // namespace
+
+RegExp::RegExp(std::string pattern, bool global, bool ignoreCase)
+    : Pattern(std::move(pattern)), Global(global), IgnoreCase(ignoreCase)
+{
+}
+
+bool RegExp::Test(std::string_view text) const
+{
+    Engine& engine = ThisThread();
+    Compiled& c = engine.Get(Pattern, IgnoreCase);
+    int rc = pcre2_match(c.code.get(), reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0, c.data,
+                         engine.match());
+    if (rc == PCRE2_ERROR_NOMATCH) return false;
+    if (rc < 0) {
+        if (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT ||
+            rc == PCRE2_ERROR_JIT_STACKLIMIT || rc == PCRE2_ERROR_NOMEMORY)
+            Raise(err::OutOfStack, "Out of stack space (regular expression match limit)");
+        Raise(err::InvalidCall);
+    }
+    return true;
+}
+
+std::vector<Match> RegExp::Execute(std::string_view text) const
+{
+    std::vector<Match> matches;
+    ForEachMatch(*this, text, [&](const PCRE2_SIZE* ov, std::uint32_t groups) {
+        Match m;
+        m.FirstIndex = ov[0];
+        m.Value = std::string(text.substr(ov[0], ov[1] - ov[0]));
+        m.SubMatches.reserve(groups);
+        for (std::uint32_t g = 1; g <= groups; ++g) m.SubMatches.emplace_back(Group(text, ov, g));
+        matches.push_back(std::move(m));
+    });
+    return matches;
+}
+
+std::size_t RegExp::Count(std::string_view text) const
+{
+    std::size_t n = 0;
+    ForEachMatch(*this, text, [&](const PCRE2_SIZE*, std::uint32_t) { ++n; });
+    return n;
+}
+
+std::string RegExp::Replace(std::string_view text, std::string_view replacement) const
+{
+    std::string out;
+    std::size_t copied = 0;
+    bool any = false;
+    ForEachMatch(*this, text, [&](const PCRE2_SIZE* ov, std::uint32_t groups) {
+        if (!any) out.reserve(text.size() + replacement.size());
+        any = true;
+        out.append(text.substr(copied, ov[0] - copied));
+        for (std::size_t i = 0; i < replacement.size(); ++i) {
+            char ch = replacement[i];
+            if (ch == '$' && i + 1 < replacement.size() && replacement[i + 1] >= '1' && replacement[i + 1] <= '9') {
+                auto n = static_cast<std::uint32_t>(replacement[i + 1] - '0');
+                if (n <= groups) {
+                    out.append(Group(text, ov, n));
+                    ++i;
+                    continue;
+                }
+            }
+            out.push_back(ch);
+        }
+        copied = ov[1];
+    });
+    if (!any) return std::string(text);
+    out.append(text.substr(copied));
+    return out;
+}
+
+}  // namespace korval

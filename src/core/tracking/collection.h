@@ -1,0 +1,192 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "text/convert.h"
+#include "text/fault.h"
+
+namespace korval {
+
+// An insertion-ordered collection of shared records with 1-based positions and optional unique
+// text keys compared without regard to letter case. Looking up a missing key or position raises
+// error 5 (invalid procedure call or argument), which callers can tell apart.
+//
+// Removal leaves a hole that a Fenwick tree over the live slots skips, so positional access and
+// removal by position or key cost O(log n); the holes are compacted away once they outnumber the
+// live records. A plot limit that trims thousands of records is therefore never quadratic.
+template <class T>
+class KeyedCollection {
+public:
+    using Ptr = std::shared_ptr<T>;
+
+    std::size_t Count() const { return live_; }
+    bool Empty() const { return live_ == 0; }
+
+    // Appends; a key already present raises error 457 like the platform's collection.
+    void Add(Ptr item, std::string_view key = {})
+    {
+        std::string k = LCase(key);
+        if (!k.empty() && keys_.count(k)) Raise(457, "This key is already associated with an element of this collection");
+        slots_.push_back(Slot{std::move(item), k, true});
+        if (!k.empty()) keys_.emplace(std::move(k), slots_.size() - 1);
+        ++live_;
+        GrowTree();
+    }
+
+    bool HasKey(std::string_view key) const { return !key.empty() && keys_.count(LCase(key)) != 0; }
+
+    // Item by key; error 5 when absent.
+    const Ptr& Item(std::string_view key) const
+    {
+        auto it = keys_.find(LCase(key));
+        if (key.empty() || it == keys_.end()) Raise(5);
+        return slots_[it->second].item;
+    }
+    // Item by 1-based position; error 5 outside 1..Count.
+    const Ptr& Item(std::size_t position) const { return slots_[SlotOf(position)].item; }
+
+    void Remove(std::size_t position) { Kill(SlotOf(position)); }
+    void Remove(std::string_view key)
+    {
+        auto it = keys_.find(LCase(key));
+        if (key.empty() || it == keys_.end()) Raise(5);
+        Kill(it->second);
+    }
+
+    // Removes every record for which pred(record) holds, in one pass; returns how many.
+    template <class Pred>
+    std::size_t RemoveIf(Pred pred)
+    {
+        std::size_t n = 0;
+        for (std::size_t i = 0; i < slots_.size(); ++i)
+            if (slots_[i].alive && pred(*slots_[i].item)) {
+                Kill(i, false);
+                ++n;
+            }
+        MaybeCompact();
+        return n;
+    }
+
+    void Clear()
+    {
+        slots_.clear();
+        keys_.clear();
+        tree_.assign(1, 0);
+        live_ = 0;
+    }
+
+    // Calls f(record) for each record in order; stops early when f returns false.
+    template <class F>
+    void ForEach(F f) const
+    {
+        for (const Slot& s : slots_)
+            if (s.alive) {
+                if constexpr (std::is_same_v<decltype(f(s.item)), bool>) {
+                    if (!f(s.item)) return;
+                } else {
+                    f(s.item);
+                }
+            }
+    }
+    // The records in order, with their keys (as added, lower-cased).
+    std::vector<std::pair<std::string, Ptr>> Entries() const
+    {
+        std::vector<std::pair<std::string, Ptr>> out;
+        out.reserve(live_);
+        for (const Slot& s : slots_)
+            if (s.alive) out.emplace_back(s.key, s.item);
+        return out;
+    }
+    // The key stored with a record, or "" when it has none (linear; for reports).
+    std::string KeyOf(const T* record) const
+    {
+        for (const Slot& s : slots_)
+            if (s.alive && s.item.get() == record) return s.key;
+        return {};
+    }
+
+private:
+    struct Slot {
+        Ptr item;
+        std::string key;
+        bool alive = false;
+    };
+
+    std::size_t SlotOf(std::size_t position) const
+    {
+        if (position < 1 || position > live_) Raise(5);
+        // Fenwick descent: smallest slot whose live prefix count reaches `position`.
+        std::size_t idx = 0, remaining = position;
+        std::size_t step = 1;
+        while (step * 2 < tree_.size()) step *= 2;
+        for (; step > 0; step /= 2) {
+            std::size_t next = idx + step;
+            if (next < tree_.size() && tree_[next] < remaining) {
+                idx = next;
+                remaining -= tree_[next];
+            }
+        }
+        return idx;  // slot index = (1-based tree index) - 1
+    }
+
+    void Update(std::size_t slot, int delta)
+    {
+        for (std::size_t i = slot + 1; i < tree_.size(); i += i & (~i + 1)) tree_[i] = static_cast<std::size_t>(static_cast<std::int64_t>(tree_[i]) + delta);
+    }
+
+    void Rebuild(std::size_t capacity)
+    {
+        tree_.assign(capacity + 1, 0);
+        for (std::size_t i = 0; i < slots_.size(); ++i) {
+            std::size_t t = i + 1;
+            tree_[t] += slots_[i].alive ? 1 : 0;
+            std::size_t parent = t + (t & (~t + 1));
+            if (parent < tree_.size()) tree_[parent] += tree_[t];
+        }
+    }
+
+    void GrowTree()
+    {
+        if (slots_.size() + 1 > tree_.size()) Rebuild(std::max<std::size_t>(16, slots_.size() * 2));
+        else Update(slots_.size() - 1, +1);
+    }
+
+    void Kill(std::size_t slot, bool compact = true)
+    {
+        Slot& s = slots_[slot];
+        if (!s.key.empty()) keys_.erase(s.key);
+        s.alive = false;
+        s.item.reset();
+        s.key.clear();
+        --live_;
+        Update(slot, -1);
+        if (compact) MaybeCompact();
+    }
+
+    void MaybeCompact()
+    {
+        if (slots_.size() < 64 || live_ * 2 > slots_.size()) return;
+        std::vector<Slot> kept;
+        kept.reserve(live_);
+        for (Slot& s : slots_)
+            if (s.alive) kept.push_back(std::move(s));
+        slots_.swap(kept);
+        keys_.clear();
+        for (std::size_t i = 0; i < slots_.size(); ++i)
+            if (!slots_[i].key.empty()) keys_.emplace(slots_[i].key, i);
+        Rebuild(std::max<std::size_t>(16, slots_.size() * 2));
+    }
+
+    std::vector<Slot> slots_;
+    std::unordered_map<std::string, std::size_t> keys_;
+    std::vector<std::size_t> tree_ = std::vector<std::size_t>(1, 0);
+    std::size_t live_ = 0;
+};
+
+}  // namespace korval

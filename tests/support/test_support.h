@@ -1,0 +1,63 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "station/seams.h"
+#include "station/station.h"
+
+namespace korval::test {
+
+// A Notifier that remembers every message box and beep.
+class RecordingNotifier final : public Notifier {
+public:
+    struct Entry {
+        std::string text, title;
+        Icon icon;
+    };
+    void Message(std::string_view text, std::string_view title, Icon icon) override
+    {
+        messages.push_back({std::string(text), std::string(title), icon});
+    }
+    void Beep() override { ++beeps; }
+    std::vector<Entry> messages;
+    int beeps = 0;
+};
+
+// A fresh program folder under the system's temporary folder, removed at destruction.
+class TempHome {
+public:
+    explicit TempHome(bool withLogs = true);
+    ~TempHome();
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    void Write(const std::string& name, std::string_view content) const;
+    std::string Read(const std::string& name) const;  // "" when missing
+    bool Exists(const std::string& name) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// A station over a temporary folder with a manual clock (2026-12-05 12:00:00 UTC) and a
+// recording notifier: everything a test needs.
+struct Rig {
+    explicit Rig(bool withLogs = true) : home(withLogs), station(home.path(), clock, notes) {}
+    TempHome home;
+    ManualClock clock{DateTime{2026, 12, 5, 12, 0, 0}};
+    RecordingNotifier notes;
+    Station station;
+};
+
+// Canonical message text from its parts (CR LF line ends), as a decoder of the Airmaster family
+// sends it after normalising.
+std::string Canonical(std::string_view reg7, std::string_view label, char block, std::string_view msgNo,
+                      std::string_view flight6, std::string_view content, char prefix = '1', char mode = '2');
+
+// Text of a file under tests/data.
+std::string ReadTestData(const std::string& name);
+
+}  // namespace korval::test
