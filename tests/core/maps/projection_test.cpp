@@ -107,23 +107,6 @@ TEST(Maps, PointsLandWhereTheFrameSays)
     }
 }
 
-TEST(Maps, ProjectionRoundTripsOverTheFrame)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.map[0] = test::Frame("71250", "-12500", "035000", "-095000");
-    SetupProjection(s, 1, 15000, 9000);
-    for (int lat = -12500; lat <= 71250; lat += 8375)
-        for (int lon = -95000; lon <= 35000; lon += 13000) {
-            Landing l = Land(s, std::to_string(lat) + "/" + std::to_string(lon));
-            // Back from twips to thousandths of a degree; one twip is under 9 thousandths here.
-            double backLon = s.EdgeW + l.x / s.LonScale;
-            double backLat = s.EdgeN + l.y / s.LatScale;
-            EXPECT_NEAR(backLon, lon, 10) << lat << "/" << lon;
-            EXPECT_NEAR(backLat, lat, 10) << lat << "/" << lon;
-        }
-}
-
 TEST(Maps, BadFramesFail)
 {
     struct {
@@ -178,27 +161,6 @@ INSTANTIATE_TEST_SUITE_P(Maps, MarkerRounding,
                                            RoundCase{"whole", "24/-8", 12, -4},
                                            RoundCase{"leadingZeros", "0025/-0027", 12, -14}),
                          [](const auto& param) { return std::string(param.param.name); });
-
-TEST(Maps, EachCoordinateProcedureReadsItsOwnObject)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.LatScale = -1;
-    s.LonScale = 2;
-    s.CurrentRouteLine = std::make_shared<RouteLine>(RouteLine{"30/40", "10/20", "NAT B", "50/60", 0, "X"});
-    s.CurrentAircraft = std::make_shared<Aircraft>();
-    s.CurrentAircraft->NewLocation = "70/80";
-    s.CurrentAircraft->OldLocation = "1/1";
-
-    ASSERT_TRUE(MapRouteline(s));
-    EXPECT_EQ((std::vector<float>{s.LineX1, s.LineY1, s.LineX2, s.LineY2}), (std::vector<float>{40, -10, 80, -30}));
-    ASSERT_TRUE(MapNatPlot(s));
-    EXPECT_EQ(s.PlotX, 120);
-    EXPECT_EQ(s.PlotY, -50);
-    ASSERT_TRUE(MapAircraft(s));
-    EXPECT_EQ(s.PlotX, 160);
-    EXPECT_EQ(s.PlotY, -70);
-}
 
 // A failing coordinate procedure logs under its own name and leaves the variables it had not
 // reached as they were.

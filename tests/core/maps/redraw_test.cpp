@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "maps/marks.h"
 #include "maps/redraw.h"
 #include "recording_canvas.h"
 #include "test_support.h"
@@ -281,7 +280,7 @@ TEST_F(Scene, ResizedWindowStretchesTheImageAndScales)
 struct ImageFailure {
     const char* name;
     int map;
-    bool deleteFile;
+    const char* mapPath;  // replaces the image's path when not null
     std::optional<ImageLoad> load;
     bool paints;
     const char* message;
@@ -294,7 +293,7 @@ TEST_P(ImageFailures, ShowTheirMessageAndEndTheRedraw)
 {
     const ImageFailure& c = GetParam();
     AddAircraft("G-ABCD", "55000/-30000");
-    if (c.deleteFile) std::filesystem::remove(image);
+    if (c.mapPath) s.map[c.map - 1].MapPath = c.mapPath;
     view[c.map - 1].canvas.loadResult = c.load;
     view[c.map - 1].canvas.paintResult = c.paints;
     if (c.map == 1) NewPlot1(s);
@@ -309,19 +308,11 @@ TEST_P(ImageFailures, ShowTheirMessageAndEndTheRedraw)
 
 INSTANTIATE_TEST_SUITE_P(
     Maps, ImageFailures,
-    ::testing::Values(ImageFailure{"missingFile1", 1, true, {}, true, "You haven't selected a map1", 2},
-                      ImageFailure{"missingFile3", 3, true, {}, true, "You haven't selected a map3", 2},
-                      ImageFailure{"noResourcesToLoad", 2, false, ImageLoad::OutOfResources, true, kLowMemory, 2},
-                      ImageFailure{"noResourcesToPaint", 1, false, {}, false, kLowMemory, 3}),
+    ::testing::Values(ImageFailure{"missingFile1", 1, "/no/such/map.jpg", {}, true, "You haven't selected a map1", 2},
+                      ImageFailure{"noPath3", 3, "", {}, true, "You haven't selected a map3", 2},
+                      ImageFailure{"noResourcesToLoad", 2, nullptr, ImageLoad::OutOfResources, true, kLowMemory, 2},
+                      ImageFailure{"noResourcesToPaint", 1, nullptr, {}, false, kLowMemory, 3}),
     [](const auto& param) { return std::string(param.param.name); });
-
-TEST_F(Scene, EmptyMapPathIsAMissingFile)
-{
-    s.map[1].MapPath = "";
-    NewPlot2(s);
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text, "You haven't selected a map2");
-}
 
 // A surface that fails during the marks.
 struct SurfaceFault {
@@ -407,15 +398,6 @@ TEST_F(Scene, BadFrameLogsUnderTheRedrawEvenWhenHidden)
     NewPlot1(s);
     EXPECT_TRUE(Drawn().empty());
     EXPECT_NE(ErrorLog().find("Procedure: NewPlot1 - Module: ProcessMess"), std::string::npos);
-}
-
-TEST(Maps, TrendColours)
-{
-    struct {
-        std::int16_t trend;
-        Colour colour;
-    } cases[] = {{0, 0x0000FF}, {1, 0x00FFFF}, {2, 0xFFFF00}, {3, 0x0000FF}, {-1, 0x0000FF}};
-    for (const auto& c : cases) EXPECT_EQ(TrendColour(c.trend), c.colour) << c.trend;
 }
 
 }  // namespace
