@@ -46,7 +46,10 @@ public:
     NoOpCanvas canvas;
 };
 
-std::string Pos(int lat, int lon) { return std::to_string(lat) + "/" + std::to_string(lon); }
+std::string Pos(int lat, int lon)
+{
+    return std::to_string(lat) + "/" + std::to_string(lon);
+}
 
 std::string Name(const char* prefix, int i)
 {

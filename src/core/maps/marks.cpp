@@ -40,7 +40,10 @@ void Segment(Canvas& c, const Station& s, Colour line, int style)
 }
 
 // Offsets are added to the whole-number point before it becomes a single.
-float Offset(std::int32_t v, int d) { return static_cast<float>(static_cast<std::int64_t>(v) + d); }
+float Offset(std::int32_t v, int d)
+{
+    return static_cast<float>(static_cast<std::int64_t>(v) + d);
+}
 
 void Label(Canvas& c, const Station& s, int dx, int dy, const std::string& text)
 {
@@ -62,13 +65,19 @@ void Marker(Canvas& c, const Station& s, Colour fill, const std::string& id)
 Colour TrendColour(std::int16_t altChange)
 {
     switch (altChange) {
-    case 1: return kYellow;
-    case 2: return kCyan;
-    default: return kRed;
+        case 1:
+            return kYellow;
+        case 2:
+            return kCyan;
+        default:
+            return kRed;
     }
 }
 
-void DrawRouteLineSegment(Canvas& c, const Station& s, Colour line, int style) { Segment(c, s, line, style); }
+void DrawRouteLineSegment(Canvas& c, const Station& s, Colour line, int style)
+{
+    Segment(c, s, line, style);
+}
 
 void DrawNatMarker(Canvas& c, const Station& s, Colour line, const std::string& natTrack)
 {
@@ -82,7 +91,10 @@ void DrawAircraftMarker(Canvas& c, const Station& s, Colour circle, const std::s
     Marker(c, s, circle, id);
 }
 
-void DrawSBSTrackSegment(Canvas& c, const Station& s, Colour line) { Segment(c, s, line, DrawSolid); }
+void DrawSBSTrackSegment(Canvas& c, const Station& s, Colour line)
+{
+    Segment(c, s, line, DrawSolid);
+}
 
 void DrawSBSAircraftMarker(Canvas& c, const Station& s, std::int16_t altChange, const std::string& id)
 {

@@ -73,8 +73,14 @@ void SetupProjection(Station& s, int n, int clientWidthTwips, int clientHeightTw
     s.LonScale = Scale(clientWidthTwips, s.EdgeW, s.EdgeE);
 }
 
-float OriginLeft(const Station& s) { return static_cast<float>(static_cast<double>(s.EdgeW) * s.LonScale); }
-float OriginTop(const Station& s) { return static_cast<float>(static_cast<double>(s.EdgeN) * s.LatScale); }
+float OriginLeft(const Station& s)
+{
+    return static_cast<float>(static_cast<double>(s.EdgeW) * s.LonScale);
+}
+float OriginTop(const Station& s)
+{
+    return static_cast<float>(static_cast<double>(s.EdgeN) * s.LatScale);
+}
 
 PositionParts SplitPosition(std::string_view position)
 {

@@ -26,7 +26,10 @@ class SkippingCanvas final : public Canvas {
 public:
     explicit SkippingCanvas(Canvas& inner) : c_(inner) {}
 
-    void SetColours(Colour fore, Colour back) override { Do([&] { c_.SetColours(fore, back); }); }
+    void SetColours(Colour fore, Colour back) override
+    {
+        Do([&] { c_.SetColours(fore, back); });
+    }
     ImageLoad LoadImage(const std::string& path) override
     {
         ImageLoad r = ImageLoad::Ok;
@@ -39,11 +42,26 @@ public:
         Do([&] { r = c_.PaintImage(width, height); });
         return r;
     }
-    void SetOrigin(float left, float top) override { Do([&] { c_.SetOrigin(left, top); }); }
-    void SetDrawWidth(int pixels) override { Do([&] { c_.SetDrawWidth(pixels); }); }
-    void SetDrawStyle(int style) override { Do([&] { c_.SetDrawStyle(style); }); }
-    void SetFillStyle(FillStyle style) override { Do([&] { c_.SetFillStyle(style); }); }
-    void SetFillColour(Colour colour) override { Do([&] { c_.SetFillColour(colour); }); }
+    void SetOrigin(float left, float top) override
+    {
+        Do([&] { c_.SetOrigin(left, top); });
+    }
+    void SetDrawWidth(int pixels) override
+    {
+        Do([&] { c_.SetDrawWidth(pixels); });
+    }
+    void SetDrawStyle(int style) override
+    {
+        Do([&] { c_.SetDrawStyle(style); });
+    }
+    void SetFillStyle(FillStyle style) override
+    {
+        Do([&] { c_.SetFillStyle(style); });
+    }
+    void SetFillColour(Colour colour) override
+    {
+        Do([&] { c_.SetFillColour(colour); });
+    }
     void Circle(float x, float y, float radius, Colour outline) override
     {
         Do([&] { c_.Circle(x, y, radius, outline); });
@@ -52,10 +70,22 @@ public:
     {
         Do([&] { c_.Line(x1, y1, x2, y2, colour); });
     }
-    void SetTextPosition(float x, float y) override { Do([&] { c_.SetTextPosition(x, y); }); }
-    void SetFontBold(bool bold) override { Do([&] { c_.SetFontBold(bold); }); }
-    void SetFontSize(float points) override { Do([&] { c_.SetFontSize(points); }); }
-    void Print(const std::string& text) override { Do([&] { c_.Print(text); }); }
+    void SetTextPosition(float x, float y) override
+    {
+        Do([&] { c_.SetTextPosition(x, y); });
+    }
+    void SetFontBold(bool bold) override
+    {
+        Do([&] { c_.SetFontBold(bold); });
+    }
+    void SetFontSize(float points) override
+    {
+        Do([&] { c_.SetFontSize(points); });
+    }
+    void Print(const std::string& text) override
+    {
+        Do([&] { c_.Print(text); });
+    }
     float Width() const override { return c_.Width(); }
     float Height() const override { return c_.Height(); }
 
@@ -147,9 +177,14 @@ void Redraw(Station& s, int n, MapView& view)
     const MapConfig& m = s.map[n - 1];
     c.SetColours(static_cast<Colour>(m.ACIDText), static_cast<Colour>(m.ACIDBack));
     switch (c.LoadImage(m.MapPath)) {
-    case ImageLoad::Ok: break;
-    case ImageLoad::MissingFile: s.notifier().Message(kNoMap[n - 1]); return;
-    case ImageLoad::OutOfResources: s.notifier().Message(kLowMemory); return;
+        case ImageLoad::Ok:
+            break;
+        case ImageLoad::MissingFile:
+            s.notifier().Message(kNoMap[n - 1]);
+            return;
+        case ImageLoad::OutOfResources:
+            s.notifier().Message(kLowMemory);
+            return;
     }
     if (!c.PaintImage(static_cast<float>(width), static_cast<float>(height))) {
         s.notifier().Message(kLowMemory);
@@ -176,9 +211,18 @@ void NewPlot(Station& s, int n)
 
 }  // namespace
 
-void NewPlot1(Station& s) { NewPlot(s, 1); }
-void NewPlot2(Station& s) { NewPlot(s, 2); }
-void NewPlot3(Station& s) { NewPlot(s, 3); }
+void NewPlot1(Station& s)
+{
+    NewPlot(s, 1);
+}
+void NewPlot2(Station& s)
+{
+    NewPlot(s, 2);
+}
+void NewPlot3(Station& s)
+{
+    NewPlot(s, 3);
+}
 
 void RedrawShownMaps(Station& s)
 {

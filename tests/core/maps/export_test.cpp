@@ -25,8 +25,8 @@ TEST(Maps, RowsArePaddedToFourBytes)
     struct {
         std::int32_t width;
         std::int64_t bytes;
-    } cases[] = {{1000, 3000}, {1001, 3004}, {1002, 3008}, {1003, 3012}, {0, 0}, {1, 4}, {4, 12},
-                 {2147483647, 6442450944}};
+    } cases[] = {{1000, 3000}, {1001, 3004}, {1002, 3008}, {1003, 3012},
+                 {0, 0},       {1, 4},       {4, 12},      {2147483647, 6442450944}};
     for (const auto& c : cases) EXPECT_EQ(BytesPerScanLine(c.width), c.bytes) << c.width;
     EXPECT_EQ(FaultOf([] { (void)BytesPerScanLine(-1); }), err::InvalidCall);
 }

@@ -89,8 +89,7 @@ TEST(Maps, PointsLandWhereTheFrameSays)
         {"50000/-20000", 3000, 2000},  // the centre
         {"60000/-40000", 0, 0},        // north-west corner
         {"40000/0", 6000, 4000},       // south-east corner
-        {"60000/0", 6000, 0},
-        {"40000/-40000", 0, 4000},
+        {"60000/0", 6000, 0},         {"40000/-40000", 0, 4000},
     };
     for (const auto& c : cases) {
         Landing l = Land(s, c.pos);
@@ -157,8 +156,7 @@ TEST_P(MarkerRounding, HalvesToEven)
 INSTANTIATE_TEST_SUITE_P(Maps, MarkerRounding,
                          ::testing::Values(RoundCase{"halfDown", "25/27", 12, 14},
                                            RoundCase{"negative", "-25/-27", -12, -14},
-                                           RoundCase{"nearZero", "-5/5", -2, 2},
-                                           RoundCase{"whole", "24/-8", 12, -4},
+                                           RoundCase{"nearZero", "-5/5", -2, 2}, RoundCase{"whole", "24/-8", 12, -4},
                                            RoundCase{"leadingZeros", "0025/-0027", 12, -14}),
                          [](const auto& param) { return std::string(param.param.name); });
 

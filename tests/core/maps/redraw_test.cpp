@@ -69,10 +69,7 @@ struct Scene : ::testing::Test {
     }
     Calls& Drawn(int n = 1) { return view[n - 1].canvas.calls; }
     std::string ErrorLog() { return rig.home.Read("Logs/ErrorLog .txt"); }
-    Calls Background() const
-    {
-        return {"SetColours 000000 FFFFFF", "LoadImage " + image, "PaintImage 6000 4000"};
-    }
+    Calls Background() const { return {"SetColours 000000 FFFFFF", "LoadImage " + image, "PaintImage 6000 4000"}; }
 };
 
 Calls Concat(std::initializer_list<Calls> parts)
@@ -82,8 +79,14 @@ Calls Concat(std::initializer_list<Calls> parts)
     return all;
 }
 
-Calls SolidFill(const std::string& fill) { return {"DrawWidth 1", "DrawStyle 0", "FillStyle 0", "FillColour " + fill}; }
-Calls Origin() { return {"SetOrigin -6000 -12000"}; }
+Calls SolidFill(const std::string& fill)
+{
+    return {"DrawWidth 1", "DrawStyle 0", "FillStyle 0", "FillColour " + fill};
+}
+Calls Origin()
+{
+    return {"SetOrigin -6000 -12000"};
+}
 
 TEST_F(Scene, SmallSceneIsDrawnMarkByMark)
 {
@@ -103,23 +106,31 @@ TEST_F(Scene, SmallSceneIsDrawnMarkByMark)
     Calls expected = Concat({
         Background(),
         // route line: end dot, line in its style, then the NAT marker
-        Origin(), SolidFill("FF0000"),
+        Origin(),
+        SolidFill("FF0000"),
         {"Circle -3000 -10000 20 FF0000", "DrawStyle 0", "DrawWidth 1", "Line -3000 -10000 -1500 -10400 FF0000"},
         {"TextPosition -2750 -10240", "FontBold 1", "FontSize 7", "Print NAT A"},
-        SolidFill("FF0000"), {"Circle -2250 -10200 20 FF0000"},
+        SolidFill("FF0000"),
+        {"Circle -2250 -10200 20 FF0000"},
         // the shown aircraft
-        Origin(), SolidFill("0000FF"),
+        Origin(),
+        SolidFill("0000FF"),
         {"Circle -4500 -11000 50 FFFFFF", "TextPosition -4430 -11150", "FontBold 1", "FontSize 7", "Print G-ABCD"},
         // SBS-1: a descending aircraft with its track, then climbing, level and an unknown trend
-        Origin(), SolidFill("FF0000"),
+        Origin(),
+        SolidFill("FF0000"),
         {"Circle -750 -9000 20 FF0000", "DrawStyle 0", "DrawWidth 1", "Line -750 -9000 -600 -9200 FF0000"},
-        Origin(), SolidFill("00FFFF"),
+        Origin(),
+        SolidFill("00FFFF"),
         {"Circle -600 -9200 50 FFFFFF", "TextPosition -530 -9350", "FontBold 1", "FontSize 7", "Print DESC"},
-        Origin(), SolidFill("FFFF00"),
+        Origin(),
+        SolidFill("FFFF00"),
         {"Circle -900 -9400 50 FFFFFF", "TextPosition -830 -9550", "FontBold 1", "FontSize 7", "Print CLIMB"},
-        Origin(), SolidFill("0000FF"),
+        Origin(),
+        SolidFill("0000FF"),
         {"Circle -1200 -9600 50 FFFFFF", "TextPosition -1130 -9750", "FontBold 1", "FontSize 7", "Print LEVEL"},
-        Origin(), SolidFill("0000FF"),
+        Origin(),
+        SolidFill("0000FF"),
         {"Circle -300 -9800 50 FFFFFF", "TextPosition -230 -9950", "FontBold 1", "FontSize 7", "Print ODD"},
     });
     EXPECT_EQ(Drawn(), expected);
@@ -143,19 +154,21 @@ TEST_P(RouteStyles, DotThenLineInTheStoredStyle)
 {
     AddRoute("50000/-20000", GetParam().to, GetParam().style);
     NewPlot2(s);
-    Calls expected = Concat({Background(), Origin(), SolidFill("FF0000"),
+    Calls expected = Concat({Background(),
+                             Origin(),
+                             SolidFill("FF0000"),
                              {"Circle -3000 -10000 20 FF0000", "DrawStyle " + std::to_string(GetParam().style),
                               "DrawWidth 1", GetParam().line}});
     EXPECT_EQ(Drawn(2), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Maps, RouteStyles,
-    ::testing::Values(StyleCase{"zeroLength", "50000/-20000", 0, "Line -3000 -10000 -3000 -10000 FF0000"},
-                      StyleCase{"invisible", "40000/0", 5, "Line -3000 -10000 0 -8000 FF0000"},
-                      StyleCase{"dotted", "40000/0", 2, "Line -3000 -10000 0 -8000 FF0000"},
-                      StyleCase{"insideSolid", "40000/0", 6, "Line -3000 -10000 0 -8000 FF0000"}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Maps, RouteStyles,
+                         ::testing::Values(StyleCase{"zeroLength", "50000/-20000", 0,
+                                                     "Line -3000 -10000 -3000 -10000 FF0000"},
+                                           StyleCase{"invisible", "40000/0", 5, "Line -3000 -10000 0 -8000 FF0000"},
+                                           StyleCase{"dotted", "40000/0", 2, "Line -3000 -10000 0 -8000 FF0000"},
+                                           StyleCase{"insideSolid", "40000/0", 6, "Line -3000 -10000 0 -8000 FF0000"}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(Scene, UnknownLineStyleEndsTheRedrawWithAnEntry)
 {
