@@ -15,6 +15,8 @@
 
 namespace korval {
 
+class MapView;  // maps/canvas.h
+
 // Windows colour values, 0x00BBGGRR.
 namespace colour {
 inline constexpr std::uint32_t DarkRed = 0xC0;
@@ -228,6 +230,18 @@ public:
     std::int64_t OceanicCount = 0;  // clearances taken since start
     bool ShowNewAircraft = false;
     int Timer2Ticks = 0;
+
+    // ---- maps ------------------------------------------------------------------------------
+    // Projection of the map being redrawn, recomputed by every redraw: edges in thousandths of a
+    // degree, scales in twips per thousandth of a degree (LatScale negative for a north-up map).
+    std::int32_t EdgeW = 0, EdgeN = 0, EdgeE = 0, EdgeS = 0;
+    float LatScale = 0, LonScale = 0;
+    // Results of the coordinate procedures, in twips: line ends (single precision) and the
+    // marker point (rounded, halves to even).
+    float LineX1 = 0, LineY1 = 0, LineX2 = 0, LineY2 = 0;
+    std::int32_t PlotX = 0, PlotY = 0;
+    // The map windows, map n at [n - 1]; a map with no view is not drawn.
+    MapView* mapView[3] = {};
 
     // Minutes since the station started, never going back: adds 1440 whenever the clock's
     // HHMM is earlier than the one seen before. Updated by TimelineNow().

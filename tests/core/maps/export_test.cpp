@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+
+#include "maps/export.h"
+#include "test_support.h"
+#include "text/fault.h"
+
+namespace korval {
+namespace {
+
+int FaultOf(auto&& call)
+{
+    try {
+        call();
+    } catch (const Fault& f) {
+        return f.number();
+    }
+    return 0;
+}
+
+TEST(Maps, RowsArePaddedToFourBytes)
+{
+    struct {
+        std::int32_t width;
+        std::int64_t bytes;
+    } cases[] = {{1000, 3000}, {1001, 3004}, {1002, 3008}, {1003, 3012},
+                 {0, 0},       {1, 4},       {4, 12},      {2147483647, 6442450944}};
+    for (const auto& c : cases) EXPECT_EQ(BytesPerScanLine(c.width), c.bytes) << c.width;
+    EXPECT_EQ(FaultOf([] { (void)BytesPerScanLine(-1); }), err::InvalidCall);
+}
+
+TEST(Maps, SectionRowsFollowThePadding)
+{
+    DibSection d;
+    EXPECT_EQ(d.DIBSectionBitsPtr(), nullptr);
+    d.Create(1001, 700);
+    EXPECT_EQ(d.Width(), 1001);
+    EXPECT_EQ(d.Height(), 700);
+    EXPECT_EQ(d.BytesPerScanLine(), 3004);
+    EXPECT_EQ(d.Row(0), d.DIBSectionBitsPtr());
+    EXPECT_EQ(d.Row(699) - d.Row(0), 699 * 3004);
+    d.Row(699)[3003] = 0xAB;  // the last padding byte of the bottom row is in the section
+    EXPECT_EQ(FaultOf([&] { (void)d.Row(700); }), err::Subscript);
+    EXPECT_EQ(FaultOf([&] { (void)d.Row(-1); }), err::Subscript);
+
+    struct {
+        std::int32_t w, h;
+    } bad[] = {{0, 10}, {10, 0}, {-5, 10}, {32768, 10}, {10, 40000}};
+    for (const auto& b : bad) EXPECT_EQ(FaultOf([&] { d.Create(b.w, b.h); }), err::InvalidCall) << b.w << "x" << b.h;
+    EXPECT_EQ(d.Width(), 1001);  // a refused size keeps the section there was
+
+    d.ClearUp();
+    EXPECT_EQ(d.Width(), 0);
+    EXPECT_EQ(d.DIBSectionBitsPtr(), nullptr);
+}
+
+TEST(Maps, DefaultFileNameUsesLocalDateAndShownUtcTime)
+{
+    struct {
+        const char* name;
+        DateTime utc;
+        int offsetMinutes;
+        const char* labUTC;
+        int map;
+        const char* file;
+    } cases[] = {
+        {"example", {2026, 3, 5, 14, 32, 10}, 0, "UTC: 1432", 1, "KorvalMap1050326,1432Z.jpg"},
+        {"map3", {2026, 12, 5, 12, 0, 0}, 0, "UTC: 1200", 3, "KorvalMap3051226,1200Z.jpg"},
+        // The label is what was last shown, not the clock's minute now.
+        {"labelLags", {2026, 12, 5, 12, 1, 0}, 0, "UTC: 1200", 2, "KorvalMap2051226,1200Z.jpg"},
+        // The date is the local one: an hour east of UTC it is already the next day.
+        {"localDate", {2026, 12, 31, 23, 30, 0}, 60, "UTC: 2330", 1, "KorvalMap1010127,2330Z.jpg"},
+    };
+    for (const auto& c : cases) {
+        test::Rig rig;
+        rig.clock.Set(c.utc);
+        rig.clock.SetLocalOffsetMinutes(c.offsetMinutes);
+        rig.station.box.labUTC = c.labUTC;
+        EXPECT_EQ(DefaultMapFileName(rig.station, c.map), rig.home.path() / c.file) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace korval

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "maps/projection.h"
+#include "recording_canvas.h"
+#include "test_support.h"
+#include "text/fault.h"
+
+namespace korval {
+namespace {
+
+using test::Rig;
+
+int FaultOf(auto&& call)
+{
+    try {
+        call();
+    } catch (const Fault& f) {
+        return f.number();
+    }
+    return 0;
+}
+
+struct FrameCase {
+    const char* name;
+    const char* N;
+    const char* S;
+    const char* W;
+    const char* E;
+    int width, height;
+    float latScale, lonScale;
+    float originLeft, originTop;
+};
+
+class Frames : public ::testing::TestWithParam<FrameCase> {};
+
+TEST_P(Frames, ScalesAndOrigin)
+{
+    const FrameCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    s.map[1] = test::Frame(c.N, c.S, c.E, c.W);
+    SetupProjection(s, 2, c.width, c.height);
+    EXPECT_FLOAT_EQ(s.LatScale, c.latScale);
+    EXPECT_FLOAT_EQ(s.LonScale, c.lonScale);
+    EXPECT_FLOAT_EQ(OriginLeft(s), c.originLeft);
+    EXPECT_FLOAT_EQ(OriginTop(s), c.originTop);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Maps, Frames,
+    ::testing::Values(
+        // N 60, S 40, W -40, E 0 in a 6000 x 4000 client area.
+        FrameCase{"workedExample", "60000", "40000", "-040000", "000000", 6000, 4000, -0.2f, 0.15f, -6000, -12000},
+        // Entered upside down: north at the bottom, exactly by the formula.
+        FrameCase{"upsideDown", "40000", "60000", "-040000", "000000", 6000, 4000, 0.2f, 0.15f, -6000, 8000},
+        // Twice the width: twice the longitude scale.
+        FrameCase{"doubleWidth", "60000", "40000", "-040000", "000000", 12000, 4000, -0.2f, 0.3f, -12000, -12000},
+        // As stored from "-7.5" and "52.5".
+        FrameCase{"leadingZeros", "52500", "50500", "-007500", "-005500", 3000, 3000, -1.5f, 1.5f, -11250, -78750}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// Where a position lands relative to the client area's top-left corner.
+struct Landing {
+    float x, y;
+};
+Landing Land(Station& s, const std::string& pos)
+{
+    s.CurrentAircraft = std::make_shared<Aircraft>();
+    s.CurrentAircraft->NewLocation = pos;
+    EXPECT_TRUE(MapAircraft(s)) << pos;
+    return {s.PlotX - OriginLeft(s), s.PlotY - OriginTop(s)};
+}
+
+TEST(Maps, PointsLandWhereTheFrameSays)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.map[0] = test::Frame("60000", "40000", "000000", "-040000");
+    SetupProjection(s, 1, 6000, 4000);
+
+    struct {
+        const char* pos;
+        float x, y;
+    } cases[] = {
+        {"50000/-20000", 3000, 2000},  // the centre
+        {"60000/-40000", 0, 0},        // north-west corner
+        {"40000/0", 6000, 4000},       // south-east corner
+        {"60000/0", 6000, 0},         {"40000/-40000", 0, 4000},
+    };
+    for (const auto& c : cases) {
+        Landing l = Land(s, c.pos);
+        EXPECT_NEAR(l.x, c.x, 1) << c.pos;
+        EXPECT_NEAR(l.y, c.y, 1) << c.pos;
+    }
+
+    // Resizing keeps every point at its place on the stretched image.
+    SetupProjection(s, 1, 12000, 8000);
+    for (const auto& c : cases) {
+        Landing l = Land(s, c.pos);
+        EXPECT_NEAR(l.x, 2 * c.x, 1) << c.pos;
+        EXPECT_NEAR(l.y, 2 * c.y, 1) << c.pos;
+    }
+}
+
+TEST(Maps, BadFramesFail)
+{
+    struct {
+        const char* name;
+        MapConfig frame;
+        int fault;
+    } cases[] = {
+        {"missing settings", MapConfig(), err::TypeMismatch},
+        {"text edge", test::Frame("60000", "40000", "000000", "west"), err::TypeMismatch},
+        {"flat frame", test::Frame("50000", "50000", "000000", "-040000"), err::DivisionByZero},
+        {"no width", test::Frame("60000", "40000", "-040000", "-040000"), err::DivisionByZero},
+        {"span over 32 bits", test::Frame("2000000000", "-2000000000", "000000", "-040000"), err::Overflow},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.station.map[0] = c.frame;
+        EXPECT_EQ(FaultOf([&] { SetupProjection(rig.station, 1, 6000, 4000); }), c.fault) << c.name;
+    }
+}
+
+// Marker points round halves to the even neighbour; line ends keep the fraction.
+struct RoundCase {
+    const char* name;
+    const char* pos;
+    std::int32_t plotY, plotX;
+};
+
+class MarkerRounding : public ::testing::TestWithParam<RoundCase> {};
+
+TEST_P(MarkerRounding, HalvesToEven)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.LatScale = 0.5f;
+    s.LonScale = 0.5f;
+    s.CurrentSBSAircraft = std::make_shared<SBSAircraft>();
+    s.CurrentSBSAircraft->NewPosition = GetParam().pos;
+    s.CurrentSBSAircraft->OldPosition = GetParam().pos;
+    ASSERT_TRUE(mapSBSAircraft(s));
+    EXPECT_EQ(s.PlotY, GetParam().plotY);
+    EXPECT_EQ(s.PlotX, GetParam().plotX);
+    ASSERT_TRUE(MapSBSTrack(s));
+    float y = static_cast<float>(CLng(SplitPosition(GetParam().pos).lat)) / 2;
+    EXPECT_FLOAT_EQ(s.LineY1, y);
+    EXPECT_FLOAT_EQ(s.LineY2, y);
+}
+
+INSTANTIATE_TEST_SUITE_P(Maps, MarkerRounding,
+                         ::testing::Values(RoundCase{"halfDown", "25/27", 12, 14},
+                                           RoundCase{"negative", "-25/-27", -12, -14},
+                                           RoundCase{"nearZero", "-5/5", -2, 2}, RoundCase{"whole", "24/-8", 12, -4},
+                                           RoundCase{"leadingZeros", "0025/-0027", 12, -14}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// A failing coordinate procedure logs under its own name and leaves the variables it had not
+// reached as they were.
+TEST(Maps, FailingCoordinateProceduresLogAndKeepTheVariables)
+{
+    struct {
+        const char* name;
+        const char* pos;
+        float latScale;
+        int fault;
+        bool plotYWritten;
+    } cases[] = {
+        {"no slash", "50000-20000", -0.2f, err::TypeMismatch, false},
+        {"empty", "", -0.2f, err::TypeMismatch, false},
+        {"letters", "5N000/-20000", -0.2f, err::TypeMismatch, false},
+        {"no longitude", "50000/", -0.2f, err::TypeMismatch, true},
+        {"overflow", "2000000000/1", 2.0f, err::Overflow, false},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        Station& s = rig.station;
+        s.LatScale = c.latScale;
+        s.LonScale = 0.15f;
+        s.PlotX = 111;
+        s.PlotY = 222;
+        s.CurrentAircraft = std::make_shared<Aircraft>();
+        s.CurrentAircraft->NewLocation = c.pos;
+        EXPECT_FALSE(MapAircraft(s)) << c.name;
+        EXPECT_EQ(s.PlotX, 111) << c.name;
+        EXPECT_EQ(s.PlotY == 222, !c.plotYWritten) << c.name;
+        std::string log = rig.home.Read("Logs/ErrorLog .txt");
+        EXPECT_NE(log.find("Error: " + std::to_string(c.fault) + " ("), std::string::npos) << c.name;
+        EXPECT_NE(log.find("Procedure: MapAircraft - Module: ProcessMess"), std::string::npos) << c.name;
+    }
+}
+
+TEST(Maps, ProceduresLogTheirSystemNames)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.CurrentRouteLine = std::make_shared<RouteLine>();
+    s.CurrentSBSAircraft = std::make_shared<SBSAircraft>();
+    EXPECT_FALSE(MapRouteline(s));
+    EXPECT_FALSE(MapNatPlot(s));
+    EXPECT_FALSE(MapSBSTrack(s));
+    EXPECT_FALSE(mapSBSAircraft(s));
+    s.CurrentAircraft.reset();  // no current object at all
+    EXPECT_FALSE(MapAircraft(s));
+    std::string log = rig.home.Read("Logs/ErrorLog .txt");
+    for (const char* name : {"MapRouteline", "MapNatPlot", "MapSBSTrack", "mapSBSAircraft", "MapAircraft"})
+        EXPECT_NE(log.find(std::string("Procedure: ") + name + " - Module: ProcessMess"), std::string::npos) << name;
+}
+
+}  // namespace
+}  // namespace korval
