@@ -174,7 +174,11 @@ double CDbl(std::string_view text)
     if (!d.fraction.empty()) s += "." + d.fraction;
     double v = 0;
     auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (r.ec != std::errc()) Raise(err::Overflow);
+    if (r.ec != std::errc()) {
+        // Out of range with no whole part is an underflow: the value is zero, not an overflow.
+        if (d.integer.empty()) return d.negative ? -0.0 : 0.0;
+        Raise(err::Overflow);
+    }
     return v;
 }
 
