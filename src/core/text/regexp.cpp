@@ -157,13 +157,18 @@ std::size_t RegExp::Count(std::string_view text) const
     return n;
 }
 
-std::string RegExp::Replace(std::string_view text, std::string_view replacement) const
+namespace {
+
+// Builds the replaced text into `out`; false (and `out` untouched) when nothing matched.
+bool ReplaceInto(const RegExp& re, std::string_view text, std::string_view replacement, std::string& out)
 {
-    std::string out;
     std::size_t copied = 0;
     bool any = false;
-    ForEachMatch(*this, text, [&](const PCRE2_SIZE* ov, std::uint32_t groups) {
-        if (!any) out.reserve(text.size() + replacement.size());
+    ForEachMatch(re, text, [&](const PCRE2_SIZE* ov, std::uint32_t groups) {
+        if (!any) {
+            out.clear();
+            out.reserve(text.size() + replacement.size());
+        }
         any = true;
         out.append(text.substr(copied, ov[0] - copied));
         for (std::size_t i = 0; i < replacement.size(); ++i) {
@@ -180,9 +185,25 @@ std::string RegExp::Replace(std::string_view text, std::string_view replacement)
         }
         copied = ov[1];
     });
-    if (!any) return std::string(text);
-    out.append(text.substr(copied));
+    if (any) out.append(text.substr(copied));
+    return any;
+}
+
+}  // namespace
+
+std::string RegExp::Replace(std::string_view text, std::string_view replacement) const
+{
+    std::string out;
+    if (!ReplaceInto(*this, text, replacement, out)) return std::string(text);
     return out;
+}
+
+bool RegExp::ReplaceIn(std::string& text, std::string_view replacement) const
+{
+    std::string out;
+    if (!ReplaceInto(*this, text, replacement, out)) return false;
+    text.swap(out);
+    return true;
 }
 
 }  // namespace korval
