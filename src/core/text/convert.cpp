@@ -170,11 +170,21 @@ double CDbl(std::string_view text)
 {
     Decimal d;
     if (!ParseDecimal(text, d)) Raise(err::TypeMismatch);
-    std::string s = (d.negative ? "-" : "") + (d.integer.empty() ? std::string("0") : d.integer);
-    if (!d.fraction.empty()) s += "." + d.fraction;
+    std::string s;
+    s.reserve(d.integer.size() + d.fraction.size() + 3);
+    if (d.negative) s += '-';
+    s += d.integer.empty() ? std::string_view("0") : std::string_view(d.integer);
+    if (!d.fraction.empty()) {
+        s += '.';
+        s += d.fraction;
+    }
     double v = 0;
     auto r = std::from_chars(s.data(), s.data() + s.size(), v);
-    if (r.ec != std::errc()) Raise(err::Overflow);
+    if (r.ec != std::errc()) {
+        // Out of range with no whole part is an underflow: the value is zero, not an overflow.
+        if (d.integer.empty()) return d.negative ? -0.0 : 0.0;
+        Raise(err::Overflow);
+    }
     return v;
 }
 

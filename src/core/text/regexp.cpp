@@ -3,6 +3,8 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include <functional>
+#include <string_view>
 #include <unordered_map>
 
 #include "text/fault.h"
@@ -36,7 +38,8 @@ public:
     }
     ~Engine()
     {
-        cache_.clear();
+        cache_[0].clear();
+        cache_[1].clear();
         pcre2_jit_stack_free(jitStack_);
         pcre2_match_context_free(match_);
         pcre2_compile_context_free(compile_);
@@ -46,13 +49,10 @@ public:
 
     Compiled& Get(const std::string& pattern, bool ignoreCase)
     {
-        std::string key;
-        key.reserve(pattern.size() + 1);
-        key.push_back(ignoreCase ? 'i' : 'c');
-        key += pattern;
-        auto it = cache_.find(key);
-        if (it != cache_.end()) return *it->second;
-        if (cache_.size() > 4096) cache_.clear();  // patterns are a fixed set; bound it anyway
+        Cache& cache = cache_[ignoreCase ? 1 : 0];
+        auto it = cache.find(std::string_view(pattern));  // no key is built for a hit
+        if (it != cache.end()) return *it->second;
+        if (cache.size() > 4096) cache.clear();  // patterns are a fixed set; bound it anyway
         int code = 0;
         PCRE2_SIZE offset = 0;
         std::uint32_t options = PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY;
@@ -65,7 +65,7 @@ public:
         c->code.reset(re);
         c->data = pcre2_match_data_create_from_pattern(re, nullptr);
         pcre2_pattern_info(re, PCRE2_INFO_CAPTURECOUNT, &c->groups);
-        return *cache_.emplace(std::move(key), std::move(c)).first->second;
+        return *cache.emplace(pattern, std::move(c)).first->second;
     }
 
     pcre2_match_context* match() { return match_; }
@@ -74,7 +74,12 @@ private:
     pcre2_compile_context* compile_ = nullptr;
     pcre2_match_context* match_ = nullptr;
     pcre2_jit_stack* jitStack_ = nullptr;
-    std::unordered_map<std::string, std::unique_ptr<Compiled>> cache_;
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
+    };
+    using Cache = std::unordered_map<std::string, std::unique_ptr<Compiled>, Hash, std::equal_to<>>;
+    Cache cache_[2];  // case-sensitive, IgnoreCase
 };
 
 Engine& ThisThread()
@@ -157,13 +162,18 @@ std::size_t RegExp::Count(std::string_view text) const
     return n;
 }
 
-std::string RegExp::Replace(std::string_view text, std::string_view replacement) const
+namespace {
+
+// Builds the replaced text into `out`; false (and `out` untouched) when nothing matched.
+bool ReplaceInto(const RegExp& re, std::string_view text, std::string_view replacement, std::string& out)
 {
-    std::string out;
     std::size_t copied = 0;
     bool any = false;
-    ForEachMatch(*this, text, [&](const PCRE2_SIZE* ov, std::uint32_t groups) {
-        if (!any) out.reserve(text.size() + replacement.size());
+    ForEachMatch(re, text, [&](const PCRE2_SIZE* ov, std::uint32_t groups) {
+        if (!any) {
+            out.clear();
+            out.reserve(text.size() + replacement.size());
+        }
         any = true;
         out.append(text.substr(copied, ov[0] - copied));
         for (std::size_t i = 0; i < replacement.size(); ++i) {
@@ -180,9 +190,25 @@ std::string RegExp::Replace(std::string_view text, std::string_view replacement)
         }
         copied = ov[1];
     });
-    if (!any) return std::string(text);
-    out.append(text.substr(copied));
+    if (any) out.append(text.substr(copied));
+    return any;
+}
+
+}  // namespace
+
+std::string RegExp::Replace(std::string_view text, std::string_view replacement) const
+{
+    std::string out;
+    if (!ReplaceInto(*this, text, replacement, out)) return std::string(text);
     return out;
+}
+
+bool RegExp::ReplaceIn(std::string& text, std::string_view replacement) const
+{
+    std::string out;
+    if (!ReplaceInto(*this, text, replacement, out)) return false;
+    text.swap(out);
+    return true;
 }
 
 }  // namespace korval

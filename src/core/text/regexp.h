@@ -20,8 +20,8 @@ struct Match {
 // Matching is ECMAScript-style over bytes: greedy backtracking, leftmost alternation,
 // back-references (a reference to a group that took no part matches empty), "." matches any
 // byte but CR and LF, "\s" is [ \t\n\v\f\r]. Messages are never decoded as UTF-8.
-// Patterns are compiled once per thread and cached. A match limit bounds every call; hitting it
-// raises error 28, as does a pattern that does not compile (error 5).
+// Patterns are compiled once per thread and cached. A pattern that does not compile raises
+// error 5; a match limit bounds every call, and hitting it raises error 28.
 class RegExp {
 public:
     RegExp() = default;
@@ -42,6 +42,9 @@ public:
     // "0"); "$0", "$" before a number above the pattern's group count, and every other
     // character are literal.
     std::string Replace(std::string_view text, std::string_view replacement) const;
+    // Replace on `text` itself: the same result, but nothing is copied when nothing matches.
+    // True when something was replaced.
+    bool ReplaceIn(std::string& text, std::string_view replacement) const;
     // Number of matches Execute would return, without building them.
     std::size_t Count(std::string_view text) const;
 };

@@ -52,7 +52,22 @@ INSTANTIATE_TEST_SUITE_P(
                       WholeCase{"innerBlank", "1 2", 0, 13, 13}, WholeCase{"onlyMinus", "-", 0, 13, 13},
                       WholeCase{"max16", "32767", 32767, 0, 0}, WholeCase{"over16", "32768", 32768, 6, 0},
                       WholeCase{"min16", "-32768", -32768, 0, 0}, WholeCase{"over32", "2147483648", 0, 6, 6},
-                      WholeCase{"huge", "99999999999999999999999", 0, 6, 6}),
+                      WholeCase{"huge", "99999999999999999999999", 0, 6, 6},
+                      WholeCase{"plusSign", "+17", 17, 0, 0}, WholeCase{"halfToZero", "0.5", 0, 0, 0},
+                      WholeCase{"oneAndHalf", "1.5", 2, 0, 0}, WholeCase{"minusHalf", "-0.5", 0, 0, 0},
+                      WholeCase{"paddedFraction", "  -0012.50  ", -12, 0, 0},
+                      WholeCase{"pointOnly", ".", 0, 13, 13}, WholeCase{"trailingPoint", "5.", 5, 0, 0},
+                      WholeCase{"leadingPoint", ".6", 1, 0, 0}, WholeCase{"doubleMinus", "--5", 0, 13, 13},
+                      WholeCase{"minusBlankDigit", "- 5", 0, 13, 13}, WholeCase{"comma", "1,5", 0, 13, 13},
+                      WholeCase{"hexText", "0x10", 0, 13, 13}, WholeCase{"exponent", "1e3", 1000, 0, 0},
+                      WholeCase{"bareExponent", "1e", 0, 13, 13}, WholeCase{"hugeExponent", "1e400", 0, 6, 6},
+                      // Rounding happens before the range check: 32767.5 is 32768, 32766.5 is 32766.
+                      WholeCase{"roundsOver16", "32767.5", 32768, 6, 0},
+                      WholeCase{"roundsInside16", "32766.5", 32766, 0, 0},
+                      WholeCase{"min16Half", "-32768.5", -32768, 0, 0},
+                      WholeCase{"roundsOver32", "2147483647.5", 0, 6, 6},
+                      WholeCase{"min32", "-2147483648", -2147483647 - 1, 6, 0},
+                      WholeCase{"under32", "-2147483649", 0, 6, 6}),
     [](const auto& param) { return std::string(param.param.name); });
 
 struct FormatCase {
@@ -78,7 +93,16 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"-7.5", "000.000;-000.000", "-007.500"},
                       FormatCase{"52.12345", "00.000;-00.000", "52.123"},
                       FormatCase{"1.0005", "00.000;-00.000", "01.001"}, FormatCase{"-5", "00", "-05"},
-                      FormatCase{"x52", "00.000;-00.000", "x52"}));
+                      FormatCase{"x52", "00.000;-00.000", "x52"},
+                      // Formats round half away from zero (unlike the whole-number conversions).
+                      FormatCase{"2.5", "00", "03"}, FormatCase{"-2.5", "00", "-03"},
+                      FormatCase{" 7 ", "000", "007"}, FormatCase{"0", "0000", "0000"},
+                      FormatCase{"-0", "00", "00"}, FormatCase{"1e3", "0000", "1000"},
+                      FormatCase{"12abc", "000", "12abc"}, FormatCase{"-", "00", "-"},
+                      FormatCase{"99.9996", "00.000;-00.000", "100.000"},
+                      FormatCase{"-9.9995", "000.000;-000.000", "-010.000"},
+                      FormatCase{"-0.5", "000.000;-000.000", "-000.500"},
+                      FormatCase{"00051", "000", "051"}, FormatCase{"1234", "000", "1234"}));
 
 TEST(Text, MidReadsPastTheEndGiveWhatIsThere)
 {
@@ -87,6 +111,23 @@ TEST(Text, MidReadsPastTheEndGiveWhatIsThere)
     EXPECT_EQ(Mid("abc", 125), "");
     EXPECT_EQ(InStr("abcabc", "c", 4), 6u);
     EXPECT_EQ(InStr("abc", "x"), 0u);
+}
+
+TEST(Text, EmbeddedNulIsNotANumber)
+{
+    EXPECT_EQ(FaultOf([] { (void)CLng(std::string_view("5\0", 2)); }), 13);
+    EXPECT_EQ(Format(std::string_view("5\0", 2), "00"), std::string("5\0", 2));
+}
+
+TEST(Text, TinyAndHugeReals)
+{
+    EXPECT_EQ(CDbl("1e-400"), 0.0);
+    EXPECT_EQ(CDbl("-52.125"), -52.125);
+    EXPECT_EQ(FaultOf([] { (void)CDbl("1e400"); }), 6);
+    EXPECT_EQ(FaultOf([] { (void)CSng("1e39"); }), 6);
+    EXPECT_TRUE(IsNumeric(" -007500 "));
+    EXPECT_FALSE(IsNumeric(""));
+    EXPECT_FALSE(IsNumeric("N51"));
 }
 
 TEST(Text, SplitKeepsEmptyFieldsAndGivesNothingForEmptyText)

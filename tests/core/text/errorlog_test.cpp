@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "station/station.h"
+#include "test_support.h"
+#include "text/fault.h"
+
+namespace korval {
+namespace {
+
+using test::Canonical;
+using test::ReadTestData;
+using test::Rig;
+
+const char* const kLog = "Logs/ErrorLog .txt";
+
+std::string PositionMessage()
+{
+    return Canonical(".N923UP", "30", '1', "M76A", "UP6567", "POS N52300W007300,\r\n");
+}
+
+struct EntryCase {
+    const char* name;
+    bool full;  // full entry, else the one-line entry
+    Fault fault;
+    const char* procedure;
+    const char* module;
+    std::string message;
+    std::string positions;
+    const char* expectedFile;
+};
+
+class ErrorLogEntries : public ::testing::TestWithParam<EntryCase> {};
+
+TEST_P(ErrorLogEntries, AreWrittenByteForByte)
+{
+    const EntryCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    s.CurrentMessage = c.message;
+    s.PositionText = c.positions;
+    if (c.full) {
+        s.LogFault(c.fault, c.procedure, c.module);
+    } else {
+        s.LogFaultLine(c.fault, c.procedure, c.module);
+    }
+    std::string expected = ReadTestData(c.expectedFile);
+    ASSERT_FALSE(expected.empty()) << c.expectedFile;
+    EXPECT_EQ(rig.home.Read(kLog), expected);
+    EXPECT_EQ(s.ErrProcedure, c.procedure);
+    EXPECT_EQ(s.ErrModule, c.module);
+    EXPECT_EQ(s.ErrorFile, (rig.home.path() / "Logs" / "ErrorLog .txt").string());
+    // ErrorText is the entry without the CR LF the write adds.
+    EXPECT_EQ(s.ErrorText + "\r\n", expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ErrorLog, ErrorLogEntries,
+    ::testing::Values(EntryCase{"full", true, Fault(13, "Type mismatch", 42), "GetPos", "Position", PositionMessage(),
+                                "52500/-7500,53000/-8000,", "errorlog/full_entry.txt"},
+                      EntryCase{"fullWithNothingInHand", true, Fault(9, "Subscript out of range", 7), "HFDL_FIX",
+                                "DDE", "", "", "errorlog/empty_state_entry.txt"},
+                      EntryCase{"short", false, Fault(11, "Division by zero", 0), "MidWaypoint", "Oceanic",
+                                PositionMessage(), "1/2,", "errorlog/short_entry.txt"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(ErrorLog, EntriesAreAppended)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.CurrentMessage = PositionMessage();
+    s.PositionText = "52500/-7500,53000/-8000,";
+    s.LogFault(Fault(13, "Type mismatch", 42), "GetPos", "Position");
+    s.CurrentMessage.clear();
+    s.PositionText.clear();
+    s.LogFault(Fault(9, "Subscript out of range", 7), "HFDL_FIX", "DDE");
+    EXPECT_EQ(rig.home.Read(kLog),
+              ReadTestData("errorlog/full_entry.txt") + ReadTestData("errorlog/empty_state_entry.txt"));
+}
+
+TEST(ErrorLog, BinaryMessageIsLoggedWhole)
+{
+    Rig rig;
+    std::string bytes("\0\x7f\xff\r\n", 5);
+    rig.station.CurrentMessage = bytes;
+    rig.station.LogFault(Fault(5, "Invalid procedure call or argument", 1), "ANAD_FIX", "DDE");
+    std::string log = rig.home.Read(kLog);
+    EXPECT_NE(log.find("Message: \r\n" + bytes + "\r\n\r\n"), std::string::npos);
+}
+
+struct GuardCase {
+    const char* name;
+    void (*body)();
+    int number;
+    const char* description;
+};
+
+class StandardHandler : public ::testing::TestWithParam<GuardCase> {};
+
+TEST_P(StandardHandler, LogsTheFaultAndReturnsFalse)
+{
+    const GuardCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    s.CurrentMessage = "1ACARS";
+    bool finished = s.Guard("Good_Message", "Messages", c.body);
+    EXPECT_FALSE(finished);
+    std::string log = rig.home.Read(kLog);
+    std::string head = "Error: " + std::to_string(c.number) + " (" + c.description + ")\r\n" +
+                       "Procedure: Good_Message - Module: Messages - Line: ";
+    EXPECT_EQ(log.substr(0, head.size()), head);
+    EXPECT_NE(log.find("Message: \r\n1ACARS\r\n\r\n"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ErrorLog, StandardHandler,
+    ::testing::Values(GuardCase{"raised", [] { Raise(err::TypeMismatch); }, 13, "Type mismatch"},
+                      GuardCase{"ownDescription", [] { Raise(err::InvalidCall, "Bad key"); }, 5, "Bad key"},
+                      GuardCase{"outOfMemory", [] { throw std::bad_alloc(); }, 7, "Out of memory"},
+                      GuardCase{"otherException", [] { throw std::out_of_range("x"); }, 5,
+                                "Invalid procedure call or argument"},
+                      GuardCase{"notAnException", [] { throw 42; }, 5, "Invalid procedure call or argument"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(ErrorLog, RaisedFaultCarriesItsSourceLine)
+{
+    Rig rig;
+    int line = 0;
+    rig.station.Guard("NAT", "Messages", [&] {
+        line = __LINE__ + 1;
+        Raise(err::Overflow);
+    });
+    EXPECT_NE(rig.station.ErrorText.find(" - Line: " + std::to_string(line) + "\r\n"), std::string::npos);
+}
+
+TEST(ErrorLog, GuardThatFinishesWritesNothing)
+{
+    Rig rig;
+    int runs = 0;
+    EXPECT_TRUE(rig.station.GuardLine("MidWaypoint", "Oceanic", [&] { ++runs; }));
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(rig.home.Exists(kLog));
+    EXPECT_EQ(rig.station.ErrProcedure, "");
+}
+
+TEST(ErrorLog, MissingLogsFolderDropsTheEntryAndSaysSoOnce)
+{
+    Rig rig(false);
+    Station& s = rig.station;
+    s.CurrentMessage = PositionMessage();
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(s.Guard("GetPos", "Position", [] { Raise(err::TypeMismatch); }));
+    EXPECT_FALSE(s.GuardLine("MidWaypoint", "Oceanic", [] { Raise(err::DivisionByZero); }));
+    EXPECT_FALSE(s.Guard("NAT", "Messages", [] { Raise(err::Overflow); }));
+    std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(rig.home.Exists("Logs"));  // the program never creates it
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find("ErrorLog .txt"), std::string::npos);
+    // The entry was still composed; the state stays usable for the next message.
+    EXPECT_EQ(s.ErrProcedure, "NAT");
+    EXPECT_EQ(s.ErrorText.substr(0, 14), "Error: 6 (Over");
+    EXPECT_TRUE(rig.notes.messages.empty());
+}
+
+}  // namespace
+}  // namespace korval
