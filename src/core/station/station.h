@@ -211,6 +211,8 @@ public:
 
     // ---- error-log state ---------------------------------------------------------------------
     std::string ErrProcedure, ErrModule, ErrorFile, ErrorText;
+    // The missing-Logs-folder message was shown and no position-log write has succeeded since.
+    bool LogsFolderMissingShown = false;
 
     // ---- tables loaded at start ------------------------------------------------------------
     std::vector<std::string> RoutesFileLines, AircraftFileLines, RegFlightLines;

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "screening/logs.h"
+#include "test_support.h"
+
+namespace korval {
+namespace {
+
+using test::Canonical;
+using test::Rig;
+
+const std::string kDownlink = Canonical(".G-ABCD", "H1", '2', " M01A", "BA0123", "POSN52500W020000\r\n");
+const std::string kUplink = Canonical(".G-ABCD", "H1", 'A', " M01A", "BA0123", "REQPOS\r\n");
+
+struct HeaderCase {
+    const char* name;
+    bool reformatted, corrected, oceanic, uplink, hfdl, sa, b9;
+    const char* header;
+};
+
+class LogHeaders : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(LogHeaders, FirstRuleThatHolds)
+{
+    const HeaderCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    s.CurrentMessage = c.uplink ? kUplink : kDownlink;
+    s.PositionReformatted = c.reformatted;
+    s.RegFlightCorrected = c.corrected;
+    s.OceanicMessage = c.oceanic;
+    s.HFDLMessage = c.hfdl;
+    s.SAExpanded = c.sa;
+    s.B9Expanded = c.b9;
+    EXPECT_EQ(LogHeader(s), c.header);
+
+    s.opt.mnuTag = true;
+    Log_Message(s);
+    const std::string log = rig.home.Read("Logs/KorvalLog 051226.wdf");
+    EXPECT_EQ(log.empty() ? std::string() : log.substr(0, log.find("\r\n")), c.header);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Logs, LogHeaders,
+    ::testing::Values(
+        //          name                     P  R  O  U  HF SA B9
+        HeaderCase{"reformatted", 1, 0, 0, 0, 0, 0, 0, "--Position Reformatted--"},
+        HeaderCase{"reformattedCorrected", 1, 1, 0, 0, 0, 0, 0, "--Position Reformatted & RegFlight Corrected--"},
+        HeaderCase{"uplinkReformatted", 1, 0, 0, 1, 0, 0, 0, ""},
+        HeaderCase{"uplinkReformattedCorrected", 1, 1, 0, 1, 0, 0, 0, ""},
+        HeaderCase{"oceanicReformatted", 1, 0, 1, 0, 0, 0, 0, "--Position Reformatted--"},
+        HeaderCase{"oceanic", 0, 0, 1, 0, 0, 0, 0, "--Oceanic Message--"},
+        HeaderCase{"uplinkOceanic", 0, 0, 1, 1, 0, 0, 0, "--Oceanic Message--"},
+        HeaderCase{"hfdl", 0, 0, 0, 0, 1, 0, 0, "--HF ACARS Position Reformatted--"},
+        HeaderCase{"hfdlOceanic", 0, 0, 1, 0, 1, 0, 0, "--Oceanic Message--"},
+        HeaderCase{"oceanicCorrected", 0, 1, 1, 0, 0, 0, 0, "--Oceanic Message with RegFlight Corrected--"},
+        HeaderCase{"corrected", 0, 1, 0, 0, 0, 0, 0, "--RegFlight Corrected--"},
+        HeaderCase{"uplinkCorrected", 0, 1, 0, 1, 0, 0, 0, "--RegFlight Corrected--"},
+        HeaderCase{"correctedSA", 0, 1, 0, 0, 0, 1, 0, "--RegFlight Corrected--"},
+        HeaderCase{"sa", 0, 0, 0, 0, 0, 1, 0, "--Expanded SA Message--"},
+        HeaderCase{"b9", 0, 0, 0, 0, 0, 0, 1, "--Expanded B9 Message--"},
+        HeaderCase{"saAndB9", 0, 0, 0, 0, 0, 1, 1, "--Expanded SA Message--"},
+        HeaderCase{"nothing", 0, 0, 0, 0, 0, 0, 0, ""}, HeaderCase{"uplinkOnly", 0, 0, 0, 1, 0, 0, 0, ""}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+struct NameCase {
+    const char* name;
+    DateTime utc;
+    int offsetMinutes;
+    const char* file;
+};
+
+class DailyFile : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(DailyFile, FollowsTheLocalDate)
+{
+    Rig rig;
+    rig.clock.Set(GetParam().utc);
+    rig.clock.SetLocalOffsetMinutes(GetParam().offsetMinutes);
+    EXPECT_EQ(PositionLogName(rig.clock.Local()), GetParam().file);
+
+    rig.station.opt.mnuTag = true;
+    rig.station.PositionReformatted = true;
+    rig.station.CurrentMessage = kDownlink;
+    Log_Message(rig.station);
+    EXPECT_TRUE(rig.home.Exists(std::string("Logs/") + GetParam().file));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Logs, DailyFile,
+    ::testing::Values(NameCase{"lastSecondOfTheDay", {2026, 12, 5, 22, 59, 59}, 60, "KorvalLog 051226.wdf"},
+                      NameCase{"halfAMinuteAfterMidnight", {2026, 12, 5, 23, 0, 30}, 60, "KorvalLog 061226.wdf"},
+                      NameCase{"localBehindUtc", {2027, 1, 1, 0, 0, 30}, -60, "KorvalLog 311226.wdf"},
+                      NameCase{"centuryYear", {2100, 2, 3, 4, 5, 6}, 0, "KorvalLog 030200.wdf"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Logs, EntryBytesAppendedPerMessage)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuTag = true;
+    s.PositionReformatted = true;
+    s.CurrentMessage = "1ABC\r\n";
+    Log_Message(s);
+    s.CurrentMessage = "1";
+    Log_Message(s);
+    s.CurrentMessage = std::string("1\0\xFF", 3) + std::string(1 << 20, 'x');  // binary, a megabyte
+    Log_Message(s);
+    EXPECT_EQ(rig.home.Read("Logs/KorvalLog 051226.wdf"),
+              "--Position Reformatted--\r\nABC\r\n\r\n"
+              "--Position Reformatted--\r\n\r\n" +
+                  ("--Position Reformatted--\r\n" + s.CurrentMessage.substr(1) + "\r\n"));
+    EXPECT_EQ(s.box.LiveData.Text, s.CurrentMessage);
+}
+
+TEST(Logs, LiveDataShownWithTheLogOff)
+{
+    Rig rig;
+    Station& s = rig.station;
+    int told = 0;
+    s.Subscribe([&](ChangeFlags f) { told += (f & ChangeLiveData) ? 1 : 0; });
+    s.PositionReformatted = true;
+    s.CurrentMessage = kDownlink;
+    Log_Message(s);
+    Log_Message(s);  // the same text again is announced again
+    EXPECT_EQ(s.box.LiveData.Text, kDownlink);
+    EXPECT_EQ(told, 2);
+    EXPECT_TRUE(std::filesystem::is_empty(rig.home.path() / "Logs"));
+}
+
+TEST(Logs, MissingLogsFolderToldOnceAndMessageStillShown)
+{
+    Rig rig(false);
+    Station& s = rig.station;
+    s.opt.mnuTag = true;
+    s.PositionReformatted = true;
+    const std::string first = kDownlink, second = kDownlink + "MORE\r\n";
+    s.CurrentMessage = first;
+    Log_Message(s);
+    EXPECT_EQ(s.box.LiveData.Text, first);
+    s.CurrentMessage = second;
+    Log_Message(s);
+    EXPECT_EQ(s.box.LiveData.Text, second);  // the parser reads this message, not the one before
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_EQ(rig.notes.messages[0].text, "Can't find  a Logs Folder in your Korval Folder!");
+    EXPECT_EQ(rig.notes.messages[0].title, "KORVAL");
+    EXPECT_EQ(rig.notes.messages[0].icon, Icon::Exclamation);
+
+    std::filesystem::create_directory(s.LogsFolder());
+    Log_Message(s);
+    EXPECT_TRUE(rig.home.Exists("Logs/KorvalLog 051226.wdf"));
+    std::filesystem::remove_all(s.LogsFolder());
+    Log_Message(s);  // lost again after a good write: told again
+    EXPECT_EQ(rig.notes.messages.size(), 2u);
+}
+
+}  // namespace
+}  // namespace korval

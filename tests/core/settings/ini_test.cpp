@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/ini.h"
+#include "settings/profile.h"
+#include "test_support.h"
+
+namespace korval {
+namespace {
+
+using test::Rig;
+
+struct GetCase {
+    const char* name;
+    std::string text;
+    const char* section;
+    const char* key;
+    std::optional<std::string> value;
+};
+
+class IniGet : public ::testing::TestWithParam<GetCase> {};
+
+TEST_P(IniGet, ReadsTheValueAndKeepsTheTextByteForByte)
+{
+    const GetCase& c = GetParam();
+    IniDocument doc = IniDocument::Parse(c.text);
+    auto got = doc.Get(c.section, c.key);
+    EXPECT_EQ(got ? std::optional<std::string>(std::string(*got)) : std::nullopt, c.value);
+    EXPECT_EQ(doc.Text(), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, IniGet,
+                         ::testing::Values(GetCase{"sectionCase", "[KORVAL]\r\nLeft=1\r\n", "Korval", "Left", "1"},
+                                           GetCase{"keyCase", "[Menus]\nbeep=True\n", "Menus", "Beep", "True"},
+                                           GetCase{"blanksAroundValue", "[A]\n  k =  v w \t\n", "A", "k", "v w"},
+                                           GetCase{"equalsInValue", "[A]\nk=a=b\n", "A", "k", "a=b"},
+                                           GetCase{"repeatedSection", "[A]\nx=1\n[B]\n[a]\nk=3\n", "A", "k", "3"},
+                                           GetCase{"otherSection", "[A]\nk=1\n[B]\n", "B", "k", std::nullopt},
+                                           GetCase{"keyBeforeAnySection", "k=1\n[A]\n", "A", "k", std::nullopt},
+                                           GetCase{"commentedOut", "[A]\n;k=1\n#k=2\n", "A", "k", std::nullopt},
+                                           GetCase{"emptyValue", "[A]\nk=\n", "A", "k", ""},
+                                           GetCase{"noFinalLineEnd", "[A]\nk=1", "A", "k", "1"},
+                                           GetCase{"byteOrderMark", "\xEF\xBB\xBF[A]\nk=1\n", "A", "k", "1"},
+                                           GetCase{"longValueWhole", "[A]\nMapPath=/" + std::string(300, 'm') + "\n",
+                                                   "A", "MapPath", "/" + std::string(300, 'm')},
+                                           GetCase{"binaryLineIsNoKey", std::string("[A]\nk=1\0\n", 9), "A", "k",
+                                                   std::nullopt}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+struct BadCase {
+    const char* name;
+    std::string text;
+    std::vector<std::size_t> bad;
+};
+
+class IniBadLines : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(IniBadLines, AreListedAndKept)
+{
+    IniDocument doc = IniDocument::Parse(GetParam().text);
+    EXPECT_EQ(doc.BadLines(), GetParam().bad);
+    EXPECT_EQ(doc.Text(), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, IniBadLines,
+                         ::testing::Values(BadCase{"clean", "; c\n\n[A]\nk=v\n", {}},
+                                           BadCase{"controlBytes", std::string("\x01\x02\x00x\n[A]\n", 8), {1}},
+                                           BadCase{"noEquals", "[A]\nnot a setting\nk=1\n", {2}},
+                                           BadCase{"orphanKey", "k=1\n[A]\n", {1}},
+                                           BadCase{"unclosedHeader", "[A\nk=1\n", {1, 2}},
+                                           BadCase{"emptyHeader", "[]\n", {1}}, BadCase{"emptyKey", "[A]\n=v\n", {2}}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+struct SetCase {
+    const char* name;
+    std::string before;
+    const char* section;
+    const char* key;
+    const char* value;
+    std::string after;
+};
+
+class IniSet : public ::testing::TestWithParam<SetCase> {};
+
+TEST_P(IniSet, ChangesOnlyWhatItMust)
+{
+    const SetCase& c = GetParam();
+    IniDocument doc = IniDocument::Parse(c.before);
+    ASSERT_TRUE(doc.Set(c.section, c.key, c.value));
+    EXPECT_EQ(doc.Text(), c.after);
+    EXPECT_EQ(doc.Get(c.section, c.key), std::string_view(c.value));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, IniSet,
+    ::testing::Values(
+        SetCase{"replaceKeepsOthers", "; top\r\n[KORVAL]\r\nLeft=1\r\nUnknown=x\r\n", "KORVAL", "Left", "2",
+                "; top\r\n[KORVAL]\r\nLeft=2\r\nUnknown=x\r\n"},
+        SetCase{"replaceKeepsSpacing", "[A]\nk = old  \n", "A", "K", "new", "[A]\nk = new\n"},
+        SetCase{"sectionSpellingKept", "[Korval]\nLeft=1\n", "KORVAL", "Top", "5", "[Korval]\nLeft=1\nTop=5\n"},
+        SetCase{"afterLastKey", "[A]\nk=1\n\n; next\n[B]\nz=1\n", "A", "j", "2", "[A]\nk=1\nj=2\n\n; next\n[B]\nz=1\n"},
+        SetCase{"headerOnly", "[A]\n[B]\n", "A", "k", "1", "[A]\nk=1\n[B]\n"},
+        SetCase{"newSectionAtEnd", "[A]\nk=1", "B", "z", "9", "[A]\nk=1\n\n[B]\nz=9\n"},
+        SetCase{"emptyFile", "", "A", "k", "v", "[A]\r\nk=v\r\n"},
+        SetCase{"badLinesKept", "\x01junk\n[A]\nk=1\n", "A", "k", "2", "\x01junk\n[A]\nk=2\n"},
+        SetCase{"byteOrderMarkKept", "\xEF\xBB\xBF[A]\r\nk=1\r\n", "A", "k", "", "\xEF\xBB\xBF[A]\r\nk=\r\n"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Settings, SetRefusesWhatALineCannotHold)
+{
+    const std::string text = "[A]\nk=1\n";
+    const std::vector<std::vector<std::string>> refused = {
+        {"", "k", "v"},     {"A", "", "v"},    {"A", "k", "a\nb"},
+        {"A", "k", "a\rb"}, {"A", "k=x", "v"}, {"A]", "k", "v"},
+        {"A", "[k", "v"},   {"A", ";k", "v"},  {"A", "k", std::string("a\0b", 3)}};
+    for (const auto& r : refused) {
+        IniDocument doc = IniDocument::Parse(text);
+        EXPECT_FALSE(doc.Set(r[0], r[1], r[2])) << r[0] << "/" << r[1];
+        EXPECT_EQ(doc.Text(), text);
+    }
+}
+
+TEST(Settings, FileStatusesAndAtomicWrite)
+{
+    Rig rig;
+    const auto file = rig.home.path() / "KORVAL.ini";
+    EXPECT_EQ(ReadIniFile(file).status, IniFileStatus::Missing);
+
+    IniDocument doc = IniDocument::Parse("[A]\r\nk=1\r\n");
+    std::string reason;
+    ASSERT_TRUE(WriteIniFileAtomically(file, doc, reason)) << reason;
+    EXPECT_EQ(rig.home.Read("KORVAL.ini"), "[A]\r\nk=1\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(rig.home.path()), {}), 2);  // Logs + file
+
+    // A link is followed: the file it points to is replaced, the link stays.
+    std::filesystem::rename(file, rig.home.path() / "real.ini");
+    std::filesystem::create_symlink("real.ini", file);
+    ASSERT_TRUE(WriteIniFileAtomically(file, IniDocument::Parse("[B]\nz=2\n"), reason)) << reason;
+    EXPECT_TRUE(std::filesystem::is_symlink(file));
+    EXPECT_EQ(rig.home.Read("real.ini"), "[B]\nz=2\n");
+
+    rig.home.Write("big.ini", std::string(IniDocument::kMaxBytes + 1, 'x'));
+    EXPECT_EQ(ReadIniFile(rig.home.path() / "big.ini").status, IniFileStatus::TooLarge);
+
+    std::filesystem::create_directory(rig.home.path() / "dir.ini");
+    EXPECT_EQ(ReadIniFile(rig.home.path() / "dir.ini").status, IniFileStatus::Unreadable);
+    EXPECT_FALSE(WriteIniFileAtomically(rig.home.path() / "dir.ini", doc, reason));
+    EXPECT_FALSE(reason.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(rig.home.path() / "dir.ini"));
+    EXPECT_FALSE(rig.home.Exists("dir.ini.tmp-" + std::to_string(::getpid())));
+}
+
+struct OwnerCase {
+    const char* name;
+    SettingsOwner owner;
+    const char* reader;
+    const char* writer;
+};
+
+class OwnerMessages : public ::testing::TestWithParam<OwnerCase> {};
+
+TEST_P(OwnerMessages, EmptyKeyAndFailedWrite)
+{
+    const OwnerCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    rig.home.Write("KORVAL.ini", "[Filters]\r\nTooLat=\r\nTooLong=10\r\n");
+
+    SettingsCursor cur{"filters", "TooLat", "previous"};
+    EXPECT_EQ(ReadSetting(s, cur, c.owner), ReadResult::Empty);
+    EXPECT_EQ(cur.Value, "previous");
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_EQ(rig.notes.messages[0].text, c.reader);
+    EXPECT_EQ(rig.notes.messages[0].title, "KORVAL");
+    EXPECT_EQ(rig.notes.messages[0].icon, Icon::Exclamation);
+
+    cur.Key = "Missing";  // the absent-key marker: the file's own full path
+    EXPECT_EQ(ReadSetting(s, cur, c.owner), ReadResult::Absent);
+    EXPECT_EQ(cur.Value, s.SettingsFile().string());
+
+    cur = {"Filters", "TooLat", "8"};
+    EXPECT_TRUE(WriteSetting(s, cur, c.owner));
+    cur.Value.clear();
+    EXPECT_EQ(ReadSetting(s, cur, c.owner), ReadResult::Value);
+    EXPECT_EQ(cur.Value, "8");
+    EXPECT_EQ(rig.home.Read("KORVAL.ini"), "[Filters]\r\nTooLat=8\r\nTooLong=10\r\n");
+
+    std::filesystem::remove(s.SettingsFile());
+    std::filesystem::create_directory(s.SettingsFile());
+    EXPECT_FALSE(WriteSetting(s, cur, c.owner));
+    ASSERT_EQ(rig.notes.messages.size(), 2u);
+    EXPECT_EQ(rig.notes.messages[1].text, c.writer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, OwnerMessages,
+    ::testing::Values(OwnerCase{"main", SettingsOwner::Main, "An error has occurred checking your Korval settings",
+                                "An error has occurred saving your settings"},
+                      OwnerCase{"ddeServer", SettingsOwner::DDEServer, "You have not set your DDE details",
+                                "An error has occurred while calling the API function"},
+                      OwnerCase{"wrongPlot", SettingsOwner::WrongPlot, "No Settings",
+                                "An error has occurred while calling the API function"},
+                      OwnerCase{"mapSettings", SettingsOwner::MapSettings, "You have not selected a map",
+                                "An error has occurred while calling the API function"},
+                      OwnerCase{"mapWindow", SettingsOwner::MapWindow,
+                                "An error has occurred while calling the API function",
+                                "An error has occurred while calling the API function"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+}  // namespace
+}  // namespace korval

@@ -1,0 +1,401 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "settings/ini.h"
+#include "settings/settings.h"
+#include "test_support.h"
+#include "text/convert.h"
+
+namespace korval {
+namespace {
+
+using test::Rig;
+
+const std::string kFull = test::ReadTestData("settings/full.ini");
+constexpr const char* kReaderMain = "An error has occurred checking your Korval settings";
+
+std::string FileValue(const Rig& rig, const char* section, const char* key)
+{
+    const IniDocument doc = IniDocument::Parse(rig.home.Read("KORVAL.ini"));
+    auto v = doc.Get(section, key);
+    return v ? std::string(*v) : "<absent>";
+}
+
+// Every line of `before` is still in `after`, in the same order.
+bool KeepsEveryLine(const std::string& before, const std::string& after)
+{
+    std::vector<std::string> a = Split(after, "\n");
+    std::size_t at = 0;
+    for (const std::string& line : Split(before, "\n")) {
+        while (at < a.size() && a[at] != line) ++at;
+        if (at++ == a.size()) return false;
+    }
+    return true;
+}
+
+// ---- every close-time option under its own key -------------------------------------------------
+
+struct OptionCase {
+    const char* name;
+    bool Options::*member;
+    const char* section;
+    const char* key;
+};
+
+const OptionCase kOptions[] = {
+    {"Airmaster", &Options::mnuAir, "KORVAL", "Airmaster"},
+    {"SkySpy", &Options::mnuSky, "KORVAL", "SkySpy"},
+    {"ANAD", &Options::mnuANAD, "KORVAL", "ANAD"},
+    {"PCHFDL", &Options::mnuPCHFDL, "KORVAL", "PCHFDL"},
+    {"New", &Options::mnuNew, "KORVAL", "New"},
+    {"Errors", &Options::mnuDecErr, "Filters", "Errors"},
+    {"Repeats", &Options::mnuRepeats, "Filters", "Repeats"},
+    {"SQ", &Options::mnuSQ, "Filters", "SQ"},
+    {"TooFar", &Options::mnuTooFar, "Filters", "TooFar"},
+    {"SBS", &Options::mnuSBS, "Filters", "SBS"},
+    {"Beep", &Options::mnuBeep, "Menus", "Beep"},
+    {"RegFlight", &Options::mnuRegFlight, "Menus", "RegFlight"},
+    {"FlightNo", &Options::mnuHF_FlNo, "Menus", "FlightNo"},
+    {"DailyClearMap", &Options::mnuDailyClearMap, "Menus", "DailyClearMap"},
+    {"Map1", &Options::mnuShowMap1, "Menus", "Map1"},
+    {"Map2", &Options::mnuShowMap2, "Menus", "Map2"},
+    {"Map3", &Options::mnuShowMap3, "Menus", "Map3"},
+    {"Tag", &Options::mnuTag, "Menus", "Tag"},
+    {"RefOCA", &Options::mnuRefOCA, "Menus", "RefOCA"},
+    {"Waypoints", &Options::mnuWaypoints, "Menus", "Waypoints"},
+};
+
+class OptionRoundTrip : public ::testing::TestWithParam<OptionCase> {};
+
+TEST_P(OptionRoundTrip, SavedUnderItsKeyAndLoadedBack)
+{
+    Rig rig;
+    rig.station.opt.*GetParam().member = true;
+    SaveSettings(rig.station);
+    for (const OptionCase& o : kOptions)
+        EXPECT_EQ(FileValue(rig, o.section, o.key), o.member == GetParam().member ? "True" : "False") << o.name;
+
+    Station fresh(rig.home.path(), rig.clock, rig.notes);
+    LoadSettings(fresh);
+    for (const OptionCase& o : kOptions) EXPECT_EQ(fresh.opt.*o.member, o.member == GetParam().member) << o.name;
+    EXPECT_TRUE(rig.notes.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, OptionRoundTrip, ::testing::ValuesIn(kOptions),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// ---- a full file -------------------------------------------------------------------------------
+
+TEST(Settings, FullFileLoadsAndSavesBackUnchanged)
+{
+    Rig rig;
+    Station& s = rig.station;
+    rig.home.Write("KORVAL.ini", kFull);
+    LoadSettings(s);
+    EXPECT_TRUE(rig.notes.messages.empty());
+    EXPECT_TRUE(s.opt.mnuAir && s.opt.mnuPCHFDL && s.opt.mnuSBS && s.opt.mnuMapSettings && s.opt.mnuTag);
+    EXPECT_FALSE(s.opt.mnuSky || s.opt.mnuRepeats || s.opt.mnuShowMap2);
+    EXPECT_TRUE(s.mainPlacement.Present);
+    EXPECT_EQ(s.mainPlacement.Top, 900.5f);
+    EXPECT_EQ(s.mainPlacement.Height, 6000.0f);
+    EXPECT_EQ(s.dlg.txtServer, "MyServer");
+    EXPECT_EQ(s.dlg.DDEFormat, 2);
+    EXPECT_EQ(s.dlg.txtClearMapTime, "0030");
+    EXPECT_EQ(s.dlg.comMaxPlot, 4);
+    EXPECT_TRUE(s.dlg.chkSBS);
+    EXPECT_EQ(s.map[0].W, "-040000");
+    EXPECT_EQ(s.map[0].E, "000000");
+    EXPECT_EQ(s.map[1].ACIDBack, -1);
+    EXPECT_EQ(s.map[1].ACIDBackText, "-1");
+    EXPECT_EQ(s.map[1].MapPath, "/maps/world.gif");
+    EXPECT_EQ(s.map[2].N, "");  // no section: defaults
+    EXPECT_TRUE(s.mapPlacement[0].Present);
+    EXPECT_EQ(s.mapPlacement[0].Width, 6000.0f);
+    EXPECT_FALSE(s.mapPlacement[1].Present);
+
+    SaveSettings(s);  // same states: not one byte differs, comments and unknown keys included
+    EXPECT_EQ(rig.home.Read("KORVAL.ini"), kFull);
+
+    s.opt.mnuSBS = false;
+    s.opt.mnuMapSettings = false;  // read, never written
+    s.mainPlacement.Left = 1234.25f;
+    SaveSettings(s);
+    std::string expected = ReplaceAll(ReplaceAll(kFull, "SBS=True", "SBS=False"), "Left=1200", "Left=1234.25");
+    EXPECT_EQ(rig.home.Read("KORVAL.ini"), expected);
+
+    s.mainMinimised = true;  // a minimised window keeps the saved placement
+    s.mainPlacement.Left = 1.0f;
+    SaveSettings(s);
+    EXPECT_EQ(FileValue(rig, "KORVAL", "Left"), "1234.25");
+}
+
+TEST(Settings, LaterKeysLoadAfterAnEmptyOrUnusableOne)
+{
+    Rig rig;
+    rig.home.Write("KORVAL.ini",
+                   "[filters]\r\nErrors=True\r\nRepeats=\r\nSQ=maybe\r\nTooFar=True\r\n"
+                   "[MENUS]\r\nBeep=True\r\n");  // no SBS key: an older layout
+    LoadSettings(rig.station);
+    const Options& o = rig.station.opt;
+    EXPECT_TRUE(o.mnuDecErr && o.mnuTooFar && o.mnuBeep);
+    EXPECT_FALSE(o.mnuRepeats || o.mnuSQ || o.mnuSBS);
+    ASSERT_EQ(rig.notes.messages.size(), 2u);
+    EXPECT_EQ(rig.notes.messages[0].text, kReaderMain);
+    EXPECT_NE(rig.notes.messages[1].text.find("[Filters] SQ=maybe"), std::string::npos);
+}
+
+// ---- one value at a time -----------------------------------------------------------------------
+
+struct ValueCase {
+    const char* name;
+    const char* section;
+    const char* key;
+    std::string value;
+    std::string (*get)(const Station&);
+    std::string expected;
+    std::size_t messages;
+};
+
+class SettingValues : public ::testing::TestWithParam<ValueCase> {};
+
+TEST_P(SettingValues, LoadAs)
+{
+    const ValueCase& c = GetParam();
+    Rig rig;
+    rig.home.Write("KORVAL.ini", std::string("[") + c.section + "]\r\n" + c.key + "=" + c.value + "\r\n");
+    LoadSettings(rig.station);
+    EXPECT_EQ(c.get(rig.station), c.expected);
+    EXPECT_EQ(rig.notes.messages.size(), c.messages);
+}
+
+std::string TooLat(const Station& s)
+{
+    return s.dlg.txtTooLat;
+}
+std::string SBSMins(const Station& s)
+{
+    return s.dlg.txtSBSOldPlotLimit;
+}
+std::string ClearTime(const Station& s)
+{
+    return s.dlg.txtClearMapTime;
+}
+std::string MaxPlots(const Station& s)
+{
+    return std::to_string(s.dlg.comMaxPlot);
+}
+std::string DDEFormat(const Station& s)
+{
+    return std::to_string(s.dlg.DDEFormat);
+}
+std::string SBSOnly(const Station& s)
+{
+    return BoolText(s.dlg.chkSBS);
+}
+std::string Airmaster(const Station& s)
+{
+    return BoolText(s.opt.mnuAir);
+}
+std::string Back1(const Station& s)
+{
+    return std::to_string(s.map[0].ACIDBack) + "|" + s.map[0].ACIDBackText;
+}
+std::string Edges3(const Station& s)
+{
+    return s.map[2].N + "|" + s.map[2].E + "|" + s.map[2].S + "|" + s.map[2].W;
+}
+std::string Path2(const Station& s)
+{
+    return s.map[1].MapPath;
+}
+std::string MainPlaced(const Station& s)
+{
+    return BoolText(s.mainPlacement.Present);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, SettingValues,
+    ::testing::Values(ValueCase{"colonIsNoAbsentMarker", "Filters", "TooLat", "1:5", TooLat, "1:5", 0},
+                      ValueCase{"pathLikeMinutes", "Menus", "SBSMins", "C:\\15", SBSMins, "C:\\15", 0},
+                      ValueCase{"clockTimePadded", "Menus", "ClearMapTime", "30", ClearTime, "0030", 0},
+                      ValueCase{"plotIndexPastList", "Menus", "MaxPlots", "9", MaxPlots, "0", 1},
+                      ValueCase{"formatNotANumber", "Korval", "Format", "x", DDEFormat, "3", 1},
+                      ValueCase{"checkBoxWord", "Menus", "SBSOnly", "True", SBSOnly, "False", 1},
+                      ValueCase{"boolAsNumber", "KORVAL", "Airmaster", "1", Airmaster, "True", 0},
+                      ValueCase{"boolGarbage", "KORVAL", "Airmaster", "yes", Airmaster, "False", 1},
+                      ValueCase{"boolEmpty", "KORVAL", "Airmaster", "", Airmaster, "False", 1},
+                      ValueCase{"colourBlanks", "Map1 Settings", "ACIDBack", " 255 ", Back1, "255|255", 0},
+                      ValueCase{"colourOverflow", "Map1 Settings", "ACIDBack", "4294967295", Back1, "16777215|", 1},
+                      ValueCase{"colourText", "Map1 Settings", "ACIDBack", "white", Back1, "16777215|", 1},
+                      ValueCase{"edgeNotANumber", "Map3 Settings", "N", "abc", Edges3, "abc|||", 0},
+                      ValueCase{"placementPartial", "Korval", "Left", "100", MainPlaced, "False", 0},
+                      ValueCase{"placementGarbage", "Korval", "Left", "wide", MainPlaced, "False", 1},
+                      ValueCase{"longPathWhole", "Map2 Settings", "MapPath", "/" + std::string(400, 'p') + ".jpg",
+                                Path2, "/" + std::string(400, 'p') + ".jpg", 0}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+struct EdgeCase {
+    const char* name;
+    const char* degrees;
+    bool latitude;
+    const char* edge;
+};
+
+class MapEdges : public ::testing::TestWithParam<EdgeCase> {};
+
+TEST_P(MapEdges, InThousandthsOfADegree)
+{
+    const EdgeCase& c = GetParam();
+    EXPECT_EQ(c.latitude ? LatitudeEdge(c.degrees) : LongitudeEdge(c.degrees), c.edge);
+
+    Rig rig;  // and through the file, for the map-3 section
+    rig.home.Write("KORVAL.ini", std::string("[Map3 Settings]\r\n") + (c.latitude ? "S=" : "W=") + c.degrees + "\r\n");
+    LoadSettings(rig.station);
+    EXPECT_EQ(c.latitude ? rig.station.map[2].S : rig.station.map[2].W, c.edge);
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, MapEdges,
+                         ::testing::Values(EdgeCase{"north", "52.5", true, "52500"},
+                                           EdgeCase{"south", "-43.3", true, "-43300"},
+                                           EdgeCase{"east", "157.5", false, "157500"},
+                                           EdgeCase{"west", "-7.5", false, "-007500"},
+                                           EdgeCase{"equator", "0", true, "00000"},
+                                           EdgeCase{"roundedToThousandths", "52.12351", true, "52124"}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// ---- bad files: defaults, a message, never a crash, nothing lost ---------------------------------
+
+enum class Damage { Missing, Garbage, Folder, TooLarge, NoKeys };
+
+struct DamageCase {
+    const char* name;
+    Damage damage;
+    std::size_t loadMessages;
+    bool saveWorks;
+};
+
+class DamagedFile : public ::testing::TestWithParam<DamageCase> {};
+
+TEST_P(DamagedFile, StartsWithDefaults)
+{
+    const DamageCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    rig.home.Write("KORVAL.ini", kFull);
+    LoadSettings(s);  // every store away from its default first
+    std::filesystem::remove(s.SettingsFile());
+    const std::string garbage = test::ReadTestData("settings/garbage.bin");
+    switch (c.damage) {
+        case Damage::Missing:
+            break;
+        case Damage::Garbage:
+            rig.home.Write("KORVAL.ini", garbage);
+            break;
+        case Damage::Folder:
+            std::filesystem::create_directory(s.SettingsFile());
+            break;
+        case Damage::TooLarge:
+            rig.home.Write("KORVAL.ini", std::string(IniDocument::kMaxBytes + 10, ';'));
+            break;
+        case Damage::NoKeys:
+            rig.home.Write("KORVAL.ini", "[KORVAL]\r\n[Menus]\r\n[Filters]\r\n");
+            break;
+    }
+    LoadSettings(s);
+    EXPECT_EQ(rig.notes.messages.size(), c.loadMessages);
+
+    // The defaults a first start has (the dialogs' own among them).
+    EXPECT_EQ(s.dlg.txtTooLat, "8");
+    EXPECT_EQ(s.dlg.txtTooLong, "10");
+    EXPECT_EQ(s.dlg.txtSBSOldPlotLimit, "15");
+    EXPECT_EQ(s.dlg.txtClearMapTime, "0000");
+    EXPECT_EQ(s.dlg.txtServer, "Set");
+    EXPECT_EQ(s.dlg.txtTopic, "Set");
+    EXPECT_EQ(s.dlg.DDEFormat, 3);
+    EXPECT_EQ(s.dlg.comMaxPlot, 0);
+    EXPECT_FALSE(s.dlg.chkSBS);
+    for (const OptionCase& o : kOptions) EXPECT_FALSE(s.opt.*o.member) << o.name;
+    EXPECT_FALSE(s.opt.mnuMapSettings);
+    EXPECT_FALSE(s.mainPlacement.Present);
+    EXPECT_FALSE(s.mapPlacement[0].Present);
+    EXPECT_EQ(s.map[0].N, "");
+    EXPECT_EQ(s.map[0].MapPath, "");
+    EXPECT_EQ(s.map[0].ACIDBack, 0xFFFFFF);
+
+    const std::string before = rig.home.Read("KORVAL.ini");
+    s.opt.mnuTag = true;
+    SaveSettings(s);
+    EXPECT_EQ(rig.notes.messages.size(), c.loadMessages + (c.saveWorks ? 0 : 1));
+    if (c.saveWorks) {
+        EXPECT_TRUE(KeepsEveryLine(before, rig.home.Read("KORVAL.ini")));
+        EXPECT_EQ(FileValue(rig, "Menus", "Tag"), "True");
+    } else {
+        EXPECT_EQ(rig.home.Read("KORVAL.ini"), before);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, DamagedFile,
+                         ::testing::Values(DamageCase{"missing", Damage::Missing, 0, true},
+                                           DamageCase{"garbageBytes", Damage::Garbage, 1, true},
+                                           DamageCase{"unreadable", Damage::Folder, 1, false},
+                                           DamageCase{"tooLarge", Damage::TooLarge, 1, false},
+                                           DamageCase{"sectionsWithoutKeys", Damage::NoKeys, 0, true}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// ---- the dialogs' and map windows' own readers ---------------------------------------------------
+
+struct ReaderCase {
+    const char* name;
+    const char* file;
+    void (*load)(Station&);
+    const char* message;
+};
+
+class OwnReaders : public ::testing::TestWithParam<ReaderCase> {};
+
+TEST_P(OwnReaders, EmptyKeyGivesTheOwnersMessage)
+{
+    Rig rig;
+    rig.home.Write("KORVAL.ini", GetParam().file);
+    GetParam().load(rig.station);
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_EQ(rig.notes.messages[0].text, GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, OwnReaders,
+    ::testing::Values(ReaderCase{"mainNewServer", "[Korval]\nNewServer=\n", LoadSettings, kReaderMain},
+                      ReaderCase{"ddeFormat", "[Korval]\nFormat=\n", LoadDDEServerSettings,
+                                 "You have not set your DDE details"},
+                      ReaderCase{"wrongPlot", "[Filters]\nTooLong=\n", LoadWrongPlotSettings, "No Settings"},
+                      ReaderCase{"mapWide", "[Menus]\nSBSMins=\n", LoadMapWideSettings, "You have not selected a map"},
+                      ReaderCase{"mapWindow", "[Map3]\nTop=\n", [](Station& s) { LoadMapWindowPlacement(s, 3); },
+                                 "An error has occurred while calling the API function"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Settings, MapWindowPlacementWrittenOnItsOwn)
+{
+    Rig rig;
+    Station& s = rig.station;
+    rig.home.Write("KORVAL.ini", kFull);
+    s.mapPlacement[1] = Placement{false, 10.5f, 20, 3000, 2000};
+    ASSERT_TRUE(SaveMapWindowPlacement(s, 2));
+    EXPECT_TRUE(s.mapPlacement[1].Present);
+    EXPECT_EQ(rig.home.Read("KORVAL.ini"),
+              kFull + "\r\n[Map2]\r\nTop=20\r\nLeft=10.5\r\nHeight=2000\r\nWidth=3000\r\n");
+
+    Station fresh(rig.home.path(), rig.clock, rig.notes);
+    LoadMapWindowPlacement(fresh, 2);
+    EXPECT_TRUE(fresh.mapPlacement[1].Present);
+    EXPECT_EQ(fresh.mapPlacement[1].Left, 10.5f);
+    EXPECT_FALSE(fresh.mapPlacement[0].Present);  // only the window asked for
+    EXPECT_FALSE(SaveMapWindowPlacement(s, 0));
+    EXPECT_FALSE(SaveMapWindowPlacement(s, 4));
+    EXPECT_TRUE(rig.notes.messages.empty());
+}
+
+}  // namespace
+}  // namespace korval
