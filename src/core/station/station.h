@@ -15,7 +15,8 @@
 
 namespace korval {
 
-class MapView;  // maps/canvas.h
+class MapView;   // maps/canvas.h
+class LinkPort;  // station/links.h
 
 // Windows colour values, 0x00BBGGRR.
 namespace colour {
@@ -179,6 +180,9 @@ public:
     Placement mainPlacement;
     Placement mapPlacement[3];
     bool mainMinimised = false;
+
+    // The link layer the DDE menu drives; null when the station runs without links.
+    LinkPort* links = nullptr;
 
     // The hidden link boxes: the last text each delivered.
     std::string AirData, SkyData, ANAData, HFDL, HFACARSData, txtNewData;
