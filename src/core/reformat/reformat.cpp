@@ -34,21 +34,33 @@ const std::vector<CompiledRule>& CompiledRules()
     return compiled;
 }
 
-const CompiledRule& Compiled(const ReformatRule& rule)
-{
-    return CompiledRules()[static_cast<std::size_t>(rule.Number - 1)];
-}
+// The table's own rules run on their prepared engines; any other rule gets one of its own.
+class Prepared {
+public:
+    explicit Prepared(const ReformatRule& rule)
+    {
+        const auto& rules = ReformatRules();
+        const auto index = static_cast<std::size_t>(rule.Number - 1);
+        if (rule.Number >= 1 && index < rules.size() && rules[index].Pattern == rule.Pattern) {
+            compiled_ = &CompiledRules()[index];
+        } else {
+            own_ = {RegExp(std::string(rule.Pattern), true, false), RequiredLiteral(rule.Pattern)};
+            compiled_ = &own_;
+        }
+    }
+    const RegExp& engine() const { return compiled_->engine; }
+    // Does the pattern match anywhere in the message? A message without the rule's literal
+    // cannot match and costs one plain search instead of a pattern test.
+    bool Matches(std::string_view message) const
+    {
+        if (!compiled_->literal.empty() && message.find(compiled_->literal) == std::string_view::npos) return false;
+        return compiled_->engine.Test(message);
+    }
 
-const RegExp& Engine(const ReformatRule& rule) { return Compiled(rule).engine; }
-
-// Does the rule's pattern match anywhere in the message? A message without the rule's literal
-// cannot match and costs one plain search instead of a pattern test.
-bool Matches(const ReformatRule& rule, std::string_view message)
-{
-    const CompiledRule& c = Compiled(rule);
-    if (!c.literal.empty() && message.find(c.literal) == std::string_view::npos) return false;
-    return c.engine.Test(message);
-}
+private:
+    const CompiledRule* compiled_ = nullptr;
+    CompiledRule own_;
+};
 
 // The global replacement, made at most `passes` times. A pass that changes nothing would leave
 // every later pass with nothing to change, so the passes stop there; the message takes each
@@ -65,8 +77,9 @@ void ApplyPasses(std::string& message, const RegExp& engine, std::string_view re
 // The repeated, not marking way: test, then the passes.
 bool ApplyRepeated(std::string& message, const ReformatRule& rule, std::size_t passes)
 {
-    if (!Matches(rule, message)) return false;
-    ApplyPasses(message, Engine(rule), rule.Replacement, passes);
+    const Prepared prepared(rule);
+    if (!prepared.Matches(message)) return false;
+    ApplyPasses(message, prepared.engine(), rule.Replacement, passes);
     return true;
 }
 
@@ -108,7 +121,9 @@ std::string_view RequiredLiteral(std::string_view pattern)
     if (close + 1 < pattern.size() && kQuantifiers.find(pattern[close + 1]) != std::string_view::npos) return {};
     std::size_t end = 1;
     while (end < close && kMeta.find(pattern[end]) == std::string_view::npos) ++end;
-    // A quantifier after the plain run applies to its last character only.
+    // "(?" opens a group modifier, not text; a quantifier after the plain run applies to its last
+    // character only.
+    if (end == 1) return {};
     if (end < close && kQuantifiers.find(pattern[end]) != std::string_view::npos) --end;
     const std::string_view literal = pattern.substr(1, end - 1);
     return literal.size() >= kShortestUsefulLiteral ? literal : std::string_view{};
@@ -189,9 +204,10 @@ void ReformatData(Station& s)
         // Rule 10 works on the flattened message.
         {
             const ReformatRule& rule = Rule(10);
-            if (Matches(rule, message)) {
+            const Prepared prepared(rule);
+            if (prepared.Matches(message)) {
                 FlattenContent(message);
-                ApplyPasses(message, Engine(rule), rule.Replacement, passes);
+                ApplyPasses(message, prepared.engine(), rule.Replacement, passes);
                 s.PositionReformatted = true;
             }
         }
@@ -201,15 +217,17 @@ void ReformatData(Station& s)
         // Rules 67 and 68: one pass each, around the ".BDFM0" spacing.
         {
             const ReformatRule& rule = Rule(67);
-            if (Matches(rule, message)) {
+            const Prepared prepared(rule);
+            if (prepared.Matches(message)) {
                 ReplaceAllInPlace(message, ".BDFM0", ".BD FM0");
-                message = Engine(rule).Replace(message, rule.Replacement);
+                message = prepared.engine().Replace(message, rule.Replacement);
             }
         }
         {
             const ReformatRule& rule = Rule(68);
-            if (Matches(rule, message)) {
-                message = Engine(rule).Replace(message, rule.Replacement);
+            const Prepared prepared(rule);
+            if (prepared.Matches(message)) {
+                message = prepared.engine().Replace(message, rule.Replacement);
                 ReplaceAllInPlace(message, ".BDFM0", ".BD FM0");
             }
         }
@@ -219,7 +237,8 @@ void ReformatData(Station& s)
         // Rule 70: one pass (a message without a match is unchanged; the test only spares a copy).
         {
             const ReformatRule& rule = Rule(70);
-            if (Matches(rule, message)) message = Engine(rule).Replace(message, rule.Replacement);
+            const Prepared prepared(rule);
+            if (prepared.Matches(message)) message = prepared.engine().Replace(message, rule.Replacement);
         }
 
         apply(71);
