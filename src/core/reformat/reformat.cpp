@@ -41,7 +41,8 @@ public:
     {
         const auto& rules = ReformatRules();
         const auto index = static_cast<std::size_t>(rule.Number - 1);
-        if (rule.Number >= 1 && index < rules.size() && rules[index].Pattern == rule.Pattern) {
+        if (rule.Number >= 1 && index < rules.size() &&
+            (&rules[index] == &rule || rules[index].Pattern == rule.Pattern)) {
             compiled_ = &CompiledRules()[index];
         } else {
             own_ = {RegExp(std::string(rule.Pattern), true, false), RequiredLiteral(rule.Pattern)};
