@@ -63,15 +63,23 @@ bool JsonString(std::string_view line, std::string_view key, std::string& out)
         }
         if (++p == line.size()) return false;
         switch (line[p]) {
-        case 'r': out.push_back('\r'); break;
-        case 'n': out.push_back('\n'); break;
-        case 't': out.push_back('\t'); break;
-        case 'u':
-            if (p + 4 >= line.size()) return false;
-            out.push_back(static_cast<char>(std::stoi(std::string(line.substr(p + 1, 4)), nullptr, 16)));
-            p += 4;
-            break;
-        default: out.push_back(line[p]); break;
+            case 'r':
+                out.push_back('\r');
+                break;
+            case 'n':
+                out.push_back('\n');
+                break;
+            case 't':
+                out.push_back('\t');
+                break;
+            case 'u':
+                if (p + 4 >= line.size()) return false;
+                out.push_back(static_cast<char>(std::stoi(std::string(line.substr(p + 1, 4)), nullptr, 16)));
+                p += 4;
+                break;
+            default:
+                out.push_back(line[p]);
+                break;
         }
     }
     return false;
@@ -177,8 +185,8 @@ void BM_GetPos_Mix(benchmark::State& state)
             benchmark::DoNotOptimize(b.station.PositionText.data());
         }
     }
-    state.counters["msg/s"] = benchmark::Counter(static_cast<double>(state.iterations() * reformatted.size()),
-                                                 benchmark::Counter::kIsRate);
+    state.counters["msg/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * reformatted.size()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_GetPos_Mix)->Unit(benchmark::kMillisecond);
 

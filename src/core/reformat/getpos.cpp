@@ -28,9 +28,15 @@ const RegExp& CompactForm()
     return re;
 }
 
-bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool IsWhite(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
-void BlanksToZeros(std::string& text) { std::replace(text.begin(), text.end(), ' ', '0'); }
+void BlanksToZeros(std::string& text)
+{
+    std::replace(text.begin(), text.end(), ' ', '0');
+}
 
 // Appends the latitude degrees right-aligned in two digits: a one-digit latitude written with a
 // padding blank ("N  5.12345") is 05 degrees, not 51.
@@ -44,14 +50,18 @@ void AppendLatitudeDegrees(std::string& out, const std::string& digits)
 // 005 and "W  12" is 012 degrees; the blanks must not become digits.
 void AppendLongitudeDegrees(std::string& out, const std::string& text)
 {
-    const auto digits = static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return !IsWhite(c); }));
+    const auto digits =
+        static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return !IsWhite(c); }));
     if (digits < 3) out.append(3 - digits, '0');
     for (char c : text)
         if (!IsWhite(c)) out += c;
 }
 
 // "-" for the southern and western hemispheres.
-std::string Sign(bool negative) { return negative ? std::string("-") : std::string(); }
+std::string Sign(bool negative)
+{
+    return negative ? std::string("-") : std::string();
+}
 
 // Degrees, minutes and the tenths-of-a-minute character of a compact entry whose degrees take
 // `degreeWidth` characters. Minutes of 59 or less become hundredths of a degree when `convert`

@@ -130,7 +130,10 @@ std::string_view RequiredLiteral(std::string_view pattern)
     return literal.size() >= kShortestUsefulLiteral ? literal : std::string_view{};
 }
 
-const ReformatRule& Rule(int number) { return ReformatRules().at(static_cast<std::size_t>(number - 1)); }
+const ReformatRule& Rule(int number)
+{
+    return ReformatRules().at(static_cast<std::size_t>(number - 1));
+}
 
 void FlattenContent(std::string& message)
 {
@@ -170,10 +173,17 @@ void ReformatData(Station& s)
         auto apply = [&](int number) {
             const ReformatRule& rule = Rule(number);
             switch (rule.Mode) {
-            case RuleMode::Marking: Reformat_DDE(s, rule, passes); break;
-            case RuleMode::Quiet: Reformat_DDE_Quietly(s, rule, passes); break;
-            case RuleMode::Repeated: ApplyRepeated(message, rule, passes); break;
-            case RuleMode::Special: break;  // applied by its own step below
+                case RuleMode::Marking:
+                    Reformat_DDE(s, rule, passes);
+                    break;
+                case RuleMode::Quiet:
+                    Reformat_DDE_Quietly(s, rule, passes);
+                    break;
+                case RuleMode::Repeated:
+                    ApplyRepeated(message, rule, passes);
+                    break;
+                case RuleMode::Special:
+                    break;  // applied by its own step below
             }
         };
 

@@ -11,10 +11,10 @@ class Station;
 
 // How a rule of the table is applied.
 enum class RuleMode {
-    Marking,    // through Reformat_DDE: passes until nothing changes, sets PositionReformatted
-    Quiet,      // through Reformat_DDE_Quietly: the same without the flag
-    Repeated,   // the same as Quiet, written out inside ReformatData
-    Special,    // applied by its own step of ReformatData (5, 6, 10, 67, 68, 70)
+    Marking,   // through Reformat_DDE: passes until nothing changes, sets PositionReformatted
+    Quiet,     // through Reformat_DDE_Quietly: the same without the flag
+    Repeated,  // the same as Quiet, written out inside ReformatData
+    Special,   // applied by its own step of ReformatData (5, 6, 10, 67, 68, 70)
 };
 
 struct ReformatRule {

@@ -8,6 +8,7 @@ namespace korval {
 
 const std::vector<ReformatRule>& ReformatRules()
 {
+    // clang-format off
     static const std::vector<ReformatRule> rules = {
     {1, "AF1", RuleMode::Marking,
      R"re(,(N|S)(\d{4}),(E|W)(\d{5}),)re",
@@ -223,6 +224,7 @@ const std::vector<ReformatRule>& ReformatRules()
      R"re((,|\.)([A-Z]{3})(,))re",
      R"re(.$2.)re"},
     };
+    // clang-format on
     return rules;
 }
 

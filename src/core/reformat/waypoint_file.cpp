@@ -12,8 +12,14 @@ namespace {
 
 constexpr int kFileAccessError = 75;  // path/file access error
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool IsLineEnd(char c)
+{
+    return c == '\r' || c == '\n';
+}
 
 // Splits "name=replacement" at its first "="; false when the entry names no waypoint.
 bool SplitEntry(const std::string& entry, WaypointPair& pair)

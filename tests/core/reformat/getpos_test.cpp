@@ -88,13 +88,13 @@ TEST_P(OutsideContent, NothingRead)
     EXPECT_FALSE(s.PositionFound);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Position, OutsideContent,
-    ::testing::Values(ShownCase{"empty", ""}, ShownCase{"shortText", "N51300W001450"},
-                      ShownCase{"positionInHeader", std::string(100, 'x') + "N51300W001450" +
-                                                        std::string(11, 'x') + "NO POSITION\r\n"},
-                      ShownCase{"positionAcrossHeaderEnd", std::string(118, 'x') + "N51300W001450\r\n"}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Position, OutsideContent,
+                         ::testing::Values(ShownCase{"empty", ""}, ShownCase{"shortText", "N51300W001450"},
+                                           ShownCase{"positionInHeader", std::string(100, 'x') + "N51300W001450" +
+                                                                             std::string(11, 'x') + "NO POSITION\r\n"},
+                                           ShownCase{"positionAcrossHeaderEnd",
+                                                     std::string(118, 'x') + "N51300W001450\r\n"}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 // A northern compact latitude with blank minutes is a type mismatch: the entries found so far
 // stay, the flag is left as it was, and the fault is logged under "GetPos" / "Position".

@@ -12,7 +12,10 @@
 namespace korval {
 namespace {
 
-std::string Header(const char* flight) { return test::Canonical(".G-EUPJ", "H1", '3', "M41A", flight, ""); }
+std::string Header(const char* flight)
+{
+    return test::Canonical(".G-EUPJ", "H1", '3', "M41A", flight, "");
+}
 
 // ---- the run of ReformatData ---------------------------------------------------------------
 
@@ -236,14 +239,15 @@ TEST_P(Flattening, RemovesContentLineBreaks)
 
 const std::string kHeaderLike = std::string(122, 'h') + "\r\n";
 
-INSTANTIATE_TEST_SUITE_P(
-    Reformat, Flattening,
-    ::testing::Values(FlattenCase{"shortUnchanged", "AB\r\nCD\r\n", "AB\r\nCD\r\n"},
-                      FlattenCase{"exactlyHeader", kHeaderLike, kHeaderLike},
-                      FlattenCase{"contentPairs", kHeaderLike + "A\r\nB\r\n", kHeaderLike + "AB"},
-                      FlattenCase{"loneCarriageReturnAndLineFeedStay", kHeaderLike + "A\rB\nC", kHeaderLike + "A\rB\nC"},
-                      FlattenCase{"pairsAreNotRescanned", kHeaderLike + "A\r\r\n\nB", kHeaderLike + "A\r\nB"}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Reformat, Flattening,
+                         ::testing::Values(FlattenCase{"shortUnchanged", "AB\r\nCD\r\n", "AB\r\nCD\r\n"},
+                                           FlattenCase{"exactlyHeader", kHeaderLike, kHeaderLike},
+                                           FlattenCase{"contentPairs", kHeaderLike + "A\r\nB\r\n", kHeaderLike + "AB"},
+                                           FlattenCase{"loneCarriageReturnAndLineFeedStay", kHeaderLike + "A\rB\nC",
+                                                       kHeaderLike + "A\rB\nC"},
+                                           FlattenCase{"pairsAreNotRescanned", kHeaderLike + "A\r\r\n\nB",
+                                                       kHeaderLike + "A\r\nB"}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 // ---- the table -----------------------------------------------------------------------------------
 
@@ -290,23 +294,25 @@ struct LiteralCase {
 
 class Literals : public ::testing::TestWithParam<LiteralCase> {};
 
-TEST_P(Literals, RequiredLiteral) { EXPECT_EQ(RequiredLiteral(GetParam().pattern), GetParam().literal); }
+TEST_P(Literals, RequiredLiteral)
+{
+    EXPECT_EQ(RequiredLiteral(GetParam().pattern), GetParam().literal);
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Reformat, Literals,
-    ::testing::Values(LiteralCase{"keywordGroup", R"((PIREP[\s\S]*)( )(\d{5}))", "PIREP"},
-                      LiteralCase{"wholeGroup", R"((/POS )(\d{2}))", "/POS "},
-                      LiteralCase{"stopsAtClass", R"((#DFBR12/[\s\S]*)/(\d{6}))", "#DFBR12/"},
-                      LiteralCase{"alternationInGroup", R"((AUTPOS/LLD N|S)(\d{6}))", ""},
-                      LiteralCase{"alternationOfKeywords", R"((CLA|CLX|RCL)([\s\S]*))", ""},
-                      LiteralCase{"alternationAtTop", R"((ABCD)x|y)", ""},
-                      LiteralCase{"laterGroupAlternationIsFine", R"((LAT) (N|S))", "LAT"},
-                      LiteralCase{"quantifiedGroup", R"((ABCD)?X)", ""},
-                      LiteralCase{"quantifiedLastCharacter", R"((ABCD*E))", "ABC"},
-                      LiteralCase{"tooShort", R"((AB)C)", ""},
-                      LiteralCase{"noLeadingGroup", R"(,(N|S)(\d{4}),)", ""},
-                      LiteralCase{"nonCapturingGroup", R"((?:ABCD))", ""}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Reformat, Literals,
+                         ::testing::Values(LiteralCase{"keywordGroup", R"((PIREP[\s\S]*)( )(\d{5}))", "PIREP"},
+                                           LiteralCase{"wholeGroup", R"((/POS )(\d{2}))", "/POS "},
+                                           LiteralCase{"stopsAtClass", R"((#DFBR12/[\s\S]*)/(\d{6}))", "#DFBR12/"},
+                                           LiteralCase{"alternationInGroup", R"((AUTPOS/LLD N|S)(\d{6}))", ""},
+                                           LiteralCase{"alternationOfKeywords", R"((CLA|CLX|RCL)([\s\S]*))", ""},
+                                           LiteralCase{"alternationAtTop", R"((ABCD)x|y)", ""},
+                                           LiteralCase{"laterGroupAlternationIsFine", R"((LAT) (N|S))", "LAT"},
+                                           LiteralCase{"quantifiedGroup", R"((ABCD)?X)", ""},
+                                           LiteralCase{"quantifiedLastCharacter", R"((ABCD*E))", "ABC"},
+                                           LiteralCase{"tooShort", R"((AB)C)", ""},
+                                           LiteralCase{"noLeadingGroup", R"(,(N|S)(\d{4}),)", ""},
+                                           LiteralCase{"nonCapturingGroup", R"((?:ABCD))", ""}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 // Where a rule's literal is missing, its pattern cannot match (so skipping the test is safe).
 TEST(Reformat, LiteralsAreInsideEveryMatch)

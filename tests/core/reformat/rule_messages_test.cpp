@@ -23,7 +23,10 @@ struct RuleMessage {
 };
 
 // The Airmaster trailer line: the header and this line must come through every rule unchanged.
-std::string Trailer() { return std::string(58, '-') + "[05.12.2026 12:00]"; }
+std::string Trailer()
+{
+    return std::string(58, '-') + "[05.12.2026 12:00]";
+}
 
 // clang-format off
 const RuleMessage kRuleMessages[] = {

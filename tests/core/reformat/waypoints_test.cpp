@@ -24,7 +24,10 @@ struct EntryCase {
 
 class EntryReader : public ::testing::TestWithParam<EntryCase> {};
 
-TEST_P(EntryReader, Splits) { EXPECT_EQ(ReadWaypointEntries(GetParam().text), GetParam().entries); }
+TEST_P(EntryReader, Splits)
+{
+    EXPECT_EQ(ReadWaypointEntries(GetParam().text), GetParam().entries);
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Waypoints, EntryReader,
@@ -42,8 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct ExpandCase {
     const char* name;
-    bool option;   // "Expand Waypoints" checked
-    bool request;  // REQPWIMessage
+    bool option;       // "Expand Waypoints" checked
+    bool request;      // REQPWIMessage
     const char* file;  // nullptr: no waypoints.wdf
     const char* content;
     const char* expected;
