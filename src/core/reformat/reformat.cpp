@@ -49,6 +49,9 @@ public:
             compiled_ = &own_;
         }
     }
+    Prepared(const Prepared&) = delete;
+    Prepared& operator=(const Prepared&) = delete;
+
     const RegExp& engine() const { return compiled_->engine; }
     // Does the pattern match anywhere in the message? A message without the rule's literal
     // cannot match and costs one plain search instead of a pattern test.
