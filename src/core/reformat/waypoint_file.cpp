@@ -16,6 +16,7 @@ bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
 }
+
 bool IsLineEnd(char c)
 {
     return c == '\r' || c == '\n';

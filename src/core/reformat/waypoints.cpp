@@ -8,7 +8,7 @@
 namespace korval {
 namespace {
 
-// Runs one entry's replacements. An invalid-argument fault (5) is passed over and the expansion
+// Runs one step of an expansion. An invalid-argument fault (5) is passed over and the expansion
 // goes on; any other fault ends the expansion without an error-log entry.
 template <class F>
 bool Step(F&& body)
@@ -26,6 +26,7 @@ bool Step(F&& body)
 void ExpandWaypoints(Station& s)
 {
     if (!s.opt.mnuWaypoints) return;
+    // A missing file has no entries, so every message still goes on to be shown and plotted.
     const WaypointLists& lists = s.waypointsFile.Lists(s.Home() / "waypoints.wdf");
     const auto& entries = s.REQPWIMessage ? lists.request : lists.plain;
     for (const WaypointPair& entry : entries)
