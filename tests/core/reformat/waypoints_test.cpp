@@ -103,6 +103,19 @@ TEST(Waypoints, HeaderIsRewrittenToo)
     EXPECT_NE(s.CurrentMessage.find("Flight id: UPS6567\r\n"), std::string::npos);
 }
 
+// Binary bytes make odd entries, never a failure; the good entries still apply.
+TEST(Waypoints, BinaryFileKeepsGoodEntries)
+{
+    test::Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuWaypoints = true;
+    const char bytes[] = "BOB\0TU=X\r\n\xff\xfe\x01,\"\r\nBOBTU=N5000W05000\r\n";
+    rig.home.Write("waypoints.wdf", std::string(bytes, sizeof bytes - 1));
+    s.CurrentMessage = "VIA BOBTU\r\n";
+    EXPECT_NO_THROW(ExpandWaypoints(s));
+    EXPECT_EQ(s.CurrentMessage, "VIA N5000W05000\r\n");
+}
+
 // A file that exists but cannot be read is not an empty one: the caller's handler logs it.
 TEST(Waypoints, UnreadableFileReachesTheCaller)
 {
