@@ -1,15 +1,262 @@
 #include "reformat/reformat.h"
 
+#include "reformat/waypoints.h"
 #include "station/station.h"
+#include "text/convert.h"
+#include "text/fault.h"
+#include "text/fields.h"
+#include "text/regexp.h"
 
 namespace korval {
+namespace {
 
-const std::vector<ReformatRule>& ReformatRules()
+constexpr std::string_view kReformat = "Reformat";
+
+constexpr std::size_t kShortestUsefulLiteral = 3;
+
+// A rule ready to run: its engine (Global on, IgnoreCase off) and the literal its matches need.
+// Built once: a fresh engine per run with the same settings matches the same, and the patterns
+// are compiled once per process.
+struct CompiledRule {
+    RegExp engine;
+    std::string_view literal;
+};
+
+const std::vector<CompiledRule>& CompiledRules()
 {
-    static const std::vector<ReformatRule> rules;
-    return rules;
+    static const std::vector<CompiledRule> compiled = [] {
+        std::vector<CompiledRule> list;
+        list.reserve(ReformatRules().size());
+        for (const ReformatRule& rule : ReformatRules())
+            list.push_back({RegExp(std::string(rule.Pattern), true, false), RequiredLiteral(rule.Pattern)});
+        return list;
+    }();
+    return compiled;
 }
 
-void ReformatData(Station&) {}
+// The table's own rules run on their prepared engines; any other rule gets one of its own.
+class Prepared {
+public:
+    explicit Prepared(const ReformatRule& rule)
+    {
+        const auto& rules = ReformatRules();
+        const auto index = static_cast<std::size_t>(rule.Number - 1);
+        if (rule.Number >= 1 && index < rules.size() &&
+            (&rules[index] == &rule || rules[index].Pattern == rule.Pattern)) {
+            compiled_ = &CompiledRules()[index];
+        } else {
+            own_ = {RegExp(std::string(rule.Pattern), true, false), RequiredLiteral(rule.Pattern)};
+            compiled_ = &own_;
+        }
+    }
+    Prepared(const Prepared&) = delete;
+    Prepared& operator=(const Prepared&) = delete;
+
+    const RegExp& engine() const { return compiled_->engine; }
+    // Does the pattern match anywhere in the message? A message without the rule's literal
+    // cannot match and costs one plain search instead of a pattern test.
+    bool Matches(std::string_view message) const
+    {
+        if (!compiled_->literal.empty() && message.find(compiled_->literal) == std::string_view::npos) return false;
+        return compiled_->engine.Test(message);
+    }
+
+private:
+    const CompiledRule* compiled_ = nullptr;
+    CompiledRule own_;
+};
+
+// The global replacement, made at most `passes` times. A pass that changes nothing would leave
+// every later pass with nothing to change, so the passes stop there; the message takes each
+// pass's result at once, so a fault in a later pass keeps the earlier ones.
+void ApplyPasses(std::string& message, const RegExp& engine, std::string_view replacement, std::size_t passes)
+{
+    for (std::size_t pass = 0; pass < passes; ++pass) {
+        std::string next = engine.Replace(message, replacement);
+        if (next == message) return;
+        message.swap(next);
+    }
+}
+
+// The repeated, not marking way: test, then the passes.
+bool ApplyRepeated(std::string& message, const ReformatRule& rule, std::size_t passes)
+{
+    const Prepared prepared(rule);
+    if (!prepared.Matches(message)) return false;
+    ApplyPasses(message, prepared.engine(), rule.Replacement, passes);
+    return true;
+}
+
+// Position/weather request keywords (step 4).
+bool HasRequestKeyword(std::string_view message)
+{
+    return Contains(message, "#M1BFPN") || Contains(message, "#M1APWD") || Contains(message, "REQPWI");
+}
+
+}  // namespace
+
+std::string_view RequiredLiteral(std::string_view pattern)
+{
+    constexpr std::string_view kMeta = "\\[](){}|.*+?^$";
+    constexpr std::string_view kQuantifiers = "*+?{";
+    if (pattern.size() < 2 || pattern[0] != '(') return {};
+    // The opening group must be neither quantified nor one branch of an alternation, and must
+    // hold no alternation of its own.
+    std::size_t close = std::string_view::npos;
+    int depth = 0;
+    bool inClass = false;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '\\') {
+            ++i;
+        } else if (inClass) {
+            if (c == ']') inClass = false;
+        } else if (c == '[') {
+            inClass = true;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            if (--depth == 0 && close == std::string_view::npos) close = i;
+        } else if (c == '|' && (depth == 0 || (depth == 1 && close == std::string_view::npos))) {
+            return {};
+        }
+    }
+    if (close == std::string_view::npos) return {};
+    if (close + 1 < pattern.size() && kQuantifiers.find(pattern[close + 1]) != std::string_view::npos) return {};
+    std::size_t end = 1;
+    while (end < close && kMeta.find(pattern[end]) == std::string_view::npos) ++end;
+    // "(?" opens a group modifier, not text; a quantifier after the plain run applies to its last
+    // character only.
+    if (end == 1) return {};
+    if (end < close && kQuantifiers.find(pattern[end]) != std::string_view::npos) --end;
+    const std::string_view literal = pattern.substr(1, end - 1);
+    return literal.size() >= kShortestUsefulLiteral ? literal : std::string_view{};
+}
+
+const ReformatRule& Rule(int number)
+{
+    return ReformatRules().at(static_cast<std::size_t>(number - 1));
+}
+
+void FlattenContent(std::string& message)
+{
+    if (message.size() <= fields::kHeaderLength) return;
+    // Pairs are removed left to right without rescanning, so CR CR LF LF keeps one CR LF.
+    std::size_t out = fields::kHeaderLength;
+    for (std::size_t in = fields::kHeaderLength; in < message.size(); ++in) {
+        if (message[in] == '\r' && in + 1 < message.size() && message[in + 1] == '\n') {
+            ++in;
+            continue;
+        }
+        message[out++] = message[in];
+    }
+    message.resize(out);
+}
+
+void Reformat_DDE(Station& s, const ReformatRule& rule, std::size_t passes)
+{
+    s.Guard("Reformat_DDE", kReformat, [&] {
+        if (ApplyRepeated(s.CurrentMessage, rule, passes)) s.PositionReformatted = true;
+    });
+}
+
+void Reformat_DDE_Quietly(Station& s, const ReformatRule& rule, std::size_t passes)
+{
+    s.Guard("Reformat_DDE_Quietly", kReformat, [&] { ApplyRepeated(s.CurrentMessage, rule, passes); });
+}
+
+void ReformatData(Station& s)
+{
+    s.Guard("ReformatData", kReformat, [&] {
+        std::string& message = s.CurrentMessage;
+        // The pass count: the matches of an empty pattern over the message as it stands on entry
+        // (its length plus one), fixed for the run whatever the rules later do to the length.
+        const std::size_t passes = message.size() + 1;
+
+        auto apply = [&](int number) {
+            const ReformatRule& rule = Rule(number);
+            switch (rule.Mode) {
+                case RuleMode::Marking:
+                    Reformat_DDE(s, rule, passes);
+                    break;
+                case RuleMode::Quiet:
+                    Reformat_DDE_Quietly(s, rule, passes);
+                    break;
+                case RuleMode::Repeated:
+                    ApplyRepeated(message, rule, passes);
+                    break;
+                case RuleMode::Special:
+                    break;  // applied by its own step below
+            }
+        };
+
+        for (int number = 1; number <= 4; ++number) apply(number);
+
+        // Oceanic clearances: a rewritten clearance ends the run.
+        if (s.opt.mnuRefOCA) {
+            s.GanderMessage = Contains(message, "/YQXOOYA") || Contains(message, "B919YQX");
+            for (int number : {5, 6}) {
+                if (!ApplyRepeated(message, Rule(number), passes)) continue;
+                s.OceanicMessage = true;
+                ReplaceAllInPlace(message, "B919YQX", "GANDER");
+                ReplaceAllInPlace(message, "/YQXOOYA", "GANDER");
+                ExpandOCAWaypoints(s);
+                return;
+            }
+        }
+
+        // Position/weather requests.
+        if (HasRequestKeyword(message)) {
+            FlattenContent(message);
+            s.REQPWIMessage = true;
+        }
+        apply(7);
+        apply(8);
+
+        apply(9);
+
+        // Rule 10 works on the flattened message.
+        {
+            const ReformatRule& rule = Rule(10);
+            const Prepared prepared(rule);
+            if (prepared.Matches(message)) {
+                FlattenContent(message);
+                ApplyPasses(message, prepared.engine(), rule.Replacement, passes);
+                s.PositionReformatted = true;
+            }
+        }
+
+        for (int number = 11; number <= 66; ++number) apply(number);
+
+        // Rules 67 and 68: one pass each, around the ".BDFM0" spacing.
+        {
+            const ReformatRule& rule = Rule(67);
+            const Prepared prepared(rule);
+            if (prepared.Matches(message)) {
+                ReplaceAllInPlace(message, ".BDFM0", ".BD FM0");
+                message = prepared.engine().Replace(message, rule.Replacement);
+            }
+        }
+        {
+            const ReformatRule& rule = Rule(68);
+            const Prepared prepared(rule);
+            if (prepared.Matches(message)) {
+                message = prepared.engine().Replace(message, rule.Replacement);
+                ReplaceAllInPlace(message, ".BDFM0", ".BD FM0");
+            }
+        }
+
+        apply(69);
+
+        // Rule 70: one pass (a message without a match is unchanged; the test only spares a copy).
+        {
+            const ReformatRule& rule = Rule(70);
+            const Prepared prepared(rule);
+            if (prepared.Matches(message)) message = prepared.engine().Replace(message, rule.Replacement);
+        }
+
+        apply(71);
+    });
+}
 
 }  // namespace korval

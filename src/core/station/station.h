@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "reformat/waypoint_file.h"
 #include "station/seams.h"
 #include "text/fault.h"
 #include "tracking/collection.h"
@@ -212,6 +213,9 @@ public:
 
     // The repeat store (text of the hidden txtMessCheck): CR LF + key, oldest first.
     std::string txtMessCheck;
+
+    // waypoints.wdf and OCAwaypoints.wdf, kept while each file is unchanged.
+    WaypointFile waypointsFile, ocaWaypointsFile;
 
     // ---- error-log state ---------------------------------------------------------------------
     std::string ErrProcedure, ErrModule, ErrorFile, ErrorText;

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "reformat/getpos.h"
+#include "test_support.h"
+
+namespace korval {
+namespace {
+
+std::string Shown(std::string_view content)
+{
+    return test::Canonical(".N923UP", "30", '2', "M76A", "UP6567", content);
+}
+
+struct PosCase {
+    const char* name;
+    const char* content;
+    const char* positions;  // PositionText, thousandths of a degree
+};
+
+// clang-format off
+const PosCase kPositions[] = {
+    // compact form: minutes become hundredths, the tenths digit is copied as it stands
+    {"compactMinutesConverted", "POS N51300W001450 FL350\r\n", "51500/-001750,"},
+    {"compactFourDigitLatitude", "N5500W02000\r\n", "55000/-020000,"},
+    {"compactSixtyMinutesOrMoreKept", "N51750W001450\r\n", "51750/-001450,"},
+    {"compactTenthsCopied", "N540250E0020756////\r\n", "54035/002125,"},
+    {"compactSouthEast", "S3352E15112  \r\n", "-33870/151200,"},
+    {"compactLineBreakInLongitude", "N5130W00\r\n145 X", "51500/-001750,"},
+    {"compactLongitudeTooShort", "N5130W001\r\nXX", ""},
+    // decimal form
+    {"decimal", "POS N 51.234,W001.456,\r\n", "51234/-001456,"},
+    {"decimalEast", "POS N 60.317,E024.963,\r\n", "60317/024963,"},
+    {"decimalSouthWest", "S 33.870,W070.750,\r\n", "-33870/-070750,"},
+    {"decimalLatitudeTooShortSkipped", "N 51.2,W001.456,\r\n", ""},
+    {"decimalBeforeCompact", "N51300W001450 THEN N 52.000,W002.000,\r\n", "52000/-002000,51500/-001750,"},
+    {"twoDecimalsInOrder", "N 51.234,W001.456, N 52.000,E003.000,\r\n", "51234/-001456,52000/003000,"},
+    {"noPosition", "OPS PLEASE CALL\r\n", ""},
+    // one-digit latitudes right-aligned ("N  5.12345" as the SBS-1 expander writes 5.12345 N)
+    {"oneDigitLatitudeNorth", "SBS-1 position report N  5.12345 E  1.23456 \r\n", "05123/001234,"},
+    {"oneDigitLatitudeSouth", "S  5.12345 W 12.34567 \r\n", "-05123/-012345,"},
+    {"oneDigitLatitudeWithoutBlank", "N5.12345,E001.23456,\r\n", "05123/001234,"},
+    // longitude degrees: blanks dropped, then right-aligned in three digits
+    {"blankThenThreeDegreeDigits", "N 51.234,E 005.744,\r\n", "51234/005744,"},
+    {"twoBlanksTwoDigitsWest", "N 51.234,W  12.345,\r\n", "51234/-012345,"},
+    {"twoBlanksOneDigit", "N 51.234,E  1.456,\r\n", "51234/001456,"},
+    {"twoDigitsNoBlank", "N 52.1234,E21.0123,\r\n", "52123/021012,"},
+    // southern fraction blanks become zeros as northern ones do
+    {"southernFractionBlank", "S 33. 12,E151.200,\r\n", "-33012/151200,"},
+    {"northernFractionBlank", "N 33. 12,E151.200,\r\n", "33012/151200,"},
+};
+// clang-format on
+
+class Positions : public ::testing::TestWithParam<PosCase> {};
+
+TEST_P(Positions, ReadFromLiveData)
+{
+    const PosCase& c = GetParam();
+    test::Rig rig;
+    Station& s = rig.station;
+    s.PositionText = "stale";
+    s.box.LiveData.Text = Shown(c.content);
+    GetPos(s);
+    EXPECT_EQ(s.PositionText, c.positions);
+    EXPECT_EQ(s.PositionFound, std::string(c.positions).size() > 0);
+    EXPECT_EQ(s.ErrProcedure, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Position, Positions, ::testing::ValuesIn(kPositions),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+struct ShownCase {
+    const char* name;
+    std::string shown;
+};
+
+class OutsideContent : public ::testing::TestWithParam<ShownCase> {};
+
+TEST_P(OutsideContent, NothingRead)
+{
+    test::Rig rig;
+    Station& s = rig.station;
+    s.PositionFound = true;
+    s.box.LiveData.Text = GetParam().shown;
+    GetPos(s);
+    EXPECT_EQ(s.PositionText, "");
+    EXPECT_FALSE(s.PositionFound);
+}
+
+INSTANTIATE_TEST_SUITE_P(Position, OutsideContent,
+                         ::testing::Values(ShownCase{"empty", ""}, ShownCase{"shortText", "N51300W001450"},
+                                           ShownCase{"positionInHeader", std::string(100, 'x') + "N51300W001450" +
+                                                                             std::string(11, 'x') + "NO POSITION\r\n"},
+                                           ShownCase{"positionAcrossHeaderEnd",
+                                                     std::string(118, 'x') + "N51300W001450\r\n"}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// A northern compact latitude with blank minutes is a type mismatch: the entries found so far
+// stay, the flag is left as it was, and the fault is logged under "GetPos" / "Position".
+TEST(Position, BlankMinutesEndTheParse)
+{
+    test::Rig rig;
+    Station& s = rig.station;
+    s.box.LiveData.Text = Shown("N 52.000,W002.000, N51300W001450 N51  W00145\r\n");
+    GetPos(s);
+    EXPECT_EQ(s.PositionText, "52000/-002000,51500/-001750,");
+    EXPECT_FALSE(s.PositionFound);
+    EXPECT_EQ(s.ErrProcedure, "GetPos");
+    EXPECT_EQ(s.ErrModule, "Position");
+    const std::string log = rig.home.Read("Logs/ErrorLog .txt");
+    EXPECT_NE(log.find("Error: 13 "), std::string::npos) << log;
+    EXPECT_NE(log.find("Waypoints: 52000/-002000,51500/-001750,"), std::string::npos) << log;
+}
+
+// The parser reads LiveData, not CurrentMessage.
+TEST(Position, ReadsTheShownText)
+{
+    test::Rig rig;
+    Station& s = rig.station;
+    s.CurrentMessage = Shown("N51300W001450\r\n");
+    s.box.LiveData.Text = Shown("N5500W02000\r\n");
+    GetPos(s);
+    EXPECT_EQ(s.PositionText, "55000/-020000,");
+}
+
+}  // namespace
+}  // namespace korval

@@ -1,0 +1,307 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "reformat/reformat.h"
+#include "test_support.h"
+#include "text/convert.h"
+#include "text/regexp.h"
+
+namespace korval {
+namespace {
+
+std::string Header(const char* flight)
+{
+    return test::Canonical(".G-EUPJ", "H1", '3', "M41A", flight, "");
+}
+
+// ---- the run of ReformatData ---------------------------------------------------------------
+
+struct RunCase {
+    const char* name;
+    const char* flight;
+    bool refOCA;
+    bool ganderBefore;  // GanderMessage as the pipeline left it
+    const char* content;
+    const char* expected;
+    bool reformatted, oceanic, request, gander;
+};
+
+// clang-format off
+const RunCase kRuns[] = {
+    {"noRuleMatches", "BA0117", true, false,
+     "OPS PLEASE ARRANGE WHEELCHAIR FOR 2 PAX AT GATE\r\n",
+     "OPS PLEASE ARRANGE WHEELCHAIR FOR 2 PAX AT GATE\r\n", false, false, false, false},
+    {"emptyMessage", "", true, false, nullptr, nullptr, false, false, false, false},
+    {"ruleOneExample", "AF0123", false, false,
+     "POS,N5130,W00145,123",
+     "POS, N51300W001450, 123", true, false, false, false},
+    {"everyOccurrenceInOnePass", "AF0123", false, false,
+     "POS,N5130,W00145,A,N5200,W00200,B\r\n",
+     "POS, N51300W001450, A, N52000W002000, B\r\n", true, false, false, false},
+    // A keyword and a greedy "[\s\S]*" rewrite the last occurrence per pass; the further
+    // passes reach the earlier ones.
+    {"everyOccurrenceOverPasses", "KL0641", false, false,
+     "POS 5230N02015W/ 1234 POS 5300N01800W/ 1300\r\n",
+     "POS  N52300W020150/  1234 POS  N53000W018000/  1300\r\n", true, false, false, false},
+    {"ruleSeventyOneSharedCommas", "BA0117", false, false,
+     "X,ABC,DEF,G",
+     "X.ABC.DEF.G", false, false, false, false},
+    {"oceanicWholeDegrees", "BA0117", true, false,
+     "CLX 1234 CLRD VIA 55N020W 55N030W 54N040W\r\n",
+     "CLX 1234 CLRD VIA N5500W02000N5500W03000N5400W04000", false, true, false, false},
+    {"oceanicSlashForm", "AC0854", true, false,
+     "CLA 55/20 55/30 54/40 END",
+     "CLA N5500W02000 N5500W03000 N5400W04000 END", false, true, false, false},
+    // Rule 71 would turn ",ABC," into ".ABC." if the run went on after the clearance.
+    {"oceanicClearanceEndsTheRun", "BA0117", true, false,
+     "CLX 1234 CLRD VIA 55N020W 54N040W\r\nRMK,ABC,DEF\r\n",
+     "CLX 1234 CLRD VIA N5500W02000N5400W04000RMK,ABC,DEF\r\n", false, true, false, false},
+    {"oceanicOffRulesNotTried", "BA0117", false, true,
+     "CLX 1234 CLRD VIA 55N020W 55N030W 54N040W\r\n",
+     "CLX 1234 CLRD VIA 55N020W 55N030W 54N040W\r\n", false, false, false, true},
+    {"ganderCodeWithoutClearance", "AC0854", true, false,
+     "POSRPT B919YQX 1234\r\n",
+     "POSRPT B919YQX 1234\r\n", false, false, false, true},
+    {"ganderCodeWithoutEitherCodeIsCleared", "AC0854", true, true,
+     "POSRPT 1234\r\n",
+     "POSRPT 1234\r\n", false, false, false, false},
+    {"ganderClearanceWholeDegrees", "AC0854", true, false,
+     "RCL B919YQX CLRD 55N020W 55N030W\r\n",
+     "RCL GANDER CLRD N5500W02000N5500W03000", false, true, false, true},
+    {"ganderClearanceSlashForm", "AC0854", true, false,
+     "CLA 1234 CZQX/YQXOOYA CLRD 55/20 55/30 END\r\n",
+     "CLA 1234 CZQXGANDER CLRD N5500W02000 N5500W03000 END\r\n", false, true, false, true},
+    {"requestExample", "BA0117", false, false,
+     "REQPWI/WQ330:5030N.5040N",
+     "REQPWI/WQ330:.N50000W030000..N50000W040000", false, false, true, false},
+    {"requestFlattensWithoutPosition", "BA0117", false, false,
+     "REQPWI EGLL\r\nWX\r\n",
+     "REQPWI EGLLWX", false, false, true, false},
+    {"signedWestOnlyLastPosition", "BD0123", false, false,
+     "POS+51.20 -001.30 X POS+52.10 -002.40 FL350\r\n",
+     "POS+51.20 -001.30 X POSN 52.100,W002.400 FL350\r\n", false, false, false, false},
+    {"signedWestSpacesFlightPlan", "BD0123", false, false,
+     "RTE EGLL.BDFM0123\r\nPOS+51.20 -001.30 FL350\r\n",
+     "RTE EGLL.BD FM0123\r\nPOSN 51.200,W001.300 FL350\r\n", false, false, false, false},
+    {"flightPlanUntouchedWithoutPosition", "BD0123", false, false,
+     "RTE EGLL.BDFM0123\r\n",
+     "RTE EGLL.BDFM0123\r\n", false, false, false, false},
+};
+// clang-format on
+
+class Runs : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(Runs, RewriteAndFlags)
+{
+    const RunCase& c = GetParam();
+    test::Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuRefOCA = c.refOCA;
+    s.GanderMessage = c.ganderBefore;
+    const std::string header = c.content ? Header(c.flight) : std::string();
+    s.CurrentMessage = c.content ? header + c.content : std::string();
+
+    ReformatData(s);
+
+    EXPECT_EQ(s.CurrentMessage, c.expected ? header + c.expected : std::string());
+    EXPECT_EQ(s.PositionReformatted, c.reformatted);
+    EXPECT_EQ(s.OceanicMessage, c.oceanic);
+    EXPECT_EQ(s.REQPWIMessage, c.request);
+    EXPECT_EQ(s.GanderMessage, c.gander);
+    EXPECT_EQ(s.ErrProcedure, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Reformat, Runs, ::testing::ValuesIn(kRuns),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Reformat, FlatteningKeepsTheHeader)
+{
+    test::Rig rig;
+    Station& s = rig.station;
+    const std::string header = Header("BA0117");
+    s.CurrentMessage = header + "REQPWI\r\nLINE 2\r\nLINE 3\r\n";
+    ReformatData(s);
+    EXPECT_EQ(s.CurrentMessage.substr(0, 124), header);
+    EXPECT_EQ(s.CurrentMessage.substr(124), "REQPWILINE 2LINE 3");
+}
+
+// Bounded work on 64 KiB of keywords that never complete a match: the run finishes, and if a
+// pattern ran out of its match limit the fault is logged and the run goes on.
+TEST(Reformat, LongRepeatedKeywordFinishes)
+{
+    test::Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuRefOCA = true;
+    std::string content;
+    while (content.size() < 64 * 1024) content += "PIREP ";
+    s.CurrentMessage = Header("UA0901") + content;
+    const std::string before = s.CurrentMessage;
+
+    ReformatData(s);
+
+    const std::string log = rig.home.Read("Logs/ErrorLog .txt");
+    if (log.empty()) {
+        EXPECT_EQ(s.CurrentMessage, before);
+        EXPECT_FALSE(s.PositionReformatted);
+    } else {
+        EXPECT_NE(log.find("Error: 28 "), std::string::npos) << log.substr(0, 200);
+    }
+}
+
+TEST(Reformat, BinaryContentIsHarmless)
+{
+    test::Rig rig;
+    Station& s = rig.station;
+    std::string content;
+    for (int i = 0; i < 20000; ++i) content += static_cast<char>((i * 7919) & 0xff);
+    s.CurrentMessage = Header("BA0117") + content;
+    ReformatData(s);
+    EXPECT_EQ(s.ErrProcedure, "");
+    EXPECT_EQ(s.CurrentMessage.substr(0, 124), Header("BA0117"));
+}
+
+// ---- the two apply procedures ------------------------------------------------------------------
+
+struct ApplyCase {
+    const char* name;
+    int rule;
+    bool quietly;
+    std::size_t passes;
+    const char* message;
+    const char* expected;
+    bool reformatted;
+};
+
+const ApplyCase kApplies[] = {
+    {"markingSetsTheFlag", 71, false, 12, "X,ABC,DEF,G", "X.ABC.DEF.G", true},
+    {"quietLeavesTheFlag", 71, true, 12, "X,ABC,DEF,G", "X.ABC.DEF.G", false},
+    {"noMatchNoFlag", 71, false, 12, "X,AB,G", "X,AB,G", false},
+    {"passCountBoundsTheWork", 71, false, 1, "X,ABC,DEF,G", "X.ABC.DEF,G", true},
+    // Rule 11 rewrites text that is no position and still marks the message.
+    {"nonPositionStillMarks", 11, false, 30, "0.25123.4LN12130E0", "0.25123.4 LN..12130..E..0", true},
+};
+
+class Applies : public ::testing::TestWithParam<ApplyCase> {};
+
+TEST_P(Applies, RewriteAndFlag)
+{
+    const ApplyCase& c = GetParam();
+    test::Rig rig;
+    Station& s = rig.station;
+    s.CurrentMessage = c.message;
+    if (c.quietly)
+        Reformat_DDE_Quietly(s, Rule(c.rule), c.passes);
+    else
+        Reformat_DDE(s, Rule(c.rule), c.passes);
+    EXPECT_EQ(s.CurrentMessage, c.expected);
+    EXPECT_EQ(s.PositionReformatted, c.reformatted);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reformat, Applies, ::testing::ValuesIn(kApplies),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Reformat, FaultInApplyIsLoggedUnderItsName)
+{
+    for (bool quietly : {false, true}) {
+        test::Rig rig;
+        Station& s = rig.station;
+        s.CurrentMessage = "X,ABC,G";
+        const ReformatRule broken{99, "", RuleMode::Marking, "(unclosed", "$1"};
+        // A pattern that does not compile is a fault of the apply procedure.
+        EXPECT_NO_THROW(quietly ? Reformat_DDE_Quietly(s, broken, 5) : Reformat_DDE(s, broken, 5));
+        EXPECT_EQ(s.ErrProcedure, quietly ? "Reformat_DDE_Quietly" : "Reformat_DDE");
+        EXPECT_EQ(s.ErrModule, "Reformat");
+        EXPECT_FALSE(s.PositionReformatted);
+        EXPECT_EQ(s.CurrentMessage, "X,ABC,G");
+        EXPECT_NE(rig.home.Read("Logs/ErrorLog .txt").find("Procedure: " + s.ErrProcedure), std::string::npos);
+    }
+}
+
+// ---- flattening --------------------------------------------------------------------------------
+
+struct FlattenCase {
+    const char* name;
+    std::string message;
+    std::string expected;
+};
+
+class Flattening : public ::testing::TestWithParam<FlattenCase> {};
+
+TEST_P(Flattening, RemovesContentLineBreaks)
+{
+    std::string m = GetParam().message;
+    FlattenContent(m);
+    EXPECT_EQ(m, GetParam().expected);
+}
+
+const std::string kHeaderLike = std::string(122, 'h') + "\r\n";
+
+INSTANTIATE_TEST_SUITE_P(Reformat, Flattening,
+                         ::testing::Values(FlattenCase{"shortUnchanged", "AB\r\nCD\r\n", "AB\r\nCD\r\n"},
+                                           FlattenCase{"exactlyHeader", kHeaderLike, kHeaderLike},
+                                           FlattenCase{"contentPairs", kHeaderLike + "A\r\nB\r\n", kHeaderLike + "AB"},
+                                           FlattenCase{"loneCarriageReturnAndLineFeedStay", kHeaderLike + "A\rB\nC",
+                                                       kHeaderLike + "A\rB\nC"},
+                                           FlattenCase{"pairsAreNotRescanned", kHeaderLike + "A\r\r\n\nB",
+                                                       kHeaderLike + "A\r\nB"}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// ---- the table -----------------------------------------------------------------------------------
+
+// Every pattern compiles and every "$n" of a replacement names a group its pattern has.
+TEST(Reformat, TableIsWellFormed)
+{
+    const auto& rules = ReformatRules();
+    ASSERT_EQ(rules.size(), 71u);
+    for (std::size_t i = 0; i < rules.size(); ++i) {
+        const ReformatRule& r = rules[i];
+        EXPECT_EQ(r.Number, static_cast<int>(i + 1));
+        EXPECT_NO_THROW((void)RegExp(std::string(r.Pattern)).Test("")) << "rule " << r.Number;
+        int groups = 0;
+        for (std::size_t p = 0; p < r.Pattern.size(); ++p) {
+            if (r.Pattern[p] == '\\') {
+                ++p;
+            } else if (r.Pattern[p] == '(' && (p + 1 == r.Pattern.size() || r.Pattern[p + 1] != '?')) {
+                ++groups;
+            }
+        }
+        EXPECT_LT(groups, 10) << "rule " << r.Number;
+        for (std::size_t p = 0; p + 1 < r.Replacement.size(); ++p)
+            if (r.Replacement[p] == '$' && r.Replacement[p + 1] >= '1' && r.Replacement[p + 1] <= '9') {
+                EXPECT_LE(r.Replacement[p + 1] - '0', groups) << "rule " << r.Number;
+            }
+    }
+}
+
+struct LiteralCase {
+    const char* name;
+    const char* pattern;
+    const char* literal;
+};
+
+class Literals : public ::testing::TestWithParam<LiteralCase> {};
+
+TEST_P(Literals, RequiredLiteral)
+{
+    EXPECT_EQ(RequiredLiteral(GetParam().pattern), GetParam().literal);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reformat, Literals,
+                         ::testing::Values(LiteralCase{"keywordGroup", R"((PIREP[\s\S]*)( )(\d{5}))", "PIREP"},
+                                           LiteralCase{"wholeGroup", R"((/POS )(\d{2}))", "/POS "},
+                                           LiteralCase{"stopsAtClass", R"((#DFBR12/[\s\S]*)/(\d{6}))", "#DFBR12/"},
+                                           LiteralCase{"alternationInGroup", R"((AUTPOS/LLD N|S)(\d{6}))", ""},
+                                           LiteralCase{"alternationOfKeywords", R"((CLA|CLX|RCL)([\s\S]*))", ""},
+                                           LiteralCase{"alternationAtTop", R"((ABCD)x|y)", ""},
+                                           LiteralCase{"laterGroupAlternationIsFine", R"((LAT) (N|S))", "LAT"},
+                                           LiteralCase{"quantifiedGroup", R"((ABCD)?X)", ""},
+                                           LiteralCase{"quantifiedLastCharacter", R"((ABCD*E))", "ABC"},
+                                           LiteralCase{"tooShort", R"((AB)C)", ""},
+                                           LiteralCase{"noLeadingGroup", R"(,(N|S)(\d{4}),)", ""},
+                                           LiteralCase{"nonCapturingGroup", R"((?:ABCD))", ""}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+}  // namespace
+}  // namespace korval

@@ -1,0 +1,308 @@
+// One realistic message per rule of the table: what ReformatData makes of it, the flags it
+// leaves, and what GetPos then reads. Every expected value was worked out by hand from the rules,
+// including what the other 70 rules do to the text afterwards.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "reformat/getpos.h"
+#include "reformat/reformat.h"
+#include "test_support.h"
+
+namespace korval {
+namespace {
+
+struct RuleMessage {
+    const char* name;
+    const char* flight;    // six characters of the flight id field
+    bool refOCA;           // "Reformat Oceanic" checked
+    const char* content;   // the content before the trailer line
+    const char* expected;  // the content after ReformatData (the trailer follows unchanged)
+    bool reformatted, oceanic, request;
+    const char* positions;  // PositionText; "" where no readable position comes out
+};
+
+// The Airmaster trailer line: the header and this line must come through every rule unchanged.
+std::string Trailer()
+{
+    return std::string(58, '-') + "[05.12.2026 12:00]";
+}
+
+// clang-format off
+const RuleMessage kRuleMessages[] = {
+    {"r01_AF1", "AF0123", false,
+     "POS,N4852,E00221,1235,FL350\r\n",
+     "POS, N48520E002210, 1235,FL350\r\n", true, false, false, "48870/002350,"},
+    {"r02_AF2", "AF0456", false,
+     "POS N,45,123,W,012,456,350,1432\r\n",
+     "POS ,N 45.123,W012.456,350,1432\r\n", true, false, false, "45123/-012456,"},
+    {"r03_FE1", "UP6567", false,
+     "#DFBR12/A1/121530N4830E01015/FL350\r\n",
+     "#DFBR12/A1/121530,N 48.300,E010.150,/FL350\r\n", true, false, false, "48300/010150,"},
+    {"r04_FE2", "UP6567", false,
+     "AUTPOS/LLD N512345 E0012345 ALT 35000\r\n",
+     "AUTPOS/LLD N512345E0012345 ALT 35000\r\n", true, false, false, "51384/001384,"},
+    {"r05_oceanicWholeDegrees", "BA0117", true,
+     "CLX 1234 051205 EGGX CLRD TO KJFK VIA 55N020W 55N030W 54N040W\r\n",
+     "CLX 1234 051205 EGGX CLRD TO KJFK VIA N5500W02000N5500W03000N5400W04000", false, true, false,
+     "55000/-020000,55000/-030000,54000/-040000,"},
+    {"r06_oceanicSlashForm", "AC0854", true,
+     "CLA 0930 051205 CZQX CLRD TO EGLL VIA 55/20 55/30 54/40 END\r\n",
+     "CLA 0930 051205 CZQX CLRD TO EGLL VIA N5500W02000 N5500W03000 N5400W04000 END\r\n", false, true, false,
+     "55000/-020000,55000/-030000,54000/-040000,"},
+    // Requests are flattened: the line break before the trailer goes.
+    {"r07_requestFiveCharacter", "BA0117", false,
+     "REQPWI/WQ330:5030N.5040N\r\n",
+     "REQPWI/WQ330:.N50000W030000..N50000W040000", false, false, true, "50000/-030000,50000/-040000,"},
+    {"r08_requestShort", "BA0117", false,
+     "#M1APWD/WX/N52W020/N53W030\r\n",
+     "#M1APWD/WX/N5200W02000/N5300W03000", false, false, true, "52000/-020000,53000/-030000,"},
+    {"r09_SAS1", "SK0903", false,
+     "POS,N5530.5,E01230.5,1215,350\r\n",
+     "POS,N55305E012305,1215,350\r\n", true, false, false, "55505/012505,"},
+    // Rule 10 flattens the message before it rewrites.
+    {"r10_SAS2", "SK0903", false,
+     "POS 1215530N01230E0350 FL350\r\n",
+     "POS 121N5530E012300350  FL350", true, false, false, "55500/012500,"},
+    {"r11_CI1_notAPosition", "CI0065", false,
+     "RPT 0.25123.4LN12130E0 0350\r\n",
+     "RPT 0.25123.4 LN..12130..E..0 0350\r\n", true, false, false, ""},
+    {"r12_MP1", "MP0123", false,
+     "POS 5230N00450E1203501234M FOB 123\r\n",
+     "POS  N52300E004500 1203501234M FOB 123\r\n", true, false, false, "52500/004830,"},
+    {"r13_AMDAR1", "UP6567", false,
+     "AMDAR U5130N00145W 1215 F350 MS52 270/045\r\n",
+     "AMDAR U N5130W00145 1215 F350 MS52 270/045\r\n", true, false, false, "51500/-001750,"},
+    {"r14_AMDAR2", "UP6567", false,
+     "AMDAR D335215112E 0630 F120 PS12 090/010\r\n",
+     "AMDAR D S3352E15112  0630 F120 PS12 090/010\r\n", true, false, false, "-33870/151200,"},
+    {"r15_AMDAR3", "UP6567", false,
+     "AMDAR 0512 5130N 00145W 1215 F350\r\n",
+     "AMDAR 0512 N5130W00145  F350\r\n", true, false, false, "51500/-001750,"},
+    {"r16_signedNorthEast", "UP6567", false,
+     "292208 29 EDI  CGN  P540250P0020756////255052////////05230086////0085\r\n",
+     "292208 29 EDI  CGN  N540250E0020756////255052////////05230086////0085\r\n", true, false, false,
+     "54035/002125,"},
+    {"r17_signedNorthWest", "UP6567", false,
+     "261530 44 KJFK EGLL P513012M0003011////350215\r\n",
+     "261530 44 KJFK EGLL N513012W0003011////350215\r\n", true, false, false, "51501/-000501,"},
+    {"r18_signedSouthEast", "UP6567", false,
+     "031210 12 YSSY NZAA M335140P1511230////280140\r\n",
+     "031210 12 YSSY NZAA S335140E1511230////280140\r\n", true, false, false, "-33854/151203,"},
+    {"r19_signedSouthWest", "UP6567", false,
+     "041805 33 SCEL SAEZ M332340M0704510////310012\r\n",
+     "041805 33 SCEL SAEZ S332340W0704510////310012\r\n", true, false, false, "-33384/-070751,"},
+    {"r20_GEU1", "UP6567", false,
+     "ETA1230 W0012,N514,301,528,350\r\n",
+     "ETA1230 N514528W0012301,350\r\n", true, false, false, "51752/-001380,"},
+    {"r21_FST01_quiet", "UP6567", false,
+     "FST01EGKKLFPGN050123E0001234 350 M45\r\n",
+     "FST01EGKKLFPGN50123E0001234 350 M45\r\n", false, false, false, "50203/000203,"},
+    {"r22_KLM1", "KL0641", false,
+     "POS 5230N02015W/ 1234 FL350\r\n",
+     "POS  N52300W020150/  1234 FL350\r\n", true, false, false, "52500/-020250,"},
+    {"r23_SAB1", "UP6567", false,
+     "POS N 50.851,35000 E004.484,1215,M47\r\n",
+     "POS N 50.851,E004.484,35000,1215,M47\r\n", true, false, false, "50851/004484,"},
+    {"r24_FIN1", "AY0011", false,
+     "POS N 60.317/E024.963 FL350 1215\r\n",
+     "POS N 60.317,E024.963, FL350 1215\r\n", true, false, false, "60317/024963,"},
+    // A longitude of four digits or more is taken by rule 24 first; rule 25 sees only short ones,
+    // and three digits are too few for the parser.
+    {"r25_BOT1_shortLongitude", "UP6567", false,
+     "POS N 512345/W012\r\n",
+     "POS N512345W012\r\n", true, false, false, ""},
+    {"r25_BOT1_takenByFIN1", "UP6567", false,
+     "POS N 512345/W0012345 FL350\r\n",
+     "POS N 51.345,W001.345, FL350\r\n", true, false, false, "51345/-001345,"},
+    {"r26_BOT2", "UP6567", false,
+     "POSRPT/LAT N 512345/LON W0012345/ALT 35000\r\n",
+     "POSRPT N512345W0012345  /ALT 35000\r\n", true, false, false, "51384/-001384,"},
+    {"r27_HAP1", "UP6567", false,
+     "POS LON E 13.404/LAT N 52.520/ALT 35000\r\n",
+     "POS  N 52.520,E 13.404, /ALT 35000\r\n", true, false, false, "52520/013404,"},
+    {"r28_UAM", "UA0901", false,
+     "RPT POS N47.35 W122.18 FL350\r\n",
+     "RPT POS N 47.350,W122.180 FL350\r\n", true, false, false, "47350/-122180,"},
+    {"r29_UA1", "UA0901", false,
+     "PIREPUA 0512 1630 N51300E0004512345 350\r\n",
+     "PIREPUA 0512 1630 N51300W0004512345 350\r\n", true, false, false, "51500/-000751,"},
+    {"r30_UA2", "UA0901", false,
+     "PIREP UA 1630 4721  -12218 FL350\r\n",
+     "PIREP UA 1630 N4721W0012218 FL350\r\n", true, false, false, "47350/-001371,"},
+    {"r31_UA3", "UA0901", false,
+     "PIREP UA 1630 4721 -122180 FL350\r\n",
+     " PIREP UA 1630 N4721W0122180 FL350\r\n", true, false, false, "47350/-012358,"},
+    {"r32_UA4", "UA0901", false,
+     "PIREP UA 1630 4721-1221800 FL350\r\n",
+     " PIREP UA 1630 N4721W1221800 FL350\r\n", true, false, false, "47350/-122300,"},
+    {"r33_UA5", "UA0901", false,
+     "PIREP UA 1630 4721   12218 FL350\r\n",
+     " PIREP UA 1630 N4721E0012218 FL350\r\n", true, false, false, "47350/001371,"},
+    {"r34_UA6", "UA0901", false,
+     "PIREP UA 1630 4721  122180 FL350\r\n",
+     " PIREP UA 1630 N4721E0122180 FL350\r\n", true, false, false, "47350/012358,"},
+    {"r35_UA7", "UA0901", false,
+     "PIREP UA 1630 4721 1221800 FL350\r\n",
+     " PIREP UA 1630 N4721E1221800 FL350\r\n", true, false, false, "47350/122300,"},
+    // The decimal PIREP forms come out as compact text, which the parser reads as minutes.
+    {"r36_UA8", "UA0901", false,
+     "PIREP UA 1630 47.3500  -1.2218 FL350\r\n",
+     " PIREP UA 1630 N473500W0012218 FL350\r\n", true, false, false, "47580/-001371,"},
+    {"r37_UA9", "UA0901", false,
+     "PIREP UA 1630 47.3500 -12.2218 FL350\r\n",
+     " PIREP UA 1630 N473500W0122218 FL350\r\n", true, false, false, "47580/-012371,"},
+    {"r38_UA10", "UA0901", false,
+     "PIREP UA 1630 47.3500-122.2218 FL350\r\n",
+     " PIREP UA 1630 N473500W1222218 FL350\r\n", true, false, false, "47580/-122371,"},
+    {"r39_UA11", "UA0901", false,
+     "PIREP UA 1630 47.3500   1.2218 FL350\r\n",
+     " PIREP UA 1630 N473500E0012218 FL350\r\n", true, false, false, "47580/001371,"},
+    {"r40_UA12", "UA0901", false,
+     "PIREP UA 1630 47.3500  12.2218 FL350\r\n",
+     " PIREP UA 1630 N473500E0122218 FL350\r\n", true, false, false, "47580/012371,"},
+    {"r41_UA13", "UA0901", false,
+     "PIREP UA 1630 47.3500 122.2218 FL350\r\n",
+     " PIREP UA 1630 N473500E1222218 FL350\r\n", true, false, false, "47580/122371,"},
+    // Both positions in one pass: the matches do not overlap.
+    {"r42_US1", "AA0002", false,
+     "ROUTE KORD.N42W090.N40W100.KLAX\r\n",
+     "ROUTE KORD.N4200W09000..N4000W10000..KLAX\r\n", true, false, false, "42000/-090000,40000/-100000,"},
+    {"r43_CD1", "AC0870", false,
+     "/PR1215,W 73.567,N 45.508,350\r\n",
+     "/PR1215,N 45.508,W 73.567,350\r\n", true, false, false, "45508/-073567,"},
+    {"r44_POL1", "LO0003", false,
+     "POS N52.1234N52.1234E21.0123E21.0123 ALT 35000\r\n",
+     "POS  N 52.1234,E21.0123, ALT 35000\r\n", true, false, false, "52123/021012,"},
+    // The rule writes "N." and the minutes without the degrees: no position survives.
+    {"r45_DELWJ1_dropsLatitudeDegrees", "DL0106", false,
+     "DFB239/001/1630/FL350/M052 5130 00512345\r\n",
+     "DFB239/001/1630/FL350/M052N.300,E005.12345,\r\n", true, false, false, ""},
+    {"r46_DELWJ2", "DL0106", false,
+     "DFB239/001/1630/FL350/M052 5130  1212345\r\n",
+     "DFB239/001/1630/FL350/M052N51.300,E 12.12345,\r\n", true, false, false, "51300/012123,"},
+    {"r47_DELWJ3", "DL0106", false,
+     "DFB239/001/1630/FL350/M052 5130   512345\r\n",
+     "DFB239/001/1630/FL350/M052N51.300,E  5.12345,\r\n", true, false, false, "51300/005123,"},
+    {"r48_DELWJ4", "DL0106", false,
+     "DFB239/001/1630/FL350/M052 5130  -512345\r\n",
+     "DFB239/001/1630/FL350/M052N51.300,W  5.12345,\r\n", true, false, false, "51300/-005123,"},
+    {"r49_DELWJ5", "DL0106", false,
+     "DFB239/001/1630/FL350/M052 5130 -1212345\r\n",
+     "DFB239/001/1630/FL350/M052N51.300,W 12.12345,\r\n", true, false, false, "51300/-012123,"},
+    {"r50_DELWJ6", "DL0106", false,
+     "DFB239/001/1630/FL350/M052 5130-12212345\r\n",
+     "DFB239/001/1630/FL350/M052N51.300,W122.12345,\r\n", true, false, false, "51300/-122123,"},
+    {"r51_UVCS1", "UP6567", false,
+     "POS N5130.5/W00145.3 FL350\r\n",
+     "POS N51305W001453 FL350\r\n", true, false, false, "51505/-001753,"},
+    {"r52_UVCS2", "UP6567", false,
+     "LAT N 51.234,LON W  1.456,ALT 35000\r\n",
+     "POS N 51.234,W  1.456, ALT 35000\r\n", true, false, false, "51234/-001456,"},
+    {"r53_RJ1", "RJ0111", false,
+     "LAT N 31.722/LON E 35.993/ALT 35000\r\n",
+     "POS N 31.722,E 35.993,/ALT 35000\r\n", true, false, false, "31722/035993,"},
+    {"r54_HF1", "UP6567", false,
+     "POS N051.23W0001.45 FL350\r\n",
+     "POS N 51.230,W001.450, FL350\r\n", true, false, false, "51230/-001450,"},
+    {"r55_HF2", "UP6567", false,
+     "/POS 51N001W/ALT 350\r\n",
+     "/POS N51000W001000/ALT 350\r\n", true, false, false, "51000/-001000,"},
+    {"r56_HF3", "UP6567", false,
+     "/POS N51W001/ALT 350\r\n",
+     "/POS N51000W001000/ALT 350\r\n", true, false, false, "51000/-001000,"},
+    {"r57_AC1", "AC0854", false,
+     "POS 5130.5N00145.3W FL350\r\n",
+     "POS N51305W001453 FL350\r\n", true, false, false, "51505/-001753,"},
+    {"r58_Q1", "QF0001", false,
+     "#2UB/1630 12345  51.234    1.456 350\r\n",
+     "#2UB/1630 12345 N 51.234,E  1.456, 350\r\n", true, false, false, "51234/001456,"},
+    {"r59_Q2", "QF0001", false,
+     "#2UB/1630 12345  51.234 -  1.456 350\r\n",
+     "#2UB/1630 12345 N 51.234,W  1.456, 350\r\n", true, false, false, "51234/-001456,"},
+    // "(N|S\d{4})" is "N" alone or "S" and four digits: only southern positions are rewritten.
+    {"r60_Q3", "QF0001", false,
+     "#DFB623/1630/S3352E15112/350\r\n",
+     "#DFB623/1630/S33520E151120/350\r\n", true, false, false, "-33870/151200,"},
+    {"r61_AB1Q_quiet", "AB0001", false,
+     "#DFBETR1/1630/S3352E15112/350\r\n",
+     "#DFBETR1/1630/S33520E151120/350\r\n", false, false, false, "-33870/151200,"},
+    {"r62_AL1", "AL0001", false,
+     "#DFBA32/1630/N514567,W0011234,350\r\n",
+     "#DFBA32/1630/N 51.4567,W001.1234,350\r\n", true, false, false, "51456/-001123,"},
+    {"r63_IMP1", "UP6567", false,
+     "POS N5130W00145\r\n",
+     "POS N5130W00145 \r\n", true, false, false, "51500/-001750,"},
+    {"r64_TNT1", "UP6567", false,
+     "POS N51300/W001450,350\r\n",
+     "POS N51300W001450,350\r\n", true, false, false, "51500/-001750,"},
+    {"r65_decimalMinuteComma", "UP6567", false,
+     "POS N51.30,W001.45,350\r\n",
+     "POS N 51.300,W001.450,350\r\n", true, false, false, "51300/-001450,"},
+    {"r66_spacedDegreeMinute", "UP6567", false,
+     "POS N51 30.5 W001 45.3,350\r\n",
+     "POS N 51.305,W001.453,350\r\n", true, false, false, "51305/-001453,"},
+    {"r67_signedWest", "BD0123", false,
+     "POS+51.20 -001.30 FL350\r\n",
+     "POSN 51.200,W001.300 FL350\r\n", false, false, false, "51200/-001300,"},
+    {"r68_signedEast", "BD0456", false,
+     "POS+51.20 +004.10 FL350\r\n",
+     "POSN 51.200,E004.100 FL350\r\n", false, false, false, "51200/004100,"},
+    {"r69_V1_decimalAtLineEnd", "UP6567", false,
+     "POS N 51.234,W001.456\r\n",
+     "POS N 51.234,W001.456,\r\n", false, false, false, "51234/-001456,"},
+    {"r69_V1_lineEndingInN", "UA0901", false,
+     "FROM KJFK TO EGLL VIA CYQX\r\nRMK REQUEST DESCENT ON\r\n",
+     "FROM KJFK TO EGLL VIA CYQX\r\nRMK REQUEST DESCENT ON,\r\n", false, false, false, ""},
+    {"r70_estimatedTime", "EI0105", false,
+     "POS N53300W006150 EA1432 FL350\r\n",
+     "POS N53300W006150 ETA1432 FL350\r\n", false, false, false, "53500/-006250,"},
+    {"r71_3D1", "BA0117", false,
+     "FPL,EGLL,LHR,JFK,BAW117\r\n",
+     "FPL,EGLL.LHR.JFK.BAW117\r\n", false, false, false, ""},
+};
+// clang-format on
+
+class RuleMessages : public ::testing::TestWithParam<RuleMessage> {};
+
+TEST_P(RuleMessages, ReformatThenParse)
+{
+    const RuleMessage& c = GetParam();
+    test::Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuRefOCA = c.refOCA;
+    const std::string header = test::Canonical(".N923UP", "H1", '2', "M76A", c.flight, "");
+    s.CurrentMessage = header + c.content + Trailer();
+
+    ReformatData(s);
+
+    EXPECT_EQ(s.CurrentMessage, header + c.expected + Trailer());
+    EXPECT_EQ(s.PositionReformatted, c.reformatted);
+    EXPECT_EQ(s.OceanicMessage, c.oceanic);
+    EXPECT_EQ(s.REQPWIMessage, c.request);
+    EXPECT_FALSE(s.GanderMessage);
+    EXPECT_EQ(s.ErrProcedure, "");
+
+    s.box.LiveData.Text = s.CurrentMessage;
+    GetPos(s);
+    EXPECT_EQ(s.PositionText, c.positions);
+    EXPECT_EQ(s.PositionFound, std::string(c.positions).size() > 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reformat, RuleMessages, ::testing::ValuesIn(kRuleMessages),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// Every rule of the table has a message above.
+TEST(Reformat, EveryRuleHasAMessage)
+{
+    for (const ReformatRule& rule : ReformatRules()) {
+        char prefix[8];
+        std::snprintf(prefix, sizeof prefix, "r%02d_", rule.Number);
+        bool found = false;
+        for (const RuleMessage& c : kRuleMessages) found = found || std::string(c.name).rfind(prefix, 0) == 0;
+        EXPECT_TRUE(found) << "no message for rule " << rule.Number;
+    }
+}
+
+}  // namespace
+}  // namespace korval
