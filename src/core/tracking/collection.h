@@ -1,10 +1,12 @@
 #pragma once
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -20,6 +22,27 @@ namespace korval {
 // Removal leaves a hole that a Fenwick tree over the live slots skips, so positional access and
 // removal by position or key cost O(log n); the holes are compacted away once they outnumber the
 // live records. A plot limit that trims thousands of records is therefore never quadratic.
+namespace detail {
+// Hash and equality of collection keys without regard to letter case, usable with any text
+// (heterogeneous lookup), so a lookup never builds a lower-cased copy of the key.
+struct CaseBlindHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view key) const noexcept
+    {
+        std::uint64_t h = 1469598103934665603ull;  // FNV-1a
+        for (char c : key) {
+            h ^= static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c)));
+            h *= 1099511628211ull;
+        }
+        return static_cast<std::size_t>(h);
+    }
+};
+struct CaseBlindEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept { return IEquals(a, b); }
+};
+}  // namespace detail
+
 template <class T>
 class KeyedCollection {
 public:
@@ -32,20 +55,21 @@ public:
     void Add(Ptr item, std::string_view key = {})
     {
         std::string k = LCase(key);
-        if (!k.empty() && keys_.count(k)) Raise(457, "This key is already associated with an element of this collection");
+        if (!k.empty() && keys_.find(std::string_view(k)) != keys_.end())
+            Raise(457, "This key is already associated with an element of this collection");
         slots_.push_back(Slot{std::move(item), k, true});
         if (!k.empty()) keys_.emplace(std::move(k), slots_.size() - 1);
         ++live_;
         GrowTree();
     }
 
-    bool HasKey(std::string_view key) const { return !key.empty() && keys_.count(LCase(key)) != 0; }
+    bool HasKey(std::string_view key) const { return !key.empty() && keys_.find(key) != keys_.end(); }
 
     // Item by key; error 5 when absent.
     const Ptr& Item(std::string_view key) const
     {
-        auto it = keys_.find(LCase(key));
-        if (key.empty() || it == keys_.end()) Raise(5);
+        auto it = keys_.find(key);
+        if (key.empty() || it == keys_.end()) Raise(err::InvalidCall);
         return slots_[it->second].item;
     }
     // Item by 1-based position; error 5 outside 1..Count.
@@ -54,8 +78,8 @@ public:
     void Remove(std::size_t position) { Kill(SlotOf(position)); }
     void Remove(std::string_view key)
     {
-        auto it = keys_.find(LCase(key));
-        if (key.empty() || it == keys_.end()) Raise(5);
+        auto it = keys_.find(key);
+        if (key.empty() || it == keys_.end()) Raise(err::InvalidCall);
         Kill(it->second);
     }
 
@@ -81,7 +105,8 @@ public:
         live_ = 0;
     }
 
-    // Calls f(record) for each record in order; stops early when f returns false.
+    // Calls f(record) for each record in order; stops early when f returns false. f must not add
+    // or remove records (collect them, then use RemoveIf).
     template <class F>
     void ForEach(F f) const
     {
@@ -93,6 +118,15 @@ public:
                     f(s.item);
                 }
             }
+    }
+    // The records in order, safe to walk while the collection changes.
+    std::vector<Ptr> Snapshot() const
+    {
+        std::vector<Ptr> out;
+        out.reserve(live_);
+        for (const Slot& s : slots_)
+            if (s.alive) out.push_back(s.item);
+        return out;
     }
     // The records in order, with their keys (as added, lower-cased).
     std::vector<std::pair<std::string, Ptr>> Entries() const
@@ -120,7 +154,7 @@ private:
 
     std::size_t SlotOf(std::size_t position) const
     {
-        if (position < 1 || position > live_) Raise(5);
+        if (position < 1 || position > live_) Raise(err::InvalidCall);
         // Fenwick descent: smallest slot whose live prefix count reaches `position`.
         std::size_t idx = 0, remaining = position;
         std::size_t step = 1;
@@ -184,7 +218,7 @@ private:
     }
 
     std::vector<Slot> slots_;
-    std::unordered_map<std::string, std::size_t> keys_;
+    std::unordered_map<std::string, std::size_t, detail::CaseBlindHash, detail::CaseBlindEqual> keys_;
     std::vector<std::size_t> tree_ = std::vector<std::size_t>(1, 0);
     std::size_t live_ = 0;
 };
