@@ -176,10 +176,11 @@ private:
 
     void Rebuild(std::size_t capacity)
     {
+        // Linear build: each node passes its finished sum to its parent. Every node up to the
+        // capacity takes part, so the sums reach the nodes above the last slot as well.
         tree_.assign(capacity + 1, 0);
-        for (std::size_t i = 0; i < slots_.size(); ++i) {
-            std::size_t t = i + 1;
-            tree_[t] += slots_[i].alive ? 1 : 0;
+        for (std::size_t t = 1; t < tree_.size(); ++t) {
+            if (t <= slots_.size() && slots_[t - 1].alive) tree_[t] += 1;
             std::size_t parent = t + (t & (~t + 1));
             if (parent < tree_.size()) tree_[parent] += tree_[t];
         }
