@@ -19,6 +19,13 @@ std::string& Element(std::vector<std::string>& list, std::size_t index)
     return list[index];
 }
 
+// A position text becomes a waypoint text: position "," HHMM.
+void AppendTime(std::string& waypoint, std::string_view hhmm)
+{
+    waypoint += ',';
+    waypoint += hhmm;
+}
+
 // Moves one oceanic aircraft to timeline minute `now`; at most one leg is advanced per run.
 void EstimateOne(Station& s, Aircraft& item, std::int64_t now)
 {
@@ -99,17 +106,17 @@ void OCA_Times(Station& s)
         std::vector<std::string> way = s.PositionArray;
         std::size_t first = 1;
         if (Element(way, 1) != Element(way, 0)) {
-            way[0] += "," + item->LastTime;
+            AppendTime(way[0], item->LastTime);
         } else {
-            way[0] += "," + item->LastTime;
-            way[1] += "," + item->LastTime;
+            AppendTime(way[0], item->LastTime);
+            AppendTime(way[1], item->LastTime);
             first = 2;
         }
         const std::string machDigits = Mid(item->Mach, 2);  // "M080" gives "080"
         std::size_t j = first;
         for (int passes = 1; j + 1 < way.size(); ++j, ++passes) {
             if (passes > kLoopGuard) break;
-            way[j] += "," + NextwayTime(s, way[j - 1], way[j], machDigits);
+            AppendTime(way[j], NextwayTime(s, way[j - 1], way[j], machDigits));
         }
         item->NextTime = Right(way[1], 4);
         way.resize(std::min(j, way.size()));

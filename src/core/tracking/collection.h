@@ -1,7 +1,6 @@
 #pragma once
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -23,15 +22,24 @@ namespace korval {
 // removal by position or key cost O(log n); the holes are compacted away once they outnumber the
 // live records. A plot limit that trims thousands of records is therefore never quadratic.
 namespace detail {
+// Keys fold the 26 letters A-Z only, whatever the process locale says, so a key stored and a
+// key looked up always fold alike.
+constexpr char FoldKeyChar(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+inline std::string FoldKey(std::string_view key)
+{
+    std::string out(key);
+    for (char& c : out) c = FoldKeyChar(c);
+    return out;
+}
 // Hash and equality of collection keys without regard to letter case, usable with any text
-// (heterogeneous lookup), so a lookup never builds a lower-cased copy of the key.
+// (heterogeneous lookup), so a lookup never builds a folded copy of the key.
 struct CaseBlindHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view key) const noexcept
     {
         std::uint64_t h = 1469598103934665603ull;  // FNV-1a
         for (char c : key) {
-            h ^= static_cast<unsigned char>(std::tolower(static_cast<unsigned char>(c)));
+            h ^= static_cast<unsigned char>(FoldKeyChar(c));
             h *= 1099511628211ull;
         }
         return static_cast<std::size_t>(h);
@@ -39,7 +47,13 @@ struct CaseBlindHash {
 };
 struct CaseBlindEqual {
     using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const noexcept { return IEquals(a, b); }
+    bool operator()(std::string_view a, std::string_view b) const noexcept
+    {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (FoldKeyChar(a[i]) != FoldKeyChar(b[i])) return false;
+        return true;
+    }
 };
 }  // namespace detail
 
@@ -54,7 +68,7 @@ public:
     // Appends; a key already present raises error 457 like the platform's collection.
     void Add(Ptr item, std::string_view key = {})
     {
-        std::string k = LCase(key);
+        std::string k = detail::FoldKey(key);
         if (!k.empty() && keys_.find(std::string_view(k)) != keys_.end())
             Raise(457, "This key is already associated with an element of this collection");
         slots_.push_back(Slot{std::move(item), k, true});
