@@ -42,7 +42,11 @@ std::size_t LimitedAircraftCount(const Station& s)
     return n;
 }
 
-void RefreshMaps(Station& s) { s.Notify(ChangeMaps); }
+// The one place that says the maps must be redrawn; the map windows redraw from the state.
+void RefreshMaps(Station& s)
+{
+    s.Guard("RefreshMaps", kModule, [&] { s.Notify(ChangeMaps); });
+}
 
 void ClearMap(Station& s)
 {
