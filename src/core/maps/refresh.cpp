@@ -100,8 +100,9 @@ void DailyClearing(Station& s, const DateTime& utc)
         const std::int64_t target = CLng(s.dlg.txtClearMapTime + "00");
         if (now < target || now > target + kClearWindowSeconds) return;
         ClearMap(s);
-        s.box.txtCount.Text = "0";
-        s.box.txtOCA.Text = "0";
+        // (to_string: assigning the literal trips a false GCC 12 -Wrestrict warning when optimised)
+        s.box.txtCount.Text = std::to_string(0);
+        s.box.txtOCA.Text = std::to_string(0);
         s.Notify(ChangeCounters);
     });
 }
