@@ -30,7 +30,7 @@ void AppendTime(std::string& waypoint, std::string_view hhmm)
 void EstimateOne(Station& s, Aircraft& item, std::int64_t now)
 {
     std::int16_t wi = item.WayIndex;
-    // Equal times on the first two points (a clearance starting on its entry point).
+    // A leg of no time (first of all a clearance whose first two positions are equal) is skipped.
     if (item.LastTime == item.NextTime) {
         ++wi;
         item.WayIndex = wi;
