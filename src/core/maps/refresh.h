@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "station/seams.h"
 
 namespace korval {
@@ -13,5 +15,13 @@ void ClearOldSBS(Station& s);
 void Limit_Plots(Station& s);
 // The daily clearing, run by the one-second timer with the UTC time it showed.
 void DailyClearing(Station& s, const DateTime& utc);
+
+// The plot limit of the map settings' list index (All, 20, 40, ... 200); 0 for none.
+int PlotLimit(int comMaxPlotIndex);
+// Minutes since an SBS-1 report at minute `lastUpdate` of the day, at minute `now` of the day;
+// measured modulo one day, so a report from before 00:00 UTC has its true age after it.
+int SBSAge(std::int32_t now, std::int32_t lastUpdate);
+// The aircraft the plot limit counts: those neither on a clearance nor on a request.
+std::size_t LimitedAircraftCount(const Station& s);
 
 }  // namespace korval

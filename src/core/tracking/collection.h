@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -20,6 +21,42 @@ namespace korval {
 // Removal leaves a hole that a Fenwick tree over the live slots skips, so positional access and
 // removal by position or key cost O(log n); the holes are compacted away once they outnumber the
 // live records. A plot limit that trims thousands of records is therefore never quadratic.
+namespace detail {
+// Keys fold the 26 letters A-Z only, whatever the process locale says, so a key stored and a
+// key looked up always fold alike.
+constexpr char FoldKeyChar(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+inline std::string FoldKey(std::string_view key)
+{
+    std::string out(key);
+    for (char& c : out) c = FoldKeyChar(c);
+    return out;
+}
+// Hash and equality of collection keys without regard to letter case, usable with any text
+// (heterogeneous lookup), so a lookup never builds a folded copy of the key.
+struct CaseBlindHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view key) const noexcept
+    {
+        std::uint64_t h = 1469598103934665603ull;  // FNV-1a
+        for (char c : key) {
+            h ^= static_cast<unsigned char>(FoldKeyChar(c));
+            h *= 1099511628211ull;
+        }
+        return static_cast<std::size_t>(h);
+    }
+};
+struct CaseBlindEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const noexcept
+    {
+        if (a.size() != b.size()) return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (FoldKeyChar(a[i]) != FoldKeyChar(b[i])) return false;
+        return true;
+    }
+};
+}  // namespace detail
+
 template <class T>
 class KeyedCollection {
 public:
@@ -31,21 +68,22 @@ public:
     // Appends; a key already present raises error 457 like the platform's collection.
     void Add(Ptr item, std::string_view key = {})
     {
-        std::string k = LCase(key);
-        if (!k.empty() && keys_.count(k)) Raise(457, "This key is already associated with an element of this collection");
+        std::string k = detail::FoldKey(key);
+        if (!k.empty() && keys_.find(std::string_view(k)) != keys_.end())
+            Raise(457, "This key is already associated with an element of this collection");
         slots_.push_back(Slot{std::move(item), k, true});
         if (!k.empty()) keys_.emplace(std::move(k), slots_.size() - 1);
         ++live_;
         GrowTree();
     }
 
-    bool HasKey(std::string_view key) const { return !key.empty() && keys_.count(LCase(key)) != 0; }
+    bool HasKey(std::string_view key) const { return !key.empty() && keys_.find(key) != keys_.end(); }
 
     // Item by key; error 5 when absent.
     const Ptr& Item(std::string_view key) const
     {
-        auto it = keys_.find(LCase(key));
-        if (key.empty() || it == keys_.end()) Raise(5);
+        auto it = keys_.find(key);
+        if (key.empty() || it == keys_.end()) Raise(err::InvalidCall);
         return slots_[it->second].item;
     }
     // Item by 1-based position; error 5 outside 1..Count.
@@ -54,8 +92,8 @@ public:
     void Remove(std::size_t position) { Kill(SlotOf(position)); }
     void Remove(std::string_view key)
     {
-        auto it = keys_.find(LCase(key));
-        if (key.empty() || it == keys_.end()) Raise(5);
+        auto it = keys_.find(key);
+        if (key.empty() || it == keys_.end()) Raise(err::InvalidCall);
         Kill(it->second);
     }
 
@@ -81,7 +119,8 @@ public:
         live_ = 0;
     }
 
-    // Calls f(record) for each record in order; stops early when f returns false.
+    // Calls f(record) for each record in order; stops early when f returns false. f must not add
+    // or remove records (collect them, then use RemoveIf).
     template <class F>
     void ForEach(F f) const
     {
@@ -93,6 +132,15 @@ public:
                     f(s.item);
                 }
             }
+    }
+    // The records in order, safe to walk while the collection changes.
+    std::vector<Ptr> Snapshot() const
+    {
+        std::vector<Ptr> out;
+        out.reserve(live_);
+        for (const Slot& s : slots_)
+            if (s.alive) out.push_back(s.item);
+        return out;
     }
     // The records in order, with their keys (as added, lower-cased).
     std::vector<std::pair<std::string, Ptr>> Entries() const
@@ -120,7 +168,7 @@ private:
 
     std::size_t SlotOf(std::size_t position) const
     {
-        if (position < 1 || position > live_) Raise(5);
+        if (position < 1 || position > live_) Raise(err::InvalidCall);
         // Fenwick descent: smallest slot whose live prefix count reaches `position`.
         std::size_t idx = 0, remaining = position;
         std::size_t step = 1;
@@ -142,10 +190,11 @@ private:
 
     void Rebuild(std::size_t capacity)
     {
+        // Linear build: each node passes its finished sum to its parent. Every node up to the
+        // capacity takes part, so the sums reach the nodes above the last slot as well.
         tree_.assign(capacity + 1, 0);
-        for (std::size_t i = 0; i < slots_.size(); ++i) {
-            std::size_t t = i + 1;
-            tree_[t] += slots_[i].alive ? 1 : 0;
+        for (std::size_t t = 1; t < tree_.size(); ++t) {
+            if (t <= slots_.size() && slots_[t - 1].alive) tree_[t] += 1;
             std::size_t parent = t + (t & (~t + 1));
             if (parent < tree_.size()) tree_[parent] += tree_[t];
         }
@@ -184,7 +233,7 @@ private:
     }
 
     std::vector<Slot> slots_;
-    std::unordered_map<std::string, std::size_t> keys_;
+    std::unordered_map<std::string, std::size_t, detail::CaseBlindHash, detail::CaseBlindEqual> keys_;
     std::vector<std::size_t> tree_ = std::vector<std::size_t>(1, 0);
     std::size_t live_ = 0;
 };

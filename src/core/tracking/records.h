@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,8 +44,19 @@ struct Aircraft {
     }
 
     // Timeline minutes (minutes since the station started, never going back) of the waypoint
-    // times, so that clearances crossing 00:00 UTC are estimated correctly. Parallel to WayList.
+    // times, so that clearances crossing 00:00 UTC are estimated correctly. Parallel to WayList;
+    // kNoMinute where the waypoint's time text is not a number.
     std::vector<std::int64_t> WayMinutes;
+    static constexpr std::int64_t kNoMinute = std::numeric_limits<std::int64_t>::min();
+
+    // Element of WayMinutes; error 9 outside its bounds, error 13 where the time was no number.
+    std::int64_t WayMinute(std::int16_t index) const
+    {
+        if (index < 0 || static_cast<std::size_t>(index) >= WayMinutes.size()) Raise(err::Subscript);
+        std::int64_t m = WayMinutes[static_cast<std::size_t>(index)];
+        if (m == kNoMinute) Raise(err::TypeMismatch);
+        return m;
+    }
 };
 
 // One aircraft seen in SBS-1 position reports.

@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "maps/refresh.h"
+#include "test_support.h"
+
+namespace korval::test {
+namespace {
+
+// Aircraft A1..An, oldest first, each with one unlabelled route line; A2 also has a labelled one.
+void Populate(Station& s, int n, const std::vector<int>& oceanic = {}, const std::vector<int>& requests = {})
+{
+    auto has = [](const std::vector<int>& v, int i) { return std::find(v.begin(), v.end(), i) != v.end(); };
+    for (int i = 1; i <= n; ++i) {
+        auto a = std::make_shared<Aircraft>();
+        a->ID = "A" + std::to_string(i);
+        a->Oceanic = has(oceanic, i);
+        a->REQPWI = has(requests, i);
+        s.AircraftCol.Add(a, "K" + std::to_string(i));
+        auto r = std::make_shared<RouteLine>();
+        r->ID = a->ID;
+        s.RouteLineCol.Add(r);
+        if (i == 2) {
+            auto label = std::make_shared<RouteLine>();
+            label->ID = a->ID;
+            label->NATrack = "NAT A";
+            s.RouteLineCol.Add(label);
+        }
+    }
+}
+
+int Redraws(Station& s, const std::function<void()>& action)
+{
+    int n = 0;
+    const int id = s.Subscribe([&](ChangeFlags what) { n += (what & ChangeMaps) ? 1 : 0; });
+    action();
+    s.Unsubscribe(id);
+    return n;
+}
+
+std::vector<std::string> Ids(const Station& s)
+{
+    std::vector<std::string> ids;
+    s.AircraftCol.ForEach([&](const std::shared_ptr<Aircraft>& a) { ids.push_back(a->ID); });
+    return ids;
+}
+
+struct LimitCase {
+    const char* name;
+    int index;  // comMaxPlot
+    int aircraft;
+    std::vector<int> oceanic, requests;
+    std::int64_t oceanicCount;
+    std::vector<int> removed;
+};
+
+class PlotLimits : public ::testing::TestWithParam<LimitCase> {};
+
+TEST_P(PlotLimits, OldestCountedAircraftGoFirst)
+{
+    const LimitCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    Populate(s, c.aircraft, c.oceanic, c.requests);
+    s.OceanicCount = c.oceanicCount;
+    s.dlg.comMaxPlot = c.index;
+    EXPECT_EQ(Redraws(s, [&] { Limit_Plots(s); }), c.removed.empty() ? 0 : 1);
+    std::vector<std::string> expected;
+    for (int i = 1; i <= c.aircraft; ++i)
+        if (std::find(c.removed.begin(), c.removed.end(), i) == c.removed.end()) expected.push_back("A" + std::to_string(i));
+    EXPECT_EQ(Ids(s), expected);
+    // The removed aircraft's unlabelled lines go; labelled lines stay.
+    EXPECT_EQ(s.RouteLineCol.Count(), expected.size() + 1);
+    EXPECT_EQ(s.RouteLineCol.RemoveIf([](const RouteLine& r) { return !r.NATrack.empty(); }), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Maps, PlotLimits,
+    ::testing::Values(
+        // 25 aircraft of which the three clearances taken (OceanicCount 3) are kept: 22 count
+        // against 20, so the two oldest others go.
+        LimitCase{"limit20Of25ThreeOceanic", 1, 25, {1, 3, 5}, {}, 3, {2, 4}},
+        // Clearances since removed or repeated no longer stop the limit from limiting.
+        LimitCase{"staleOceanicCount", 1, 25, {}, {}, 10, {1, 2, 3, 4, 5}},
+        LimitCase{"requestsKept", 1, 23, {}, {1, 2}, 0, {3}}, LimitCase{"all", 0, 25, {}, {}, 0, {}},
+        LimitCase{"atTheLimit", 1, 20, {}, {}, 0, {}}, LimitCase{"noneSelected", -1, 25, {}, {}, 0, {}},
+        LimitCase{"limit200", 8, 203, {}, {}, 0, {1, 2, 3}}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(Maps, ClearMapKeepsSBSAircraft)
+{
+    Rig rig;
+    Station& s = rig.station;
+    Populate(s, 5);
+    s.SBSAircraftCol.Add(std::make_shared<SBSAircraft>(), "4CA123");
+    EXPECT_EQ(Redraws(s, [&] { ClearMap(s); }), 1);
+    EXPECT_TRUE(s.AircraftCol.Empty());
+    EXPECT_TRUE(s.RouteLineCol.Empty());
+    EXPECT_EQ(s.SBSAircraftCol.Count(), 1u);
+}
+
+struct AgeCase {
+    const char* name;
+    std::int16_t minuteCount, lastUpdate;
+    const char* limit;
+    bool kept, logged;
+};
+
+class SBSAges : public ::testing::TestWithParam<AgeCase> {};
+
+TEST_P(SBSAges, OlderThanTheLimitGoes)
+{
+    Rig rig;
+    Station& s = rig.station;
+    auto a = std::make_shared<SBSAircraft>();
+    a->LastUpdate = GetParam().lastUpdate;
+    s.SBSAircraftCol.Add(a, "4CA123");
+    s.MinuteCount = GetParam().minuteCount;
+    s.dlg.txtSBSOldPlotLimit = GetParam().limit;
+    EXPECT_EQ(Redraws(s, [&] { ClearOldSBS(s); }), 0);
+    EXPECT_EQ(s.SBSAircraftCol.Count(), GetParam().kept ? 1u : 0u);
+    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt").find("Procedure: ClearOldSBS") != std::string::npos, GetParam().logged);
+}
+
+INSTANTIATE_TEST_SUITE_P(Maps, SBSAges,
+                         ::testing::Values(AgeCase{"atTheLimit", 100, 85, "15", true, false},
+                                           AgeCase{"oneMinuteOlder", 100, 84, "15", false, false},
+                                           AgeCase{"acrossMidnightAtTheLimit", 5, 1430, "15", true, false},
+                                           AgeCase{"acrossMidnightOlder", 5, 1429, "15", false, false},
+                                           AgeCase{"justReported", 0, 0, "0", true, false},
+                                           AgeCase{"limitNotANumber", 100, 0, "x", true, true}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+struct ClearCase {
+    const char* name;
+    bool on;
+    const char* at;  // clear time
+    int h, m, sec;
+    bool cleared;
+};
+
+class DailyClear : public ::testing::TestWithParam<ClearCase> {};
+
+TEST_P(DailyClear, FirstThreeSecondsOfTheMinute)
+{
+    const ClearCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    Populate(s, 3);
+    s.opt.mnuDailyClearMap = c.on;
+    s.dlg.txtClearMapTime = c.at;
+    s.box.txtCount.Text = "12";
+    s.box.txtOCA.Text = "3";
+    DailyClearing(s, DateTime{2026, 12, 6, c.h, c.m, c.sec});
+    EXPECT_EQ(s.AircraftCol.Empty(), c.cleared);
+    EXPECT_EQ(s.box.txtCount.Text, c.cleared ? "0" : "12");
+    EXPECT_EQ(s.box.txtOCA.Text, c.cleared ? "0" : "3");
+}
+
+INSTANTIATE_TEST_SUITE_P(Maps, DailyClear,
+                         ::testing::Values(ClearCase{"at000000", true, "0000", 0, 0, 0, true},
+                                           ClearCase{"at000001", true, "0000", 0, 0, 1, true},
+                                           ClearCase{"at000002", true, "0000", 0, 0, 2, true},
+                                           ClearCase{"at000003", true, "0000", 0, 0, 3, false},
+                                           ClearCase{"at235959", true, "0000", 23, 59, 59, false},
+                                           ClearCase{"optionOff", false, "0000", 0, 0, 0, false},
+                                           ClearCase{"at123002", true, "1230", 12, 30, 2, true},
+                                           ClearCase{"timeNotANumber", true, "12:30", 12, 30, 0, false}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+}  // namespace
+}  // namespace korval::test

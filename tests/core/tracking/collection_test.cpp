@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tracking/collection.h"
+#include "tracking/records.h"
+
+namespace korval {
+namespace {
+
+struct Rec {
+    int n = 0;
+};
+using Col = KeyedCollection<Rec>;
+
+int FaultOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const Fault& f) {
+        return f.number();
+    }
+    return 0;
+}
+
+std::vector<int> Order(const Col& c)
+{
+    std::vector<int> out;
+    for (std::size_t i = 1; i <= c.Count(); ++i) out.push_back(c.Item(i)->n);
+    return out;
+}
+
+Col Abc()
+{
+    Col c;
+    c.Add(std::make_shared<Rec>(Rec{1}), "N923UP");
+    c.Add(std::make_shared<Rec>(Rec{2}));
+    c.Add(std::make_shared<Rec>(Rec{3}), "g-abcd");
+    return c;
+}
+
+TEST(Collection, OrderedOneBasedCaseBlindKeys)
+{
+    Col c = Abc();
+    EXPECT_EQ(Order(c), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(c.Item("n923up")->n, 1);
+    EXPECT_EQ(c.Item("G-ABCD")->n, 3);
+    EXPECT_TRUE(c.HasKey("N923up"));
+    EXPECT_FALSE(c.HasKey("N923U"));
+    EXPECT_FALSE(c.HasKey(""));
+}
+
+struct BadCall {
+    const char* name;
+    std::function<void(Col&)> call;
+    int fault;
+};
+
+class CollectionFaults : public ::testing::TestWithParam<BadCall> {};
+
+// Every failing call reports its error number and leaves the collection as it was.
+TEST_P(CollectionFaults, FailWithoutDisturbing)
+{
+    Col c = Abc();
+    EXPECT_EQ(FaultOf([&] { GetParam().call(c); }), GetParam().fault);
+    EXPECT_EQ(Order(c), (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(c.Item("n923up")->n, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tracking, CollectionFaults,
+    ::testing::Values(BadCall{"missingKey", [](Col& c) { (void)c.Item("ZZZ"); }, 5},
+                      BadCall{"emptyKey", [](Col& c) { (void)c.Item(""); }, 5},
+                      BadCall{"positionZero", [](Col& c) { (void)c.Item(std::size_t{0}); }, 5},
+                      BadCall{"positionPastEnd", [](Col& c) { (void)c.Item(std::size_t{4}); }, 5},
+                      BadCall{"removeMissingKey", [](Col& c) { c.Remove("ZZZ"); }, 5},
+                      BadCall{"removePastEnd", [](Col& c) { c.Remove(std::size_t{4}); }, 5},
+                      BadCall{"duplicateKeyOtherCase", [](Col& c) { c.Add(std::make_shared<Rec>(), "G-ABCD"); }, 457}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// Random adds and removals against a plain vector: positions, keys and order must always agree,
+// through the holes and the compactions of the index.
+TEST(Collection, MatchesAPlainListUnderRandomUse)
+{
+    Col c;
+    std::vector<std::pair<std::string, int>> model;
+    std::mt19937 rng(12345);
+    int next = 0;
+    for (int step = 0; step < 20000; ++step) {
+        const unsigned op = rng() % 10;
+        if (op < 5 || model.empty()) {
+            std::string key = (rng() % 3 == 0) ? "" : "K" + std::to_string(next);
+            c.Add(std::make_shared<Rec>(Rec{next}), key);
+            model.emplace_back(key, next++);
+        } else if (op < 8) {
+            std::size_t pos = rng() % model.size() + 1;
+            c.Remove(pos);
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(pos - 1));
+        } else {
+            auto it = std::find_if(model.begin(), model.end(), [](const auto& e) { return !e.first.empty(); });
+            if (it == model.end()) continue;
+            c.Remove("k" + it->first.substr(1));  // lower case finds it too
+            model.erase(it);
+        }
+        ASSERT_EQ(c.Count(), model.size());
+        if (step % 997 == 0 || step > 19900) {
+            for (std::size_t i = 0; i < model.size(); ++i) {
+                ASSERT_EQ(c.Item(i + 1)->n, model[i].second) << "step " << step << " position " << i + 1;
+                if (!model[i].first.empty()) {
+                    ASSERT_EQ(c.Item(model[i].first)->n, model[i].second);
+                }
+            }
+        }
+    }
+}
+
+TEST(Collection, RemoveIfKeepsOrderAndKeys)
+{
+    Col c;
+    for (int i = 0; i < 300; ++i) c.Add(std::make_shared<Rec>(Rec{i}), "K" + std::to_string(i));
+    EXPECT_EQ(c.RemoveIf([](const Rec& r) { return r.n % 3 != 0; }), 200u);
+    ASSERT_EQ(c.Count(), 100u);
+    EXPECT_EQ(c.Item(std::size_t{2})->n, 3);
+    EXPECT_EQ(c.Item("k297")->n, 297);
+    EXPECT_FALSE(c.HasKey("K298"));
+    c.Add(std::make_shared<Rec>(Rec{298}), "k298");  // a removed key can be used again
+    EXPECT_EQ(c.Item(std::size_t{101})->n, 298);
+    c.Clear();
+    EXPECT_TRUE(c.Empty());
+    EXPECT_FALSE(c.HasKey("k0"));
+}
+
+TEST(Records, WayListElementBounds)
+{
+    Aircraft a;
+    EXPECT_EQ(FaultOf([&] { (void)a.WayListElement(0); }), 9);  // no list yet
+    a.WayList = std::vector<std::string>{"55000/-020000,1342", "56000/-010000,1420"};
+    a.WayMinutes = {822, Aircraft::kNoMinute};
+    EXPECT_EQ(a.WayListElement(0), "55000/-020000,1342");
+    EXPECT_EQ(FaultOf([&] { (void)a.WayListElement(2); }), 9);
+    EXPECT_EQ(FaultOf([&] { a.SetWayListElement(-1, "x"); }), 9);
+    EXPECT_EQ(a.WayMinute(0), 822);
+    EXPECT_EQ(FaultOf([&] { (void)a.WayMinute(1); }), 13);  // its time was no number
+}
+
+}  // namespace
+}  // namespace korval
