@@ -83,7 +83,6 @@ void Dispatch_Message(Station& s)
         Good_Message(s);
         Store_Messages(s);
     });
-    s.Notify(ChangeBoxes);
 }
 
 void Reset_Display(Station& s)
@@ -183,7 +182,7 @@ void Mark_Repeat(Station& s)
     if (!s.opt.mnuRepeats) return;
     s.box.txtRepeat.Visible = true;
     s.box.txtRepeat.Width = 255;
-    s.box.txtRepeat.Text = "R";
+    s.box.txtRepeat.Text = std::string("R");  // not a literal assignment: GCC 12 -O2 misreports -Wrestrict
     s.box.txtRepeat.BackColor = colour::Yellow;
     s.box.Aircraft.BackColor = colour::Yellow;
     s.box.Aircraft.ForeColor = colour::Black;

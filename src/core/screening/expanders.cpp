@@ -14,14 +14,11 @@ namespace {
 constexpr std::string_view kModule = "Messages";
 
 // Each expander's pattern opens with a greedy "([\s\S]*)" and closes with another, so its one
-// match spans the whole message and the coded part used is the last one. Anchoring such a
-// pattern at the start changes no match (the first group absorbs any prefix, and the leftmost
-// match already starts at 0) but makes a failing search one scan instead of one scan per
-// starting position, which matters for long messages.
+// match spans the whole message and the coded part used is the last one. (The engine anchors
+// such a pattern by itself: a message without a coded part costs one scan.)
 std::optional<Match> WholeMatch(std::string_view pattern, std::string_view message)
 {
-    RegExp re("^" + std::string(pattern), /*global=*/false);
-    std::vector<Match> found = re.Execute(message);
+    std::vector<Match> found = RegExp(std::string(pattern), /*global=*/false).Execute(message);
     if (found.empty()) return std::nullopt;
     return std::move(found.front());
 }

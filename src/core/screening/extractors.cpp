@@ -80,7 +80,7 @@ void EPTime(Station& s)
             // Gander gives no entry time: estimate one hour from now.
             s.CurrentEPT = OneHourLater(s.box.labUTC);
         } else {
-            s.CurrentEPT = "0";
+            s.CurrentEPT = std::string("0");  // not a literal assignment: GCC 12 -O2 misreports -Wrestrict
         }
     });
 }

@@ -69,11 +69,11 @@ void OnLinkText(Station& s, LinkBox box, std::string text)
         s.*row.store = std::move(text);
         try {
             row.event(s);
+            s.Notify(ChangeBoxes);
         } catch (...) {
             // Whatever escapes the chain drops this message only; the next one is processed.
             s.LogFault(CurrentFault(), row.name, kWindow);
         }
-        s.Notify(ChangeBoxes);
         return;
     }
 }

@@ -1,7 +1,7 @@
 #include "tracking/regflight.h"
 
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "station/station.h"
 #include "text/convert.h"
@@ -24,6 +24,19 @@ std::string PadFlightField(const std::string& flightField)
     return flightField;
 }
 
+// The first four ";"-separated fields of a line; false when it has fewer (an empty line too).
+bool FourFields(std::string_view line, std::string_view (&f)[4])
+{
+    if (line.empty()) return false;
+    for (int i = 0; i < 4; ++i) {
+        std::size_t end = line.find(';');
+        if (end == std::string_view::npos && i < 3) return false;
+        f[i] = line.substr(0, end);
+        line.remove_prefix(end == std::string_view::npos ? line.size() : end + 1);
+    }
+    return true;
+}
+
 }  // namespace
 
 void LoadRegFlight(Station& s) { s.RegFlightLines = ReadDataFileLines(s, "RegFlight.wdf"); }
@@ -38,8 +51,8 @@ void CorrectRegFlight(Station& s)
     const std::string airline = Mid(s.CurrentMessage, 98, 2);
     if (hasFlight) flightField = PadFlightField(flightField);
 
-    auto correctFlight = [&](const std::string& oldText, const std::string& newText) {
-        ReplaceAllInPlace(header, "Flight id: " + oldText, "Flight id: " + newText);
+    auto correctFlight = [&](std::string_view oldText, std::string_view newText) {
+        ReplaceAllInPlace(header, "Flight id: " + std::string(oldText), "Flight id: " + std::string(newText));
         s.box.Flight.BackColor = colour::Corrected;
         s.RegFlightCorrected = true;
     };
@@ -49,14 +62,14 @@ void CorrectRegFlight(Station& s)
     for (const std::string& line : s.RegFlightLines) {
         if (++examined > kMaxLines) break;
         if (!line.empty() && line.front() == '!') continue;
-        std::vector<std::string> f = Split(line, ";");
+        std::string_view f[4];
         // An empty line or one of fewer than four fields ends the search with nothing changed.
-        if (f.size() < 4) return;
-        const std::string &oldReg = f[0], &newReg = f[1], &oldFlight = f[2], &newFlight = f[3];
+        if (!FourFields(line, f)) return;
+        const std::string_view oldReg = f[0], newReg = f[1], oldFlight = f[2], newFlight = f[3];
 
         if (!oldReg.empty() && !newReg.empty()) {
             if (!Contains(regField, oldReg)) continue;
-            ReplaceAllInPlace(header, "Aircraft reg: " + oldReg, "Aircraft reg: " + newReg);
+            ReplaceAllInPlace(header, "Aircraft reg: " + std::string(oldReg), "Aircraft reg: " + std::string(newReg));
             s.box.Aircraft.BackColor = colour::Corrected;
             s.RegFlightCorrected = true;
             if (hasFlight && !oldFlight.empty() && Contains(flightField, oldFlight)) correctFlight(oldFlight, newFlight);

@@ -306,7 +306,7 @@ TEST(Dispatch, FaultEscapingTheDispatcherIsLoggedUnderTheChangeEvent)
     Station& s = rig.station;
     s.opt.mnuRepeats = true;
     s.txtMessCheck = kKeyALCA;
-    int fail = 2;  // inside Show_Repeat, then again when the dispatcher tells the windows
+    int fail = 2;  // inside Show_Repeat, then again when the change event tells the windows
     s.Subscribe([&](ChangeFlags) {
         if (fail-- > 0) Raise(err::Overflow);
     });

@@ -84,8 +84,10 @@ TEST(Expanders, LongMessageWithoutCodeIsOneScan)
 {
     Rig rig;
     Station& s = rig.station;
-    // Far beyond what a search from every starting position could do within the match limit.
-    std::string content(2'000'000, 'A');
+    // Near misses of every coded part, far beyond what a search from every starting position
+    // could do within the match limit.
+    std::string content;
+    while (content.size() < 2'000'000) content += "0EV12 TI2/0X N1.2E ";
     s.CurrentMessage = Canonical(".N923UP", "SA", '2', "M76A", "UP6567", content);
     const std::string before = s.CurrentMessage;
     SA_Message(s);
