@@ -1,11 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "test_support.h"
-#include "text/fault.h"
 #include "tracking/lookups.h"
 
 namespace korval {
@@ -86,18 +84,6 @@ TEST(LoadRouteTables, MissingFilesAreEmptyTables)
     LoadRouteTables(s);
     EXPECT_EQ(s.RoutesFileLines, (std::vector<std::string>{"UP6567=CGN-EMA-SDF", "LH8400=FRA-MUC"}));
     EXPECT_EQ(s.AircraftFileLines, (std::vector<std::string>{"N923UP=B767", ""}));
-}
-
-TEST(LoadRouteTables, UnreadableFileIsAFault)
-{
-    Rig rig;
-    std::filesystem::create_directories(rig.home.path() / "routes.wdf");
-    try {
-        LoadRouteTables(rig.station);
-        FAIL() << "no fault";
-    } catch (const Fault& f) {
-        EXPECT_EQ(f.number(), 75);
-    }
 }
 
 }  // namespace
