@@ -2,10 +2,10 @@
 // and the route look-up. Stages owned elsewhere run as they are built into korval_core.
 #include <benchmark/benchmark.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "screening/dispatch.h"
 #include "screening/expanders.h"

@@ -29,15 +29,18 @@ struct SourceRow {
     LinkBox box;
 };
 constexpr SourceRow kSources[] = {
-    {"airmaster", LinkBox::AirData}, {"skyspy", LinkBox::SkyData},   {"anad", LinkBox::ANAData},
-    {"hfacars", LinkBox::HFACARSData}, {"hfdl", LinkBox::HFDL}, {"other", LinkBox::txtNewData},
+    {"airmaster", LinkBox::AirData},   {"skyspy", LinkBox::SkyData}, {"anad", LinkBox::ANAData},
+    {"hfacars", LinkBox::HFACARSData}, {"hfdl", LinkBox::HFDL},      {"other", LinkBox::txtNewData},
 };
 
 // User messages of the station, one line each on the error stream.
 class StreamNotifier final : public Notifier {
 public:
     explicit StreamNotifier(std::ostream& err) : err_(err) {}
-    void Message(std::string_view text, std::string_view title, Icon) override { err_ << title << ": " << text << '\n'; }
+    void Message(std::string_view text, std::string_view title, Icon) override
+    {
+        err_ << title << ": " << text << '\n';
+    }
     void Beep() override {}
 
 private:
@@ -119,9 +122,9 @@ void SetTimeOfDay(ManualClock& clock, int minuteOfDay)
     DateTime now = clock.Utc();
     if (minuteOfDay < now.hour * 60 + now.minute) {
         using namespace std::chrono;
-        sys_days next = sys_days{year{now.year} / month{static_cast<unsigned>(now.month)} /
-                                 day{static_cast<unsigned>(now.day)}} +
-                        days{1};
+        sys_days next =
+            sys_days{year{now.year} / month{static_cast<unsigned>(now.month)} / day{static_cast<unsigned>(now.day)}} +
+            days{1};
         year_month_day ymd{next};
         now.year = static_cast<int>(ymd.year());
         now.month = static_cast<int>(static_cast<unsigned>(ymd.month()));

@@ -34,9 +34,12 @@ int main(int argc, char** argv)
             return Usage();
         }
         std::string value = argv[++i];
-        if (a == "--home") options.home = value;
-        else if (a == "--input") options.input = value;
-        else options.utc = value;
+        if (a == "--home")
+            options.home = value;
+        else if (a == "--input")
+            options.input = value;
+        else
+            options.utc = value;
     }
     if (options.home.empty()) return Usage();
 

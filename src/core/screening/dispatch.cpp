@@ -22,7 +22,10 @@ constexpr std::size_t kStoreLimit = 645;
 constexpr std::size_t kStoreKeep = 640;
 
 // Repeat key of the message in hand: registration and message number, blanks trimmed.
-std::string KeyOf(const Station& s) { return Trim(s.CurrentReg) + "," + Trim(s.CurrentMsgNo); }
+std::string KeyOf(const Station& s)
+{
+    return Trim(s.CurrentReg) + "," + Trim(s.CurrentMsgNo);
+}
 
 // True when `key` stands in the store as a whole entry: preceded by the CR LF that opens every
 // entry and followed by the next entry's CR LF or the end of the store. A fragment left at the
@@ -116,9 +119,15 @@ void Clear_Flags(Station& s)
     s.RegFlightCorrected = false;
 }
 
-bool Is_Loop_Or_SQ(const Station& s) { return fields::IsLoopOrSquitter(s.CurrentMessage); }
+bool Is_Loop_Or_SQ(const Station& s)
+{
+    return fields::IsLoopOrSquitter(s.CurrentMessage);
+}
 
-bool Is_Uplink(const Station& s) { return fields::IsUplink(s.CurrentMessage); }
+bool Is_Uplink(const Station& s)
+{
+    return fields::IsUplink(s.CurrentMessage);
+}
 
 bool Bad_UpMessage(Station& s)
 {

@@ -40,8 +40,8 @@ std::string MediaWords(const std::string& letters)
     struct Row {
         std::string_view code, words;
     };
-    static constexpr Row kMedia[] = {{"V", "VHF"}, {"VS", "VHF+SATCOM"}, {"VH", "VHF+HF"}, {"VSH", "VHF+SATCOM+HF"},
-                                     {"S", "SATCOM"}, {"SH", "SATCOM+HF"}, {"H", "HF"}};
+    static constexpr Row kMedia[] = {{"V", "VHF"},    {"VS", "VHF+SATCOM"}, {"VH", "VHF+HF"}, {"VSH", "VHF+SATCOM+HF"},
+                                     {"S", "SATCOM"}, {"SH", "SATCOM+HF"},  {"H", "HF"}};
     for (const Row& r : kMedia)
         if (letters == r.code) return std::string(r.words);
     return letters;
@@ -52,8 +52,8 @@ std::string MediaWords(const std::string& letters)
 void SBS_Message(Station& s)
 {
     s.Guard("SBS_Message", kModule, [&] {
-        auto m = WholeMatch("([\\s\\S]*)(N|N-)(\\d{1,2})(.\\d{5})(E|E-)(\\d{1,3})(.[\\d]{5})([\\s\\S]*)",
-                            s.CurrentMessage);
+        auto m =
+            WholeMatch("([\\s\\S]*)(N|N-)(\\d{1,2})(.\\d{5})(E|E-)(\\d{1,3})(.[\\d]{5})([\\s\\S]*)", s.CurrentMessage);
         if (!m) return;
         const auto& g = m->SubMatches;
         s.SBSMessage = true;
@@ -73,8 +73,7 @@ void SA_Message(Station& s)
         const auto& g = m->SubMatches;
         std::string state = g[1] == "0E" ? "ESTD " : "LOST ";
         std::string medium = g[2] == "H" ? "HF AT " : g[2] == "S" ? "SATCOM AT " : "VHF AT ";
-        ReplaceMatch(s.CurrentMessage, *m,
-                     g[0] + state + medium + g[3] + "  ACTIVE COMMS " + MediaWords(g[4]) + g[5]);
+        ReplaceMatch(s.CurrentMessage, *m, g[0] + state + medium + g[3] + "  ACTIVE COMMS " + MediaWords(g[4]) + g[5]);
         s.SAExpanded = true;
     });
 }
@@ -88,9 +87,7 @@ void TI_Message(Station& s)
         // The receiving unit; an unknown code is named so that the reader can still tell units
         // apart.
         const std::string& code = g[2];
-        std::string unit = code == "024"   ? "ACARS UNIT "
-                           : code == "040" ? "PRINTER "
-                                           : "EQUIPMENT ID: " + code + " ";
+        std::string unit = code == "024" ? "ACARS UNIT " : code == "040" ? "PRINTER " : "EQUIPMENT ID: " + code + " ";
         const std::string& t = g[4];
         std::string type = t == "A"   ? "ARRIVAL "
                            : t == "D" ? "DEPARTURE "

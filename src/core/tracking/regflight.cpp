@@ -39,7 +39,10 @@ bool FourFields(std::string_view line, std::string_view (&f)[4])
 
 }  // namespace
 
-void LoadRegFlight(Station& s) { s.RegFlightLines = ReadDataFileLines(s, "RegFlight.wdf"); }
+void LoadRegFlight(Station& s)
+{
+    s.RegFlightLines = ReadDataFileLines(s, "RegFlight.wdf");
+}
 
 void CorrectRegFlight(Station& s)
 {
@@ -72,7 +75,8 @@ void CorrectRegFlight(Station& s)
             ReplaceAllInPlace(header, "Aircraft reg: " + std::string(oldReg), "Aircraft reg: " + std::string(newReg));
             s.box.Aircraft.BackColor = colour::Corrected;
             s.RegFlightCorrected = true;
-            if (hasFlight && !oldFlight.empty() && Contains(flightField, oldFlight)) correctFlight(oldFlight, newFlight);
+            if (hasFlight && !oldFlight.empty() && Contains(flightField, oldFlight))
+                correctFlight(oldFlight, newFlight);
             matched = true;
         } else if (!oldReg.empty()) {
             if (!hasFlight || !Contains(regField, oldReg)) continue;

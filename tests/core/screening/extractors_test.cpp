@@ -51,8 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ExtractCase{"clearance", "CLX 1234 NAT C F350 M082 EPT /1437\r\n", true, false, "UTC: 1200", "NAT C", "M082",
                     "F350", "1437"},
-        ExtractCase{"trackWinsOverNat", "CLX NAT C TRACK D F360\r\n", true, false, "UTC: 1200", "NAT D", "M080",
-                    "F360", "0"},
+        ExtractCase{"trackWinsOverNat", "CLX NAT C TRACK D F360\r\n", true, false, "UTC: 1200", "NAT D", "M080", "F360",
+                    "0"},
         ExtractCase{"machSpelledOutFirstWins", "CLX MACH 084 THEN M081 F340\r\n", true, false, "UTC: 1200", "", "M084",
                     "F340", "0"},
         ExtractCase{"machInsideAWord", "CLX ABCM079X\r\n", true, false, "UTC: 1200", "", "M079", "", "0"},
@@ -81,8 +81,7 @@ TEST(Extractors, BadClockLabelIsLoggedAndKeepsTheEntryTime)
     EPTime(s);
     EXPECT_EQ(s.CurrentEPT, "0815");
     std::string log = rig.home.Read("Logs/ErrorLog .txt");
-    EXPECT_NE(log.find("Error: 13 (Type mismatch)\r\nProcedure: EPTime - Module: Messages"), std::string::npos)
-        << log;
+    EXPECT_NE(log.find("Error: 13 (Type mismatch)\r\nProcedure: EPTime - Module: Messages"), std::string::npos) << log;
 }
 
 }  // namespace
