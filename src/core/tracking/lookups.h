@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace korval {
 
 class Station;
@@ -9,5 +13,9 @@ void LoadRouteTables(Station& s);
 // CurrentRoute from CurrentFlight; CurrentACDetails from the Aircraft box.
 void Route(Station& s);
 void Aircraft_Details(Station& s);
+
+// The lines (split at CR LF) of a data file in the program's folder. A missing file reads as an
+// empty one; a file that is there but cannot be read raises error 75.
+std::vector<std::string> ReadDataFileLines(const Station& s, std::string_view name);
 
 }  // namespace korval

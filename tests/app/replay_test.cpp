@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "replay.h"
+#include "station/station.h"
+#include "test_support.h"
+
+namespace korval {
+namespace {
+
+using test::ReadTestData;
+using test::TempHome;
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// A program folder copied from tests/data/replay/<name>.
+std::unique_ptr<TempHome> HomeFrom(const std::string& name)
+{
+    auto home = std::make_unique<TempHome>(false);
+    std::filesystem::copy(std::filesystem::path(KORVAL_TEST_DATA) / "replay" / name, home->path(),
+                          std::filesystem::copy_options::recursive);
+    return home;
+}
+
+ReplayOptions At(const std::filesystem::path& home)
+{
+    ReplayOptions options;
+    options.home = home.string();
+    return options;
+}
+
+struct Outcome {
+    int status;
+    std::string out, err;
+};
+
+Outcome Replay(const ReplayOptions& options, const std::string& input)
+{
+    std::istringstream in(input);
+    std::ostringstream out, err;
+    int status = RunReplay(options, in, out, err);
+    return {status, out.str(), err.str()};
+}
+
+struct GoldenCase {
+    const char* name;
+    const char* home;
+    const char* expected;
+    bool filters;  // the state home-filters' KORVAL.ini gives
+};
+
+class ReplayGolden : public ::testing::TestWithParam<GoldenCase> {};
+
+TEST_P(ReplayGolden, MatchesTheExpectedOutputLineByLine)
+{
+    const GoldenCase& c = GetParam();
+    auto home = HomeFrom(c.home);
+    ReplayOptions options;
+    options.home = home->path().string();
+    options.prepare = [&](Station& s) {
+        s.opt.mnuDecErr = s.opt.mnuRepeats = s.opt.mnuSQ = s.opt.mnuRegFlight = c.filters;
+    };
+    Outcome run = Replay(options, ReadTestData("replay/basic.jsonl"));
+
+    EXPECT_EQ(run.status, 1) << run.err;  // the input holds malformed lines
+    std::vector<std::string> actual = Lines(run.out);
+    std::vector<std::string> expected = Lines(ReadTestData(std::string("replay/") + c.expected));
+    ASSERT_EQ(actual.size(), Lines(ReadTestData("replay/basic.jsonl")).size());
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i) EXPECT_EQ(actual[i], expected[i]) << "line " << i + 1;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replay, ReplayGolden,
+    ::testing::Values(GoldenCase{"filtersOn", "home-filters", "basic.filters.expected.jsonl", true},
+                      GoldenCase{"filtersOff", "home-plain", "basic.plain.expected.jsonl", false}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Replay, EveryByteSurvivesTheRoundTrip)
+{
+    auto home = HomeFrom("home-plain");
+    // Canonical text with every byte that no rewrite touches: controls, DEL and 0x80-0xFF.
+    std::string content;
+    for (int b = 0; b < 256; ++b)
+        if (b < 0x20 || b >= 0x7F) content.push_back(static_cast<char>(b));
+    std::string text = test::Canonical(".G-EUPT", "5Z", '2', "M02A", "BA0123", content + "\r\n");
+
+    std::string escaped;
+    for (unsigned char b : text) {
+        char u[8];
+        std::snprintf(u, sizeof u, "\\u%04x", b);
+        escaped += u;
+    }
+    Outcome run = Replay(At(home->path()), "{\"source\":\"other\",\"text\":\"" + escaped + "\"}\n");
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    for (char ch : run.out) ASSERT_LT(static_cast<unsigned char>(ch), 0x80) << "output is ASCII";
+
+    auto j = nlohmann::json::parse(run.out);
+    std::string back;
+    for (std::size_t i = 0; i < j["live"].get_ref<const std::string&>().size();) {
+        const std::string& u = j["live"].get_ref<const std::string&>();
+        auto c = static_cast<unsigned char>(u[i]);
+        if (c < 0x80) {
+            back.push_back(static_cast<char>(c));
+            i += 1;
+        } else {
+            back.push_back(static_cast<char>(((c & 0x03) << 6) | (static_cast<unsigned char>(u[i + 1]) & 0x3F)));
+            i += 2;
+        }
+    }
+    EXPECT_EQ(back, text);
+}
+
+struct LineCase {
+    const char* name;
+    std::string line;
+    std::string error;  // expected text after "line 1: "
+};
+
+class ReplayMalformed : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(ReplayMalformed, GivesOneErrorObjectAndGoesOn)
+{
+    auto home = HomeFrom("home-plain");
+    const std::string good = "{\"tick\":\"1300\"}";
+    Outcome run = Replay(At(home->path()), GetParam().line + "\n" + good + "\n");
+    EXPECT_EQ(run.status, 1);
+    std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 2u) << run.out;
+    EXPECT_EQ(nlohmann::json::parse(lines[0]), nlohmann::json({{"error", "line 1: " + GetParam().error}}));
+    EXPECT_TRUE(nlohmann::json::parse(lines[1]).contains("live"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replay, ReplayMalformed,
+    ::testing::Values(
+        LineCase{"notJson", "{\"source\": ", "not valid JSON (at character 12)"},
+        LineCase{"binaryGarbage", std::string("\xff\xfe\x01{", 4), "not valid JSON (at character 1)"},
+        LineCase{"notAnObject", "[\"airmaster\", \"text\"]", "a line must be a JSON object"},
+        LineCase{"emptyLine", "   ", "empty line"},
+        LineCase{"missingSource", "{\"text\":\"x\"}", "missing \"source\""},
+        LineCase{"unknownSource", "{\"source\":\"AirMaster\",\"text\":\"x\"}",
+                 "unknown source \"AirMaster\" (airmaster, skyspy, anad, hfacars, hfdl or other)"},
+        LineCase{"missingText", "{\"source\":\"anad\"}", "missing \"text\""},
+        LineCase{"aboveU00FF", "{\"source\":\"anad\",\"text\":\"ok \\ud83d\\ude00\"}",
+                 "\"text\" holds the character U+1F600; only U+0000 to U+00FF stand for bytes"},
+        LineCase{"badUtc", "{\"source\":\"anad\",\"text\":\"x\",\"utc\":\"12:00\"}",
+                 "\"utc\" must be HHMM (0000 to 2359), not \"12:00\""},
+        LineCase{"tickWithText", "{\"tick\":\"0900\",\"text\":\"x\"}", "a tick line holds only \"tick\""}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Replay, ClockStartsFixedFollowsTheLinesAndMovesToTheNextDay)
+{
+    auto home = HomeFrom("home-plain");
+    std::vector<std::string> seen;
+    ReplayOptions options = At(home->path());
+    options.utc = "2330";
+    options.prepare = [&](Station& s) {
+        s.Subscribe([&seen, &s](ChangeFlags what) {
+            if (!(what & ChangeLiveData)) return;
+            DateTime t = s.clock().Utc();
+            char text[32];
+            std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d%02d", t.year, t.month, t.day, t.hour, t.minute);
+            seen.emplace_back(text);
+        });
+    };
+    const std::string message = "{\"source\":\"other\",\"text\":\"x\"";
+    Outcome run = Replay(options, message + "}\n" + message + ",\"utc\":\"2359\"}\n" + message + ",\"utc\":\"0001\"}\n" +
+                                  message + ",\"utc\":\"0001\"}\n");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(seen, (std::vector<std::string>{"2026-12-05 2330", "2026-12-05 2359", "2026-12-06 0001",
+                                              "2026-12-06 0001"}));
+}
+
+TEST(Replay, TracksListsTheRecordsInCollectionOrder)
+{
+    auto home = HomeFrom("home-plain");
+    ReplayOptions options = At(home->path());
+    options.tracks = true;
+    options.prepare = [](Station& s) {
+        auto a = std::make_shared<Aircraft>();
+        a->ID = "N923UP";
+        a->FNo = "UP6567";
+        a->NewLocation = "51234/-10500";
+        a->Oceanic = true;
+        a->WayList = std::vector<std::string>{"52000/-20000,1437", "53000/-30000,1522"};
+        a->WayIndex = 1;
+        a->Mach = "M082";
+        s.AircraftCol.Add(a, "N923UP");
+        s.AircraftCol.Add(std::make_shared<Aircraft>(), "G-EUPT");
+        auto r = std::make_shared<RouteLine>();
+        r->ID = "N923UP";
+        r->Style = 2;
+        s.RouteLineCol.Add(r);
+        auto b = std::make_shared<SBSAircraft>();
+        b->ID = "4CA123";
+        b->AltChange = 2;
+        b->LastUpdate = 17;
+        s.SBSAircraftCol.Add(b, "4CA123");
+    };
+    Outcome run = Replay(options, "");
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(run.out,
+              "{\"aircraft\":[{\"key\":\"n923up\",\"ID\":\"N923UP\",\"FNo\":\"UP6567\",\"NewLocation\":\"51234/-10500\","
+              "\"OldLocation\":\"\",\"Oceanic\":true,\"REQPWI\":false,\"Show\":false,"
+              "\"WayList\":[\"52000/-20000,1437\",\"53000/-30000,1522\"],\"WayIndex\":1,\"LastTime\":\"\","
+              "\"NextTime\":\"\",\"Mach\":\"M082\",\"Level\":\"\",\"Route\":\"\",\"ACDetails\":\"\"},"
+              "{\"key\":\"g-eupt\",\"ID\":\"\",\"FNo\":\"\",\"NewLocation\":\"\",\"OldLocation\":\"\",\"Oceanic\":false,"
+              "\"REQPWI\":false,\"Show\":false,\"WayList\":null,\"WayIndex\":0,\"LastTime\":\"\",\"NextTime\":\"\","
+              "\"Mach\":\"\",\"Level\":\"\",\"Route\":\"\",\"ACDetails\":\"\"}],"
+              "\"routelines\":[{\"ID\":\"N923UP\",\"OldPosition\":\"\",\"NewPosition\":\"\",\"NATrack\":\"\","
+              "\"NATPos\":\"\",\"Style\":2}],"
+              "\"sbs\":[{\"key\":\"4ca123\",\"ID\":\"4CA123\",\"FNo\":\"\",\"NewPosition\":\"\",\"OldPosition\":\"\","
+              "\"Level\":\"\",\"AltChange\":2,\"LastUpdate\":17}]}\n");
+}
+
+}  // namespace
+}  // namespace korval

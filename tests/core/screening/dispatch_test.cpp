@@ -1,0 +1,320 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "screening/dispatch.h"
+#include "station/events.h"
+#include "test_support.h"
+#include "text/convert.h"
+#include "text/fault.h"
+
+namespace korval {
+namespace {
+
+using test::Canonical;
+using test::Rig;
+
+// Content that no rewrite rule and no position reading takes up, so what the dispatcher does
+// is all that shows.
+constexpr const char* kPlain = "HELLO THERE\r\n";
+
+std::string Down(const char* reg7, const char* msgNo, const char* flight6 = "LH8400", const char* label = "5Z")
+{
+    return Canonical(reg7, label, '2', msgNo, flight6, kPlain);
+}
+std::string Up(const char* reg7, const char* msgNo) { return Canonical(reg7, "H1", 'A', msgNo, "      ", kPlain); }
+
+struct Filters {
+    bool decErr = false, repeats = false, sq = false;
+};
+
+struct DispatchCase {
+    const char* name;
+    std::string message;
+    Filters filters;
+    std::string storeBefore;
+    // expected
+    const char* aircraft;
+    const char* flight;
+    std::uint32_t back;  // of both Aircraft and Flight
+    const char* marker;  // txtRepeat text when shown, "" when hidden
+    bool shown;          // the message reached LiveData
+    std::string storeAfter;
+};
+
+const std::string kKeyALCA = "\r\n.D-ALCA,M20A";
+
+class Dispatch : public ::testing::TestWithParam<DispatchCase> {};
+
+TEST_P(Dispatch, ClassifiesMarksAndStores)
+{
+    const DispatchCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuDecErr = c.filters.decErr;
+    s.opt.mnuRepeats = c.filters.repeats;
+    s.opt.mnuSQ = c.filters.sq;
+    s.txtMessCheck = c.storeBefore;
+    s.CurrentMessage = c.message;
+
+    Dispatch_Message(s);
+
+    EXPECT_EQ(s.box.Aircraft.Text, c.aircraft);
+    EXPECT_EQ(s.box.Flight.Text, c.flight);
+    EXPECT_EQ(s.box.Aircraft.BackColor, c.back);
+    EXPECT_EQ(s.box.Flight.BackColor, c.back);
+    EXPECT_EQ(s.box.txtRepeat.Visible ? s.box.txtRepeat.Text : "", c.marker);
+    EXPECT_EQ(s.box.LiveData.Text, c.shown ? c.message : "");
+    EXPECT_EQ(s.txtMessCheck, c.storeAfter);
+    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), "");
+}
+
+const Filters kAll{true, true, true};
+const Filters kNone{};
+
+INSTANTIATE_TEST_SUITE_P(
+    Screening, Dispatch,
+    ::testing::Values(
+        // Squitters and loop tests: never good messages, never stored.
+        DispatchCase{"squitterLetterBlockFilterOn", Canonical(".D-ALCA", "SQ", 'S', "M20A", "      ", kPlain), kAll,
+                     "", "", "", colour::Cyan, "SQ", false, ""},
+        DispatchCase{"squitterLetterBlockFilterOff", Canonical(".D-ALCA", "SQ", 'S', "M20A", "      ", kPlain), kNone,
+                     "", "", "", colour::DarkRed, "", true, ""},
+        DispatchCase{"loopTestFilterOn", Canonical(".D-ALCA", "5Z", '2', "M20A", "LH8400", "LOOPTST\r\n"), kAll, "",
+                     "", "", colour::Cyan, "SQ", false, ""},
+        // Uplinks: a good registration is shown and stored; a bad one is a decode error.
+        DispatchCase{"uplinkGoodRegistration", Up(".N923UP", "M76A"), kAll, "", "N923UP", "UPLINK", colour::Orange, "",
+                     true, "\r\n.N923UP,M76A"},
+        DispatchCase{"uplinkLowerCaseRegFilterOn", Up(".n923up", "M76A"), kAll, "", "DECODE", "ERROR", colour::Red, "",
+                     false, ""},
+        DispatchCase{"uplinkQuestionMarkFilterOff", Up(".N9?3UP", "M76A"), kNone, "", "N9?3UP", "", colour::DarkRed,
+                     "", true, ""},
+        DispatchCase{"uplinkNeverCheckedAsRepeat", Up(".N923UP", "M76A"), kAll, "\r\n.N923UP,M76A", "N923UP",
+                     "UPLINK", colour::Orange, "", true, "\r\n.N923UP,M76A\r\n.N923UP,M76A"},
+        // Downlinks.
+        DispatchCase{"downlinkDashInRegistrationIsFine", Down(".D-ALCA", "M20A"), kAll, "", "D-ALCA", "LH8400",
+                     colour::DarkRed, "", true, kKeyALCA},
+        DispatchCase{"downlinkDashInFlightFilterOn", Down(".D-ALCA", "M20A", "LH-400"), kAll, "", "DECODE", "ERROR",
+                     colour::Red, "", false, ""},
+        DispatchCase{"downlinkDashInFlightFilterOffNotStored", Down(".D-ALCA", "M20A", "LH-400"), kNone, "", "D-ALCA",
+                     "LH-400", colour::DarkRed, "", true, ""},
+        DispatchCase{"repeatFilterOn", Down(".D-ALCA", "M20A"), kAll, kKeyALCA, "D-ALCA", "LH8400", colour::Yellow, "R",
+                     false, kKeyALCA},
+        DispatchCase{"repeatFilterOffShownNotStoredAgain", Down(".D-ALCA", "M20A"), kNone, kKeyALCA, "D-ALCA",
+                     "LH8400", colour::DarkRed, "", true, kKeyALCA},
+        // Whole keys only: ".D-ALCA,M20" stands inside ".D-ALCA,M20A" but is another message.
+        DispatchCase{"keyInsideLongerKeyIsNew", Down(".D-ALCA", "M20 "), kAll, kKeyALCA, "D-ALCA", "LH8400",
+                     colour::DarkRed, "", true, kKeyALCA + "\r\n.D-ALCA,M20"},
+        // Text too short for a header: its key is just "," and it is never held back.
+        DispatchCase{"shortTextNeverRepeat", "NOT A MESSAGE", kAll, "\r\n.D-ALCA,M20A", "", "", colour::DarkRed, "",
+                     true, "\r\n.D-ALCA,M20A"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Dispatch, RepeatStoreKeepsLast640CharactersAndCutKeysAreNoRepeats)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuRepeats = true;
+    // 60 keys of 14 characters with their CR LF: the store overflows many times.
+    for (int i = 0; i < 60; ++i) {
+        char msgNo[5];
+        std::snprintf(msgNo, sizeof msgNo, "M%03d", i);
+        s.CurrentMessage = Down(".D-ALCA", msgNo);
+        Dispatch_Message(s);
+        ASSERT_LE(s.txtMessCheck.size(), 645u) << i;
+        ASSERT_FALSE(s.box.txtRepeat.Visible) << i;
+    }
+    // Every key takes 14 characters: 640 = 45 whole keys and the last 10 characters of M014.
+    ASSERT_EQ(s.txtMessCheck.size(), 640u);
+    EXPECT_EQ(s.txtMessCheck.substr(0, 12), "-ALCA,M014\r\n");
+    EXPECT_EQ(s.txtMessCheck.substr(640 - 14), "\r\n.D-ALCA,M059");
+
+    struct Probe {
+        const char* msgNo;
+        bool repeat;
+    };
+    for (Probe p : {Probe{"M059", true}, Probe{"M015", true}, Probe{"M014", false}, Probe{"M000", false}}) {
+        s.CurrentMessage = Down(".D-ALCA", p.msgNo);
+        Dispatch_Message(s);
+        EXPECT_EQ(s.box.txtRepeat.Visible, p.repeat) << p.msgNo;
+    }
+}
+
+struct RepeatCase {
+    const char* name;
+    const char* reg;  // CurrentReg as the dispatcher leaves it
+    const char* msgNo;
+    std::string store;
+    bool repeat;
+};
+
+class DownRepeat : public ::testing::TestWithParam<RepeatCase> {};
+
+TEST_P(DownRepeat, ComparesWholeStoredKeys)
+{
+    const RepeatCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    s.txtMessCheck = c.store;
+    s.CurrentMessage = Down(".D-ALCA", c.msgNo);
+    s.CurrentReg = c.reg;
+    EXPECT_EQ(Down_Repeat(s), c.repeat);
+    EXPECT_EQ(s.RepeatKey, Trim(c.reg) + "," + Trim(std::string(" ") + c.msgNo));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screening, DownRepeat,
+    ::testing::Values(RepeatCase{"lastKey", ".D-ALCA", "M20A", "\r\n.X,Y\r\n.D-ALCA,M20A", true},
+                      RepeatCase{"middleKey", ".D-ALCA", "M20A", "\r\n.X,Y\r\n.D-ALCA,M20A\r\n.X,Z", true},
+                      RepeatCase{"emptyStore", ".D-ALCA", "M20A", "", false},
+                      RepeatCase{"keyInsideLongerKey", ".D-ALCA", "M20 ", "\r\n.D-ALCA,M20A", false},
+                      RepeatCase{"keyEndingALongerKey", "D-ALCA", "M20A", "\r\n.D-ALCA,M20A", false},
+                      RepeatCase{"trimFragmentAtFront", "ALCA", "M20A", "ALCA,M20A\r\n.X,Y", false},
+                      RepeatCase{"storeCutInsideLineEnd", ".D-ALCA", "M20A", "\n.D-ALCA,M20A\r\n.X,Y", true},
+                      RepeatCase{"emptyKey", "", "    ", "\r\n.D-ALCA,M20A", false}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Dispatch, TrimmingCutsTheStoreInsideAKey)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.txtMessCheck = std::string(640, 'x');
+    s.CurrentMessage = Down(".D-ALCA", "M20A");
+    s.CurrentReg = ".D-ALCA";  // as the dispatcher leaves it
+    Store_Messages(s);
+    // 640 + 14 > 645: cut to the last 640, which begins inside the filler.
+    ASSERT_EQ(s.txtMessCheck.size(), 640u);
+    EXPECT_EQ(s.txtMessCheck, std::string(626, 'x') + kKeyALCA);
+}
+
+TEST(Dispatch, KLPlaceholderFlightTakesTheLastKLNumberOfTheContent)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.CurrentMessage = Canonical(".PH-BFA", "5Z", '2', "M01A", "KL0000", "REF KL1234 THEN KL5678\r\n");
+    Dispatch_Message(s);
+    EXPECT_EQ(s.CurrentMessage.substr(86, 19), "Flight id: KL5678 \r");
+    EXPECT_NE(s.CurrentMessage.find("REF KL1234 THEN KL5678\r\n"), std::string::npos);
+    EXPECT_EQ(s.box.Flight.Text, "KL0000");  // the box keeps the placeholder
+}
+
+TEST(Dispatch, ResetsDisplayAndEveryPerMessageFlag)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuRepeats = true;
+    s.txtMessCheck = kKeyALCA;
+    s.CurrentMessage = Down(".D-ALCA", "M20A");
+    Dispatch_Message(s);  // marked as a repeat
+    ASSERT_TRUE(s.box.txtRepeat.Visible);
+
+    s.PositionFound = s.PositionReformatted = s.OceanicMessage = s.REQPWIMessage = s.GanderMessage = true;
+    s.SBSMessage = s.SAExpanded = s.B9Expanded = s.HFDLMessage = s.HFFlightAsID = s.RegFlightCorrected = true;
+    s.CurrentNAT = "NAT A";
+    s.box.LiveData.BackColor = colour::Navy;
+    s.box.txtCount.BackColor = colour::Green;
+    s.CurrentMessage = Down(".D-ALCB", "M21A");
+    Dispatch_Message(s);
+
+    EXPECT_FALSE(s.box.txtRepeat.Visible);
+    EXPECT_EQ(s.box.Aircraft.ForeColor, colour::White);
+    EXPECT_EQ(s.box.Flight.BackColor, colour::DarkRed);
+    EXPECT_EQ(s.box.LiveData.BackColor, colour::PaleYellow);
+    EXPECT_EQ(s.box.txtCount.BackColor, colour::Navy);
+    for (bool flag : {s.PositionFound, s.PositionReformatted, s.OceanicMessage, s.REQPWIMessage, s.GanderMessage,
+                      s.SBSMessage, s.SAExpanded, s.B9Expanded, s.HFDLMessage, s.HFFlightAsID, s.RegFlightCorrected})
+        EXPECT_FALSE(flag);
+    EXPECT_EQ(s.CurrentNAT, "");
+}
+
+TEST(Dispatch, CorrectionRunsOnlyWithItsOptionAndBeforeTheBoxesAreFilled)
+{
+    for (bool on : {false, true}) {
+        Rig rig;
+        Station& s = rig.station;
+        s.opt.mnuRegFlight = on;
+        s.RegFlightLines = {".N923UP;.N923UX;UP;5X"};
+        s.CurrentMessage = Down(".N923UP", "M76A", "UP6567");
+        Dispatch_Message(s);
+        EXPECT_EQ(s.box.Aircraft.Text, on ? "N923UX" : "N923UP");
+        EXPECT_EQ(s.box.Flight.Text, on ? "5X6567" : "UP6567");
+        EXPECT_EQ(s.box.Aircraft.BackColor, on ? colour::Corrected : colour::DarkRed);
+        EXPECT_EQ(s.RegFlightCorrected, on);
+        EXPECT_EQ(s.txtMessCheck, on ? "\r\n.N923UX,M76A" : "\r\n.N923UP,M76A");
+    }
+}
+
+struct MarkCase {
+    const char* name;
+    bool repeats;
+    bool marked;
+};
+
+class MarkRepeat : public ::testing::TestWithParam<MarkCase> {};
+
+TEST_P(MarkRepeat, MarksOnlyWithTheFilterAndNeverShows)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuRepeats = GetParam().repeats;
+    s.box.LiveData.Text = "before";
+    s.CurrentMessage = Down(".D-ALCA", "M20A");
+    Mark_Repeat(s);
+    EXPECT_EQ(s.box.txtRepeat.Visible, GetParam().marked);
+    EXPECT_EQ(s.box.Aircraft.BackColor, GetParam().marked ? colour::Yellow : colour::DarkRed);
+    EXPECT_EQ(s.box.Flight.ForeColor, GetParam().marked ? colour::Black : colour::White);
+    if (GetParam().marked) {
+        EXPECT_EQ(s.box.txtRepeat.Text, "R");
+        EXPECT_EQ(s.box.txtRepeat.Width, 255);
+        EXPECT_EQ(s.box.txtRepeat.BackColor, colour::Yellow);
+    }
+    EXPECT_EQ(s.box.LiveData.Text, "before");
+    EXPECT_EQ(s.txtMessCheck, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Screening, MarkRepeat,
+                         ::testing::Values(MarkCase{"filterOn", true, true}, MarkCase{"filterOff", false, false}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// A fault inside the dispatcher's unguarded steps drops that message with an error-log entry;
+// the next message goes through.
+TEST(Dispatch, FaultDropsOnlyThatMessage)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuRepeats = true;
+    s.txtMessCheck = kKeyALCA;
+    // Marking a repeat tells the windows; a window that fails there raises inside Show_Repeat.
+    int fail = 1;
+    s.Subscribe([&](ChangeFlags) {
+        if (fail-- > 0) Raise(err::Overflow);
+    });
+    OnLinkText(s, LinkBox::AirData, Down(".D-ALCA", "M20A"));
+    std::string log = rig.home.Read("Logs/ErrorLog .txt");
+    EXPECT_NE(log.find("Error: 6 (Overflow)\r\nProcedure: Dispatch_Message - Module: Messages"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("Message: \r\n" + Down(".D-ALCA", "M20A")), std::string::npos);
+
+    OnLinkText(s, LinkBox::AirData, Down(".D-ALCB", "M21A"));
+    EXPECT_EQ(s.box.LiveData.Text, Down(".D-ALCB", "M21A"));
+}
+
+TEST(Dispatch, FaultEscapingTheDispatcherIsLoggedUnderTheChangeEvent)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuRepeats = true;
+    s.txtMessCheck = kKeyALCA;
+    int fail = 2;  // inside Show_Repeat, then again when the change event tells the windows
+    s.Subscribe([&](ChangeFlags) {
+        if (fail-- > 0) Raise(err::Overflow);
+    });
+    OnLinkText(s, LinkBox::SkyData, Down(".D-ALCA", "M20A"));
+    std::string log = rig.home.Read("Logs/ErrorLog .txt");
+    EXPECT_NE(log.find("Procedure: Dispatch_Message - Module: Messages"), std::string::npos) << log;
+    EXPECT_NE(log.find("Procedure: SkyData_Change - Module: ACARS"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace korval

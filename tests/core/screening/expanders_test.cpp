@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "screening/expanders.h"
+#include "test_support.h"
+
+namespace korval {
+namespace {
+
+using test::Canonical;
+using test::Rig;
+
+enum class Expander { SBS, SA, TI };
+
+struct ExpandCase {
+    const char* name;
+    Expander expander;
+    const char* label;
+    std::string content;
+    std::string expected;  // content afterwards; empty: unchanged and flag clear
+};
+
+class Expanders : public ::testing::TestWithParam<ExpandCase> {};
+
+TEST_P(Expanders, RewriteTheLastCodedPart)
+{
+    const ExpandCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    const std::string header = Canonical(".N923UP", c.label, '2', "M76A", "UP6567", "");
+    s.CurrentMessage = header + c.content;
+
+    bool* flag = nullptr;
+    switch (c.expander) {
+    case Expander::SBS: SBS_Message(s), flag = &s.SBSMessage; break;
+    case Expander::SA: SA_Message(s), flag = &s.SAExpanded; break;
+    case Expander::TI: TI_Message(s), flag = &s.B9Expanded; break;
+    }
+    bool changes = !c.expected.empty();
+    EXPECT_EQ(s.CurrentMessage, header + (changes ? c.expected : c.content));
+    EXPECT_EQ(*flag, changes);
+    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screening, Expanders,
+    ::testing::Values(
+        // SBS-1 reports: signed decimal degrees into the decimal position notation.
+        ExpandCase{"sbsNorthWest", Expander::SBS, "_ ", "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n",
+                   "SBS-1 position report N 51.12345,W  1.23456 FL35000 ft\r\n"},
+        ExpandCase{"sbsSouthEast", Expander::SBS, "_ ", "SBS-1 position report N-5.12345E12.34567\r\n",
+                   "SBS-1 position report S  5.12345,E 12.34567\r\n"},
+        ExpandCase{"sbsThreeDigitLongitude", Expander::SBS, "_ ", "N45.00000E-123.45678\r\n",
+                   "N 45.00000,W123.45678\r\n"},
+        ExpandCase{"sbsTwoPositionsLastOne", Expander::SBS, "_ ", "N10.00000E10.00000 N20.00000E20.00000\r\n",
+                   "N10.00000E10.00000 N 20.00000,E 20.00000\r\n"},
+        ExpandCase{"sbsFourDecimalsNoMatch", Expander::SBS, "_ ", "SBS-1 position report N51.1234E-1.23456\r\n", ""},
+        // SA media advisories.
+        ExpandCase{"saEstablishedVhf", Expander::SA, "SA", "0EV123456V\r\n",
+                   "ESTD VHF AT 123456  ACTIVE COMMS VHF\r\n"},
+        ExpandCase{"saLostSatcomAllMedia", Expander::SA, "SA", "0LS123456VSH\r\n",
+                   "LOST SATCOM AT 123456  ACTIVE COMMS VHF+SATCOM+HF\r\n"},
+        ExpandCase{"saHfUnknownLetters", Expander::SA, "SA", "0EH12|-34XY\r\n",
+                   "ESTD HF AT 12|-34  ACTIVE COMMS XY\r\n"},
+        ExpandCase{"saTwoCodedPartsLastOne", Expander::SA, "SA", "0EV123456V 0LH654321SH\r\n",
+                   "0EV123456V LOST HF AT 654321  ACTIVE COMMS SATCOM+HF\r\n"},
+        ExpandCase{"saNoCode", Expander::SA, "SA", "MEDIA ADVISORY\r\n", ""},
+        // B9 ATIS requests.
+        ExpandCase{"b9ArrivalToAcarsUnit", Expander::TI, "B9", "/EGLL.TI2/024EGLLA8D3F\r\n",
+                   "/EGLL.- SEND ARRIVAL ATIS FOR:EGLL\r\nTO ACARS UNIT Ref. 8D3F\r\n"},
+        ExpandCase{"b9DepartureToPrinter", Expander::TI, "B9", "TI2/040KJFK D12\r\n",
+                   "- SEND DEPARTURE ATIS FOR:KJFK \r\nTO PRINTER Ref. 12\r\n"},
+        ExpandCase{"b9UnknownUnitNamesTheCode", Expander::TI, "B9", "TI2/031LFPGT0\r\n",
+                   "- SEND TERMINATE UPDATED ATIS FOR:LFPG\r\nTO EQUIPMENT ID: 031 Ref. 0\r\n"},
+        ExpandCase{"b9TypeEStaysE", Expander::TI, "B9", "TI2/024ESSAE\r\n",
+                   "- SEND EATIS FOR:ESSA\r\nTO ACARS UNIT Ref. \r\n"},
+        ExpandCase{"b9TwoCodedPartsLastOne", Expander::TI, "B9", "TI2/024EGLLA TI2/040EDDFC\r\n",
+                   "TI2/024EGLLA - SEND UPDATED ARRIVAL ATIS FOR:EDDF\r\nTO PRINTER Ref. \r\n"},
+        ExpandCase{"b9NoCode", Expander::TI, "B9", "TI2/24EGLLA\r\n", ""}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Expanders, LongMessageWithoutCodeIsOneScan)
+{
+    Rig rig;
+    Station& s = rig.station;
+    // Near misses of every coded part, far beyond what a search from every starting position
+    // could do within the match limit.
+    std::string content;
+    while (content.size() < 2'000'000) content += "0EV12 TI2/0X N1.2E ";
+    s.CurrentMessage = Canonical(".N923UP", "SA", '2', "M76A", "UP6567", content);
+    const std::string before = s.CurrentMessage;
+    SA_Message(s);
+    TI_Message(s);
+    SBS_Message(s);
+    EXPECT_EQ(s.CurrentMessage, before);
+    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), "");
+}
+
+struct OceanicCase {
+    const char* name;
+    bool waypoints;
+    std::string content;
+    std::string flight;
+    bool expand;
+};
+
+class OceanicMessages : public ::testing::TestWithParam<OceanicCase> {};
+
+TEST_P(OceanicMessages, KeepClearancesFromTheGeneralExpansion)
+{
+    const OceanicCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuWaypoints = c.waypoints;
+    s.CurrentMessage = Canonical(".N923UP", "B2", '2', "M76A", c.flight, c.content);
+    EXPECT_EQ(Oceanic_Messages(s), c.expand);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screening, OceanicMessages,
+    ::testing::Values(OceanicCase{"clxWithWaypoints", true, "CLX 1234 CLRD VIA 55N020W\r\n", "UP6567", false},
+                      OceanicCase{"rclWithWaypoints", true, "XX RCL \r\n", "UP6567", false},
+                      OceanicCase{"claWithoutWaypoints", false, "CLA 55/20\r\n", "UP6567", true},
+                      OceanicCase{"noKeywordWithWaypoints", true, "CLXX1234\r\n", "UP6567", true},
+                      OceanicCase{"keywordOnlyInHeader", true, "POSITION\r\n", "CLX   ", true}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+}  // namespace
+}  // namespace korval

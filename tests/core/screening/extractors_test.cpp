@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "screening/extractors.h"
+#include "test_support.h"
+
+namespace korval {
+namespace {
+
+using test::Canonical;
+using test::Rig;
+
+struct ExtractCase {
+    const char* name;
+    std::string content;
+    bool oceanic = false;
+    bool gander = false;
+    const char* clock = "UTC: 1437";
+    // expected
+    const char* nat;
+    const char* mach;
+    const char* level;
+    const char* ept;
+};
+
+class Extractors : public ::testing::TestWithParam<ExtractCase> {};
+
+TEST_P(Extractors, TakeTheirItemFromTheWholeMessage)
+{
+    const ExtractCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    s.CurrentMessage = Canonical(".C-FTJO", "B2", '2', "M01A", "AC0850", c.content);
+    s.OceanicMessage = c.oceanic;
+    s.GanderMessage = c.gander;
+    s.box.labUTC = c.clock;
+    NAT(s);
+    Mach(s);
+    Level(s);
+    EPTime(s);
+    EXPECT_EQ(s.CurrentNAT, c.nat);
+    EXPECT_EQ(s.CurrentMach, c.mach);
+    EXPECT_EQ(s.CurrentLevel, c.level);
+    EXPECT_EQ(s.CurrentEPT, c.ept);
+    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Screening, Extractors,
+    ::testing::Values(
+        ExtractCase{"clearance", "CLX 1234 NAT C F350 M082 EPT /1437\r\n", true, false, "UTC: 1200", "NAT C", "M082",
+                    "F350", "1437"},
+        ExtractCase{"trackWinsOverNat", "CLX NAT C TRACK D F360\r\n", true, false, "UTC: 1200", "NAT D", "M080", "F360",
+                    "0"},
+        ExtractCase{"machSpelledOutFirstWins", "CLX MACH 084 THEN M081 F340\r\n", true, false, "UTC: 1200", "", "M084",
+                    "F340", "0"},
+        ExtractCase{"machInsideAWord", "CLX ABCM079X\r\n", true, false, "UTC: 1200", "", "M079", "", "0"},
+        ExtractCase{"oceanicIgnoresFeet", "CLX FL35000 ft\r\n", true, false, "UTC: 1200", "", "M080", "", "0"},
+        ExtractCase{"oceanicLevelAfterLineBreak", "CLX\r\nF370\r\n", true, false, "UTC: 1200", "", "M080", "\nF370",
+                    "0"},
+        ExtractCase{"heightOfOtherMessages", "SBS-1 position report FL35000 ft\r\n", false, false, "UTC: 1200", "",
+                    "M080", "Ht: 35000 ft ", "0"},
+        ExtractCase{"nothingFound", "HELLO\r\n", false, false, "UTC: 1200", "", "M080", "", "0"},
+        // Gander gives no entry time: one hour from the clock, four digits, wrapping at midnight.
+        ExtractCase{"ganderEstimate", "GANDER CLX\r\n", true, true, "UTC: 1437", "", "M080", "", "1537"},
+        ExtractCase{"ganderEstimateKeepsZeros", "GANDER CLX\r\n", true, true, "UTC: 0030", "", "M080", "", "0130"},
+        ExtractCase{"ganderEstimateWraps", "GANDER CLX\r\n", true, true, "UTC: 2330", "", "M080", "", "0030"},
+        ExtractCase{"ganderEntryTimeWins", "GANDER CLX EPT /0815\r\n", true, true, "UTC: 2330", "", "M080", "",
+                    "0815"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Extractors, BadClockLabelIsLoggedAndKeepsTheEntryTime)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.CurrentMessage = Canonical(".C-FTJO", "B2", '2', "M01A", "AC0850", "GANDER CLX\r\n");
+    s.GanderMessage = true;
+    s.CurrentEPT = "0815";
+    s.box.labUTC = "UTC: --:-";
+    EPTime(s);
+    EXPECT_EQ(s.CurrentEPT, "0815");
+    std::string log = rig.home.Read("Logs/ErrorLog .txt");
+    EXPECT_NE(log.find("Error: 13 (Type mismatch)\r\nProcedure: EPTime - Module: Messages"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace korval

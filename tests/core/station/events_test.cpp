@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "station/events.h"
+#include "test_support.h"
+
+namespace korval {
+namespace {
+
+using test::Canonical;
+using test::Rig;
+
+const std::string kDown = Canonical(".D-ALCA", "5Z", '2', "M20A", "LH8400", "HELLO THERE\r\n");
+
+struct RouteCase {
+    const char* name;
+    LinkBox box;
+    std::string Station::*store;
+};
+
+class LinkText : public ::testing::TestWithParam<RouteCase> {};
+
+TEST_P(LinkText, LandsInItsBoxAndRunsTheChain)
+{
+    Rig rig;
+    Station& s = rig.station;
+    int told = 0;
+    s.Subscribe([&](ChangeFlags what) { told += (what & ChangeBoxes) ? 1 : 0; });
+    OnLinkText(s, GetParam().box, kDown);
+    EXPECT_EQ(s.*GetParam().store, kDown);
+    EXPECT_EQ(s.box.LiveData.Text, kDown);  // canonical text passes every normaliser unchanged
+    EXPECT_EQ(s.box.Aircraft.Text, "D-ALCA");
+    EXPECT_EQ(s.txtMessCheck, "\r\n.D-ALCA,M20A");
+    EXPECT_GE(told, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, LinkText,
+                         ::testing::Values(RouteCase{"airmaster", LinkBox::AirData, &Station::AirData},
+                                           RouteCase{"skyspy", LinkBox::SkyData, &Station::SkyData},
+                                           RouteCase{"anad", LinkBox::ANAData, &Station::ANAData},
+                                           RouteCase{"other", LinkBox::txtNewData, &Station::txtNewData}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(LinkText, HFACARSTextReachesTheDispatcher)
+{
+    Rig rig;
+    Station& s = rig.station;
+    // The source sends bare line feeds; its normaliser makes them CR LF.
+    std::string sent = kDown;
+    for (std::size_t p = sent.find("\r\n"); p != std::string::npos; p = sent.find("\r\n", p)) sent.erase(p, 1);
+    OnLinkText(s, LinkBox::HFACARSData, sent);
+    EXPECT_EQ(s.HFACARSData, sent);
+    EXPECT_FALSE(s.box.LiveData.Text.empty());
+}
+
+TEST(LinkText, OtherServerWithoutFormatPassesTheTextUnnormalised)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.dlg.DDEFormat = 3;
+    const std::string raw = kDown.substr(1);  // no prefix character: Airmaster_FIX would add one
+    OnLinkText(s, LinkBox::txtNewData, raw);
+    EXPECT_EQ(s.box.LiveData.Text, raw);
+}
+
+TEST(LinkText, HFDLTextTakesTheHFDLPathWithNormalColours)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.box.txtRepeat.Visible = true;
+    s.box.Aircraft.BackColor = colour::Yellow;
+    s.box.LiveData.BackColor = colour::Navy;
+    s.PositionFound = true;
+    s.txtMessCheck = "\r\nkept";
+    // Too few fields for an HFDL record: refused by the normaliser (or, with no flight id, by the
+    // HFDL path); either way nothing is screened, stored or shown.
+    OnLinkText(s, LinkBox::HFDL, "not,a,record");
+    EXPECT_EQ(s.HFDL, "not,a,record");
+    EXPECT_FALSE(s.box.txtRepeat.Visible);
+    EXPECT_EQ(s.box.Aircraft.BackColor, colour::DarkRed);
+    EXPECT_EQ(s.box.LiveData.BackColor, colour::PaleYellow);
+    EXPECT_FALSE(s.PositionFound);
+    EXPECT_EQ(s.box.LiveData.Text, "");
+    EXPECT_EQ(s.txtMessCheck, "\r\nkept");
+}
+
+TEST(LinkText, HugeBinaryTextIsHandledAndTheNextOneProcessed)
+{
+    Rig rig;
+    Station& s = rig.station;
+    std::string junk(256 * 1024, '\0');
+    for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 131 + 7) & 0xFF);
+    OnLinkText(s, LinkBox::AirData, junk);
+    OnLinkText(s, LinkBox::AirData, kDown);
+    EXPECT_EQ(s.box.LiveData.Text, kDown);
+    EXPECT_EQ(s.box.Aircraft.Text, "D-ALCA");
+}
+
+struct StartCase {
+    const char* name;
+    bool withFiles;
+};
+
+class StartUpFiles : public ::testing::TestWithParam<StartCase> {};
+
+TEST_P(StartUpFiles, LoadsTablesAndTakesMissingOnesAsEmpty)
+{
+    Rig rig;
+    rig.home.Write("KORVAL.ini", test::ReadTestData("chain/KORVAL.ini"));
+    if (GetParam().withFiles) {
+        rig.home.Write("routes.wdf", "UP6567=CGN-EMA-SDF\r\n");
+        rig.home.Write("aircraft.wdf", "N923UP=B767\r\n");
+        rig.home.Write("RegFlight.wdf", ".N923UP;.N923UX;;\r\n");
+    }
+    StartUp(rig.station);
+    EXPECT_TRUE(rig.notes.messages.empty());
+    EXPECT_EQ(rig.station.RoutesFileLines.size(), GetParam().withFiles ? 2u : 0u);
+    EXPECT_EQ(rig.station.AircraftFileLines.size(), GetParam().withFiles ? 2u : 0u);
+    EXPECT_EQ(rig.station.RegFlightLines.size(), GetParam().withFiles ? 2u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, StartUpFiles,
+                         ::testing::Values(StartCase{"present", true}, StartCase{"missing", false}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(StartUp, UnreadableTableReportsAndSkipsTheRest)
+{
+    Rig rig;
+    rig.home.Write("KORVAL.ini", test::ReadTestData("chain/KORVAL.ini"));
+    std::filesystem::create_directories(rig.home.path() / "aircraft.wdf");
+    rig.home.Write("RegFlight.wdf", ".N923UP;.N923UX;;\r\n");
+    StartUp(rig.station);
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    const std::string& text = rig.notes.messages[0].text;
+    EXPECT_EQ(text.rfind("Error 75 (Path/File access error) at line ", 0), 0u) << text;
+    EXPECT_NE(text.find(" in procedure Form_Load of Form ACARS"), std::string::npos) << text;
+    EXPECT_TRUE(rig.station.RegFlightLines.empty());
+}
+
+}  // namespace
+}  // namespace korval
