@@ -57,12 +57,12 @@ void LinkClient::Link(std::string_view topic, std::string_view item)
 {
     Unlink();
     if (!IsItemName(item)) {
-        reason_ = "\"" + std::string(item) + "\" is not an item name";
+        reason_ = NotAnItemName(item);
         Raise(err::InvalidCall);
     }
     const std::optional<std::string> name = SocketFileName(topic);
     if (!name) {
-        reason_ = "a server is named \"Application|Topic\", not \"" + std::string(topic) + "\"";
+        reason_ = NotAServerName(topic);
         Raise(err::DdeNoAnswer);
     }
     const FolderResult folder = folder_.empty() ? LinkFolder() : PrepareFolder(folder_);

@@ -92,6 +92,13 @@ std::optional<std::string> SocketFileName(std::string_view topic)
     return name;
 }
 
+std::string NotAServerName(std::string_view topic)
+{
+    std::string reason = "a server is named \"Application|Topic\", not \"";
+    reason.append(topic).append("\"");
+    return reason;
+}
+
 FolderResult PrepareFolder(const std::filesystem::path& folder)
 {
     FolderResult r;

@@ -19,6 +19,8 @@ namespace korval::link {
 // name over 64 bytes keeps its first 40 and gains a hash of the whole, which keeps socket paths
 // well inside the 107 bytes the system allows.
 std::optional<std::string> SocketFileName(std::string_view topic);
+// Why `topic` is refused as a server name.
+std::string NotAServerName(std::string_view topic);
 
 struct FolderResult {
     std::filesystem::path path;  // empty when the folder cannot be used

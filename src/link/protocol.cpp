@@ -80,6 +80,13 @@ bool IsItemName(std::string_view item)
     return true;
 }
 
+std::string NotAnItemName(std::string_view item)
+{
+    std::string reason = "\"";
+    reason.append(item).append("\" is not an item name (1 to 255 printable characters, no blanks)");
+    return reason;
+}
+
 std::string FoldCase(std::string_view text)
 {
     std::string folded(text);

@@ -56,6 +56,8 @@ Parsed<Command> ParseCommand(std::string_view input, std::size_t maxLine = kMaxL
 Parsed<Frame> ParseFrame(std::string_view input, std::size_t maxValue = kMaxValue, std::size_t maxLine = kMaxLine);
 
 bool IsItemName(std::string_view item);
+// Why `item` is refused as an item name.
+std::string NotAnItemName(std::string_view item);
 
 // ASCII lower case; names of servers and items are compared in this form.
 std::string FoldCase(std::string_view text);

@@ -41,7 +41,7 @@ bool LinkServer::Listen(std::string_view topic)
     reason_.clear();
     const std::optional<std::string> name = SocketFileName(topic);
     if (!name) {
-        reason_ = "a server is named \"Application|Topic\", not \"" + std::string(topic) + "\"";
+        reason_ = NotAServerName(topic);
         return false;
     }
     const FolderResult folder = folder_.empty() ? LinkFolder() : PrepareFolder(folder_);
@@ -93,7 +93,7 @@ void LinkServer::Close()
 bool LinkServer::AddItem(std::string_view item)
 {
     if (!IsItemName(item)) {
-        reason_ = "\"" + std::string(item) + "\" is not an item name";
+        reason_ = NotAnItemName(item);
         return false;
     }
     Item& entry = items_[FoldCase(item)];
