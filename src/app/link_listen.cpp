@@ -5,8 +5,8 @@
 #include <QTimer>
 
 #include "link/client.h"
-#include "text/fault.h"
 #include "link_tool.h"
+#include "text/fault.h"
 
 namespace korval::linktool {
 namespace {

@@ -64,7 +64,8 @@ int main(int argc, char** argv)
         const bool serveOnly = a == "--input" || a == "--source" || a == "--rate";
         const bool listenOnly = a == "--count";
         if ((both || serveOnly || listenOnly) && !hasValue) return Usage(std::string(a) + " needs a value");
-        if ((serveOnly || a == "--exit-when-done") && command != "serve") return Usage(std::string(a) + " is for serve");
+        if ((serveOnly || a == "--exit-when-done") && command != "serve")
+            return Usage(std::string(a) + " is for serve");
         if ((listenOnly || a == "--wait") && command != "listen") return Usage(std::string(a) + " is for listen");
 
         if (a == "--topic") {

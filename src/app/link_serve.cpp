@@ -14,7 +14,7 @@ namespace korval::linktool {
 namespace {
 
 constexpr std::int64_t kFastBacklog = 4 * 1024 * 1024;  // bytes queued for clients before a fast run waits
-constexpr int kFastBatch = 1000;                         // values per event-loop turn in a fast run
+constexpr int kFastBatch = 1000;                        // values per event-loop turn in a fast run
 constexpr int kDrainPollMs = 10;
 
 // Publishes the texts of a replay file as new values of one item, at a steady rate measured from
@@ -98,8 +98,8 @@ private:
 
     void Finish()
     {
-        err_ << "korval-link: published " << sent_ << (sent_ == 1 ? " value" : " values") << " of "
-             << options_.item << '\n';
+        err_ << "korval-link: published " << sent_ << (sent_ == 1 ? " value" : " values") << " of " << options_.item
+             << '\n';
         if (!options_.exitWhenDone) return;
         QObject::disconnect(&timer_, nullptr, nullptr, nullptr);
         QObject::connect(&timer_, &QTimer::timeout, &server_, [this] { Drain(); });

@@ -12,9 +12,9 @@ namespace korval::linktool {
 
 // Exit statuses.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;   // output could not be written, or a bad input file
+inline constexpr int kExitFailed = 1;  // output could not be written, or a bad input file
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitNoLink = 3;   // no server answers (error 282), or the link was lost or refused
+inline constexpr int kExitNoLink = 3;  // no server answers (error 282), or the link was lost or refused
 
 // JSON strings carry message bytes one character each: U+0000..U+00FF stand for the bytes 0..255.
 std::string Utf8FromBytes(std::string_view bytes);

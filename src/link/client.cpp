@@ -19,10 +19,14 @@ constexpr int kConnectMs = 2000;  // a local server answers at once; this only b
 std::string Describe(QLocalSocket& socket, const std::string& topic, const std::string& path)
 {
     switch (socket.error()) {
-    case QLocalSocket::ServerNotFoundError: return "no server " + topic + " (no socket " + path + ")";
-    case QLocalSocket::ConnectionRefusedError: return "nobody answers for " + topic + " on " + path;
-    case QLocalSocket::SocketTimeoutError: return topic + " did not answer in time";
-    default: return topic + ": " + socket.errorString().toStdString();
+        case QLocalSocket::ServerNotFoundError:
+            return "no server " + topic + " (no socket " + path + ")";
+        case QLocalSocket::ConnectionRefusedError:
+            return "nobody answers for " + topic + " on " + path;
+        case QLocalSocket::SocketTimeoutError:
+            return topic + " did not answer in time";
+        default:
+            return topic + ": " + socket.errorString().toStdString();
     }
 }
 
@@ -40,7 +44,10 @@ LinkClient::~LinkClient()
     Unlink();
 }
 
-void LinkClient::SetFolder(std::filesystem::path folder) { folder_ = std::move(folder); }
+void LinkClient::SetFolder(std::filesystem::path folder)
+{
+    folder_ = std::move(folder);
+}
 
 void LinkClient::SetRetryInterval(std::chrono::milliseconds every)
 {
@@ -89,7 +96,8 @@ void LinkClient::Link(std::string_view topic, std::string_view item)
 bool LinkClient::Advise(std::string_view item)
 {
     if (!IsItemName(item) || topic_.empty()) return false;
-    const bool known = std::any_of(items_.begin(), items_.end(), [&](const std::string& i) { return SameName(i, item); });
+    const bool known =
+        std::any_of(items_.begin(), items_.end(), [&](const std::string& i) { return SameName(i, item); });
     if (known) return true;
     items_.emplace_back(item);
     if (state_ == State::Connected) Send(EncodeCommand(Verb::Advise, item));
@@ -202,10 +210,14 @@ void LinkClient::Read()
 
 void LinkClient::Deliver(std::string_view item, std::string_view value)
 {
-    const auto advised = std::find_if(items_.begin(), items_.end(), [&](const std::string& i) { return SameName(i, item); });
-    const auto asked = std::find_if(requests_.begin(), requests_.end(), [&](const std::string& i) { return SameName(i, item); });
-    if (asked != requests_.end()) requests_.erase(asked);
-    else if (advised == items_.end()) return;  // unadvised while this value was on its way
+    const auto advised =
+        std::find_if(items_.begin(), items_.end(), [&](const std::string& i) { return SameName(i, item); });
+    const auto asked =
+        std::find_if(requests_.begin(), requests_.end(), [&](const std::string& i) { return SameName(i, item); });
+    if (asked != requests_.end())
+        requests_.erase(asked);
+    else if (advised == items_.end())
+        return;  // unadvised while this value was on its way
     // A copy: the handler may unadvise or unlink, which would pull the name from under it.
     const std::string name = advised != items_.end() ? *advised : std::string(item);
     if (onValue_) onValue_(name, value);

@@ -50,7 +50,7 @@ public:
     // Ends the link; nothing more is delivered.
     void Unlink();
 
-    bool IsLinked() const { return !topic_.empty(); }     // linked, or lost and waiting to relink
+    bool IsLinked() const { return !topic_.empty(); }  // linked, or lost and waiting to relink
     bool IsConnected() const { return state_ == State::Connected; }
     const std::string& Topic() const { return topic_; }
     const std::string& LastReason() const { return reason_; }
@@ -81,9 +81,9 @@ private:
     std::string topic_;
     std::string socketPath_;
     std::string reason_;
-    std::vector<std::string> items_;                     // advised, as the caller spelled them
-    std::vector<std::string> requests_;                  // items asked for once, answers still due
-    std::string buffer_;                                 // frame bytes not yet parsed
+    std::vector<std::string> items_;     // advised, as the caller spelled them
+    std::vector<std::string> requests_;  // items asked for once, answers still due
+    std::string buffer_;                 // frame bytes not yet parsed
     bool reading_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 

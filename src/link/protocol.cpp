@@ -13,7 +13,10 @@ constexpr std::string_view kData = "DATA";
 constexpr std::string_view kError = "ERROR";
 constexpr std::size_t kMaxLengthDigits = 10;
 
-bool Printable(char c) { return c >= 0x20 && c <= 0x7E; }
+bool Printable(char c)
+{
+    return c >= 0x20 && c <= 0x7E;
+}
 
 std::string ByteReason(std::string_view what, unsigned char byte)
 {
@@ -118,9 +121,12 @@ Parsed<Command> ParseCommand(std::string_view input, std::size_t maxLine)
     bool hasBlank = false;
     auto [word, rest] = FirstWord(line.value, hasBlank);
     Command command;
-    if (word == kAdvise) command.verb = Verb::Advise;
-    else if (word == kUnadvise) command.verb = Verb::Unadvise;
-    else if (word == kRequest) command.verb = Verb::Request;
+    if (word == kAdvise)
+        command.verb = Verb::Advise;
+    else if (word == kUnadvise)
+        command.verb = Verb::Unadvise;
+    else if (word == kRequest)
+        command.verb = Verb::Request;
 
     if (command.verb == Verb::Unknown) {
         command.item = word;
@@ -184,8 +190,10 @@ Parsed<Frame> ParseFrame(std::string_view input, std::size_t maxValue, std::size
 std::string EncodeCommand(Verb verb, std::string_view item)
 {
     std::string_view word = kRequest;
-    if (verb == Verb::Advise) word = kAdvise;
-    else if (verb == Verb::Unadvise) word = kUnadvise;
+    if (verb == Verb::Advise)
+        word = kAdvise;
+    else if (verb == Verb::Unadvise)
+        word = kUnadvise;
     std::string line;
     line.reserve(word.size() + item.size() + 2);
     line.append(word).append(1, ' ').append(item).append(1, '\n');

@@ -11,11 +11,18 @@
 namespace korval::link {
 namespace {
 
-constexpr int kProbeMs = 1000;                           // how long a live server may take to answer a probe
-constexpr std::int64_t kMaxPending = 64LL * 1024 * 1024;  // bytes waiting for one client before it is dropped
-constexpr std::size_t kEchoedWord = 64;                   // bytes of an unknown command repeated in the error
+constexpr int kProbeMs = 1000;           // how long a live server may take to answer a probe
+constexpr std::size_t kEchoedWord = 64;  // bytes of an unknown command repeated in the error
 
-QString NativePath(const std::filesystem::path& path) { return QFile::decodeName(path.c_str()); }
+QString NativePath(const std::filesystem::path& path)
+{
+    return QFile::decodeName(path.c_str());
+}
+
+std::string StoppedReading()
+{
+    return "dropped a client that stopped reading";
+}
 
 }  // namespace
 
@@ -29,11 +36,20 @@ struct LinkServer::Client {
 
 LinkServer::LinkServer(QObject* parent) : QObject(parent) {}
 
-LinkServer::~LinkServer() { Close(); }
+LinkServer::~LinkServer()
+{
+    Close();
+}
 
-void LinkServer::SetFolder(std::filesystem::path folder) { folder_ = std::move(folder); }
+void LinkServer::SetFolder(std::filesystem::path folder)
+{
+    folder_ = std::move(folder);
+}
 
-bool LinkServer::IsListening() const { return server_ && server_->isListening(); }
+bool LinkServer::IsListening() const
+{
+    return server_ && server_->isListening();
+}
 
 bool LinkServer::Listen(std::string_view topic)
 {
@@ -104,8 +120,8 @@ bool LinkServer::AddItem(std::string_view item)
 bool LinkServer::SetValue(std::string_view item, std::string_view value)
 {
     if (value.size() > kMaxValue) {
-        reason_ = "a value of " + std::to_string(value.size()) + " bytes is over the limit of " +
-                  std::to_string(kMaxValue);
+        reason_ =
+            "a value of " + std::to_string(value.size()) + " bytes is over the limit of " + std::to_string(kMaxValue);
         return false;
     }
     if (!AddItem(item)) return false;
@@ -119,7 +135,7 @@ bool LinkServer::SetValue(std::string_view item, std::string_view value)
     for (Client* client : entry.advised) {
         if (!Write(*client, frame_)) laggards.push_back(client);
     }
-    for (Client* client : laggards) Drop(client, "a client stopped reading while 64 MiB waited for it");
+    for (Client* client : laggards) Drop(client, StoppedReading());
     return true;
 }
 
@@ -216,30 +232,30 @@ void LinkServer::Handle(Client& client, Verb verb, std::string_view name)
     const std::string folded = FoldCase(name);
     const auto mine = std::find(client.advised.begin(), client.advised.end(), folded);
     switch (verb) {
-    case Verb::Advise:
-        if (mine != client.advised.end()) return;
-        client.advised.push_back(folded);
-        item->advised.push_back(&client);
-        if (onAdvise_) onAdvise_(item->name);
-        return;
-    case Verb::Unadvise:
-        if (mine == client.advised.end()) return;
-        client.advised.erase(mine);
-        std::erase(item->advised, &client);
-        return;
-    case Verb::Request:
-        AppendData(reply, item->name, item->value);
-        if (!Write(client, reply)) Drop(&client, "a client stopped reading while 64 MiB waited for it");
-        return;
-    case Verb::Unknown:
-        return;
+        case Verb::Advise:
+            if (mine != client.advised.end()) return;
+            client.advised.push_back(folded);
+            item->advised.push_back(&client);
+            if (onAdvise_) onAdvise_(item->name);
+            return;
+        case Verb::Unadvise:
+            if (mine == client.advised.end()) return;
+            client.advised.erase(mine);
+            std::erase(item->advised, &client);
+            return;
+        case Verb::Request:
+            AppendData(reply, item->name, item->value);
+            if (!Write(client, reply)) Drop(&client, StoppedReading());
+            return;
+        case Verb::Unknown:
+            return;
     }
 }
 
 bool LinkServer::Write(Client& client, std::string_view bytes)
 {
     client.socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
-    return client.socket->bytesToWrite() <= kMaxPending;
+    return client.socket->bytesToWrite() <= backlogLimit_;
 }
 
 void LinkServer::Drop(Client* client, const std::string& reason, bool report)

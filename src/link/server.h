@@ -22,8 +22,8 @@ namespace korval::link {
 // its text boxes as link items. Runs on the event loop of the thread that made it.
 //
 // Every SetValue is a new value, sent to every client advised on the item, even when it equals the
-// last one. A client that sends a malformed line, or stops reading until 64 MiB wait for it, is
-// dropped; the server and the other clients go on.
+// last one. A client that sends a malformed line, or stops reading until more than its backlog
+// limit waits for it, is dropped; the server and the other clients go on.
 class LinkServer : public QObject {
     Q_OBJECT
 public:
@@ -37,6 +37,8 @@ public:
 
     // The folder for the socket; by default the user's link folder (see naming.h).
     void SetFolder(std::filesystem::path folder);
+    // Bytes that may wait for one client before it counts as stopped and is dropped (64 MiB).
+    void SetBacklogLimit(std::int64_t bytes) { backlogLimit_ = bytes; }
 
     // Starts serving `topic`. False (and LastReason) when the name is not "Application|Topic", the
     // folder cannot be used, or another server answers under the same name. A socket file left by a
@@ -91,6 +93,7 @@ private:
     std::unordered_map<std::string, Item> items_;  // by folded name
     std::vector<std::shared_ptr<Client>> clients_;
     std::string frame_;  // reused for every value sent
+    std::int64_t backlogLimit_ = 64LL * 1024 * 1024;
     AdviseHandler onAdvise_;
     DropHandler onDrop_;
 };

@@ -66,7 +66,8 @@ protected:
     test::TempHome home{false};
     LinkServer server;
     std::vector<std::unique_ptr<LinkClient>> clients;
-    std::deque<std::vector<Value>> received;  // one list per client, in order of NewClient (a deque keeps them in place)
+    std::deque<std::vector<Value>>
+        received;  // one list per client, in order of NewClient (a deque keeps them in place)
 };
 
 int FaultOf(auto&& call)
@@ -87,8 +88,8 @@ TEST_F(LinkTest, TenThousandValuesArriveInOrderAndComplete)
     std::vector<Value> sent;
     for (int i = 0; i < 10000; ++i) {
         // Some values repeat the last one: each is still a new value.
-        const std::string text = test::Canonical(".N" + std::to_string(100 + i / 2), "H1", '2', "M01A", "BA0001",
-                                                 "POS N51234W001234\r\n");
+        const std::string text =
+            test::Canonical(".N" + std::to_string(100 + i / 2), "H1", '2', "M01A", "BA0001", "POS N51234W001234\r\n");
         ASSERT_TRUE(server.SetValue("LiveData", text));
         sent.push_back({"LiveData", text});
         if (i % 1000 == 999) RunFor(0ms);  // let some go out while more are published
@@ -332,6 +333,31 @@ INSTANTIATE_TEST_SUITE_P(
                       BadClientCase{"closedMidLine", "ADVISE Live", true},
                       BadClientCase{"closedAfterAdvising", "ADVISE LiveData\nREQUEST LiveData\n", true}),
     [](const ::testing::TestParamInfo<BadClientCase>& p) { return std::string(p.param.name); });
+
+TEST_F(LinkTest, ClientThatStopsReadingIsDroppedAtItsBacklog)
+{
+    NewClient();
+    ASSERT_TRUE(Advised(1));
+    QLocalSocket idle;             // advises and then never reads
+    idle.setReadBufferSize(4096);  // nor lets the event loop read for it
+    idle.connectToServer(SocketPath());
+    ASSERT_TRUE(idle.waitForConnected(2000));
+    idle.write("ADVISE LiveData\n");
+    ASSERT_TRUE(Advised(2));
+    std::vector<std::string> drops;
+    server.OnDrop([&](const std::string& why) { drops.push_back(why); });
+    server.SetBacklogLimit(4 * 1024 * 1024);
+    const std::string big(kMaxValue, 'b');
+    for (int i = 0; i < 20 && drops.empty(); ++i) {
+        ASSERT_TRUE(server.SetValue("LiveData", big));
+        // The reading client takes each value; the idle one lets them pile up.
+        ASSERT_TRUE(RunUntil([&] { return received[0].size() == static_cast<std::size_t>(i) + 1; }));
+    }
+    ASSERT_EQ(drops.size(), 1u);
+    EXPECT_NE(drops[0].find("stopped reading"), std::string::npos) << drops[0];
+    EXPECT_EQ(server.AdvisedCount("LiveData"), 1);
+    EXPECT_TRUE(clients[0]->IsConnected());
+}
 
 // The client side: a server that sends what no link server sends ends the link, nothing more.
 TEST(LinkClientTest, MalformedOrOversizeFramesEndTheLink)

@@ -36,14 +36,10 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"sameInAnyCase", "winacars|acars", "winacars%7cacars"},
                       NameCase{"ownSource", "KORVAL|ACARS", "korval%7cacars"},
                       NameCase{"blanksAndSlashes", "My Server|a/b", "my%20server%7ca%2fb"},
-                      NameCase{"dotsKept", "..|..", "..%7c.."},
-                      NameCase{"percentEscaped", "a%|b", "a%25%7cb"},
-                      NameCase{"highBytes", "\xe9|x", "%e9%7cx"},
-                      NameCase{"secondBarEscaped", "a|b|c", "a%7cb%7cc"},
-                      NameCase{"noBar", "WinACARS", std::nullopt},
-                      NameCase{"noApplication", "|ACARS", std::nullopt},
-                      NameCase{"noTopic", "WinACARS|", std::nullopt},
-                      NameCase{"empty", "", std::nullopt}),
+                      NameCase{"dotsKept", "..|..", "..%7c.."}, NameCase{"percentEscaped", "a%|b", "a%25%7cb"},
+                      NameCase{"highBytes", "\xe9|x", "%e9%7cx"}, NameCase{"secondBarEscaped", "a|b|c", "a%7cb%7cc"},
+                      NameCase{"noBar", "WinACARS", std::nullopt}, NameCase{"noApplication", "|ACARS", std::nullopt},
+                      NameCase{"noTopic", "WinACARS|", std::nullopt}, NameCase{"empty", "", std::nullopt}),
     [](const ::testing::TestParamInfo<NameCase>& p) { return std::string(p.param.name); });
 
 TEST(LinkNaming, LongNamesStayShortAndDistinct)
@@ -107,8 +103,10 @@ public:
     }
     ~EnvGuard()
     {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
     }
     EnvGuard(const EnvGuard&) = delete;
     EnvGuard& operator=(const EnvGuard&) = delete;

@@ -14,9 +14,12 @@ using namespace std::string_literals;
 const char* StateName(ParseState s)
 {
     switch (s) {
-    case ParseState::Incomplete: return "Incomplete";
-    case ParseState::Complete: return "Complete";
-    case ParseState::Malformed: return "Malformed";
+        case ParseState::Incomplete:
+            return "Incomplete";
+        case ParseState::Complete:
+            return "Complete";
+        case ParseState::Malformed:
+            return "Malformed";
     }
     return "?";
 }
@@ -60,34 +63,30 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FrameCase{"plain", "DATA LiveData 5\nhello", ParseState::Complete, FrameKind::Data, "LiveData", "hello", 21},
         FrameCase{"zeroLength", "DATA LiveData 0\n", ParseState::Complete, FrameKind::Data, "LiveData", "", 16},
-        FrameCase{"crLfKeptInValue", "DATA a 7\nab\r\ncd\n", ParseState::Complete, FrameKind::Data, "a",
-                  "ab\r\ncd\n", 16},
+        FrameCase{"crLfKeptInValue", "DATA a 7\nab\r\ncd\n", ParseState::Complete, FrameKind::Data, "a", "ab\r\ncd\n",
+                  16},
         FrameCase{"anyBytesInValue", "DATA a 4\n\0\xff\x80\n"s, ParseState::Complete, FrameKind::Data, "a",
                   "\0\xff\x80\n"s, 13},
         FrameCase{"valueLooksLikeAFrame", "DATA a 9\nDATA b 0\n", ParseState::Complete, FrameKind::Data, "a",
                   "DATA b 0\n", 18},
         FrameCase{"nextFrameLeftAlone", "DATA a 1\nxDATA b", ParseState::Complete, FrameKind::Data, "a", "x", 10},
         FrameCase{"crBeforeLfDropped", "DATA a 1\r\nx", ParseState::Complete, FrameKind::Data, "a", "x", 11},
-        FrameCase{"longestItem", "DATA " + kItem255 + " 0\n", ParseState::Complete, FrameKind::Data, kItem255, "",
-                  263},
+        FrameCase{"longestItem", "DATA " + kItem255 + " 0\n", ParseState::Complete, FrameKind::Data, kItem255, "", 263},
         FrameCase{"leadingZeros", "DATA a 002\nxy", ParseState::Complete, FrameKind::Data, "a", "xy", 13},
-        FrameCase{"error", "ERROR unknown item X\n", ParseState::Complete, FrameKind::Error, "", "unknown item X",
-                  21},
+        FrameCase{"error", "ERROR unknown item X\n", ParseState::Complete, FrameKind::Error, "", "unknown item X", 21},
         FrameCase{"errorWithoutText", "ERROR\n", ParseState::Complete, FrameKind::Error, "", "", 6},
         FrameCase{"atTheLimit", "DATA a 8\n12345678", ParseState::Complete, FrameKind::Data, "a", "12345678", 17, 8},
         FrameCase{"overTheLimitAtOnce", "DATA a 9\n", ParseState::Malformed, {}, {}, {}, 0, 8},
         FrameCase{"oneMiBWaitsForItsBytes", "DATA a 1048576\n", ParseState::Incomplete},
         FrameCase{"overOneMiB", "DATA a 1048577\n", ParseState::Malformed},
         FrameCase{"twoMiB", "DATA a 2097152\n", ParseState::Malformed},
-        FrameCase{"nothing", "", ParseState::Incomplete},
-        FrameCase{"headerOnlyBegun", "DAT", ParseState::Incomplete},
+        FrameCase{"nothing", "", ParseState::Incomplete}, FrameCase{"headerOnlyBegun", "DAT", ParseState::Incomplete},
         FrameCase{"noLineEndYet", "DATA a 5", ParseState::Incomplete},
         FrameCase{"crAtTheEnd", "DATA a 5\r", ParseState::Incomplete},
         FrameCase{"valueShort", "DATA a 5\nhell", ParseState::Incomplete},
         FrameCase{"unknownWord", "HELLO there\n", ParseState::Malformed},
         FrameCase{"lowerCaseWord", "data a 1\nx", ParseState::Malformed},
-        FrameCase{"emptyLine", "\n", ParseState::Malformed},
-        FrameCase{"dataAlone", "DATA\n", ParseState::Malformed},
+        FrameCase{"emptyLine", "\n", ParseState::Malformed}, FrameCase{"dataAlone", "DATA\n", ParseState::Malformed},
         FrameCase{"noLength", "DATA a\n", ParseState::Malformed},
         FrameCase{"negativeLength", "DATA a -1\n", ParseState::Malformed},
         FrameCase{"lengthWithLetters", "DATA a 1x\n", ParseState::Malformed},
@@ -164,8 +163,11 @@ TEST(LinkProtocol, AStreamSplitAtEveryByteGivesTheSameFrames)
     std::string stream;
     std::vector<Received> expected;
     const std::vector<std::pair<std::string, std::string>> values = {
-        {"LiveData", "1ACARS mode: 2\r\nMessage label: H1\r\n"}, {"Flight", ""}, {"LiveData", "DATA x 3\nabc"},
-        {"txtCount", std::string(700, '7')}, {"LiveData", "\0\r\n\xff"s}};
+        {"LiveData", "1ACARS mode: 2\r\nMessage label: H1\r\n"},
+        {"Flight", ""},
+        {"LiveData", "DATA x 3\nabc"},
+        {"txtCount", std::string(700, '7')},
+        {"LiveData", "\0\r\n\xff"s}};
     for (const auto& [item, value] : values) {
         AppendData(stream, item, value);
         expected.push_back({FrameKind::Data, item, value});
@@ -220,15 +222,13 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"unknownVerb", "POKE x\n", ParseState::Complete, Verb::Unknown, "POKE", 7},
         CommandCase{"verbsAreUpperCase", "advise x\n", ParseState::Complete, Verb::Unknown, "advise", 9},
         CommandCase{"unknownWordAlone", "HELLO\n", ParseState::Complete, Verb::Unknown, "HELLO", 6},
-        CommandCase{"nothing", "", ParseState::Incomplete},
-        CommandCase{"begun", "ADVISE Live", ParseState::Incomplete},
+        CommandCase{"nothing", "", ParseState::Incomplete}, CommandCase{"begun", "ADVISE Live", ParseState::Incomplete},
         CommandCase{"crAtTheEnd", "ADVISE x\r", ParseState::Incomplete},
         CommandCase{"noItem", "ADVISE\n", ParseState::Malformed},
         CommandCase{"blankItem", "ADVISE \n", ParseState::Malformed},
         CommandCase{"twoItems", "ADVISE a b\n", ParseState::Malformed},
         CommandCase{"itemTooLong", "REQUEST " + kItem256 + "\n", ParseState::Malformed},
-        CommandCase{"emptyLine", "\n", ParseState::Malformed},
-        CommandCase{"emptyCrLf", "\r\n", ParseState::Malformed},
+        CommandCase{"emptyLine", "\n", ParseState::Malformed}, CommandCase{"emptyCrLf", "\r\n", ParseState::Malformed},
         CommandCase{"binary", "\x16\x03\x01\x02"s, ParseState::Malformed},
         CommandCase{"nul", "ADVISE \0\n"s, ParseState::Malformed},
         CommandCase{"twoMiBLine", std::string(2 * 1024 * 1024, 'A') + "\n", ParseState::Malformed},

@@ -62,25 +62,24 @@ using Kind = ReplayLine::Kind;
 
 INSTANTIATE_TEST_SUITE_P(
     Link, ReplayLines,
-    ::testing::Values(
-        LineCase{"text", R"({"source": "airmaster", "text": "a\r\nb"})", Kind::Text, "airmaster", "a\r\nb"},
-        LineCase{"latinBytes", R"({"text": "\u0000\u00e9\u00ff"})", Kind::Text, "", "\0\xe9\xff"s},
-        LineCase{"crLfLineEnd", "{\"text\": \"x\"}\r", Kind::Text, "", "x"},
-        LineCase{"tick", R"({"tick": "1201", "text": "not a message"})", Kind::Skip},
-        LineCase{"noText", R"({"source": "airmaster"})", Kind::Skip},
-        LineCase{"blank", "  \r", Kind::Skip},
-        LineCase{"notJson", "POS N51", Kind::Bad},
-        LineCase{"cutShort", R"({"text": "abc)", Kind::Bad},
-        LineCase{"array", R"(["text"])", Kind::Bad},
-        LineCase{"textNotString", R"({"text": 12})", Kind::Bad},
-        LineCase{"sourceNotString", R"({"source": 1, "text": "x"})", Kind::Bad},
-        LineCase{"aboveU00FF", R"({"text": "\u20ac"})", Kind::Bad},
-        LineCase{"rawBinary", "{\"text\": \"\xff\xfe\"}", Kind::Bad}),
+    ::testing::Values(LineCase{"text", R"({"source": "airmaster", "text": "a\r\nb"})", Kind::Text, "airmaster",
+                               "a\r\nb"},
+                      LineCase{"latinBytes", R"({"text": "\u0000\u00e9\u00ff"})", Kind::Text, "", "\0\xe9\xff"s},
+                      LineCase{"crLfLineEnd", "{\"text\": \"x\"}\r", Kind::Text, "", "x"},
+                      LineCase{"tick", R"({"tick": "1201", "text": "not a message"})", Kind::Skip},
+                      LineCase{"noText", R"({"source": "airmaster"})", Kind::Skip},
+                      LineCase{"blank", "  \r", Kind::Skip}, LineCase{"notJson", "POS N51", Kind::Bad},
+                      LineCase{"cutShort", R"({"text": "abc)", Kind::Bad}, LineCase{"array", R"(["text"])", Kind::Bad},
+                      LineCase{"textNotString", R"({"text": 12})", Kind::Bad},
+                      LineCase{"sourceNotString", R"({"source": 1, "text": "x"})", Kind::Bad},
+                      LineCase{"aboveU00FF", R"({"text": "\u20ac"})", Kind::Bad},
+                      LineCase{"rawBinary", "{\"text\": \"\xff\xfe\"}", Kind::Bad}),
     [](const ::testing::TestParamInfo<LineCase>& p) { return std::string(p.param.name); });
 
 TEST(LinkTool, ValueLineMapsBytesToCharacters)
 {
-    EXPECT_EQ(ValueLine("LiveData", "a\r\n\0\xe9\""s), "{\"item\": \"LiveData\", \"value\": \"a\\r\\n\\u0000\xc3\xa9\\\"\"}");
+    EXPECT_EQ(ValueLine("LiveData", "a\r\n\0\xe9\""s),
+              "{\"item\": \"LiveData\", \"value\": \"a\\r\\n\\u0000\xc3\xa9\\\"\"}");
 }
 
 // ---- The program itself --------------------------------------------------------------------------
@@ -116,7 +115,10 @@ protected:
     static std::string Out(QProcess& p) { return p.readAllStandardOutput().toStdString(); }
     static std::string Err(QProcess& p) { return p.readAllStandardError().toStdString(); }
 
-    QString Data(const char* name) const { return QStringLiteral(KORVAL_TEST_DATA "/link/") + QString::fromLatin1(name); }
+    QString Data(const char* name) const
+    {
+        return QStringLiteral(KORVAL_TEST_DATA "/link/") + QString::fromLatin1(name);
+    }
 
     test::TempHome home{false};
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -125,12 +127,13 @@ protected:
 TEST_F(LinkProgram, ServeAndListenCarryEveryTextOfAFile)
 {
     QProcess serve, listen;
-    Start(serve, {QStringLiteral("serve"), QStringLiteral("--topic"), QStringLiteral("Test|ACARS"),
-                  QStringLiteral("--input"), Data("replay.jsonl"), QStringLiteral("--rate"), QStringLiteral("0"),
-                  QStringLiteral("--exit-when-done")});
+    Start(serve,
+          {QStringLiteral("serve"), QStringLiteral("--topic"), QStringLiteral("Test|ACARS"), QStringLiteral("--input"),
+           Data("replay.jsonl"), QStringLiteral("--rate"), QStringLiteral("0"), QStringLiteral("--exit-when-done")});
     ASSERT_TRUE(Served("test%7cacars"));
-    Start(listen, {QStringLiteral("listen"), QStringLiteral("--topic"), QStringLiteral("test|acars"),
-                   QStringLiteral("--item"), QStringLiteral("LiveData"), QStringLiteral("--count"), QStringLiteral("4")});
+    Start(listen,
+          {QStringLiteral("listen"), QStringLiteral("--topic"), QStringLiteral("test|acars"), QStringLiteral("--item"),
+           QStringLiteral("LiveData"), QStringLiteral("--count"), QStringLiteral("4")});
     ASSERT_TRUE(listen.waitForFinished(30000));
     ASSERT_TRUE(serve.waitForFinished(30000));
     const std::string serveErr = Err(serve);
@@ -149,8 +152,8 @@ TEST_F(LinkProgram, ListenWaitsForTheServerAndServeKeepsToItsSource)
                    QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--wait")});
     test::RunFor(200ms);
     Start(serve, {QStringLiteral("serve"), QStringLiteral("--topic"), QStringLiteral("Test|ACARS"),
-                  QStringLiteral("--source"), QStringLiteral("airmaster"), QStringLiteral("--rate"), QStringLiteral("50"),
-                  QStringLiteral("--exit-when-done")});
+                  QStringLiteral("--source"), QStringLiteral("airmaster"), QStringLiteral("--rate"),
+                  QStringLiteral("50"), QStringLiteral("--exit-when-done")});
     serve.write(test::ReadTestData("link/replay.jsonl").c_str());  // the file comes on standard input
     ASSERT_TRUE(serve.waitForBytesWritten(10000));
     serve.closeWriteChannel();
@@ -204,13 +207,17 @@ const QString kAny = QStringLiteral("A|B");
 
 INSTANTIATE_TEST_SUITE_P(
     Link, LinkUsage,
-    ::testing::Values(UsageCase{"nothing", {}}, UsageCase{"unknownCommand", {QStringLiteral("poke")}},
-                      UsageCase{"noTopic", {QStringLiteral("listen")}},
-                      UsageCase{"topicWithoutValue", {QStringLiteral("listen"), kTopic}},
-                      UsageCase{"zeroCount", {QStringLiteral("listen"), kTopic, kAny, QStringLiteral("--count"), QStringLiteral("0")}},
-                      UsageCase{"negativeRate", {QStringLiteral("serve"), kTopic, kAny, QStringLiteral("--rate"), QStringLiteral("-1")}},
-                      UsageCase{"waitIsForListen", {QStringLiteral("serve"), kTopic, kAny, QStringLiteral("--wait")}},
-                      UsageCase{"itemWithBlank", {QStringLiteral("listen"), kTopic, kAny, QStringLiteral("--item"), QStringLiteral("Live Data")}}),
+    ::testing::Values(
+        UsageCase{"nothing", {}}, UsageCase{"unknownCommand", {QStringLiteral("poke")}},
+        UsageCase{"noTopic", {QStringLiteral("listen")}},
+        UsageCase{"topicWithoutValue", {QStringLiteral("listen"), kTopic}},
+        UsageCase{"zeroCount",
+                  {QStringLiteral("listen"), kTopic, kAny, QStringLiteral("--count"), QStringLiteral("0")}},
+        UsageCase{"negativeRate",
+                  {QStringLiteral("serve"), kTopic, kAny, QStringLiteral("--rate"), QStringLiteral("-1")}},
+        UsageCase{"waitIsForListen", {QStringLiteral("serve"), kTopic, kAny, QStringLiteral("--wait")}},
+        UsageCase{"itemWithBlank",
+                  {QStringLiteral("listen"), kTopic, kAny, QStringLiteral("--item"), QStringLiteral("Live Data")}}),
     [](const ::testing::TestParamInfo<UsageCase>& p) { return std::string(p.param.name); });
 
 }  // namespace
