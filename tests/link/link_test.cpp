@@ -1,0 +1,452 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "link/client.h"
+#include "link/protocol.h"
+#include "link/server.h"
+#include "link_test_support.h"
+#include "test_support.h"
+#include "text/fault.h"
+
+namespace korval::link {
+namespace {
+
+using namespace std::chrono_literals;
+using namespace std::string_literals;
+using test::RunFor;
+using test::RunUntil;
+
+struct Value {
+    std::string item, value;
+    bool operator==(const Value&) const = default;
+};
+
+// A server and its clients over a private socket folder.
+class LinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        server.SetFolder(home.path());
+        server.AddItem("LiveData");
+        server.AddItem("Flight");
+        ASSERT_TRUE(server.Listen("WinACARS|ACARS")) << server.LastReason();
+    }
+
+    // A client linked to LiveData that records what it receives.
+    LinkClient& NewClient(std::string_view topic = "WinACARS|ACARS", std::string_view item = "LiveData")
+    {
+        auto& c = clients.emplace_back(std::make_unique<LinkClient>());
+        c->SetFolder(home.path());
+        auto* got = &received.emplace_back();
+        c->OnValue([got](std::string_view i, std::string_view v) { got->push_back({std::string(i), std::string(v)}); });
+        c->Link(topic, item);
+        return *c;
+    }
+
+    bool Advised(int n, std::string_view item = "LiveData")
+    {
+        return RunUntil([&] { return server.AdvisedCount(item) == n; });
+    }
+
+    QString SocketPath() const { return QFile::decodeName(server.SocketPath().c_str()); }
+
+    test::TempHome home{false};
+    LinkServer server;
+    std::vector<std::unique_ptr<LinkClient>> clients;
+    std::deque<std::vector<Value>>
+        received;  // one list per client, in order of NewClient (a deque keeps them in place)
+};
+
+int FaultOf(auto&& call)
+{
+    try {
+        call();
+    } catch (const Fault& f) {
+        return f.number();
+    }
+    return 0;
+}
+
+TEST_F(LinkTest, TenThousandValuesArriveInOrderAndComplete)
+{
+    NewClient();
+    NewClient();
+    ASSERT_TRUE(Advised(2));
+    std::vector<Value> sent;
+    for (int i = 0; i < 10000; ++i) {
+        // Some values repeat the last one: each is still a new value.
+        const std::string text =
+            test::Canonical(".N" + std::to_string(100 + i / 2), "H1", '2', "M01A", "BA0001", "POS N51234W001234\r\n");
+        ASSERT_TRUE(server.SetValue("LiveData", text));
+        sent.push_back({"LiveData", text});
+        if (i % 1000 == 999) RunFor(0ms);  // let some go out while more are published
+    }
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() >= sent.size() && received[1].size() >= sent.size(); }));
+    EXPECT_EQ(received[0], sent);
+    EXPECT_EQ(received[1], sent);
+}
+
+TEST_F(LinkTest, ValuesAreBytesAndUpToOneMiB)
+{
+    NewClient();
+    ASSERT_TRUE(Advised(1));
+    const std::vector<std::string> values = {""s, "line\r\nline\r\n"s, "\0\x01\xff\x80"s, std::string(kMaxValue, 'M')};
+    for (const std::string& v : values) ASSERT_TRUE(server.SetValue("LiveData", v));
+    EXPECT_FALSE(server.SetValue("LiveData", std::string(kMaxValue + 1, 'M')));
+    EXPECT_FALSE(server.LastReason().empty());
+    EXPECT_FALSE(server.SetValue("Live Data", "x"));  // not an item name
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() >= values.size(); }));
+    ASSERT_EQ(received[0].size(), values.size());
+    for (std::size_t i = 0; i < values.size(); ++i) EXPECT_EQ(received[0][i].value, values[i]) << i;
+    EXPECT_EQ(server.Value("LiveData"), values.back());  // the refused value changed nothing
+}
+
+TEST_F(LinkTest, RequestAnswersWithTheCurrentValueOnce)
+{
+    LinkClient& c = NewClient("WinACARS|ACARS", "Flight");
+    server.SetValue("LiveData", "current");
+    ASSERT_TRUE(c.Request("livedata"));
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() == 1; }));
+    EXPECT_EQ(received[0][0].value, "current");
+    server.SetValue("LiveData", "later");  // not advised: the request was for one value only
+    server.SetValue("Flight", "BA0001");
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() == 2; }));
+    EXPECT_EQ(received[0][1], (Value{"Flight", "BA0001"}));
+
+    server.AddItem("txtCount");
+    ASSERT_TRUE(c.Request("txtCount"));  // declared, never set: an empty value
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() == 3; }));
+    EXPECT_EQ(received[0][2].value, "");
+}
+
+TEST_F(LinkTest, UnadviseStopsTheValuesOfThatItemOnly)
+{
+    LinkClient& c = NewClient();
+    ASSERT_TRUE(c.Advise("Flight"));
+    ASSERT_TRUE(Advised(1, "Flight"));
+    server.SetValue("LiveData", "one");
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() == 1; }));
+    ASSERT_TRUE(c.Unadvise("LIVEDATA"));
+    server.SetValue("LiveData", "in flight when unadvised");  // may already be on its way: not delivered
+    ASSERT_TRUE(Advised(0, "LiveData"));
+    server.SetValue("LiveData", "two");
+    server.SetValue("Flight", "marker");
+    ASSERT_TRUE(RunUntil([&] { return !received[0].empty() && received[0].back().value == "marker"; }));
+    EXPECT_EQ(received[0], (std::vector<Value>{{"LiveData", "one"}, {"Flight", "marker"}}));
+}
+
+TEST_F(LinkTest, NamesCompareWithoutCase)
+{
+    NewClient("winacars|acars", "livedata");
+    ASSERT_TRUE(Advised(1));
+    server.SetValue("LIVEDATA", "x");
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() == 1; }));
+    EXPECT_EQ(received[0][0], (Value{"livedata", "x"}));  // named as the client asked
+}
+
+TEST_F(LinkTest, UnknownItemIsAnErrorAndTheLinkGoesOn)
+{
+    LinkClient& c = NewClient("WinACARS|ACARS", "Nope");
+    std::vector<std::string> errors;
+    c.OnError([&](const std::string& text) { errors.push_back(text); });
+    ASSERT_TRUE(RunUntil([&] { return !errors.empty(); }));
+    EXPECT_EQ(errors[0], "unknown item Nope");
+    EXPECT_TRUE(c.IsConnected());
+    c.Advise("LiveData");
+    ASSERT_TRUE(Advised(1));
+    server.SetValue("LiveData", "still here");
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() == 1; }));
+}
+
+TEST_F(LinkTest, UnknownCommandIsAnErrorLine)
+{
+    QLocalSocket raw;
+    raw.connectToServer(SocketPath());
+    ASSERT_TRUE(raw.waitForConnected(2000));
+    raw.write("POKE LiveData\nREQUEST Nope\nREQUEST LiveData\n");
+    server.SetValue("LiveData", "v");
+    const std::string expected = "ERROR unknown command POKE\nERROR unknown item Nope\nDATA LiveData 1\nv";
+    std::string got;
+    ASSERT_TRUE(RunUntil([&] {
+        got += raw.readAll().toStdString();
+        return got.size() >= expected.size();
+    }));
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(server.ClientCount(), 1);
+}
+
+struct NoServerCase {
+    const char* name;
+    std::string topic;
+    void (*prepare)(const std::filesystem::path& socket);
+};
+
+class NoServer : public ::testing::TestWithParam<NoServerCase> {};
+
+// Error 282 is what a program hears when it links to a program that is not running.
+TEST_P(NoServer, LinkRaises282)
+{
+    const NoServerCase& c = GetParam();
+    test::TempHome home(false);
+    c.prepare(home.path() / "winacars%7cacars");
+    LinkClient client;
+    client.SetFolder(home.path());
+    EXPECT_EQ(FaultOf([&] { client.Link(c.topic, "LiveData"); }), err::DdeNoAnswer);
+    EXPECT_FALSE(client.LastReason().empty());
+    EXPECT_FALSE(client.IsLinked());
+    EXPECT_FALSE(client.Request("LiveData"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, NoServer,
+    ::testing::Values(NoServerCase{"noSocketFile", "WinACARS|ACARS", [](const std::filesystem::path&) {}},
+                      NoServerCase{"nobodyListening", "WinACARS|ACARS",
+                                   [](const std::filesystem::path& p) {
+                                       // A socket file left behind by a server that was killed.
+                                       const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                                       sockaddr_un addr{};
+                                       addr.sun_family = AF_UNIX;
+                                       std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", p.c_str());
+                                       ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+                                       ::close(fd);
+                                   }},
+                      NoServerCase{"plainFileInTheWay", "WinACARS|ACARS",
+                                   [](const std::filesystem::path& p) {
+                                       QFile file(QFile::decodeName(p.c_str()));
+                                       ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+                                   }},
+                      NoServerCase{"notAServerName", "WinACARS", [](const std::filesystem::path&) {}}),
+    [](const ::testing::TestParamInfo<NoServerCase>& p) { return std::string(p.param.name); });
+
+TEST_F(LinkTest, LostLinkComesBackWhenRetrying)
+{
+    LinkClient& c = NewClient();
+    std::vector<std::string> lost;
+    int restored = 0;
+    c.OnLost([&](const std::string& why) { lost.push_back(why); });
+    c.OnRestored([&] { ++restored; });
+    c.SetRetryInterval(50ms);
+    ASSERT_TRUE(Advised(1));
+    server.SetValue("LiveData", "before");
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() == 1; }));
+
+    server.Close();
+    ASSERT_TRUE(RunUntil([&] { return lost.size() == 1; }));
+    EXPECT_FALSE(c.IsConnected());
+    EXPECT_TRUE(c.IsLinked());
+    RunFor(150ms);  // a few retries find nobody
+    EXPECT_EQ(restored, 0);
+
+    ASSERT_TRUE(server.Listen("WinACARS|ACARS")) << server.LastReason();
+    ASSERT_TRUE(RunUntil([&] { return restored == 1; }));
+    ASSERT_TRUE(Advised(1));  // the client advised its item afresh
+    server.SetValue("LiveData", "after");
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() == 2; }));
+    EXPECT_EQ(received[0][1].value, "after");
+    EXPECT_EQ(lost.size(), 1u);
+}
+
+TEST_F(LinkTest, LostLinkStaysLostWithoutRetry)
+{
+    LinkClient& c = NewClient();
+    int lost = 0;
+    c.OnLost([&](const std::string&) { ++lost; });
+    ASSERT_TRUE(Advised(1));
+    server.Close();
+    ASSERT_TRUE(RunUntil([&] { return lost == 1; }));
+    ASSERT_TRUE(server.Listen("WinACARS|ACARS"));
+    RunFor(100ms);
+    EXPECT_FALSE(c.IsConnected());
+    EXPECT_EQ(server.AdvisedCount("LiveData"), 0);
+}
+
+TEST_F(LinkTest, ValuesSentBeforeTheServerClosesStillArrive)
+{
+    NewClient();
+    int lost = 0;
+    clients[0]->OnLost([&](const std::string&) { ++lost; });
+    ASSERT_TRUE(Advised(1));
+    for (int i = 0; i < 100; ++i) server.SetValue("LiveData", std::to_string(i));
+    while (server.PendingBytes() > 0) RunFor(1ms);
+    server.Close();
+    ASSERT_TRUE(RunUntil([&] { return lost == 1; }));
+    ASSERT_EQ(received[0].size(), 100u);
+    EXPECT_EQ(received[0].back().value, "99");
+}
+
+struct BadClientCase {
+    const char* name;
+    std::string bytes;
+    bool closeAfter;
+};
+
+class BadClient : public LinkTest, public ::testing::WithParamInterface<BadClientCase> {};
+
+// A client that misbehaves is dropped; the server and the other clients go on.
+TEST_P(BadClient, IsDroppedAndTheOthersGoOn)
+{
+    const BadClientCase& c = GetParam();
+    NewClient();
+    ASSERT_TRUE(Advised(1));
+    std::vector<std::string> drops;
+    server.OnDrop([&](const std::string& why) { drops.push_back(why); });
+
+    QLocalSocket bad;
+    bad.connectToServer(SocketPath());
+    ASSERT_TRUE(bad.waitForConnected(2000));
+    ASSERT_TRUE(RunUntil([&] { return server.ClientCount() == 2; }));
+    bad.write(c.bytes.data(), static_cast<qint64>(c.bytes.size()));
+    if (c.closeAfter) {
+        bad.flush();
+        bad.disconnectFromServer();
+    }
+    ASSERT_TRUE(RunUntil([&] { return server.ClientCount() == 1; }));
+    ASSERT_EQ(drops.size(), 1u);
+    EXPECT_FALSE(drops[0].empty());
+
+    server.SetValue("LiveData", "after the bad one");
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() == 1; }));
+    EXPECT_TRUE(clients[0]->IsConnected());
+    NewClient();  // and new clients are still welcome
+    ASSERT_TRUE(Advised(2));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, BadClient,
+    ::testing::Values(BadClientCase{"binaryGarbage", "\x16\x03\x01\x00\xa5\x01\x00\x00"s, false},
+                      BadClientCase{"twoMiBFrame", std::string(2 * 1024 * 1024, 'A') + "\n", false},
+                      BadClientCase{"lineWithoutEnd", std::string(kMaxLine + 10, 'A'), false},
+                      BadClientCase{"adviseWithoutItem", "ADVISE\n", false},
+                      BadClientCase{"closedMidLine", "ADVISE Live", true},
+                      BadClientCase{"closedAfterAdvising", "ADVISE LiveData\nREQUEST LiveData\n", true}),
+    [](const ::testing::TestParamInfo<BadClientCase>& p) { return std::string(p.param.name); });
+
+TEST_F(LinkTest, ClientThatStopsReadingIsDroppedAtItsBacklog)
+{
+    NewClient();
+    ASSERT_TRUE(Advised(1));
+    QLocalSocket idle;             // advises and then never reads
+    idle.setReadBufferSize(4096);  // nor lets the event loop read for it
+    idle.connectToServer(SocketPath());
+    ASSERT_TRUE(idle.waitForConnected(2000));
+    idle.write("ADVISE LiveData\n");
+    ASSERT_TRUE(Advised(2));
+    std::vector<std::string> drops;
+    server.OnDrop([&](const std::string& why) { drops.push_back(why); });
+    server.SetBacklogLimit(4 * 1024 * 1024);
+    const std::string big(kMaxValue, 'b');
+    for (int i = 0; i < 20 && drops.empty(); ++i) {
+        ASSERT_TRUE(server.SetValue("LiveData", big));
+        // The reading client takes each value; the idle one lets them pile up.
+        ASSERT_TRUE(RunUntil([&] { return received[0].size() == static_cast<std::size_t>(i) + 1; }));
+    }
+    ASSERT_EQ(drops.size(), 1u);
+    EXPECT_NE(drops[0].find("stopped reading"), std::string::npos) << drops[0];
+    EXPECT_EQ(server.AdvisedCount("LiveData"), 1);
+    EXPECT_TRUE(clients[0]->IsConnected());
+}
+
+// The client side: a server that sends what no link server sends ends the link, nothing more.
+TEST(LinkClientTest, MalformedOrOversizeFramesEndTheLink)
+{
+    for (const std::string& frames : {"DATA LiveData 2097152\n"s, "DATA LiveData 1\nxHELLO\n"s, "\x01\x02\x03"s}) {
+        test::TempHome home(false);
+        QLocalServer raw;
+        ASSERT_TRUE(raw.listen(QFile::decodeName((home.path() / "fake%7cacars").c_str())));
+        LinkClient client;
+        client.SetFolder(home.path());
+        std::vector<std::string> values, lost;
+        client.OnValue([&](std::string_view, std::string_view v) { values.emplace_back(v); });
+        client.OnLost([&](const std::string& why) { lost.push_back(why); });
+        client.Link("Fake|ACARS", "LiveData");
+        ASSERT_TRUE(RunUntil([&] { return raw.hasPendingConnections(); }));
+        QLocalSocket* peer = raw.nextPendingConnection();
+        peer->write(frames.data(), static_cast<qint64>(frames.size()));
+        ASSERT_TRUE(RunUntil([&] { return !lost.empty(); })) << frames;
+        EXPECT_NE(lost[0].find("sent"), std::string::npos) << lost[0];
+        EXPECT_EQ(values.size(), frames.find("xHELLO") != std::string::npos ? 1u : 0u);
+        EXPECT_FALSE(client.IsConnected());
+    }
+}
+
+TEST_F(LinkTest, TopicIsServedOnce)
+{
+    LinkServer second;
+    second.SetFolder(home.path());
+    EXPECT_FALSE(second.Listen("winacars|ACARS"));
+    EXPECT_NE(second.LastReason().find("already served"), std::string::npos) << second.LastReason();
+    EXPECT_FALSE(second.Listen("NoBar"));
+
+    server.Close();
+    EXPECT_FALSE(std::filesystem::exists(home.path() / "winacars%7cacars"));
+    EXPECT_TRUE(second.Listen("WinACARS|ACARS")) << second.LastReason();
+}
+
+TEST_F(LinkTest, StaleSocketFileIsReplaced)
+{
+    server.Close();
+    const std::filesystem::path stale = home.path() / "winacars%7cacars";
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", stale.c_str());
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ::close(fd);
+    ASSERT_TRUE(server.Listen("WinACARS|ACARS")) << server.LastReason();
+    NewClient();
+    EXPECT_TRUE(Advised(1));
+}
+
+// A value handler may end its own link or destroy its client; nothing after that is delivered.
+TEST_F(LinkTest, HandlerMayUnlinkOrDestroyItsClient)
+{
+    LinkClient& a = NewClient();
+    auto b = std::make_unique<LinkClient>();
+    b->SetFolder(home.path());
+    int bGot = 0;
+    b->OnValue([&](std::string_view, std::string_view) {
+        ++bGot;
+        b.reset();
+    });
+    b->Link("WinACARS|ACARS", "LiveData");
+    a.OnValue([&](std::string_view, std::string_view v) {
+        received[0].push_back({"LiveData", std::string(v)});
+        if (received[0].size() == 3) a.Unlink();
+    });
+    ASSERT_TRUE(Advised(2));
+    for (int i = 0; i < 10; ++i) server.SetValue("LiveData", std::to_string(i));
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() == 3 && !b; }));
+    RunFor(50ms);
+    EXPECT_EQ(received[0].size(), 3u);
+    EXPECT_EQ(bGot, 1);
+    EXPECT_FALSE(a.IsLinked());
+}
+
+TEST_F(LinkTest, RelinkingReplacesTheOldLink)
+{
+    LinkClient& c = NewClient();
+    ASSERT_TRUE(Advised(1));
+    c.Link("WinACARS|ACARS", "Flight");  // a fresh link every time
+    ASSERT_TRUE(Advised(0));
+    ASSERT_TRUE(Advised(1, "Flight"));
+    server.SetValue("LiveData", "not mine now");
+    server.SetValue("Flight", "mine");
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() == 1; }));
+    EXPECT_EQ(received[0][0], (Value{"Flight", "mine"}));
+}
+
+}  // namespace
+}  // namespace korval::link
