@@ -113,7 +113,8 @@ private:
     QRgb brushColour_ = 0;
 
     // The font and its text layouts (labels repeat from one redraw to the next).
-    bool fontDirty_ = true;
+    bool fontDirty_ = true;     // font attributes changed since the font was made
+    bool painterFont_ = false;  // the painter has the font
     QFont font_;
     std::optional<QFontMetricsF> metrics_;
     std::unordered_map<std::string, Label> layouts_;

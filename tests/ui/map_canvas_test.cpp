@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -145,6 +146,67 @@ INSTANTIATE_TEST_SUITE_P(Styles, LineStyles,
                                            LineCase{"wideDashIsSolid", DrawDash, 3, 0.99, 1},
                                            LineCase{"wideDotIsSolid", DrawDot, 2, 0.99, 1}),
                          [](const auto& p) { return std::string(p.param.name); });
+
+// Marks partly or wholly off the surface, or at coordinates no surface could hold: the part on
+// the surface is drawn, nothing else happens.
+struct OffSurfaceCase {
+    const char* name;
+    std::function<void(MapCanvas&)> draw;
+    int minPixels, maxPixels;  // pixels of the 400 x 40 surface no longer white
+};
+
+class OffSurface : public ::testing::TestWithParam<OffSurfaceCase> {};
+
+TEST_P(OffSurface, DrawsWhatLiesOnTheSurface)
+{
+    MapCanvas c(QSize(400, 40));
+    c.SetFillStyle(FillStyle::Solid);
+    GetParam().draw(c);
+    const QImage& image = c.Image();
+    int drawn = 0;
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 400; ++x) drawn += image.pixelColor(x, y) != Qt::white ? 1 : 0;
+    EXPECT_GE(drawn, GetParam().minPixels);
+    EXPECT_LE(drawn, GetParam().maxPixels);
+}
+
+constexpr float kHuge = 1e30f;
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
+const float kInf = std::numeric_limits<float>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(
+    Marks, OffSurface,
+    ::testing::Values(
+        OffSurfaceCase{"farLineAcross", [](MapCanvas& c) { c.Line(-1e9f, 300, 1e9f, 300, 0xFF); }, 400, 400},
+        OffSurfaceCase{"farSlopedLine", [](MapCanvas& c) { c.Line(-1e9f, -1e8f, 1e9f, 1e8f + 600, 0xFF); }, 1, 400},
+        // Beyond where double precision can place the visible part: left out.
+        OffSurfaceCase{"absurdLineAcross", [](MapCanvas& c) { c.Line(-kHuge, 300, kHuge, 300, 0xFF); }, 0, 0},
+        OffSurfaceCase{"hugeDashedLineAcross",
+                       [](MapCanvas& c) {
+                           c.SetDrawStyle(DrawDash);
+                           c.Line(-1e9f, 300, 1e9f, 300, 0xFF);
+                       },
+                       250, 350},
+        OffSurfaceCase{"hugeWideLineAcross",
+                       [](MapCanvas& c) {
+                           c.SetDrawWidth(3);
+                           c.Line(-1e9f, 300, 1e9f, 300, 0xFF);
+                       },
+                       1000, 1400},
+        OffSurfaceCase{"lineAbove", [](MapCanvas& c) { c.Line(0, -3000, 6000, -3000, 0xFF); }, 0, 0},
+        OffSurfaceCase{"lineNaN", [](MapCanvas& c) { c.Line(kNaN, 300, 6000, 300, 0xFF); }, 0, 0},
+        OffSurfaceCase{"lineInfinite", [](MapCanvas& c) { c.Line(-kInf, 300, kInf, 300, 0xFF); }, 0, 0},
+        OffSurfaceCase{"circleOnCorner", [](MapCanvas& c) { c.Circle(0, 0, 150, 0xFF); }, 70, 130},
+        OffSurfaceCase{"circleFarAway", [](MapCanvas& c) { c.Circle(kHuge, kHuge, 50, 0xFF); }, 0, 0},
+        OffSurfaceCase{"circleNaN", [](MapCanvas& c) { c.Circle(kNaN, 300, 50, 0xFF); }, 0, 0},
+        OffSurfaceCase{"circleHugeRadius", [](MapCanvas& c) { c.Circle(3000, 300, kHuge, 0xFF); }, 0, 16000},
+        OffSurfaceCase{"wideCircleFarAway",
+                       [](MapCanvas& c) {
+                           c.SetDrawWidth(2);
+                           c.Circle(-kHuge, 300, 50, 0xFF);
+                       },
+                       0, 0}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(MapCanvas, CircleFillFollowsTheFillStyle)
 {
