@@ -23,6 +23,8 @@ constexpr int kInvalidPropertyValue = 380;
 constexpr int kMaxSide = 32767;
 // Labels kept laid out between redraws; the set starts again when it grows past this.
 constexpr std::size_t kMaxLayouts = 8192;
+// Longer texts (no ID or track name is) are laid out, drawn and dropped.
+constexpr std::size_t kMaxKeptLabel = 64;
 
 // Dash patterns of the 1-pixel pens, in pixels on and off, as the maps' drawing layer drew them.
 const QList<qreal>& DashPattern(int style)
@@ -109,8 +111,8 @@ bool ClipSegment(QPointF& a, QPointF& b, double lo, double hiX, double hiY)
 // Pixel coordinates beyond this many pixels from the surface's corner are not drawn: double
 // precision then no longer places a clipped end within a pixel. Far beyond any map's reach.
 constexpr double kFar = 1e12;
-// Circles reaching further than this are not drawn (the marks' circles span a few pixels).
-constexpr double kFarCircle = 1 << 24;
+// Circles and labels reaching further than this are not drawn (marks span a few pixels).
+constexpr double kFarMark = 1 << 24;
 
 bool Drawable(QPointF p)
 {
@@ -182,7 +184,7 @@ void DrawThinLine(const Pixels& px, QPointF a, QPointF b, QRgb colour, const std
 void DrawThinCircle(const Pixels& px, QPointF centre, double r, bool ring, QRgb outline, bool filled, QRgb fill)
 {
     const double reach = r + 0.5;
-    if (!(std::abs(centre.x()) <= kFarCircle && std::abs(centre.y()) <= kFarCircle && reach <= kFarCircle)) return;
+    if (!(std::abs(centre.x()) <= kFarMark && std::abs(centre.y()) <= kFarMark && reach <= kFarMark)) return;
     if (centre.x() + reach < -1 || centre.x() - reach > px.width + 1 || centre.y() + reach < -1 ||
         centre.y() - reach > px.height + 1)
         return;
@@ -267,7 +269,7 @@ void MapCanvas::Resize(QSize pixels)
 
 const QImage& MapCanvas::Image()
 {
-    if (loadPending_ && Ready()) ApplyLoad();
+    if (loadPending_ && !failed_ && !surface_.isNull()) ApplyLoad();
     EndPainting();
     return surface_;
 }
@@ -332,8 +334,9 @@ bool MapCanvas::PaintImage(float width, float height)
     if (picture_.isNull()) Raise(err::InvalidPicture);
     if (!Ready()) return true;
     try {
-        const QSize target(static_cast<int>(std::lround(width * pixelsPerTwip_)),
-                           static_cast<int>(std::lround(height * pixelsPerTwip_)));
+        const double w = std::round(double(width) * pixelsPerTwip_), h = std::round(double(height) * pixelsPerTwip_);
+        if (!(std::abs(w) <= kMaxSide && std::abs(h) <= kMaxSide)) return false;  // no such picture fits
+        const QSize target(static_cast<int>(w), static_cast<int>(h));
         if (target.width() < 1 || target.height() < 1) {
             if (loadPending_) ApplyLoad();
             return true;
@@ -435,7 +438,7 @@ void MapCanvas::Circle(float x, float y, float radius, Colour outline)
         DrawThinCircle(DirectPixels(surface_), centre, r, drawStyle_ != DrawInvisible, pen, filled, fill_.rgb());
         return;
     }
-    if (!(std::abs(centre.x()) <= kFarCircle && std::abs(centre.y()) <= kFarCircle && r <= kFarCircle)) return;
+    if (!(std::abs(centre.x()) <= kFarMark && std::abs(centre.y()) <= kFarMark && r <= kFarMark)) return;
     const QRectF bounds(centre.x() - r - drawWidth_, centre.y() - r - drawWidth_, 2 * (r + drawWidth_),
                         2 * (r + drawWidth_));
     if (!bounds.intersects(QRectF(surface_.rect()))) return;
@@ -493,13 +496,17 @@ const MapCanvas::Label& MapCanvas::Layout(const std::string& text)
 {
     auto it = layouts_.find(text);
     if (it != layouts_.end()) return it->second;
-    if (layouts_.size() >= kMaxLayouts) layouts_.clear();
     // Labels are bytes (ASCII in practice), never decoded as UTF-8.
     const QString s = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
     Label label{QStaticText(s), metrics_->horizontalAdvance(s)};
     label.text.setTextFormat(Qt::PlainText);
     label.text.setPerformanceHint(QStaticText::AggressiveCaching);
     label.text.prepare(QTransform(), font_);
+    if (text.size() > kMaxKeptLabel) {
+        oneOff_ = std::move(label);
+        return oneOff_;
+    }
+    if (layouts_.size() >= kMaxLayouts) layouts_.clear();
     return layouts_.emplace(text, std::move(label)).first->second;
 }
 
@@ -523,12 +530,14 @@ void MapCanvas::Print(const std::string& text)
         painterFont_ = true;
     }
     const QPointF at = ToPixels(textX_, textY_);
-    const Label& label = Layout(text);
-    // The text stands on an opaque box of the back colour, one line high.
-    p.fillRect(QRectF(at, QSizeF(label.width, metrics_->height())), back_);
-    penSet_ = false;
-    p.setPen(fore_);
-    p.drawStaticText(at, label.text);
+    if (std::abs(at.x()) <= kFarMark && std::abs(at.y()) <= kFarMark) {
+        const Label& label = Layout(text);
+        // The text stands on an opaque box of the back colour, one line high.
+        p.fillRect(QRectF(at, QSizeF(label.width, metrics_->height())), back_);
+        penSet_ = false;
+        p.setPen(fore_);
+        p.drawStaticText(at, label.text);
+    }
     // As after a printed line: the next one starts at the left edge, one line lower.
     textX_ = originLeft_;
     textY_ = static_cast<float>(textY_ + metrics_->height() / pixelsPerTwip_);

@@ -82,7 +82,7 @@ private:
     void UseBrush();
     struct Label {
         QStaticText text;
-        qreal width;  // pixels at the surface's dpi (a static text measures at the screen's)
+        qreal width = 0;  // pixels at the surface's dpi (a static text measures at the screen's)
     };
     const Label& Layout(const std::string& text);
 
@@ -118,6 +118,7 @@ private:
     QFont font_;
     std::optional<QFontMetricsF> metrics_;
     std::unordered_map<std::string, Label> layouts_;
+    Label oneOff_;  // the last label too long to keep
 
     // The loaded picture, a copy of it scaled to the size it was last painted at, and whether a
     // load is waiting to be made visible.

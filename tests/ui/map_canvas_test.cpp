@@ -200,6 +200,21 @@ INSTANTIATE_TEST_SUITE_P(
         OffSurfaceCase{"circleFarAway", [](MapCanvas& c) { c.Circle(kHuge, kHuge, 50, 0xFF); }, 0, 0},
         OffSurfaceCase{"circleNaN", [](MapCanvas& c) { c.Circle(kNaN, 300, 50, 0xFF); }, 0, 0},
         OffSurfaceCase{"circleHugeRadius", [](MapCanvas& c) { c.Circle(3000, 300, kHuge, 0xFF); }, 0, 16000},
+        OffSurfaceCase{"labelFarAway",
+                       [](MapCanvas& c) {
+                           c.SetTextPosition(kHuge, 0);
+                           c.Print("G-ABCD");
+                       },
+                       0, 0},
+        // 100 000 bytes of anything, NULs included: drawn as far as the surface reaches.
+        OffSurfaceCase{"hugeBinaryLabel",
+                       [](MapCanvas& c) {
+                           std::string text(100000, '\0');
+                           for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char>(i * 7);
+                           c.Print(text);
+                           c.Print(text);
+                       },
+                       2000, 16000},
         OffSurfaceCase{"wideCircleFarAway",
                        [](MapCanvas& c) {
                            c.SetDrawWidth(2);
@@ -380,6 +395,34 @@ INSTANTIATE_TEST_SUITE_P(
                  ImageLoad::OutOfResources}),
     [](const auto& p) { return std::string(p.param.name); });
 
+TEST(MapCanvas, PaintImageSizes)
+{
+    test::TempHome home;
+    const std::string file = (home.path() / "m.bmp").string();
+    test::WriteImage(file, test::SolidImage(10, 10, kBackground));
+    struct Case {
+        const char* name;
+        float width, height;  // twips
+        bool painted;         // PaintImage's answer
+        bool covers;          // the picture lies under pixel (50, 50)
+    } cases[] = {
+        {"surface", 1500, 1500, true, true},
+        {"larger", 3000, 3000, true, true},
+        {"half", 750, 750, true, false},
+        {"none", 0, 0, true, false},
+        {"negative", -1500, 1500, true, false},
+        {"tooLarge", 1e9f, 1500, false, false},
+        {"notANumber", std::numeric_limits<float>::quiet_NaN(), 1500, false, false},
+    };
+    for (const Case& k : cases) {
+        MapCanvas c(QSize(100, 100));
+        ASSERT_EQ(c.LoadImage(file), ImageLoad::Ok);
+        EXPECT_EQ(c.PaintImage(k.width, k.height), k.painted) << k.name;
+        EXPECT_EQ(c.Image().pixelColor(50, 50) == kBackground, k.covers) << k.name;
+        EXPECT_EQ(c.Image().pixelColor(5, 5), kBackground) << k.name << ": the loaded picture shows unscaled";
+    }
+}
+
 TEST_F(CanvasScene, CorruptImageIsReportedAsNoMap)
 {
     rig.home.Write("map.bmp", std::string(4000, '\x07'));
@@ -392,6 +435,7 @@ TEST_F(CanvasScene, SurfaceTooLargeIsLowMemory)
 {
     view.SetClientSize(QSize(40000, 10));
     ASSERT_TRUE(view.canvas().Failed());
+    EXPECT_NO_THROW(view.canvas().Image());
     NewPlot1(s);
     ASSERT_EQ(rig.notes.messages.size(), 1u);
     EXPECT_EQ(rig.notes.messages[0].text, kLowMemory);
