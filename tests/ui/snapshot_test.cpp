@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include <QtCore/QFile>
 #include <QtGui/QImage>
 
 #include "recording_canvas.h"
@@ -26,13 +25,12 @@ struct Snapshot : ::testing::Test {
     test::Rig rig;
     Station& s = rig.station;
     test::RecordingView window;
-    fs::path out;
+    fs::path out = rig.home.path() / "snap.jpg";
 
     Snapshot()
     {
-        const fs::path image = rig.home.path() / "map.bmp";
-        test::WriteImage(image, test::SolidImage(100, 100, kBackground));
-        s.map[1] = test::Frame("60000", "40000", "000000", "-040000", image.string());
+        const auto image = test::WriteImage(rig.home.path() / "map.bmp", test::SolidImage(100, 100, kBackground));
+        s.map[1] = test::Frame("60000", "40000", "000000", "-040000", image);
         s.map[1].Circle = 0x0000FF;  // red
         s.mapView[1] = &window;
         auto a = std::make_shared<Aircraft>();
@@ -40,32 +38,27 @@ struct Snapshot : ::testing::Test {
         a->NewLocation = "50000/-20000";
         a->Show = true;
         s.AircraftCol.Add(a, a->ID);
-        out = rig.home.path() / "snap.jpg";
     }
-    QImage Written() const { return QImage(QFile::decodeName(QByteArray::fromStdString(out.string()))); }
+    QImage Written() const { return QImage(test::QtName(out)); }
 };
 
-TEST_F(Snapshot, DrawsAHiddenMapAndPutsEverythingBack)
+TEST_F(Snapshot, DrawsTheMapShownOrNotAndPutsEverythingBack)
 {
-    std::string error;
-    ASSERT_TRUE(ui::WriteMapSnapshot(s, 2, out.string(), 320, 200, &error)) << error;
-    const QImage picture = Written();
-    ASSERT_EQ(picture.size(), QSize(320, 200));
-    EXPECT_TRUE(test::Near(picture.pixelColor(10, 10), kBackground, 12)) << test::Describe(picture.pixelColor(10, 10));
-    EXPECT_TRUE(test::Near(picture.pixelColor(160, 100), Qt::red, 60)) << test::Describe(picture.pixelColor(160, 100));
-
-    EXPECT_FALSE(s.opt.mnuShowMap2);
-    EXPECT_EQ(s.mapView[1], &window);
-    EXPECT_TRUE(window.canvas.calls.empty());
-    EXPECT_TRUE(rig.notes.messages.empty());
-}
-
-TEST_F(Snapshot, ShownMapStaysShown)
-{
-    s.opt.mnuShowMap2 = true;
-    ASSERT_TRUE(ui::WriteMapSnapshot(s, 2, out.string(), 64, 48, nullptr));
-    EXPECT_TRUE(s.opt.mnuShowMap2);
-    EXPECT_EQ(Written().size(), QSize(64, 48));
+    for (bool shown : {false, true}) {
+        s.opt.mnuShowMap2 = shown;
+        std::string error;
+        ASSERT_TRUE(ui::WriteMapSnapshot(s, 2, out.string(), 320, 200, &error)) << error;
+        const QImage picture = Written();
+        ASSERT_EQ(picture.size(), QSize(320, 200));
+        EXPECT_TRUE(test::Near(picture.pixelColor(10, 10), kBackground, 12))
+            << test::Describe(picture.pixelColor(10, 10));
+        EXPECT_TRUE(test::Near(picture.pixelColor(160, 100), Qt::red, 60))
+            << test::Describe(picture.pixelColor(160, 100));
+        EXPECT_EQ(s.opt.mnuShowMap2, shown);
+        EXPECT_EQ(s.mapView[1], &window);
+        EXPECT_TRUE(window.canvas.calls.empty());
+        EXPECT_TRUE(rig.notes.messages.empty());
+    }
 }
 
 struct Refusal {
