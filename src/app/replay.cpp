@@ -314,7 +314,7 @@ void WriteError(std::ostream& out, std::size_t lineNumber, const std::string& wh
 
 std::string ReplayHelp()
 {
-    return "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks]\n"
+    return "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--snapshot N=FILE.jpg]...\n"
            "\n"
            "Runs archived datalink traffic through KORVAL without windows or links.\n"
            "\n"
@@ -324,6 +324,10 @@ std::string ReplayHelp()
            "  --input FILE  JSON Lines to read (default: standard input)\n"
            "  --utc HHMM    UTC time of day at start\n"
            "  --tracks      after the last line, write the tracked records\n"
+           "  --snapshot N=FILE.jpg\n"
+           "                after the last line, write map N (1-3) as its window would show it, at the\n"
+           "                window size stored in KORVAL.ini (800 x 600 pixels when none), as JPEG;\n"
+           "                repeatable. Drawn offscreen when there is no display.\n"
            "\n"
            "Input, one JSON object a line:\n"
            "  {\"source\": S, \"text\": T}     a text arriving from source S: airmaster,\n"
@@ -344,6 +348,13 @@ std::string ReplayHelp()
            "at start, after the settings and data files are loaded.\n"
            "\n"
            "Exit status: 0 all lines processed, 1 some line was malformed, 2 usage or I/O error.\n";
+}
+
+bool ParseSnapshotOption(const std::string& value, std::pair<int, std::string>& out)
+{
+    if (value.size() < 3 || value[1] != '=' || value[0] < '1' || value[0] > '3') return false;
+    out = {value[0] - '0', value.substr(2)};
+    return true;
 }
 
 int RunReplay(const ReplayOptions& options, std::istream& in, std::ostream& out, std::ostream& err)
@@ -397,6 +408,24 @@ int RunReplay(const ReplayOptions& options, std::istream& in, std::ostream& out,
         return 2;
     }
     if (options.tracks) WriteLine(out, Tracks(s));
+    for (const auto& [map, file] : options.snapshots) {
+        // The map window's stored size, in twips; 15 twips to the pixel at 96 dpi.
+        const Placement& p = s.mapPlacement[map - 1];
+        int width = 800, height = 600;
+        if (p.Present && p.Width >= 15 && p.Height >= 15) {
+            width = static_cast<int>(p.Width / 15.0f);
+            height = static_cast<int>(p.Height / 15.0f);
+        }
+        std::string why;
+        if (!options.drawMap) {
+            err << "korval-replay: this build cannot draw maps (no map canvas)\n";
+            return 2;
+        }
+        if (!options.drawMap(s, map, file, width, height, &why)) {
+            err << "korval-replay: map " << map << " not written to " << file << ": " << why << '\n';
+            anyFailed = true;
+        }
+    }
     if (!out) {
         err << "korval-replay: writing the output failed\n";
         return 2;

@@ -17,7 +17,16 @@ struct ReplayOptions {
     // Run on the station after start-up, before the first line (tests use it to set option
     // states without a settings file).
     std::function<void(Station&)> prepare;
+    // --snapshot N=FILE.jpg: after the last line, map N as it would be drawn, at the size its
+    // window has in KORVAL.ini (800 x 600 pixels when none). `drawMap` does the drawing; it is
+    // empty in a build without the map canvas.
+    std::vector<std::pair<int, std::string>> snapshots;
+    std::function<bool(Station&, int map, const std::string& file, int widthPx, int heightPx, std::string* error)>
+        drawMap;
 };
+
+// Parses the value of --snapshot ("1=map1.jpg"); false when it is not N=FILE with N 1 to 3.
+bool ParseSnapshotOption(const std::string& value, std::pair<int, std::string>& out);
 
 // The text of --help.
 std::string ReplayHelp();

@@ -1,14 +1,22 @@
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "replay.h"
+
+#ifdef KORVAL_WITH_MAP_CANVAS
+#include <QtGui/QGuiApplication>
+
+#include "snapshot.h"
+#endif
 
 namespace {
 
 int Usage()
 {
-    std::cerr << "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks]\n"
+    std::cerr << "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--snapshot N=FILE.jpg]...\n"
                  "       korval-replay --help\n";
     return 2;
 }
@@ -28,20 +36,42 @@ int main(int argc, char** argv)
             options.tracks = true;
             continue;
         }
-        if (a != "--home" && a != "--input" && a != "--utc") return Usage();
+        if (a != "--home" && a != "--input" && a != "--utc" && a != "--snapshot") return Usage();
         if (i + 1 >= argc) {
             std::cerr << "korval-replay: " << a << " needs a value\n";
             return Usage();
         }
         std::string value = argv[++i];
-        if (a == "--home")
+        if (a == "--home") {
             options.home = value;
-        else if (a == "--input")
+        } else if (a == "--input") {
             options.input = value;
-        else
+        } else if (a == "--utc") {
             options.utc = value;
+        } else {
+            std::pair<int, std::string> snapshot;
+            if (!korval::ParseSnapshotOption(value, snapshot)) {
+                std::cerr << "korval-replay: --snapshot takes N=FILE.jpg with N 1, 2 or 3\n";
+                return Usage();
+            }
+            options.snapshots.push_back(snapshot);
+        }
     }
     if (options.home.empty()) return Usage();
+
+#ifdef KORVAL_WITH_MAP_CANVAS
+    // Fonts and images need a GUI application; without a display it runs offscreen.
+    std::unique_ptr<QGuiApplication> app;
+    if (!options.snapshots.empty()) {
+        if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") && !std::getenv("QT_QPA_PLATFORM"))
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static int qtArgc = 1;
+        static char name[] = "korval-replay";
+        static char* qtArgv[] = {name, nullptr};
+        app = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
+        options.drawMap = korval::ui::WriteMapSnapshot;
+    }
+#endif
 
     std::ios::sync_with_stdio(false);
     if (!options.input.empty()) {
