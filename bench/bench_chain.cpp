@@ -7,6 +7,11 @@
 #include <filesystem>
 #include <string>
 
+#include <fstream>
+#include <utility>
+#include <vector>
+
+#include "bench_corpus.h"
 #include "screening/dispatch.h"
 #include "screening/expanders.h"
 #include "station/events.h"
@@ -157,5 +162,37 @@ void BM_Route_LastOf10000(benchmark::State& state)
 BENCHMARK(BM_Route_LastOf10000);
 
 }  // namespace
+
+// The whole text chain over the realistic mix, as the link boxes deliver it: normaliser,
+// Dispatch_Message (screening, expanders or ReformatData, waypoints, Log_Message with the log
+// off, GetPos) and the tracking that follows. items_per_second is messages per second.
+void BM_OnLinkText_Mix(benchmark::State& state)
+{
+    static const std::vector<std::pair<LinkBox, std::string>> mix = [] {
+        const std::pair<const char*, LinkBox> boxes[] = {
+            {"airmaster", LinkBox::AirData}, {"skyspy", LinkBox::SkyData}, {"anad", LinkBox::ANAData},
+            {"hfacars", LinkBox::HFACARSData}, {"hfdl", LinkBox::HFDL},    {"other", LinkBox::txtNewData}};
+        std::vector<std::pair<LinkBox, std::string>> out;
+        std::ifstream in(std::string(KORVAL_BENCH_DATA) + "/messages.jsonl", std::ios::binary);
+        std::string line, source, text;
+        while (std::getline(in, line)) {
+            if (!bench::JsonString(line, "source", source) || !bench::JsonString(line, "text", text)) continue;
+            for (const auto& [name, box] : boxes)
+                if (source == name) out.emplace_back(box, text);
+        }
+        return out;
+    }();
+    Bench b;
+    b.station.opt.mnuRefOCA = b.station.opt.mnuSBS = true;
+    b.station.dlg.DDEFormat = 1;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const auto& [box, text] = mix[i++ % mix.size()];
+        OnLinkText(b.station, box, text);
+        benchmark::DoNotOptimize(b.station.PositionText);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+}
+BENCHMARK(BM_OnLinkText_Mix);
 
 BENCHMARK_MAIN();
