@@ -170,6 +170,7 @@ MapSettingsDialog::MapSettingsDialog(Station& s, MapHooks& hooks, QWidget* paren
         });
         ++row;
     }
+    colours->setRowStretch(row, 1);
     top->addWidget(frColours, 0, 2, 2, 1);
 
     // SBS-1 plots on map 1.
@@ -181,10 +182,11 @@ MapSettingsDialog::MapSettingsDialog(Station& s, MapHooks& hooks, QWidget* paren
     txtSBSOldPlotLimit_ = Edit(frmSBS_, "txtSBSOldPlotLimit", nullptr, 600);
     labSBSMins_ = Caption(frmSBS_, "labSBSMins", "mins");
     sbs->addWidget(chkSBS_, 0, 0);
-    sbs->addWidget(labOnlySBS_, 0, 1, 1, 3);
+    sbs->addWidget(labOnlySBS_, 0, 1, 1, 3, Qt::AlignLeft);
     sbs->addWidget(labSBSTimeLimit_, 1, 0, 1, 2);
     sbs->addWidget(txtSBSOldPlotLimit_, 1, 2);
     sbs->addWidget(labSBSMins_, 1, 3);
+    sbs->setColumnStretch(4, 1);
     top->addWidget(frmSBS_, 2, 0, 1, 2);
 
     // The plot limit and the daily clearing.

@@ -53,6 +53,7 @@ struct ToggleCase {
     const char* section;
     const char* key;
 };
+void PrintTo(const ToggleCase& c, std::ostream* os) { *os << c.item; }
 
 class MenuToggle : public ::testing::TestWithParam<ToggleCase> {};
 
@@ -206,6 +207,7 @@ struct SourceCase {
     const char* topic;
     const char* notRunning;
 };
+void PrintTo(const SourceCase& c, std::ostream* os) { *os << c.item; }
 
 class DdeItem : public ::testing::TestWithParam<SourceCase> {};
 
@@ -304,6 +306,7 @@ struct SizeCase {
     const char* name;
     int width, height;  // pixels of the inner area
 };
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
 
 class MainLayoutAt : public ::testing::TestWithParam<SizeCase> {};
 
@@ -376,16 +379,20 @@ TEST(MainDisplay, TheClockLabelShowsTheStationsTime)
 TEST(MainDisplay, ScreenshotAfterSomeTraffic)
 {
     Rig rig;
-    rig.station.opt.mnuTag = true;
     auto w = Open(rig.station);
     w->StartUp();
+    w->Item(QStringLiteral("mnuRefOCA"))->trigger();
     w->resize(760, 330);
     w->show();
-    const std::string last = korval::test::Canonical(
-        ".G-EUUA", "H1", '5', "M23A", "BA0117", "POS N51300W020000,CYMON,1432,350,JANJO,1500,DOGAL,M52,33,0");
+    // As Airmaster prints them: a position report, an oceanic clearance, another report.
+    const std::string trailer = "\r\n----------------------------------------------------------[05/12/2026 14:32]";
+    const std::string last =
+        korval::test::Canonical(".G-STBA", "15", '7', "M91A", "SK1061", "POS,N4150.8,E02000.0,0439,350") + trailer;
     const std::string texts[] = {
-        korval::test::Canonical(".EI-DEK", "15", '2', "M17A", "EI0105", "POS N53100W015000,1422,370,-54,M82"),
-        korval::test::Canonical(".N123UA", "SA", '3', "S01A", "UA0929", "0EV142901V"),
+        korval::test::Canonical(".9V-SKA", "H1", '7', "C15F", "AL0231", "#DFBA32/1883/N315921,W0184007,711") + trailer,
+        korval::test::Canonical(".JY-AGR", "B3", '8', "D04C", "UA0901",
+                                "CLA 1291 051230 CZQX/YQXOOYA CLRD TO EGLL VIA 56/20 48/30 46/40 62/50 END") +
+            trailer,
         last,
     };
     for (const std::string& text : texts) OnLinkText(rig.station, LinkBox::AirData, text);
@@ -394,8 +401,8 @@ TEST(MainDisplay, ScreenshotAfterSomeTraffic)
         // last message, a counted position report.
         MainBoxes& b = rig.station.box;
         b.LiveData = {last, colour::White, colour::Navy};
-        b.Aircraft = {".G-EUUA", colour::White, colour::Red};
-        b.Flight = {"BA0117", colour::White, colour::Red};
+        b.Aircraft = {"G-STBA", colour::White, colour::Red};
+        b.Flight = {"SK1061", colour::White, colour::Red};
         b.txtCount.Text = "2";
         b.txtOCA.Text = "1";
         rig.station.Notify(ChangeBoxes | ChangeLiveData | ChangeCounters);
