@@ -66,6 +66,9 @@ void DeleteAircraftDialog::cmdDelete()
     s_.Guard("cmdDelete_Click", "frmDeleteAircraft", [&] { korval::cmdDelete(s_, id); });
 }
 
-void DeleteAircraftDialog::cmdDeleteCancel() { hide(); }
+void DeleteAircraftDialog::cmdDeleteCancel()
+{
+    hide();
+}
 
 }  // namespace korval::ui

@@ -17,11 +17,11 @@
 #include "map_settings_dialog.h"
 #include "other_dde_dialog.h"
 #include "sbs_key_dialog.h"
+#include "settings/settings.h"
 #include "splash.h"
 #include "station/events.h"
 #include "station/links.h"
 #include "station/mainwindow.h"
-#include "settings/settings.h"
 #include "text/convert.h"
 #include "too_far_dialog.h"
 #include "twips.h"
@@ -132,8 +132,8 @@ void MainWindow::BuildControls()
     client->installEventFilter(this);
 
     // The hidden DDE input boxes: the link layer delivers into the station, these show nothing.
-    for (const char* name : {"AirData", "SkyData", "ANAData", "HFDL", "HFACARSData", "txtNewData", "ZData",
-                             "AcarsDData"}) {
+    for (const char* name :
+         {"AirData", "SkyData", "ANAData", "HFDL", "HFACARSData", "txtNewData", "ZData", "AcarsDData"}) {
         auto* box = new QLineEdit(client);
         box->setObjectName(QLatin1String(name));
         box->hide();
@@ -176,17 +176,23 @@ void MainWindow::BuildControls()
     client->setMinimumSize(PixelsX(this, rowWidth), PixelsY(this, design_.boxHeight * 4));
 }
 
-double MainWindow::InnerWidthTwips() const { return TwipsX(this, centralWidget()->width()); }
-double MainWindow::InnerHeightTwips() const { return TwipsY(this, centralWidget()->height()); }
+double MainWindow::InnerWidthTwips() const
+{
+    return TwipsX(this, centralWidget()->width());
+}
+double MainWindow::InnerHeightTwips() const
+{
+    return TwipsY(this, centralWidget()->height());
+}
 
 void MainWindow::Form_Resize()
 {
     for (QLineEdit* box : linkBoxes_) box->hide();
     layout_ = LayOutMainWindow(InnerWidthTwips(), InnerHeightTwips(), design_, s_.box.txtRepeat.Width);
     const std::pair<QWidget*, const TwipsRect*> placed[] = {
-        {LiveData_, &layout_.LiveData}, {labAircraft_, &layout_.labAircraft}, {Aircraft_, &layout_.Aircraft},
-        {labFlight_, &layout_.labFlight}, {Flight_, &layout_.Flight},         {labCount_, &layout_.labCount},
-        {txtCount_, &layout_.txtCount},   {txtOCA_, &layout_.txtOCA},         {txtRepeat_, &layout_.txtRepeat},
+        {LiveData_, &layout_.LiveData},   {labAircraft_, &layout_.labAircraft}, {Aircraft_, &layout_.Aircraft},
+        {labFlight_, &layout_.labFlight}, {Flight_, &layout_.Flight},           {labCount_, &layout_.labCount},
+        {txtCount_, &layout_.txtCount},   {txtOCA_, &layout_.txtOCA},           {txtRepeat_, &layout_.txtRepeat},
         {labUTC_, &layout_.labUTC},
     };
     for (const auto& [w, r] : placed) w->setGeometry(ToPixels(this, *r));
@@ -207,7 +213,8 @@ void MainWindow::Refresh(ChangeFlags what)
 void MainWindow::RefreshBoxes()
 {
     auto bind = [this](QWidget* w, const Box& b, Shown& shown, auto setText) {
-        if (!shown.painted || shown.fore != b.ForeColor || shown.back != b.BackColor) Colour(w, b.ForeColor, b.BackColor);
+        if (!shown.painted || shown.fore != b.ForeColor || shown.back != b.BackColor)
+            Colour(w, b.ForeColor, b.BackColor);
         if (!shown.painted || shown.text != b.Text) setText(b.Text);
         if (!shown.painted || shown.visible != b.Visible) w->setVisible(b.Visible);
         if (shown.painted && shown.width != b.Width) Form_Resize();
@@ -281,8 +288,10 @@ void MainWindow::ApplyPlacement()
     for (QScreen* sc : QGuiApplication::screens()) reachable = reachable || sc->availableGeometry().intersects(frame);
     const QSize extra = frameGeometry().size() - size();  // the frame, once the window has one
     resize(frame.size() - extra);
-    if (reachable) move(frame.topLeft());
-    else if (screen) move(screen->availableGeometry().center() - rect().center());
+    if (reachable)
+        move(frame.topLeft());
+    else if (screen)
+        move(screen->availableGeometry().center() - rect().center());
     placementPending_ = !isVisible();
 }
 
@@ -360,7 +369,10 @@ SbsKeyDialog* MainWindow::SbsKey()
     return sbsKey_;
 }
 
-SplashWindow* MainWindow::Splash() const { return splash_; }
+SplashWindow* MainWindow::Splash() const
+{
+    return splash_;
+}
 
 MapSettingsDialog* MainWindow::MapSettings()
 {

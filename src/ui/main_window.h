@@ -125,8 +125,7 @@ private:
 
     // Controls.
     QPlainTextEdit* LiveData_ = nullptr;
-    QLineEdit *Aircraft_ = nullptr, *Flight_ = nullptr, *txtCount_ = nullptr, *txtOCA_ = nullptr,
-              *txtRepeat_ = nullptr;
+    QLineEdit *Aircraft_ = nullptr, *Flight_ = nullptr, *txtCount_ = nullptr, *txtOCA_ = nullptr, *txtRepeat_ = nullptr;
     QLabel *labAircraft_ = nullptr, *labFlight_ = nullptr, *labCount_ = nullptr, *labUTC_ = nullptr;
     std::vector<QLineEdit*> linkBoxes_;  // the eight hidden DDE input boxes
     QTimer *Timer1_ = nullptr, *Timer2_ = nullptr;

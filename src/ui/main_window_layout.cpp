@@ -15,7 +15,8 @@ constexpr double kBoxesRaised = 40;   // the row's text boxes sit this much high
 constexpr double kRepeatRaised = 30;  // txtRepeat
 constexpr double kClockInset = 40;    // labUTC inside the right edge
 // All the gaps from labAircraft to txtOCA.
-constexpr double kRowGaps = kLabelToBox + kBetweenGroups + kLabelToBox + kBetweenGroups + kCountToBox + kBetweenCounters;
+constexpr double kRowGaps =
+    kLabelToBox + kBetweenGroups + kLabelToBox + kBetweenGroups + kCountToBox + kBetweenCounters;
 
 }  // namespace
 

@@ -18,13 +18,13 @@
 namespace korval::ui {
 
 struct MainWindow::ItemRow {
-    const char* menu;      // the menu's name; a new name starts a new menu
+    const char* menu;  // the menu's name; a new name starts a new menu
     const char* menuCaption;
-    const char* name;      // the item's name; null for an unnamed separator
-    const char* caption;   // null: a separator
-    const char* shortcut;  // portable text ("Ctrl+M"), or null
-    bool Options::*option;           // its check mark, or null
-    void (MainWindow::*command)();   // null: a toggle that flips `option`
+    const char* name;               // the item's name; null for an unnamed separator
+    const char* caption;            // null: a separator
+    const char* shortcut;           // portable text ("Ctrl+M"), or null
+    bool Options::*option;          // its check mark, or null
+    void (MainWindow::*command)();  // null: a toggle that flips `option`
 };
 
 const std::vector<MainWindow::ItemRow>& MainWindow::ItemRows()
@@ -113,7 +113,8 @@ void MainWindow::SyncMenus()
         }
     }
     for (int n = 1; n <= 3; ++n)
-        if (QAction* show = Item(QStringLiteral("mnuShowMap%1").arg(n))) show->setEnabled(s_.opt.mnuShowMapEnabled[n - 1]);
+        if (QAction* show = Item(QStringLiteral("mnuShowMap%1").arg(n)))
+            show->setEnabled(s_.opt.mnuShowMapEnabled[n - 1]);
 }
 
 QAction* MainWindow::Item(const QString& name) const
@@ -125,16 +126,43 @@ QAction* MainWindow::Item(const QString& name) const
 
 // ---- commands -------------------------------------------------------------------------------
 
-void MainWindow::DdeAir() { RunCommand("mnuAir_Click", [this] { mnuAir_Click(s_); }); }
-void MainWindow::DdeSky() { RunCommand("mnuSky_Click", [this] { mnuSky_Click(s_); }); }
-void MainWindow::DdeAnad() { RunCommand("mnuANAD_Click", [this] { mnuANAD_Click(s_); }); }
-void MainWindow::DdePchfdl() { RunCommand("mnuPCHFDL_Click", [this] { mnuPCHFDL_Click(s_); }); }
-void MainWindow::DdeNew() { RunCommand("mnuNew_Click", [this] { mnuNew_Click(s_); }); }
+void MainWindow::DdeAir()
+{
+    RunCommand("mnuAir_Click", [this] { mnuAir_Click(s_); });
+}
+void MainWindow::DdeSky()
+{
+    RunCommand("mnuSky_Click", [this] { mnuSky_Click(s_); });
+}
+void MainWindow::DdeAnad()
+{
+    RunCommand("mnuANAD_Click", [this] { mnuANAD_Click(s_); });
+}
+void MainWindow::DdePchfdl()
+{
+    RunCommand("mnuPCHFDL_Click", [this] { mnuPCHFDL_Click(s_); });
+}
+void MainWindow::DdeNew()
+{
+    RunCommand("mnuNew_Click", [this] { mnuNew_Click(s_); });
+}
 
-void MainWindow::ShowServerSettings() { OtherDde()->Open(); }
-void MainWindow::ShowTooFarSettings() { TooFar()->Open(); }
-void MainWindow::ShowDeleteAircraft() { DeleteAircraft()->Open(); }
-void MainWindow::ShowSbsKey() { SbsKey()->Open(); }
+void MainWindow::ShowServerSettings()
+{
+    OtherDde()->Open();
+}
+void MainWindow::ShowTooFarSettings()
+{
+    TooFar()->Open();
+}
+void MainWindow::ShowDeleteAircraft()
+{
+    DeleteAircraft()->Open();
+}
+void MainWindow::ShowSbsKey()
+{
+    SbsKey()->Open();
+}
 
 void MainWindow::ShowMapSettings()
 {
@@ -177,6 +205,9 @@ void MainWindow::ViewMap()
     });
 }
 
-void MainWindow::ClearNow() { RunCommand("mnuClear_Click", [this] { ClearMap(s_); }); }
+void MainWindow::ClearNow()
+{
+    RunCommand("mnuClear_Click", [this] { ClearMap(s_); });
+}
 
 }  // namespace korval::ui

@@ -30,7 +30,10 @@ constexpr const char* kMaxPlotItems[] = {"All", "20", "40", "60", "80", "100", "
 constexpr double kPreviewWidth = 2700, kPreviewHeight = 1800;  // twips
 constexpr double kSwatchSize = 360;
 
-std::string MapSection(int n) { return "Map" + std::to_string(n) + " Settings"; }
+std::string MapSection(int n)
+{
+    return "Map" + std::to_string(n) + " Settings";
+}
 
 template <class W>
 W* Named(W* w, const char* name)
@@ -229,7 +232,7 @@ void MapSettingsDialog::ShowMapWide()
     chkSBS_->setChecked(s_.dlg.chkSBS);
     txtSBSOldPlotLimit_->setText(FromBytes(s_.dlg.txtSBSOldPlotLimit));
     comMaxPlot_->setCurrentIndex(s_.dlg.comMaxPlot >= 0 && s_.dlg.comMaxPlot < comMaxPlot_->count() ? s_.dlg.comMaxPlot
-                                                                                                     : -1);
+                                                                                                    : -1);
     txtClearMapTime_->setText(FromBytes(s_.dlg.txtClearMapTime));
 }
 
@@ -264,7 +267,7 @@ void MapSettingsDialog::SelectMap(int n)
     // The SBS-1 options belong to map 1.
     const bool sbs = n == 1;
     for (QWidget* w : std::initializer_list<QWidget*>{frmSBS_, labSBSTimeLimit_, labSBSMins_, labOnlySBS_,
-                                                     txtSBSOldPlotLimit_, chkSBS_})
+                                                      txtSBSOldPlotLimit_, chkSBS_})
         w->setEnabled(sbs);
 
     s_.Guard("optMap" + std::to_string(n) + "_Click", "frmMapSettings", [&] {
@@ -275,22 +278,26 @@ void MapSettingsDialog::SelectMap(int n)
         auto read = [&](const char* key, const std::string& absent) -> std::optional<std::string> {
             SettingsCursor c{section, key, {}};
             switch (ReadSetting(s_, doc, c, SettingsOwner::MapSettings)) {
-                case ReadResult::Value: return c.Value;
-                case ReadResult::Absent: return absent;
-                case ReadResult::Empty: break;
+                case ReadResult::Value:
+                    return c.Value;
+                case ReadResult::Absent:
+                    return absent;
+                case ReadResult::Empty:
+                    break;
             }
             return std::nullopt;
         };
-        const std::pair<QLineEdit*, const char*> edges[] = {
-            {txtN_, "N"}, {txtS_, "S"}, {txtE_, "E"}, {txtW_, "W"}};
+        const std::pair<QLineEdit*, const char*> edges[] = {{txtN_, "N"}, {txtS_, "S"}, {txtE_, "E"}, {txtW_, "W"}};
         for (const auto& [box, key] : edges) {
             const char* format = box == txtN_ || box == txtS_ ? kLatitudeFormat : kLongitudeFormat;
             if (auto v = read(key, "")) box->setText(FromBytes(Format(*v, format)));
         }
         if (auto path = read("MapPath", kNoMapChosen)) txtFilePath_->setText(FromBytes(*path));
         const QString path = txtFilePath_->text();
-        if (path == QLatin1String(kNoMapChosen)) iPreview_->clear();
-        else LoadPreview(path);
+        if (path == QLatin1String(kNoMapChosen))
+            iPreview_->clear();
+        else
+            LoadPreview(path);
 
         const MapConfig defaults;
         const std::tuple<ColourSwatch*, const char*, std::int32_t> colours[] = {
@@ -314,8 +321,8 @@ void MapSettingsDialog::LoadPreview(const QString& path)
     reader.setAutoTransform(true);
     const QImage img = reader.read();
     if (img.isNull()) return;  // the preview stays as it was
-    iPreview_->setPixmap(QPixmap::fromImage(
-        img.scaled(iPreview_->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+    iPreview_->setPixmap(
+        QPixmap::fromImage(img.scaled(iPreview_->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
 }
 
 // ---- choosing -------------------------------------------------------------------------------
@@ -424,8 +431,14 @@ void MapSettingsDialog::cmdSave()
     accept();
 }
 
-void MapSettingsDialog::cmdClose() { reject(); }
-void MapSettingsDialog::cmdCancel() { reject(); }
+void MapSettingsDialog::cmdClose()
+{
+    reject();
+}
+void MapSettingsDialog::cmdCancel()
+{
+    reject();
+}
 
 void MapSettingsDialog::done(int result)
 {

@@ -107,6 +107,9 @@ void OtherDdeDialog::cmdServerSave()
     hide();
 }
 
-void OtherDdeDialog::cmdServerCancel() { hide(); }
+void OtherDdeDialog::cmdServerCancel()
+{
+    hide();
+}
 
 }  // namespace korval::ui

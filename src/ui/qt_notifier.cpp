@@ -13,10 +13,14 @@ namespace {
 QMessageBox::Icon ToQt(Icon icon)
 {
     switch (icon) {
-        case Icon::Exclamation: return QMessageBox::Warning;
-        case Icon::Information: return QMessageBox::Information;
-        case Icon::Critical: return QMessageBox::Critical;
-        case Icon::None: break;
+        case Icon::Exclamation:
+            return QMessageBox::Warning;
+        case Icon::Information:
+            return QMessageBox::Information;
+        case Icon::Critical:
+            return QMessageBox::Critical;
+        case Icon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }

@@ -12,7 +12,10 @@ namespace korval::ui {
 
 QString SplashWindow::VersionText()
 {
-    return QStringLiteral("Version %1.%2.%3").arg(KORVAL_VERSION_MAJOR).arg(KORVAL_VERSION_MINOR).arg(KORVAL_VERSION_PATCH);
+    return QStringLiteral("Version %1.%2.%3")
+        .arg(KORVAL_VERSION_MAJOR)
+        .arg(KORVAL_VERSION_MINOR)
+        .arg(KORVAL_VERSION_PATCH);
 }
 
 SplashWindow::SplashWindow(Station& s, QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint)

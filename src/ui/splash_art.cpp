@@ -42,9 +42,15 @@ QPainterPath Airliner()
 
 }  // namespace
 
-QSize SplashArtSize() { return {kWidth, kHeight}; }
+QSize SplashArtSize()
+{
+    return {kWidth, kHeight};
+}
 
-QRect SplashVersionArea(QSize size) { return {size.width() - 150, size.height() - 30, 140, 20}; }
+QRect SplashVersionArea(QSize size)
+{
+    return {size.width() - 150, size.height() - 30, 140, 20};
+}
 
 QImage PaintSplashArt()
 {

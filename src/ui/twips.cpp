@@ -11,20 +11,47 @@ namespace {
 
 constexpr double kTwipsPerInch = 1440.0;
 
-double DpiX(const QWidget* w) { return w && w->logicalDpiX() > 0 ? w->logicalDpiX() : 96.0; }
-double DpiY(const QWidget* w) { return w && w->logicalDpiY() > 0 ? w->logicalDpiY() : 96.0; }
+double DpiX(const QWidget* w)
+{
+    return w && w->logicalDpiX() > 0 ? w->logicalDpiX() : 96.0;
+}
+double DpiY(const QWidget* w)
+{
+    return w && w->logicalDpiY() > 0 ? w->logicalDpiY() : 96.0;
+}
 
-int Round(double v) { return static_cast<int>(std::lround(v)); }
+int Round(double v)
+{
+    return static_cast<int>(std::lround(v));
+}
 
 }  // namespace
 
-double TwipsPerPixelX(const QWidget* w) { return kTwipsPerInch / DpiX(w); }
-double TwipsPerPixelY(const QWidget* w) { return kTwipsPerInch / DpiY(w); }
+double TwipsPerPixelX(const QWidget* w)
+{
+    return kTwipsPerInch / DpiX(w);
+}
+double TwipsPerPixelY(const QWidget* w)
+{
+    return kTwipsPerInch / DpiY(w);
+}
 
-int PixelsX(const QWidget* w, double twips) { return Round(twips / TwipsPerPixelX(w)); }
-int PixelsY(const QWidget* w, double twips) { return Round(twips / TwipsPerPixelY(w)); }
-double TwipsX(const QWidget* w, int pixels) { return pixels * TwipsPerPixelX(w); }
-double TwipsY(const QWidget* w, int pixels) { return pixels * TwipsPerPixelY(w); }
+int PixelsX(const QWidget* w, double twips)
+{
+    return Round(twips / TwipsPerPixelX(w));
+}
+int PixelsY(const QWidget* w, double twips)
+{
+    return Round(twips / TwipsPerPixelY(w));
+}
+double TwipsX(const QWidget* w, int pixels)
+{
+    return pixels * TwipsPerPixelX(w);
+}
+double TwipsY(const QWidget* w, int pixels)
+{
+    return pixels * TwipsPerPixelY(w);
+}
 
 QRect ToPixels(const QWidget* w, const TwipsRect& r)
 {
@@ -53,13 +80,20 @@ QColor FromWindowsColour(std::uint32_t value, const QPalette& palette)
     if (value & 0x80000000u) {
         // The system colours the windows use, by their Windows index.
         switch (value & 0xFFu) {
-            case 5: return palette.color(QPalette::Base);              // window background
-            case 8: return palette.color(QPalette::Text);              // window text
-            case 15: return palette.color(QPalette::Button);           // button face
-            case 18: return palette.color(QPalette::ButtonText);       // button text
-            case 13: return palette.color(QPalette::Highlight);        // highlight
-            case 14: return palette.color(QPalette::HighlightedText);  // highlighted text
-            default: return palette.color(QPalette::WindowText);
+            case 5:
+                return palette.color(QPalette::Base);  // window background
+            case 8:
+                return palette.color(QPalette::Text);  // window text
+            case 15:
+                return palette.color(QPalette::Button);  // button face
+            case 18:
+                return palette.color(QPalette::ButtonText);  // button text
+            case 13:
+                return palette.color(QPalette::Highlight);  // highlight
+            case 14:
+                return palette.color(QPalette::HighlightedText);  // highlighted text
+            default:
+                return palette.color(QPalette::WindowText);
         }
     }
     return QColor(static_cast<int>(value & 0xFFu), static_cast<int>((value >> 8) & 0xFFu),

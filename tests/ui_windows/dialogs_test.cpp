@@ -29,12 +29,18 @@ using korval::test::Rig;
 using test::Child;
 using test::IniValue;
 
-void Click(const QWidget* dialog, const char* button) { Child<QPushButton>(dialog, button)->click(); }
+void Click(const QWidget* dialog, const char* button)
+{
+    Child<QPushButton>(dialog, button)->click();
+}
 void Type(const QWidget* dialog, const char* box, const char* text)
 {
     Child<QLineEdit>(dialog, box)->setText(QLatin1String(text));
 }
-QString Text(const QWidget* dialog, const char* box) { return Child<QLineEdit>(dialog, box)->text(); }
+QString Text(const QWidget* dialog, const char* box)
+{
+    return Child<QLineEdit>(dialog, box)->text();
+}
 
 // ---- the wrong-plot dialog --------------------------------------------------------------------
 
@@ -115,7 +121,10 @@ struct DeleteCase {
     std::size_t aircraftLeft, linesLeft;
     const char* message;  // "" for none
 };
-void PrintTo(const DeleteCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DeleteCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DeleteDialog : public ::testing::TestWithParam<DeleteCase> {};
 
@@ -152,14 +161,15 @@ TEST_P(DeleteDialog, RemovesByTheUpperCasedIdAndRedraws)
     EXPECT_EQ(Text(&d, "txtDeleteACID"), QLatin1String(c.typed));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ids, DeleteDialog,
-    ::testing::Values(DeleteCase{"LowerCase", "g-euua", 2, 2, ""}, DeleteCase{"Exact", "EI-DEK", 2, 3, ""},
-                      DeleteCase{"Unknown", "G-XXXX", 3, 4, "No matching Aircraft. Check you have enterred it correctly"},
-                      DeleteCase{"StoredInLowerCase", "n123ua", 3, 4,
-                                 "No matching Aircraft. Check you have enterred it correctly"},
-                      DeleteCase{"Empty", "", 3, 4, ""}),
-    [](const ::testing::TestParamInfo<DeleteCase>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Ids, DeleteDialog,
+                         ::testing::Values(DeleteCase{"LowerCase", "g-euua", 2, 2, ""},
+                                           DeleteCase{"Exact", "EI-DEK", 2, 3, ""},
+                                           DeleteCase{"Unknown", "G-XXXX", 3, 4,
+                                                      "No matching Aircraft. Check you have enterred it correctly"},
+                                           DeleteCase{"StoredInLowerCase", "n123ua", 3, 4,
+                                                      "No matching Aircraft. Check you have enterred it correctly"},
+                                           DeleteCase{"Empty", "", 3, 4, ""}),
+                         [](const ::testing::TestParamInfo<DeleteCase>& p) { return std::string(p.param.name); });
 
 // ---- the map settings dialog ------------------------------------------------------------------
 
@@ -267,7 +277,10 @@ struct LeaveCase {
     const char* name;
     std::function<void(MapSettingsDialog*)> leave;
 };
-void PrintTo(const LeaveCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LeaveCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class MapSettingsLeaving : public ::testing::TestWithParam<LeaveCase> {};
 
@@ -294,12 +307,11 @@ TEST_P(MapSettingsLeaving, WritesTheFourMapWideKeys)
     EXPECT_FALSE(m.d->IsLoaded());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Ways, MapSettingsLeaving,
-    ::testing::Values(LeaveCase{"Cancel", [](MapSettingsDialog* d) { Click(d, "cmdCancel"); }},
-                      LeaveCase{"Close", [](MapSettingsDialog* d) { Click(d, "cmdClose"); }},
-                      LeaveCase{"WindowClosed", [](MapSettingsDialog* d) { d->close(); }}),
-    [](const ::testing::TestParamInfo<LeaveCase>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Ways, MapSettingsLeaving,
+                         ::testing::Values(LeaveCase{"Cancel", [](MapSettingsDialog* d) { Click(d, "cmdCancel"); }},
+                                           LeaveCase{"Close", [](MapSettingsDialog* d) { Click(d, "cmdClose"); }},
+                                           LeaveCase{"WindowClosed", [](MapSettingsDialog* d) { d->close(); }}),
+                         [](const ::testing::TestParamInfo<LeaveCase>& p) { return std::string(p.param.name); });
 
 // ---- the DDE server dialog --------------------------------------------------------------------
 
@@ -339,7 +351,10 @@ struct FormatCase {
     const char* saved;
     int store;
 };
-void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FormatCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class OtherDdeFormat : public ::testing::TestWithParam<FormatCase> {};
 
@@ -389,11 +404,14 @@ TEST(SbsKeyDialog, ShowsTheThreeTrendColours)
 TEST(Splash, ShowsThePictureFromTheProgramFolderAndTheVersion)
 {
     Rig rig;
-    QImage(200, 120, QImage::Format_RGB32).save(QString::fromStdString((rig.home.path() / "KorvalSplash.jpg").string()));
+    QImage(200, 120, QImage::Format_RGB32)
+        .save(QString::fromStdString((rig.home.path() / "KorvalSplash.jpg").string()));
     auto* splash = new SplashWindow(rig.station);
     QPointer<SplashWindow> alive(splash);
-    EXPECT_EQ(Child<QLabel>(splash, "lblVersion")->text(),
-              QStringLiteral("Version %1.%2.%3").arg(KORVAL_VERSION_MAJOR).arg(KORVAL_VERSION_MINOR).arg(KORVAL_VERSION_PATCH));
+    EXPECT_EQ(Child<QLabel>(splash, "lblVersion")->text(), QStringLiteral("Version %1.%2.%3")
+                                                               .arg(KORVAL_VERSION_MAJOR)
+                                                               .arg(KORVAL_VERSION_MINOR)
+                                                               .arg(KORVAL_VERSION_PATCH));
     EXPECT_FALSE(Child<QLabel>(splash, "Picture1")->pixmap().isNull());
     EXPECT_EQ(splash->size(), QSize(200, 120));
     splash->show();

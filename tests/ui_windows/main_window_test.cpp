@@ -53,7 +53,10 @@ struct ToggleCase {
     const char* section;
     const char* key;
 };
-void PrintTo(const ToggleCase& c, std::ostream* os) { *os << c.item; }
+void PrintTo(const ToggleCase& c, std::ostream* os)
+{
+    *os << c.item;
+}
 
 class MenuToggle : public ::testing::TestWithParam<ToggleCase> {};
 
@@ -83,23 +86,23 @@ TEST_P(MenuToggle, FlipsItsOptionAndSurvivesCloseAndStart)
     EXPECT_EQ(IniValue(rig.home, c.section, c.key), "False");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Items, MenuToggle,
-    ::testing::Values(ToggleCase{"mnuDailyClearMap", &Options::mnuDailyClearMap, "Menus", "DailyClearMap"},
-                      ToggleCase{"mnuTag", &Options::mnuTag, "Menus", "Tag"},
-                      ToggleCase{"mnuRefOCA", &Options::mnuRefOCA, "Menus", "RefOCA"},
-                      ToggleCase{"mnuWaypoints", &Options::mnuWaypoints, "Menus", "Waypoints"},
-                      ToggleCase{"mnuRegFlight", &Options::mnuRegFlight, "Menus", "RegFlight"},
-                      ToggleCase{"mnuHF_FlNo", &Options::mnuHF_FlNo, "Menus", "FlightNo"},
-                      ToggleCase{"mnuBeep", &Options::mnuBeep, "Menus", "Beep"},
-                      ToggleCase{"mnuDecErr", &Options::mnuDecErr, "Filters", "Errors"},
-                      ToggleCase{"mnuRepeats", &Options::mnuRepeats, "Filters", "Repeats"},
-                      ToggleCase{"mnuSQ", &Options::mnuSQ, "Filters", "SQ"},
-                      ToggleCase{"mnuSBS", &Options::mnuSBS, "Filters", "SBS"},
-                      ToggleCase{"mnuTooFar", &Options::mnuTooFar, "Filters", "TooFar"},
-                      ToggleCase{"mnuShowMap1", &Options::mnuShowMap1, "Menus", "Map1"},
-                      ToggleCase{"mnuShowMap3", &Options::mnuShowMap3, "Menus", "Map3"}),
-    [](const ::testing::TestParamInfo<ToggleCase>& p) { return std::string(p.param.item); });
+INSTANTIATE_TEST_SUITE_P(Items, MenuToggle,
+                         ::testing::Values(ToggleCase{"mnuDailyClearMap", &Options::mnuDailyClearMap, "Menus",
+                                                      "DailyClearMap"},
+                                           ToggleCase{"mnuTag", &Options::mnuTag, "Menus", "Tag"},
+                                           ToggleCase{"mnuRefOCA", &Options::mnuRefOCA, "Menus", "RefOCA"},
+                                           ToggleCase{"mnuWaypoints", &Options::mnuWaypoints, "Menus", "Waypoints"},
+                                           ToggleCase{"mnuRegFlight", &Options::mnuRegFlight, "Menus", "RegFlight"},
+                                           ToggleCase{"mnuHF_FlNo", &Options::mnuHF_FlNo, "Menus", "FlightNo"},
+                                           ToggleCase{"mnuBeep", &Options::mnuBeep, "Menus", "Beep"},
+                                           ToggleCase{"mnuDecErr", &Options::mnuDecErr, "Filters", "Errors"},
+                                           ToggleCase{"mnuRepeats", &Options::mnuRepeats, "Filters", "Repeats"},
+                                           ToggleCase{"mnuSQ", &Options::mnuSQ, "Filters", "SQ"},
+                                           ToggleCase{"mnuSBS", &Options::mnuSBS, "Filters", "SBS"},
+                                           ToggleCase{"mnuTooFar", &Options::mnuTooFar, "Filters", "TooFar"},
+                                           ToggleCase{"mnuShowMap1", &Options::mnuShowMap1, "Menus", "Map1"},
+                                           ToggleCase{"mnuShowMap3", &Options::mnuShowMap3, "Menus", "Map3"}),
+                         [](const ::testing::TestParamInfo<ToggleCase>& p) { return std::string(p.param.item); });
 
 TEST(MainMenus, CaptionsShortcutsAndCheckMarksFollowTheStation)
 {
@@ -110,9 +113,12 @@ TEST(MainMenus, CaptionsShortcutsAndCheckMarksFollowTheStation)
         const char* caption;
         const char* shortcut;
     };
-    const Row rows[] = {{"mnuMapSettings", "&Map Settings", "Ctrl+M"}, {"mnuShowMap2", "Show Map2", "F2"},
-                        {"mnuClear", "&Clear Maps Now", "Ctrl+C"},     {"mnuDeletAircraft", "&Delete Aircraft", "Ctrl+X"},
-                        {"mnuPCHFDL", "PC-HFDL", ""},                  {"mnuTooFarSettings", "Settings", ""}};
+    const Row rows[] = {{"mnuMapSettings", "&Map Settings", "Ctrl+M"},
+                        {"mnuShowMap2", "Show Map2", "F2"},
+                        {"mnuClear", "&Clear Maps Now", "Ctrl+C"},
+                        {"mnuDeletAircraft", "&Delete Aircraft", "Ctrl+X"},
+                        {"mnuPCHFDL", "PC-HFDL", ""},
+                        {"mnuTooFarSettings", "Settings", ""}};
     for (const Row& r : rows) {
         QAction* a = w->Item(QLatin1String(r.item));
         ASSERT_NE(a, nullptr) << r.item;
@@ -164,7 +170,8 @@ TEST(MainClose, WritesThePlacementInTwipsAndRestoresIt)
 TEST(MainClose, AMinimisedWindowKeepsTheOldPlacement)
 {
     Rig rig;
-    rig.home.Write("KORVAL.ini", "[KORVAL]\r\nLeft=1500\r\nTop=900\r\nHeight=4500\r\nWidth=9000\r\n[Menus]\r\nBeep=True\r\n");
+    rig.home.Write("KORVAL.ini",
+                   "[KORVAL]\r\nLeft=1500\r\nTop=900\r\nHeight=4500\r\nWidth=9000\r\n[Menus]\r\nBeep=True\r\n");
     LoadSettings(rig.station);
     auto w = Open(rig.station);
     w->StartUp();
@@ -207,7 +214,10 @@ struct SourceCase {
     const char* topic;
     const char* notRunning;
 };
-void PrintTo(const SourceCase& c, std::ostream* os) { *os << c.item; }
+void PrintTo(const SourceCase& c, std::ostream* os)
+{
+    *os << c.item;
+}
 
 class DdeItem : public ::testing::TestWithParam<SourceCase> {};
 
@@ -254,17 +264,31 @@ TEST_P(DdeItem, NoServerGivesItsMessageAndLeavesTheItemUnchecked)
 
 INSTANTIATE_TEST_SUITE_P(
     Sources, DdeItem,
-    ::testing::Values(
-        SourceCase{"mnuAir", &Options::mnuAir, {LinkBox::AirData}, "WinACARS|ACARS",
-                   "Airmaster must be running before selecting as DDE source"},
-        SourceCase{"mnuSky", &Options::mnuSky, {LinkBox::SkyData}, "SkySpy|ACARS",
-                   "SkySpy must be running before selecting as DDE source"},
-        SourceCase{"mnuANAD", &Options::mnuANAD, {LinkBox::ANAData}, "ANAD|ACARS",
-                   "AirNav ACARS Decoder must be running before selecting as DDE source"},
-        SourceCase{"mnuPCHFDL", &Options::mnuPCHFDL, {LinkBox::HFDL, LinkBox::HFACARSData}, "PCHFDL|HFDL",
-                   "PC-HFDL must be running before selecting as DDE source"},
-        SourceCase{"mnuNew", &Options::mnuNew, {LinkBox::txtNewData}, "Srv|Top",
-                   "Your specified DDE must be running before selecting it as DDE source"}),
+    ::testing::Values(SourceCase{"mnuAir",
+                                 &Options::mnuAir,
+                                 {LinkBox::AirData},
+                                 "WinACARS|ACARS",
+                                 "Airmaster must be running before selecting as DDE source"},
+                      SourceCase{"mnuSky",
+                                 &Options::mnuSky,
+                                 {LinkBox::SkyData},
+                                 "SkySpy|ACARS",
+                                 "SkySpy must be running before selecting as DDE source"},
+                      SourceCase{"mnuANAD",
+                                 &Options::mnuANAD,
+                                 {LinkBox::ANAData},
+                                 "ANAD|ACARS",
+                                 "AirNav ACARS Decoder must be running before selecting as DDE source"},
+                      SourceCase{"mnuPCHFDL",
+                                 &Options::mnuPCHFDL,
+                                 {LinkBox::HFDL, LinkBox::HFACARSData},
+                                 "PCHFDL|HFDL",
+                                 "PC-HFDL must be running before selecting as DDE source"},
+                      SourceCase{"mnuNew",
+                                 &Options::mnuNew,
+                                 {LinkBox::txtNewData},
+                                 "Srv|Top",
+                                 "Your specified DDE must be running before selecting it as DDE source"}),
     [](const ::testing::TestParamInfo<SourceCase>& p) { return std::string(p.param.item); });
 
 TEST(DdeStart, RelinksTheCheckedSourcesAndShowsTheCheckedMaps)
@@ -306,7 +330,10 @@ struct SizeCase {
     const char* name;
     int width, height;  // pixels of the inner area
 };
-void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const SizeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class MainLayoutAt : public ::testing::TestWithParam<SizeCase> {};
 
@@ -324,8 +351,8 @@ TEST_P(MainLayoutAt, PlacesTheStatusRowByTheRules)
     const MainLayout& l = w->Layout();
     const MainDesign& d = w->Design();
 
-    EXPECT_EQ(l.LiveData, (TwipsRect{d.liveDataLeft, d.liveDataLeft, innerW - 2 * d.liveDataLeft,
-                                     innerH - d.boxHeight - 60}));
+    EXPECT_EQ(l.LiveData,
+              (TwipsRect{d.liveDataLeft, d.liveDataLeft, innerW - 2 * d.liveDataLeft, innerH - d.boxHeight - 60}));
     const double labelTop = l.LiveData.bottom() + 80;
     for (const TwipsRect* r : {&l.labAircraft, &l.labFlight, &l.labCount, &l.labUTC}) EXPECT_EQ(r->top, labelTop);
     for (const TwipsRect* r : {&l.Aircraft, &l.Flight, &l.txtCount, &l.txtOCA}) EXPECT_EQ(r->top, labelTop - 40);

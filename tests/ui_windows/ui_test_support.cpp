@@ -1,7 +1,7 @@
 #include "ui_test_support.h"
 
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 #include "settings/ini.h"
 
@@ -20,7 +20,10 @@ std::string IniValue(const korval::test::TempHome& home, const std::string& sect
     return v ? std::string(*v) : std::string("<absent>");
 }
 
-std::filesystem::path ArtifactFolder() { return KORVAL_UI_ARTIFACTS; }
+std::filesystem::path ArtifactFolder()
+{
+    return KORVAL_UI_ARTIFACTS;
+}
 
 }  // namespace korval::ui::test
 
