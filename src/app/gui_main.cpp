@@ -1,0 +1,28 @@
+#include "gui_main.h"
+
+#include <memory>
+
+#include <QApplication>
+#include <QStyleFactory>
+
+#include "main_window.h"
+#include "qt_notifier.h"
+#include "station/station.h"
+
+int RunKorvalGui(int argc, char** argv, korval::Station& station, korval::LinkPort* links)
+{
+    std::unique_ptr<QApplication> own;
+    if (!QApplication::instance()) own = std::make_unique<QApplication>(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KORVAL"));
+    // The windows' colours are the station's: a style that honours the palette.
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) QApplication::setStyle(fusion);
+
+    station.links = links;
+    korval::ui::MainWindow window(station);
+    if (auto* boxes = dynamic_cast<korval::ui::QtNotifier*>(&station.notifier())) boxes->SetParentWindow(&window);
+    window.StartUp();
+    window.show();
+    const int code = QApplication::exec();
+    station.links = nullptr;
+    return code;
+}

@@ -1,0 +1,115 @@
+#include "other_dde_dialog.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "settings/profile.h"
+#include "settings/settings.h"
+#include "twips.h"
+
+namespace korval::ui {
+
+OtherDdeDialog::OtherDdeDialog(Station& s, QWidget* parent) : QDialog(parent), s_(s)
+{
+    setObjectName(QStringLiteral("frmOtherDDE"));
+    setWindowTitle(QStringLiteral("Other DDE Server Settings"));
+    setModal(false);
+
+    auto* grid = new QGridLayout(this);
+    auto* labServer = new QLabel(QStringLiteral("Server"), this);
+    labServer->setObjectName(QStringLiteral("labServer"));
+    txtServer_ = new QLineEdit(this);
+    txtServer_->setObjectName(QStringLiteral("txtServer"));
+    auto* labTopic = new QLabel(QStringLiteral("Topic"), this);
+    labTopic->setObjectName(QStringLiteral("labTopic"));
+    txtTopic_ = new QLineEdit(this);
+    txtTopic_->setObjectName(QStringLiteral("txtTopic"));
+    grid->addWidget(labServer, 0, 0);
+    grid->addWidget(txtServer_, 0, 1);
+    grid->addWidget(labTopic, 1, 0);
+    grid->addWidget(txtTopic_, 1, 1);
+
+    auto* frame = new QGroupBox(QStringLiteral("DDE Format"), this);
+    frame->setObjectName(QStringLiteral("fraFormat"));
+    auto* frameRow = new QHBoxLayout(frame);
+    Option1_ = new QRadioButton(QStringLiteral("Airmaster"), frame);
+    Option1_->setObjectName(QStringLiteral("Option1"));
+    Option2_ = new QRadioButton(QStringLiteral("ANAD"), frame);
+    Option2_->setObjectName(QStringLiteral("Option2"));
+    frameRow->addWidget(Option1_);
+    frameRow->addWidget(Option2_);
+    formats_ = new QButtonGroup(this);
+    formats_->addButton(Option1_, 1);
+    formats_->addButton(Option2_, 2);
+    grid->addWidget(frame, 2, 0, 1, 2);
+
+    auto* buttons = new QHBoxLayout();
+    auto* save = new QPushButton(QStringLiteral("Save"), this);
+    save->setObjectName(QStringLiteral("cmdServerSave"));
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cmdServerCancel"));
+    buttons->addStretch();
+    buttons->addWidget(save);
+    buttons->addWidget(cancel);
+    grid->addLayout(buttons, 3, 0, 1, 2);
+    connect(save, &QPushButton::clicked, this, &OtherDdeDialog::cmdServerSave);
+    connect(cancel, &QPushButton::clicked, this, &OtherDdeDialog::cmdServerCancel);
+    txtServer_->setMinimumWidth(PixelsX(this, 3000));
+}
+
+void OtherDdeDialog::SetFormat(int format)
+{
+    // Neither button selected is a valid state ("3"): lift the exclusivity to clear both.
+    formats_->setExclusive(false);
+    Option1_->setChecked(format == 1);
+    Option2_->setChecked(format == 2);
+    formats_->setExclusive(true);
+}
+
+void OtherDdeDialog::Load()
+{
+    LoadDDEServerSettings(s_);
+    txtServer_->setText(FromBytes(s_.dlg.txtServer));
+    txtTopic_->setText(FromBytes(s_.dlg.txtTopic));
+    SetFormat(s_.dlg.DDEFormat);
+}
+
+void OtherDdeDialog::Open()
+{
+    Load();
+    adjustSize();
+    CentreOnScreen(this);
+    show();
+    raise();
+    activateWindow();
+}
+
+void OtherDdeDialog::cmdServerSave()
+{
+    const std::string server = ToBytes(txtServer_->text());
+    const std::string topic = ToBytes(txtTopic_->text());
+    const int format = Option1_->isChecked() ? 1 : Option2_->isChecked() ? 2 : 3;
+    const SettingWrite writes[] = {
+        {"Korval", "NewServer", server}, {"Korval", "NewTopic", topic}, {"Korval", "Format", std::to_string(format)}};
+    if (WriteSettings(s_, writes, SettingsOwner::DDEServer)) {
+        // What the link to "Other" and its change event use from now on.
+        s_.dlg.txtServer = server;
+        s_.dlg.txtTopic = topic;
+        s_.dlg.DDEFormat = format;
+        s_.Notify(ChangeOptions);
+    }
+    hide();
+}
+
+void OtherDdeDialog::cmdServerCancel()
+{
+    hide();
+}
+
+}  // namespace korval::ui

@@ -1,0 +1,97 @@
+#include "too_far_dialog.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "settings/profile.h"
+#include "settings/settings.h"
+#include "text/convert.h"
+#include "twips.h"
+
+namespace korval::ui {
+namespace {
+
+QLabel* Caption(QWidget* parent, const char* name, const char* text)
+{
+    auto* l = new QLabel(QLatin1String(text), parent);
+    l->setObjectName(QLatin1String(name));
+    return l;
+}
+
+}  // namespace
+
+TooFarDialog::TooFarDialog(Station& s, QWidget* parent) : QDialog(parent), s_(s)
+{
+    setObjectName(QStringLiteral("frmTooFarSettings"));
+    setWindowTitle(QStringLiteral("Wrong Plot Settings"));
+    setModal(false);
+
+    auto* grid = new QGridLayout(this);
+    QLabel* cap = Caption(this, "labTooFarCap", "Enter the maximum number of degrees between position plots");
+    cap->setWordWrap(true);
+    grid->addWidget(cap, 0, 0, 1, 2);
+    grid->addWidget(Caption(this, "labTooLat", "Max. degrees Latitude"), 1, 0);
+    txtTooLat_ = new QLineEdit(this);
+    txtTooLat_->setObjectName(QStringLiteral("txtTooLat"));
+    grid->addWidget(txtTooLat_, 1, 1);
+    grid->addWidget(Caption(this, "labTooLong", "Max. degrees Longitude"), 2, 0);
+    txtTooLong_ = new QLineEdit(this);
+    txtTooLong_->setObjectName(QStringLiteral("txtTooLong"));
+    grid->addWidget(txtTooLong_, 2, 1);
+    for (QLineEdit* e : {txtTooLat_, txtTooLong_}) e->setMaximumWidth(PixelsX(this, 900));
+
+    auto* buttons = new QHBoxLayout();
+    auto* save = new QPushButton(QStringLiteral("Save"), this);
+    save->setObjectName(QStringLiteral("cmdTooFarSave"));
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("cmdTooFarCancel"));
+    buttons->addStretch();
+    buttons->addWidget(save);
+    buttons->addWidget(cancel);
+    grid->addLayout(buttons, 3, 0, 1, 2);
+    connect(save, &QPushButton::clicked, this, &TooFarDialog::cmdTooFarSave);
+    connect(cancel, &QPushButton::clicked, this, &TooFarDialog::cmdTooFarCancel);
+}
+
+void TooFarDialog::Load()
+{
+    LoadWrongPlotSettings(s_);
+    txtTooLat_->setText(FromBytes(s_.dlg.txtTooLat));
+    txtTooLong_->setText(FromBytes(s_.dlg.txtTooLong));
+}
+
+void TooFarDialog::Open()
+{
+    Load();
+    adjustSize();
+    CentreOnScreen(this);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TooFarDialog::cmdTooFarSave()
+{
+    const std::string lat = ToBytes(txtTooLat_->text());
+    const std::string lon = ToBytes(txtTooLong_->text());
+    const SettingWrite writes[] = {{"Filters", "TooLat", lat}, {"Filters", "TooLong", lon}};
+    WriteSettings(s_, writes, SettingsOwner::WrongPlot);  // as typed; a failure has its message
+    // The boxes show at least two digits ("8" as "08"); the position update reads them.
+    s_.dlg.txtTooLat = Format(lat, "00");
+    s_.dlg.txtTooLong = Format(lon, "00");
+    txtTooLat_->setText(FromBytes(s_.dlg.txtTooLat));
+    txtTooLong_->setText(FromBytes(s_.dlg.txtTooLong));
+    s_.Notify(ChangeOptions);
+    hide();
+}
+
+void TooFarDialog::cmdTooFarCancel()
+{
+    // Unsaved edits are dropped; the next opening reads the file again.
+    hide();
+}
+
+}  // namespace korval::ui

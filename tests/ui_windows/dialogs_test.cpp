@@ -1,0 +1,489 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "delete_aircraft_dialog.h"
+#include "main_window.h"
+#include "map_settings_dialog.h"
+#include "other_dde_dialog.h"
+#include "qt_notifier.h"
+#include "sbs_key_dialog.h"
+#include "settings/settings.h"
+#include "splash.h"
+#include "too_far_dialog.h"
+#include "twips.h"
+#include "ui_test_support.h"
+
+namespace korval::ui {
+namespace {
+
+using korval::test::Rig;
+using test::Child;
+using test::IniValue;
+
+void Click(const QWidget* dialog, const char* button)
+{
+    Child<QPushButton>(dialog, button)->click();
+}
+void Type(const QWidget* dialog, const char* box, const char* text)
+{
+    Child<QLineEdit>(dialog, box)->setText(QLatin1String(text));
+}
+QString Text(const QWidget* dialog, const char* box)
+{
+    return Child<QLineEdit>(dialog, box)->text();
+}
+
+// ---- the wrong-plot dialog --------------------------------------------------------------------
+
+TEST(WrongPlotDialog, ShowsTheDefaultsWhenTheKeysAreAbsent)
+{
+    Rig rig;
+    TooFarDialog d(rig.station);
+    d.Open();
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("Wrong Plot Settings"));
+    EXPECT_EQ(Text(&d, "txtTooLat"), QStringLiteral("8"));
+    EXPECT_EQ(Text(&d, "txtTooLong"), QStringLiteral("10"));
+    EXPECT_TRUE(rig.notes.messages.empty());
+}
+
+TEST(WrongPlotDialog, SaveWritesAsTypedAndShowsTwoDigits)
+{
+    Rig rig;
+    TooFarDialog d(rig.station);
+    d.Open();
+    Type(&d, "txtTooLong", "7");
+    Click(&d, "cmdTooFarSave");
+    EXPECT_EQ(IniValue(rig.home, "Filters", "TooLat"), "8");
+    EXPECT_EQ(IniValue(rig.home, "Filters", "TooLong"), "7");
+    EXPECT_EQ(Text(&d, "txtTooLat"), QStringLiteral("08"));
+    EXPECT_EQ(Text(&d, "txtTooLong"), QStringLiteral("07"));
+    // Hidden, not gone: the position update reads the limits from it.
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(rig.station.dlg.txtTooLat, "08");
+    EXPECT_EQ(rig.station.dlg.txtTooLong, "07");
+}
+
+TEST(WrongPlotDialog, CancelLosesTheEditsAndTheNextOpeningReadsTheFile)
+{
+    Rig rig;
+    rig.home.Write("KORVAL.ini", "[Filters]\r\nTooLat=12\r\nTooLong=15\r\n");
+    TooFarDialog d(rig.station);
+    d.Open();
+    EXPECT_EQ(Text(&d, "txtTooLat"), QStringLiteral("12"));
+    Type(&d, "txtTooLat", "3");
+    Click(&d, "cmdTooFarCancel");
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(IniValue(rig.home, "Filters", "TooLat"), "12");
+    EXPECT_EQ(rig.station.dlg.txtTooLat, "12");
+    d.Open();
+    EXPECT_EQ(Text(&d, "txtTooLat"), QStringLiteral("12"));
+}
+
+TEST(WrongPlotDialog, AnEmptyKeyGivesItsMessage)
+{
+    Rig rig;
+    rig.home.Write("KORVAL.ini", "[Filters]\r\nTooLat=\r\nTooLong=11\r\n");
+    TooFarDialog d(rig.station);
+    d.Open();
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_EQ(rig.notes.messages[0].text, "No Settings");
+    EXPECT_EQ(Text(&d, "txtTooLong"), QStringLiteral("11"));
+}
+
+// ---- the delete-aircraft dialog ---------------------------------------------------------------
+
+std::shared_ptr<Aircraft> Plane(const char* id)
+{
+    auto a = std::make_shared<Aircraft>();
+    a->ID = id;
+    a->NewLocation = "51500/-30250";
+    return a;
+}
+std::shared_ptr<RouteLine> Line(const char* id)
+{
+    auto r = std::make_shared<RouteLine>();
+    r->ID = id;
+    return r;
+}
+
+struct DeleteCase {
+    const char* name;
+    const char* typed;
+    std::size_t aircraftLeft, linesLeft;
+    const char* message;  // "" for none
+};
+void PrintTo(const DeleteCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class DeleteDialog : public ::testing::TestWithParam<DeleteCase> {};
+
+TEST_P(DeleteDialog, RemovesByTheUpperCasedIdAndRedraws)
+{
+    const DeleteCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    s.AircraftCol.Add(Plane("G-EUUA"), "G-EUUA");
+    s.AircraftCol.Add(Plane("EI-DEK"), "EI-DEK");
+    s.AircraftCol.Add(Plane("n123ua"), "n123ua");  // stored in lower case: never matches
+    for (const char* id : {"G-EUUA", "EI-DEK", "G-EUUA", "n123ua"}) s.RouteLineCol.Add(Line(id));
+    int redraws = 0;
+    s.Subscribe([&](ChangeFlags what) { redraws += (what & ChangeMaps) ? 1 : 0; });
+
+    DeleteAircraftDialog d(s);
+    d.Open();
+    Type(&d, "txtDeleteACID", c.typed);
+    Click(&d, "cmdDelete");
+    if (s.AircraftCol.Count() == 3 && rig.notes.messages.empty() && redraws == 0 && *c.typed)
+        GTEST_SKIP() << "the delete procedure of the core is not in this build yet";
+
+    EXPECT_EQ(s.AircraftCol.Count(), c.aircraftLeft);
+    EXPECT_EQ(s.RouteLineCol.Count(), c.linesLeft);
+    if (*c.message) {
+        ASSERT_EQ(rig.notes.messages.size(), 1u);
+        EXPECT_EQ(rig.notes.messages[0].text, c.message);
+    } else {
+        EXPECT_TRUE(rig.notes.messages.empty());
+    }
+    EXPECT_EQ(redraws, *c.typed ? 1 : 0);
+    // The dialog stays open with its text.
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(Text(&d, "txtDeleteACID"), QLatin1String(c.typed));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ids, DeleteDialog,
+                         ::testing::Values(DeleteCase{"LowerCase", "g-euua", 2, 2, ""},
+                                           DeleteCase{"Exact", "EI-DEK", 2, 3, ""},
+                                           DeleteCase{"Unknown", "G-XXXX", 3, 4,
+                                                      "No matching Aircraft. Check you have enterred it correctly"},
+                                           DeleteCase{"StoredInLowerCase", "n123ua", 3, 4,
+                                                      "No matching Aircraft. Check you have enterred it correctly"},
+                                           DeleteCase{"Empty", "", 3, 4, ""}),
+                         [](const ::testing::TestParamInfo<DeleteCase>& p) { return std::string(p.param.name); });
+
+// ---- the map settings dialog ------------------------------------------------------------------
+
+struct MapDialogRig {
+    MapDialogRig() : window(rig.station)
+    {
+        window.SetQuitOnClose(false);
+        d = window.MapSettings();
+    }
+    void Open() { window.Item(QStringLiteral("mnuMapSettings"))->trigger(); }
+    Rig rig;
+    MainWindow window;
+    MapSettingsDialog* d = nullptr;
+};
+
+TEST(MapSettingsDialog, ShowsTheDefaultsWhenTheKeysAreAbsent)
+{
+    MapDialogRig m;
+    m.Open();
+    const MapSettingsDialog* d = m.d;
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("KORVAL Map Settings"));
+    EXPECT_EQ(Text(d, "txtSBSOldPlotLimit"), QStringLiteral("15"));
+    EXPECT_EQ(Text(d, "txtClearMapTime"), QStringLiteral("0000"));
+    EXPECT_EQ(Child<QComboBox>(d, "comMaxPlot")->currentText(), QStringLiteral("All"));
+    EXPECT_FALSE(Child<QCheckBox>(d, "chkSBS")->isChecked());
+    EXPECT_TRUE(Child<QRadioButton>(d, "optMap1")->isChecked());
+    EXPECT_EQ(Text(d, "txtFilePath"), QStringLiteral("Click Browse to select a map"));
+    EXPECT_EQ(Text(d, "txtN"), QString());
+    EXPECT_TRUE(m.rig.notes.messages.empty());
+}
+
+TEST(MapSettingsDialog, ReadsAMapsSectionFormattedAndTheClockTimeAsFourDigits)
+{
+    MapDialogRig m;
+    m.rig.home.Write("KORVAL.ini",
+                     "[Menus]\r\nClearMapTime=30\r\nSBSOnly=1\r\nMaxPlots=3\r\n"
+                     "[Map2 Settings]\r\nN=61\r\nS=-43.3\r\nE=7.5\r\nW=-7.5\r\nMapPath=C:\\maps\\nat.jpg\r\n"
+                     "ACIDBack=255\r\nACIDText=0\r\nCircle=65280\r\nLine=16711680\r\n");
+    m.Open();
+    EXPECT_EQ(Text(m.d, "txtClearMapTime"), QStringLiteral("0030"));
+    EXPECT_TRUE(Child<QCheckBox>(m.d, "chkSBS")->isChecked());
+    EXPECT_EQ(Child<QComboBox>(m.d, "comMaxPlot")->currentText(), QStringLiteral("60"));
+    Child<QRadioButton>(m.d, "optMap2")->click();
+    EXPECT_EQ(m.d->SelectedMap(), 2);
+    EXPECT_EQ(Text(m.d, "txtN"), QStringLiteral("61.000"));
+    EXPECT_EQ(Text(m.d, "txtS"), QStringLiteral("-43.300"));
+    EXPECT_EQ(Text(m.d, "txtE"), QStringLiteral("007.500"));
+    EXPECT_EQ(Text(m.d, "txtW"), QStringLiteral("-007.500"));
+    EXPECT_EQ(Text(m.d, "txtFilePath"), QStringLiteral("C:\\maps\\nat.jpg"));
+    EXPECT_EQ(Child<ColourSwatch>(m.d, "pctCircleCol")->Colour(), 65280u);
+    EXPECT_EQ(Child<ColourSwatch>(m.d, "pctACIDBackCol")->Colour(), 255u);
+    // The SBS-1 options belong to map 1.
+    EXPECT_FALSE(Child<QCheckBox>(m.d, "chkSBS")->isEnabled());
+    Child<QRadioButton>(m.d, "optMap1")->click();
+    EXPECT_TRUE(Child<QCheckBox>(m.d, "chkSBS")->isEnabled());
+}
+
+TEST(MapSettingsDialog, SaveOfMap1ChangesTheRunningFrameAtOnce)
+{
+    MapDialogRig m;
+    const std::string image = (m.rig.home.path() / "map1.jpg").string();
+    QImage(40, 30, QImage::Format_RGB32).save(QString::fromStdString(image));
+    m.Open();
+    std::vector<int> shown;
+    m.window.mapHooks.showMap = [&](int n) { shown.push_back(n); };
+    Type(m.d, "txtN", "52.5");
+    Type(m.d, "txtS", "40");
+    Type(m.d, "txtE", "0");
+    Type(m.d, "txtW", "-7.5");
+    m.d->FileChosen(QString::fromStdString(image));
+    m.d->ColourChosen(Child<ColourSwatch>(m.d, "pctLineCol"), QColor(0x11, 0x22, 0x33));
+    Click(m.d, "cmdSave");
+
+    EXPECT_EQ(IniValue(m.rig.home, "Map1 Settings", "N"), "52.5");
+    EXPECT_EQ(IniValue(m.rig.home, "Map1 Settings", "W"), "-7.5");
+    EXPECT_EQ(IniValue(m.rig.home, "Map1 Settings", "MapPath"), image);
+    EXPECT_EQ(IniValue(m.rig.home, "Map1 Settings", "Line"), std::to_string(0x332211));
+    const MapConfig& map = m.rig.station.map[0];
+    EXPECT_EQ(map.N, "52500");
+    EXPECT_EQ(map.S, "40000");
+    EXPECT_EQ(map.W, "-007500");
+    EXPECT_EQ(map.MapPath, image);
+    EXPECT_EQ(map.Line, 0x332211);
+    EXPECT_EQ(map.LineText, std::to_string(0x332211));
+    // The map is shown, its item checked, and the dialog gone.
+    EXPECT_EQ(shown, std::vector<int>{1});
+    EXPECT_TRUE(m.window.Item(QStringLiteral("mnuShowMap1"))->isChecked());
+    EXPECT_FALSE(m.d->isVisible());
+    EXPECT_EQ(IniValue(m.rig.home, "Menus", "SBSMins"), "15");
+}
+
+TEST(MapSettingsDialog, SavingAMapWithoutAnImageDisablesItsShowItem)
+{
+    MapDialogRig m;
+    m.Open();
+    Child<QRadioButton>(m.d, "optMap2")->click();
+    Click(m.d, "cmdSave");
+    EXPECT_FALSE(m.window.Item(QStringLiteral("mnuShowMap2"))->isEnabled());
+    EXPECT_TRUE(m.window.Item(QStringLiteral("mnuShowMap1"))->isEnabled());
+    EXPECT_FALSE(m.rig.station.opt.mnuShowMap2);
+}
+
+struct LeaveCase {
+    const char* name;
+    std::function<void(MapSettingsDialog*)> leave;
+};
+void PrintTo(const LeaveCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class MapSettingsLeaving : public ::testing::TestWithParam<LeaveCase> {};
+
+TEST_P(MapSettingsLeaving, WritesTheFourMapWideKeys)
+{
+    MapDialogRig m;
+    m.Open();
+    Child<QComboBox>(m.d, "comMaxPlot")->setCurrentIndex(2);
+    Type(m.d, "txtClearMapTime", "0130");
+    Type(m.d, "txtSBSOldPlotLimit", "20");
+    Child<QCheckBox>(m.d, "chkSBS")->setChecked(true);
+    Type(m.d, "txtN", "50");  // a map key: only Save writes it
+    GetParam().leave(m.d);
+    EXPECT_FALSE(m.d->isVisible());
+    EXPECT_EQ(IniValue(m.rig.home, "Menus", "MaxPlots"), "2");
+    EXPECT_EQ(IniValue(m.rig.home, "Menus", "ClearMapTime"), "0130");
+    EXPECT_EQ(IniValue(m.rig.home, "Menus", "SBSMins"), "20");
+    EXPECT_EQ(IniValue(m.rig.home, "Menus", "SBSOnly"), "1");
+    EXPECT_EQ(IniValue(m.rig.home, "Map1 Settings", "N"), "<absent>");
+    EXPECT_EQ(m.rig.station.dlg.comMaxPlot, 2);
+    EXPECT_EQ(m.rig.station.dlg.txtClearMapTime, "0130");
+    EXPECT_TRUE(m.rig.station.dlg.chkSBS);
+    // The next opening loads from the file again.
+    EXPECT_FALSE(m.d->IsLoaded());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, MapSettingsLeaving,
+                         ::testing::Values(LeaveCase{"Cancel", [](MapSettingsDialog* d) { Click(d, "cmdCancel"); }},
+                                           LeaveCase{"Close", [](MapSettingsDialog* d) { Click(d, "cmdClose"); }},
+                                           LeaveCase{"WindowClosed", [](MapSettingsDialog* d) { d->close(); }}),
+                         [](const ::testing::TestParamInfo<LeaveCase>& p) { return std::string(p.param.name); });
+
+// ---- the DDE server dialog --------------------------------------------------------------------
+
+TEST(OtherDdeDialog, LoadsSavesAndCancels)
+{
+    Rig rig;
+    rig.home.Write("KORVAL.ini", "[KORVAL]\r\nNewServer=Decoder\r\nNewTopic=Feed\r\nFormat=2\r\n");
+    MainWindow w(rig.station);
+    w.SetQuitOnClose(false);
+    w.Item(QStringLiteral("mnuServerSettings"))->trigger();
+    OtherDdeDialog* d = w.OtherDde();
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->windowTitle(), QStringLiteral("Other DDE Server Settings"));
+    EXPECT_EQ(Text(d, "txtServer"), QStringLiteral("Decoder"));
+    EXPECT_EQ(Text(d, "txtTopic"), QStringLiteral("Feed"));
+    EXPECT_TRUE(Child<QRadioButton>(d, "Option2")->isChecked());
+
+    Type(d, "txtServer", "Other");
+    Click(d, "cmdServerCancel");
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "NewServer"), "Decoder");
+
+    d->Open();
+    EXPECT_EQ(Text(d, "txtServer"), QStringLiteral("Decoder"));
+    Type(d, "txtServer", "Relay");
+    Click(d, "cmdServerSave");
+    EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "NewServer"), "Relay");
+    EXPECT_EQ(rig.station.dlg.txtServer, "Relay");
+    EXPECT_FALSE(rig.station.opt.mnuNew);  // saving does not relink
+}
+
+struct FormatCase {
+    const char* name;
+    const char* stored;  // nullptr: no Format key
+    bool option1, option2;
+    const char* saved;
+    int store;
+};
+void PrintTo(const FormatCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class OtherDdeFormat : public ::testing::TestWithParam<FormatCase> {};
+
+TEST_P(OtherDdeFormat, SelectsItsOptionAndSavesItBack)
+{
+    const FormatCase& c = GetParam();
+    Rig rig;
+    std::string ini = "[Korval]\r\nNewServer=Decoder\r\nNewTopic=Feed\r\n";
+    if (c.stored) ini += std::string("Format=") + c.stored + "\r\n";
+    rig.home.Write("KORVAL.ini", ini);
+    OtherDdeDialog d(rig.station);
+    d.Open();
+    EXPECT_EQ(Child<QRadioButton>(&d, "Option1")->isChecked(), c.option1);
+    EXPECT_EQ(Child<QRadioButton>(&d, "Option2")->isChecked(), c.option2);
+    Click(&d, "cmdServerSave");
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Format"), c.saved);
+    EXPECT_EQ(rig.station.dlg.DDEFormat, c.store);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, OtherDdeFormat,
+                         ::testing::Values(FormatCase{"Airmaster", "1", true, false, "1", 1},
+                                           FormatCase{"Anad", "2", false, true, "2", 2},
+                                           FormatCase{"Neither", "3", false, false, "3", 3},
+                                           FormatCase{"NotANumber", "x", false, false, "3", 3},
+                                           FormatCase{"Absent", nullptr, false, false, "3", 3}),
+                         [](const ::testing::TestParamInfo<FormatCase>& p) { return std::string(p.param.name); });
+
+// ---- the SBS-1 key and the splash -------------------------------------------------------------
+
+TEST(SbsKeyDialog, ShowsTheThreeTrendColours)
+{
+    SbsKeyDialog d;
+    d.Open();
+    const QImage shot = d.grab().toImage();
+    const std::tuple<const char*, QColor, const char*, const char*> rows[] = {
+        {"Label1", QColor(0x80, 0xFF, 0xFF), "Label4", "Aircraft Climbing"},
+        {"Label2", QColor(0xFF, 0, 0), "Label5", "Aircraft In Level Flight"},
+        {"Label3", QColor(0xFF, 0xFF, 0), "Label6", "Aircraft Descending"}};
+    for (const auto& [swatch, colour, label, caption] : rows) {
+        const QLabel* sw = Child<QLabel>(&d, swatch);
+        EXPECT_EQ(sw->width(), PixelsX(sw, 150));
+        EXPECT_EQ(shot.pixelColor(sw->geometry().center()), colour) << swatch;
+        EXPECT_EQ(Child<QLabel>(&d, label)->text(), QLatin1String(caption));
+    }
+}
+
+TEST(Splash, ShowsThePictureFromTheProgramFolderAndTheVersion)
+{
+    Rig rig;
+    QImage(200, 120, QImage::Format_RGB32)
+        .save(QString::fromStdString((rig.home.path() / "KorvalSplash.jpg").string()));
+    auto* splash = new SplashWindow(rig.station);
+    QPointer<SplashWindow> alive(splash);
+    EXPECT_EQ(Child<QLabel>(splash, "lblVersion")->text(), QStringLiteral("Version %1.%2.%3")
+                                                               .arg(KORVAL_VERSION_MAJOR)
+                                                               .arg(KORVAL_VERSION_MINOR)
+                                                               .arg(KORVAL_VERSION_PATCH));
+    EXPECT_FALSE(Child<QLabel>(splash, "Picture1")->pixmap().isNull());
+    EXPECT_EQ(splash->size(), QSize(200, 120));
+    splash->show();
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(splash, &key);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull());  // any key closes it
+}
+
+TEST(Splash, AMissingPictureIsLoggedAndTheWindowStillOpens)
+{
+    Rig rig;
+    SplashWindow splash(rig.station);
+    EXPECT_TRUE(Child<QLabel>(&splash, "Picture1")->pixmap().isNull());
+    const std::string log = rig.home.Read("Logs/ErrorLog .txt");
+    EXPECT_NE(log.find("Error: 53 (File not found"), std::string::npos) << log;
+    EXPECT_NE(log.find("in procedure Form_Load of Module frmSplash"), std::string::npos) << log;
+    splash.show();
+    EXPECT_TRUE(splash.isVisible());
+}
+
+TEST(Splash, TheBundledPictureLoads)
+{
+    const QImage bundled(QStringLiteral(KORVAL_SOURCE_DIR "/data/KorvalSplash.jpg"));
+    ASSERT_FALSE(bundled.isNull());
+    EXPECT_EQ(bundled.size(), QSize(480, 300));
+}
+
+TEST(DialogPictures, EachDialogRendersForAPersonToLookAt)
+{
+    Rig rig;
+    MainWindow w(rig.station);
+    w.SetQuitOnClose(false);
+    w.Item(QStringLiteral("mnuMapSettings"))->trigger();
+    w.OtherDde()->Open();
+    w.TooFar()->Open();
+    w.DeleteAircraft()->Open();
+    w.SbsKey()->Open();
+    const std::pair<QWidget*, const char*> shots[] = {{w.MapSettings(), "map_settings.png"},
+                                                      {w.OtherDde(), "other_dde.png"},
+                                                      {w.TooFar(), "wrong_plot.png"},
+                                                      {w.DeleteAircraft(), "delete_aircraft.png"},
+                                                      {w.SbsKey(), "sbs_key.png"}};
+    for (const auto& [dialog, file] : shots) {
+        const QImage shot = dialog->grab().toImage();
+        EXPECT_GT(shot.width(), 100) << file;
+        EXPECT_TRUE(shot.save(QString::fromStdString((test::ArtifactFolder() / file).string()))) << file;
+    }
+}
+
+// ---- message boxes ----------------------------------------------------------------------------
+
+TEST(QtNotifier, ShowsANonModalBoxAndDoesNotStackTheSameOne)
+{
+    QtNotifier n;
+    n.Message("Select A Map", "KORVAL", Icon::Exclamation);  // returns at once: no nested loop
+    n.Message("Select A Map", "KORVAL", Icon::Exclamation);
+    n.Message("You must set your DDE Server and Topic", "KORVAL", Icon::Exclamation);
+    const QList<QMessageBox*> open = n.OpenBoxes();
+    ASSERT_EQ(open.size(), 2);
+    EXPECT_EQ(open[0]->windowTitle(), QStringLiteral("KORVAL"));
+    EXPECT_EQ(open[0]->text(), QStringLiteral("Select A Map"));
+    EXPECT_EQ(open[0]->icon(), QMessageBox::Warning);
+    EXPECT_EQ(open[0]->windowModality(), Qt::NonModal);
+    open[0]->button(QMessageBox::Ok)->click();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(n.OpenBoxes().size(), 1);
+    n.Message("Select A Map", "KORVAL", Icon::Exclamation);  // dismissed: shown again
+    EXPECT_EQ(n.OpenBoxes().size(), 2);
+    for (QMessageBox* b : n.OpenBoxes()) b->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+}  // namespace
+}  // namespace korval::ui

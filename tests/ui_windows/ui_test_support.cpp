@@ -1,0 +1,38 @@
+#include "ui_test_support.h"
+
+#include <gtest/gtest.h>
+#include <QApplication>
+
+#include "settings/ini.h"
+
+namespace korval::ui::test {
+
+void FakeLinkPort::Link(LinkBox box, const std::string& topic, const std::string&)
+{
+    if (!running.count(topic)) Raise(err::DdeNoAnswer);
+    linked.insert(box);
+}
+
+std::string IniValue(const korval::test::TempHome& home, const std::string& section, const std::string& key)
+{
+    IniFileRead r = ReadIniFile(home.path() / "KORVAL.ini");
+    auto v = r.doc.Get(section, key);
+    return v ? std::string(*v) : std::string("<absent>");
+}
+
+std::filesystem::path ArtifactFolder()
+{
+    return KORVAL_UI_ARTIFACTS;
+}
+
+}  // namespace korval::ui::test
+
+// GoogleTest over a QApplication on the offscreen platform.
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    return RUN_ALL_TESTS();
+}

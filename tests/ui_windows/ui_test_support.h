@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <QString>
+#include <QWidget>
+
+#include "station/links.h"
+#include "test_support.h"
+
+namespace korval::ui::test {
+
+// A link layer where only the named topics have a running server.
+class FakeLinkPort final : public LinkPort {
+public:
+    std::set<std::string> running;
+    std::set<LinkBox> linked;
+    void Link(LinkBox box, const std::string& topic, const std::string& item) override;
+    void Unlink(LinkBox box) override { linked.erase(box); }
+};
+
+// The child of `parent` called `name`, or a test failure.
+template <class T>
+T* Child(const QWidget* parent, const char* name)
+{
+    return parent->findChild<T*>(QLatin1String(name));
+}
+
+// A settings file line by line, for finding "key=value" in a section.
+std::string IniValue(const korval::test::TempHome& home, const std::string& section, const std::string& key);
+
+// Where tests leave files for a person to look at (the build folder).
+std::filesystem::path ArtifactFolder();
+
+}  // namespace korval::ui::test
