@@ -18,6 +18,7 @@ namespace korval::ui {
 namespace {
 
 constexpr double kTwipsPerInch = 1440;
+constexpr double kDpi = 96;  // the surface's, as the maps were always drawn
 constexpr QSize kDefaultSize{800, 500};  // pixels, for a window without a stored placement
 constexpr QSize kSmallest{160, 120};     // a stored size below this is taken as unusable
 constexpr QSize kLargest{8000, 8000};    // nor above this (an absurd number in the file)
@@ -114,7 +115,7 @@ MapWindow::~MapWindow()
 
 double MapWindow::TwipsPerPixel() const
 {
-    return kTwipsPerInch / view_.inner().canvas().Dpi();
+    return kTwipsPerInch / kDpi;
 }
 
 void MapWindow::Load()
