@@ -1,0 +1,160 @@
+#include "maps/details.h"
+
+#include <memory>
+#include <vector>
+
+#include "maps/projection.h"
+#include "station/station.h"
+#include "text/convert.h"
+#include "text/fault.h"
+
+namespace korval {
+namespace {
+
+constexpr std::size_t kMaxObjects = 2000;  // per collection, the runaway-loop guard
+constexpr const char* kCrLf = "\r\n";
+constexpr const char* kGap = "  ";
+
+// Clearances of the label from the click and from the client area's edges, in twips.
+constexpr float kClickGap = 60;
+constexpr float kEdgeGap = 100;
+constexpr float kMap1TopLeftGap = 100;  // map 1 keeps further from a click near the top
+
+// The marker point of a position text, rounded halves to even as a marker is drawn. Raises the
+// fault of a text without "/" (the empty latitude), of a part that is no number, or of a point
+// out of range.
+void MarkerPoint(const WindowProjection& p, const std::string& position, std::int32_t& px, std::int32_t& py)
+{
+    PositionParts parts = SplitPosition(position);
+    py = RoundHalfEven32(static_cast<double>(p.LatScale) * CLng(parts.lat));
+    px = RoundHalfEven32(static_cast<double>(p.LonScale) * CLng(parts.lon));
+}
+
+bool Reads(const WindowProjection& p, const std::string& position, std::int32_t& px, std::int32_t& py)
+{
+    try {
+        MarkerPoint(p, position, px, py);
+        return true;
+    } catch (const Fault&) {
+        return false;
+    }
+}
+
+// The first kMaxObjects records, safe to walk while records are removed.
+template <class T>
+std::vector<std::shared_ptr<T>> FirstRecords(const KeyedCollection<T>& col)
+{
+    std::vector<std::shared_ptr<T>> all = col.Snapshot();
+    if (all.size() > kMaxObjects) all.resize(kMaxObjects);
+    return all;
+}
+
+}  // namespace
+
+float WindowProjection::OriginLeft() const
+{
+    return static_cast<float>(static_cast<double>(EdgeW) * LonScale);
+}
+float WindowProjection::OriginTop() const
+{
+    return static_cast<float>(static_cast<double>(EdgeN) * LatScale);
+}
+
+WindowProjection ComputeWindowProjection(Station& s, int n, int clientWidthTwips, int clientHeightTwips)
+{
+    // The redraw's set-up, run on a scratch station state so that the shared projection of the
+    // map drawn last stays as it was.
+    Station& st = s;
+    const std::int32_t w = st.EdgeW, north = st.EdgeN, e = st.EdgeE, south = st.EdgeS;
+    const float lat = st.LatScale, lon = st.LonScale;
+    auto restore = [&] {
+        st.EdgeW = w;
+        st.EdgeN = north;
+        st.EdgeE = e;
+        st.EdgeS = south;
+        st.LatScale = lat;
+        st.LonScale = lon;
+    };
+    WindowProjection p;
+    try {
+        SetupProjection(st, n, clientWidthTwips, clientHeightTwips);
+        p = {st.EdgeW, st.EdgeN, st.EdgeE, st.EdgeS, st.LatScale, st.LonScale};
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+    return p;
+}
+
+bool HitsMarker(std::int32_t px, std::int32_t py, float x, float y)
+{
+    const double dx = static_cast<double>(x) - px, dy = static_cast<double>(y) - py;
+    return dx > -kHitHalfSide && dx < kHitHalfSide && dy > -kHitHalfSide && dy < kHitHalfSide;
+}
+
+Details BuildDetails(Station& s, int n, const WindowProjection& p, MouseButton button, float x, float y)
+{
+    Details d;
+    if (button != MouseButton::Left && button != MouseButton::Right) return d;
+    const bool left = button == MouseButton::Left;
+    std::int32_t px = 0, py = 0;
+
+    if (!s.AircraftCol.Empty()) {
+        std::vector<const Aircraft*> unreadable;
+        for (const auto& a : FirstRecords(s.AircraftCol)) {
+            if (!Reads(p, a->NewLocation, px, py)) {
+                unreadable.push_back(a.get());
+                continue;
+            }
+            if (!HitsMarker(px, py, x, y)) continue;
+            if (left) {
+                d.BackColour = kFlightDataBack;
+                d.Caption += kCrLf + a->FNo + kGap + a->Mach + kGap + a->Level + kGap + a->Route;
+            } else {
+                d.BackColour = kIdentityBack;
+                d.Caption += kCrLf + a->ID + kCrLf + a->ACDetails;
+            }
+        }
+        if (!unreadable.empty()) {
+            s.AircraftCol.RemoveIf([&](const Aircraft& a) {
+                for (const Aircraft* u : unreadable)
+                    if (u == &a) return true;
+                return false;
+            });
+        }
+    }
+
+    if (n == 1 && !s.SBSAircraftCol.Empty()) {
+        for (const auto& a : FirstRecords(s.SBSAircraftCol)) {
+            if (!Reads(p, a->NewPosition, px, py) || !HitsMarker(px, py, x, y)) continue;
+            if (left) {
+                d.BackColour = kFlightDataBack;
+                d.Caption += kCrLf + a->FNo + kGap + a->Level + kCrLf + a->Route;
+            } else {
+                d.BackColour = kIdentityBack;
+                d.Caption += kCrLf + a->ID + kCrLf + a->ACDetails;
+            }
+        }
+    }
+    return d;
+}
+
+LabelPlace PlaceDetailsLabel(int n, float x, float y, float w, float h, float left, float top, float width,
+                             float height)
+{
+    const bool below = y + h > top + height;
+    const bool above = y - h < top;
+    const bool right = width - (x - left) - w < 0;
+    const float leftOfClick = x - (w + kClickGap);
+    if (above) return {right ? x - (w + (n == 1 ? kMap1TopLeftGap : kClickGap)) : x + kClickGap, top + kEdgeGap};
+    if (below) return {right ? leftOfClick : x + kClickGap, top + height - h - kEdgeGap};
+    return {right ? leftOfClick : x + kClickGap, y};
+}
+
+std::string CaptionLines(std::string_view caption)
+{
+    return ReplaceAll(std::string(caption), "\r\n", "\n");
+}
+
+}  // namespace korval

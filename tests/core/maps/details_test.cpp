@@ -1,0 +1,217 @@
+#include "maps/details.h"
+
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "recording_canvas.h"
+#include "station/station.h"
+#include "test_support.h"
+#include "text/fault.h"
+
+namespace korval {
+namespace {
+
+// The worked-example frame (N 60, S 40, W -40, E 0) over a 6000 x 4000-twip client area:
+// LatScale -0.2, LonScale 0.15, origin (-6000, -12000); 50000/-20000 lands at (-3000, -10000),
+// the centre of the area.
+constexpr float kCx = -3000, kCy = -10000;
+constexpr const char* kCentre = "50000/-20000";
+
+class ClickDetails : public ::testing::Test {
+protected:
+    ClickDetails()
+    {
+        for (auto& m : s.map) m = test::Frame("60000", "40000", "000000", "-040000");
+        p = ComputeWindowProjection(s, 1, 6000, 4000);
+    }
+    std::shared_ptr<Aircraft> AddAircraft(const std::string& id, const std::string& location, bool show = true)
+    {
+        auto a = std::make_shared<Aircraft>();
+        a->ID = id;
+        a->FNo = "FN" + id;
+        a->Mach = "M080";
+        a->Level = "F350";
+        a->Route = "EGLL-KJFK";
+        a->ACDetails = "B744 " + id;
+        a->NewLocation = location;
+        a->Show = show;
+        s.AircraftCol.Add(a, id);
+        return a;
+    }
+    void AddSBS(const std::string& id, const std::string& position)
+    {
+        auto a = std::make_shared<SBSAircraft>();
+        a->ID = id;
+        a->FNo = "SB" + id;
+        a->Level = "Ht: 35000 ft ";
+        a->Route = "LHR-JFK";
+        a->ACDetails = "A320 " + id;
+        a->NewPosition = position;
+        s.SBSAircraftCol.Add(a, id);
+    }
+    test::Rig rig;
+    Station& s = rig.station;
+    WindowProjection p;
+};
+
+TEST_F(ClickDetails, WindowProjectionIsTheRedrawsAndLeavesTheSharedOneAlone)
+{
+    s.EdgeW = 1;
+    s.LatScale = 7;
+    EXPECT_FLOAT_EQ(p.LatScale, -0.2f);
+    EXPECT_FLOAT_EQ(p.LonScale, 0.15f);
+    EXPECT_FLOAT_EQ(p.OriginLeft(), -6000);
+    EXPECT_FLOAT_EQ(p.OriginTop(), -12000);
+    ComputeWindowProjection(s, 2, 6000, 4000);
+    EXPECT_EQ(s.EdgeW, 1);
+    EXPECT_FLOAT_EQ(s.LatScale, 7);
+
+    s.map[2].N = "north";
+    EXPECT_THROW(ComputeWindowProjection(s, 3, 6000, 4000), Fault);
+    s.map[2] = test::Frame("50000", "50000", "000000", "-040000");
+    EXPECT_THROW(ComputeWindowProjection(s, 3, 6000, 4000), Fault);
+    EXPECT_EQ(s.EdgeW, 1);
+}
+
+struct HitCase {
+    const char* name;
+    float dx, dy;
+    bool hit;
+};
+class HitSquare : public ClickDetails, public ::testing::WithParamInterface<HitCase> {};
+
+TEST_P(HitSquare, StrictEightyTwipSquare)
+{
+    const HitCase& c = GetParam();
+    EXPECT_EQ(HitsMarker(-3000, -10000, kCx + c.dx, kCy + c.dy), c.hit);
+    AddAircraft("G-AAAA", kCentre);
+    EXPECT_EQ(BuildDetails(s, 1, p, MouseButton::Left, kCx + c.dx, kCy + c.dy).Shown(), c.hit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Maps, HitSquare,
+                         ::testing::Values(HitCase{"centre", 0, 0, true}, HitCase{"right39", 39, 0, true},
+                                           HitCase{"right40", 40, 0, false}, HitCase{"left39", -39, 0, true},
+                                           HitCase{"left40", -40, 0, false}, HitCase{"below39", 0, 39, true},
+                                           HitCase{"below40", 0, 40, false}, HitCase{"above40", 0, -40, false},
+                                           HitCase{"corner39", 39, -39, true}, HitCase{"fraction", 39.9f, 0, true},
+                                           HitCase{"far", 2000, 1000, false}),
+                         [](const ::testing::TestParamInfo<HitCase>& i) { return std::string(i.param.name); });
+
+TEST_F(ClickDetails, OverlappingAircraftGiveOneEntryEachInCollectionOrder)
+{
+    AddAircraft("G-BBBB", kCentre);
+    AddAircraft("G-CCCC", "50010/-20010", /*show=*/false);  // hidden ones count too
+    AddAircraft("G-FAR", "45000/-10000");
+
+    korval::Details left = BuildDetails(s, 1, p, MouseButton::Left, kCx, kCy);
+    EXPECT_EQ(left.Caption, "\r\nFNG-BBBB  M080  F350  EGLL-KJFK\r\nFNG-CCCC  M080  F350  EGLL-KJFK");
+    EXPECT_EQ(left.BackColour, kFlightDataBack);
+
+    korval::Details right = BuildDetails(s, 1, p, MouseButton::Right, kCx, kCy);
+    EXPECT_EQ(right.Caption, "\r\nG-BBBB\r\nB744 G-BBBB\r\nG-CCCC\r\nB744 G-CCCC");
+    EXPECT_EQ(right.BackColour, kIdentityBack);
+    EXPECT_EQ(CaptionLines(right.Caption), "\nG-BBBB\nB744 G-BBBB\nG-CCCC\nB744 G-CCCC");
+}
+
+struct ButtonCase {
+    const char* name;
+    int map;
+    MouseButton button;
+    float x, y;
+    const char* caption;
+};
+class Buttons : public ClickDetails, public ::testing::WithParamInterface<ButtonCase> {};
+
+TEST_P(Buttons, PassesByButtonAndMap)
+{
+    const ButtonCase& c = GetParam();
+    AddAircraft("G-DDDD", kCentre);
+    AddSBS("4CA123", kCentre);
+    WindowProjection mp = ComputeWindowProjection(s, c.map, 6000, 4000);
+    EXPECT_EQ(BuildDetails(s, c.map, mp, c.button, c.x, c.y).Caption, c.caption);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Maps, Buttons,
+    ::testing::Values(
+        ButtonCase{"map1Left", 1, MouseButton::Left, kCx, kCy,
+                   "\r\nFNG-DDDD  M080  F350  EGLL-KJFK\r\nSB4CA123  Ht: 35000 ft \r\nLHR-JFK"},
+        ButtonCase{"map1Right", 1, MouseButton::Right, kCx, kCy,
+                   "\r\nG-DDDD\r\nB744 G-DDDD\r\n4CA123\r\nA320 4CA123"},
+        ButtonCase{"map2LeftNoSBS", 2, MouseButton::Left, kCx, kCy, "\r\nFNG-DDDD  M080  F350  EGLL-KJFK"},
+        ButtonCase{"map3RightNoSBS", 3, MouseButton::Right, kCx, kCy, "\r\nG-DDDD\r\nB744 G-DDDD"},
+        ButtonCase{"middle", 1, MouseButton::Middle, kCx, kCy, ""},
+        ButtonCase{"other", 1, MouseButton::Other, kCx, kCy, ""},
+        ButtonCase{"emptyMap", 1, MouseButton::Left, kCx + 500, kCy + 500, ""}),
+    [](const ::testing::TestParamInfo<ButtonCase>& i) { return std::string(i.param.name); });
+
+TEST_F(ClickDetails, UnreadableLocationsAreRemovedAndTheClickGoesOn)
+{
+    AddAircraft("NOSLASH", "50000-20000");
+    AddAircraft("EMPTY", "");
+    AddAircraft("G-EEEE", kCentre);
+    AddAircraft("WORDS", "north/west");
+    AddAircraft("HUGE", "99999999999/0");
+    AddSBS("BADSBS", "garbage");
+
+    // A button that runs no pass reads nothing and removes nothing.
+    BuildDetails(s, 1, p, MouseButton::Middle, kCx, kCy);
+    EXPECT_EQ(s.AircraftCol.Count(), 5u);
+
+    korval::Details d = BuildDetails(s, 1, p, MouseButton::Left, kCx, kCy);
+    EXPECT_EQ(d.Caption, "\r\nFNG-EEEE  M080  F350  EGLL-KJFK");
+    ASSERT_EQ(s.AircraftCol.Count(), 1u);
+    EXPECT_TRUE(s.AircraftCol.HasKey("G-EEEE"));
+    EXPECT_EQ(s.SBSAircraftCol.Count(), 1u);  // unreadable SBS-1 positions are passed over
+}
+
+TEST_F(ClickDetails, OnlyTheFirstTwoThousandOfACollectionTakePart)
+{
+    for (int i = 0; i < 2001; ++i) AddAircraft("A" + std::to_string(i), kCentre);
+    korval::Details d = BuildDetails(s, 1, p, MouseButton::Right, kCx, kCy);
+    EXPECT_NE(d.Caption.find("\r\nA1999\r\n"), std::string::npos);
+    EXPECT_EQ(d.Caption.find("\r\nA2000\r\n"), std::string::npos);
+}
+
+// Placement in the worked example's area: left -6000, top -12000, 6000 x 4000, for a label of
+// 1000 x 500 twips.
+struct PlaceCase {
+    const char* name;
+    int map;
+    float x, y;
+    float h;
+    float left, top;
+};
+class LabelPlacement : public ::testing::TestWithParam<PlaceCase> {};
+
+TEST_P(LabelPlacement, FirstMatchingRow)
+{
+    const PlaceCase& c = GetParam();
+    LabelPlace at = PlaceDetailsLabel(c.map, c.x, c.y, 1000, c.h, -6000, -12000, 6000, 4000);
+    EXPECT_FLOAT_EQ(at.Left, c.left);
+    EXPECT_FLOAT_EQ(at.Top, c.top);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Maps, LabelPlacement,
+    ::testing::Values(PlaceCase{"middle", 1, -3000, -10000, 500, -2940, -10000},
+                      PlaceCase{"rightEdge", 1, -500, -10000, 500, -1560, -10000},
+                      PlaceCase{"justFitsRight", 1, -1000, -10000, 500, -940, -10000},
+                      PlaceCase{"top", 2, -3000, -11800, 500, -2940, -11900},
+                      PlaceCase{"topRightMap1", 1, -500, -11800, 500, -1600, -11900},
+                      PlaceCase{"topRightMap2", 2, -500, -11800, 500, -1560, -11900},
+                      PlaceCase{"topRightMap3", 3, -500, -11800, 500, -1560, -11900},
+                      PlaceCase{"topLeftCorner", 1, -5990, -11990, 500, -5930, -11900},
+                      PlaceCase{"bottom", 1, -3000, -8200, 500, -2940, -8600},
+                      PlaceCase{"bottomRightMap1", 1, -500, -8200, 500, -1560, -8600},
+                      PlaceCase{"bottomRightMap2", 2, -500, -8200, 500, -1560, -8600},
+                      PlaceCase{"bottomLeftCorner", 1, -5990, -8010, 500, -5930, -8600},
+                      PlaceCase{"justFitsBelow", 1, -3000, -8500, 500, -2940, -8500},
+                      PlaceCase{"justFitsAbove", 1, -3000, -11500, 500, -2940, -11500},
+                      PlaceCase{"tallerThanArea", 1, -3000, -10000, 5000, -2940, -11900}),
+    [](const ::testing::TestParamInfo<PlaceCase>& i) { return std::string(i.param.name); });
+
+}  // namespace
+}  // namespace korval
