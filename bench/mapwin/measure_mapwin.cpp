@@ -59,7 +59,12 @@ void Run(int rate, const std::vector<std::pair<LinkBox, std::string>>& traffic)
         ManualClock clock{DateTime{2026, 12, 5, 12, 0, 0}};
         NullNotifier notifier;
         Station s(home, clock, notifier);
-        s.map[0] = MapConfig{"90000", "-90000", "180000", "-180000", KORVAL_MAPS_DIR "/world.jpg"};
+        MapConfig& world = s.map[0];
+        world.N = "90000";
+        world.S = "-90000";
+        world.E = "180000";
+        world.W = "-180000";
+        world.MapPath = KORVAL_MAPS_DIR "/world.jpg";
         s.opt.mnuSBS = true;
         ui::MapWindows windows(s);
         windows.ShowMapClicked(1);

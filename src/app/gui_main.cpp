@@ -6,6 +6,7 @@
 #include <QStyleFactory>
 
 #include "main_window.h"
+#include "map_windows.h"
 #include "qt_notifier.h"
 #include "station/station.h"
 
@@ -19,6 +20,18 @@ int RunKorvalGui(int argc, char** argv, korval::Station& station, korval::LinkPo
 
     station.links = links;
     korval::ui::MainWindow window(station);
+    korval::ui::MapWindows maps(station);
+    // The Maps menu drives the map windows; they keep the Show items in step and say so.
+    maps.SetShowChanged([&station](int, bool) { station.Notify(korval::ChangeOptions); });
+    window.mapHooks.showMapClick = [&maps](int n) { maps.ShowMapClicked(n); };
+    window.mapHooks.showMap = [&maps, &station](int n) {
+        bool& item = n == 1 ? station.opt.mnuShowMap1 : n == 2 ? station.opt.mnuShowMap2 : station.opt.mnuShowMap3;
+        item = false;  // shown afresh, exactly as a click on the unchecked item would
+        maps.ShowMapClicked(n);
+    };
+    window.mapHooks.saveMap = [&maps](int n) { maps.SaveMap(n); };
+    window.mapHooks.viewMap = [&maps] { maps.ViewMap(); };
+    window.mapHooks.closeMaps = [&maps] { maps.CloseAll(); };
     if (auto* boxes = dynamic_cast<korval::ui::QtNotifier*>(&station.notifier())) boxes->SetParentWindow(&window);
     window.StartUp();
     window.show();
