@@ -176,7 +176,7 @@ void SbsConverter::Feed(std::string_view bytes, double steady, std::int64_t now,
 
 void SbsConverter::Close(Counters& counters)
 {
-    if (TrimView(partial_).empty() == false) {
+    if (!TrimView(partial_).empty()) {
         ++counters.received;
         counters.Drop("line cut short by the connection");
     }
@@ -236,7 +236,7 @@ void SbsConverter::Line(std::string_view line, double steady, std::int64_t now, 
         r.lon = *lon;
         r.altitude = a.altitude;
         r.sequence = ++sequence_;
-        r.time = LineTime(f[kDate], f.size() > kTime ? f[kTime] : std::string_view()).value_or(TrailerTime(now));
+        r.time = LineTime(f[kDate], f[kTime]).value_or(TrailerTime(now));
         out.push_back({Form::Airmaster, SbsReportText(r)});
     } catch (const Drop& d) {
         counters.Drop(d.reason);

@@ -129,13 +129,6 @@ INSTANTIATE_TEST_SUITE_P(Bridge, ContentLines,
                                            ContentCase{"bytesKept", "\xe9\x01\x7f\xff", "\xe9\x01\x7f\xff\r\n"}),
                          [](const auto& param) { return std::string(param.param.name); });
 
-TEST(Bridge, TrailerTimeIsUtcDayMonthYear)
-{
-    EXPECT_EQ(TrailerTime(0), "01/01/1970 00:00");
-    EXPECT_EQ(TrailerTime(kNow), "05/12/2026 12:00");
-    EXPECT_EQ(TrailerTime(1709251199), "29/02/2024 23:59");
-}
-
 // ---- Datagrams ---------------------------------------------------------------------------------
 
 struct DatagramCase {
@@ -323,17 +316,6 @@ TEST(Bridge, HfdlRecordPadsTheRegistrationAndTheNormaliserFillsTheBoxes)
     EXPECT_EQ(rig.station.box.Flight.Text, "BAW117");
     EXPECT_EQ(rig.station.box.Aircraft.Text, "G-VIIS");
     EXPECT_EQ(fields::Content(rig.station.CurrentMessage), "BAW117,.G-VIIS,11:58:42,8942,N51234W012345;\r\n");
-}
-
-TEST(Bridge, CountersSummariseEveryReason)
-{
-    Counters c;
-    c.received = 5;
-    c.published = 2;
-    c.Drop("not ACARS", 2);
-    c.Drop("broken JSON");
-    EXPECT_EQ(c.Summary(), "received 5, published 2, dropped 3 (broken JSON 1, not ACARS 2)");
-    EXPECT_EQ(Counters{}.Summary(), "received 0, published 0, dropped 0");
 }
 
 }  // namespace
