@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 
+#include "bridge_run.h"
 #include "link/protocol.h"
 #include "link_tool.h"
 
@@ -17,7 +18,8 @@ using namespace korval::linktool;
 constexpr const char* kUsage =
     "usage: korval-link serve --topic APP|TOPIC [--item ITEM] [--input FILE] [--source S] [--rate N]\n"
     "                         [--exit-when-done]\n"
-    "       korval-link listen --topic APP|TOPIC [--item ITEM] [--count N] [--wait]\n";
+    "       korval-link listen --topic APP|TOPIC [--item ITEM] [--count N] [--wait]\n"
+    "       korval-link bridge --from SOURCE [--listen ADDRESS] [--topic APP|TOPIC] ... (bridge --help)\n";
 
 int Usage(std::string_view problem = {})
 {
@@ -50,6 +52,7 @@ int main(int argc, char** argv)
 {
     if (argc < 2) return Usage();
     const std::string_view command = argv[1];
+    if (command == "bridge") return korval::bridge::BridgeMain(argc, argv);
     if (command != "serve" && command != "listen") return Usage("unknown command " + std::string(command));
 
     ServeOptions serve;

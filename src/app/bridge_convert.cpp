@@ -1,0 +1,471 @@
+#include "bridge_convert.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "bridge_text.h"
+
+namespace korval::bridge {
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr int kMaxDepth = 32;  // the decoders nest at most five deep; deeper is not their output
+
+struct SourceRow {
+    Source source;
+    std::string_view name;
+};
+constexpr SourceRow kSources[] = {
+    {Source::Acarsdec, "acarsdec"},
+    {Source::Dumpvdl2, "dumpvdl2"},
+    {Source::Dumphfdl, "dumphfdl"},
+    {Source::Sbs, "sbs"},
+};
+
+// A message that cannot be converted: the reason it is dropped for.
+struct Drop {
+    std::string reason;
+};
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Bytes at or above 0x80 become the characters U+0080..U+00FF, so that any datagram is valid UTF-8
+// for the parser and every byte comes back unchanged from Bytes().
+std::string Latin1ToUtf8(std::string_view bytes)
+{
+    std::string utf8;
+    utf8.reserve(bytes.size() + bytes.size() / 8);
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            utf8.push_back(c);
+        } else {
+            utf8.push_back(static_cast<char>(0xC0 | (b >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (b & 0x3F)));
+        }
+    }
+    return utf8;
+}
+
+// A parsed string back to bytes: U+0000..U+00FF are one byte each; a character above (only an
+// escape such as \u20ac can give one) has no byte and becomes '?'.
+std::string Bytes(const std::string& utf8)
+{
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        if (b < 0x80) {
+            bytes.push_back(utf8[i]);
+            ++i;
+            continue;
+        }
+        const std::size_t len = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+        if (len == 2 && i + 1 < utf8.size()) {
+            const unsigned cp = ((b & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu);
+            bytes.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
+        } else {
+            bytes.push_back('?');
+        }
+        i += len;
+    }
+    return bytes;
+}
+
+const Json* Member(const Json& object, const char* key)
+{
+    if (!object.is_object()) return nullptr;
+    auto it = object.find(key);
+    return it == object.end() || it->is_null() ? nullptr : &*it;
+}
+
+const Json* Object(const Json& object, const char* key)
+{
+    const Json* j = Member(object, key);
+    return j && j->is_object() ? j : nullptr;
+}
+
+// A text field as bytes; nothing when absent. A field of another type is a malformed message.
+std::optional<std::string> Text(const Json& object, const char* key)
+{
+    const Json* j = Member(object, key);
+    if (!j) return std::nullopt;
+    if (!j->is_string()) throw Drop{"\"" + std::string(key) + "\" is not a text"};
+    return Bytes(j->get_ref<const std::string&>());
+}
+
+std::string TextOr(const Json& object, const char* key, std::string fallback = {})
+{
+    std::optional<std::string> t = Text(object, key);
+    return t ? std::move(*t) : std::move(fallback);
+}
+
+char CharOr(const Json& object, const char* key, char fallback)
+{
+    std::optional<std::string> t = Text(object, key);
+    return t && !t->empty() ? t->front() : fallback;
+}
+
+std::optional<double> Number(const Json& object, const char* key)
+{
+    const Json* j = Member(object, key);
+    if (!j) return std::nullopt;
+    if (!j->is_number()) throw Drop{"\"" + std::string(key) + "\" is not a number"};
+    return j->get<double>();
+}
+
+// Seconds since 1970 from a number, or `now` when the message carries none (or a useless one).
+std::int64_t Seconds(std::optional<double> value, std::int64_t now)
+{
+    if (!value || !std::isfinite(*value) || *value < 0 || *value > 1e12) return now;
+    return static_cast<std::int64_t>(std::floor(*value));
+}
+
+// libacars takes the H1 sublabel ("#DFB" down, "- #DF" up) and the MFI ("/XX ") off the front of
+// the text and reports them apart; the rewrite rules read them in the content, so they go back.
+void RestoreSublabel(AcarsFields& m, const Json& object)
+{
+    if (m.label != "H1") return;
+    const std::string sublabel = TextOr(object, "sublabel");
+    if (sublabel.size() != 2) return;
+    const std::string mfi = TextOr(object, "mfi");
+    const bool downlink = m.block >= '0' && m.block <= '9';
+    std::string front = downlink ? "#" + sublabel + "B" : "- #" + sublabel;
+    if (mfi.size() == 2) front += "/" + mfi + " ";
+    m.text.insert(0, front);
+}
+
+// acarsdec 3.x and 4.x: one flat object per message; "tail" without dots, "msgno" of four
+// characters, "flight", "msgno" and "block_id" missing where the message has none.
+Message FromAcarsdec(const Json& j, std::int64_t now)
+{
+    std::optional<std::string> label = Text(j, "label");
+    if (!label) throw Drop{"not an acarsdec message"};
+    AcarsFields m;
+    m.label = std::move(*label);
+    m.mode = CharOr(j, "mode", '2');
+    m.reg = TextOr(j, "tail");
+    m.block = CharOr(j, "block_id", ' ');
+    m.msgNo = TextOr(j, "msgno");
+    m.flight = TextOr(j, "flight");
+    m.text = TextOr(j, "text");
+    m.time = Seconds(Number(j, "timestamp"), now);
+    RestoreSublabel(m, j);
+    return {Form::Airmaster, AirmasterText(m)};
+}
+
+// The ACARS object of libacars (dumpvdl2, dumphfdl): "reg" with its dots, "blk_id", the message
+// number in two parts "msg_num" and "msg_num_seq", "msg_text".
+AcarsFields FromLibacars(const Json& acars, std::int64_t time)
+{
+    const Json* err = Member(acars, "err");
+    if (err && err->is_boolean() && err->get<bool>()) throw Drop{"ACARS not decoded"};
+    std::optional<std::string> label = Text(acars, "label");
+    if (!label) throw Drop{"ACARS without a label"};
+    AcarsFields m;
+    m.label = std::move(*label);
+    m.mode = CharOr(acars, "mode", '2');
+    m.reg = TextOr(acars, "reg");
+    m.block = CharOr(acars, "blk_id", ' ');
+    m.msgNo = TextOr(acars, "msg_num") + TextOr(acars, "msg_num_seq");
+    m.flight = TextOr(acars, "flight");
+    m.text = TextOr(acars, "msg_text");
+    m.time = time;
+    RestoreSublabel(m, acars);
+    return m;
+}
+
+std::int64_t MessageTime(const Json& top, std::int64_t now)
+{
+    const Json* t = Object(top, "t");
+    return t ? Seconds(Number(*t, "sec"), now) : now;
+}
+
+Message FromDumpvdl2(const Json& j, std::int64_t now)
+{
+    const Json* vdl2 = Object(j, "vdl2");
+    if (!vdl2) throw Drop{"not a dumpvdl2 message"};
+    const Json* avlc = Object(*vdl2, "avlc");
+    const Json* acars = avlc ? Object(*avlc, "acars") : nullptr;
+    if (!acars) throw Drop{"not ACARS"};  // XID, X.25 and link control frames: most of the traffic
+    return {Form::Airmaster, AirmasterText(FromLibacars(*acars, MessageTime(*vdl2, now)))};
+}
+
+std::string Clean(std::string text)
+{
+    std::string out;
+    for (char c : text)
+        if (c != ',' && c != ';' && static_cast<unsigned char>(c) >= 0x20) out.push_back(c);
+    return Trim(out);
+}
+
+std::string TimeOfDay(std::int64_t unixSeconds)
+{
+    const auto s = ((unixSeconds % 86400) + 86400) % 86400;
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", static_cast<int>(s / 3600), static_cast<int>(s / 60 % 60),
+                  static_cast<int>(s % 60));
+    return text;
+}
+
+Message FromDumphfdl(const Json& j, std::int64_t now)
+{
+    const Json* hfdl = Object(j, "hfdl");
+    if (!hfdl) throw Drop{"not a dumphfdl message"};
+    const Json* lpdu = Object(*hfdl, "lpdu");
+    const Json* hfnpdu = lpdu ? Object(*lpdu, "hfnpdu") : nullptr;
+    const std::int64_t time = MessageTime(*hfdl, now);
+    if (hfnpdu) {
+        if (const Json* acars = Object(*hfnpdu, "acars"))
+            return {Form::HfAcars, HfAcarsText(FromLibacars(*acars, time))};
+        if (const Json* pos = Object(*hfnpdu, "pos")) {
+            HfdlPosition p;
+            const std::optional<double> lat = Number(*pos, "lat");
+            const std::optional<double> lon = Number(*pos, "lon");
+            if (!lat || !lon) throw Drop{"position without latitude or longitude"};
+            // Aircraft that do not know where they are send 180, 180.
+            if (*lat == 180 && *lon == 180) throw Drop{"no position (180, 180)"};
+            if (!(std::fabs(*lat) <= 90) || !(std::fabs(*lon) <= 180)) throw Drop{"position out of range"};
+            p.lat = *lat;
+            p.lon = *lon;
+            p.flight = Clean(TextOr(*hfnpdu, "flight_id"));
+            if (p.flight.empty()) throw Drop{"no flight id"};  // the HFDL path shows nothing without one
+            if (const Json* info = Object(*lpdu, "ac_info")) p.reg = Clean(TextOr(*info, "regnr"));
+            p.time = TimeOfDay(time);
+            if (std::optional<double> hz = Number(*hfdl, "freq"); hz && *hz > 0 && *hz < 1e9)
+                p.kHz = std::to_string(std::llround(*hz / 1000));
+            return {Form::Hfdl, HfdlRecord(p)};
+        }
+    }
+    throw Drop{"no position or ACARS"};  // squitters, system tables, link management
+}
+
+Message Convert(Source source, const Json& j, std::int64_t now)
+{
+    if (!j.is_object()) throw Drop{"not a JSON object"};
+    switch (source) {
+        case Source::Acarsdec:
+            return FromAcarsdec(j, now);
+        case Source::Dumpvdl2:
+            return FromDumpvdl2(j, now);
+        case Source::Dumphfdl:
+            return FromDumphfdl(j, now);
+        case Source::Sbs:
+            break;
+    }
+    throw Drop{"not a JSON source"};
+}
+
+}  // namespace
+
+std::string_view SourceName(Source source)
+{
+    for (const SourceRow& row : kSources)
+        if (row.source == source) return row.name;
+    return "?";
+}
+
+std::optional<Source> SourceFromName(std::string_view name)
+{
+    for (const SourceRow& row : kSources)
+        if (row.name == name) return row.source;
+    return std::nullopt;
+}
+
+std::string_view DefaultTopic(Form form)
+{
+    switch (form) {
+        case Form::HfAcars:
+            return kHfAcarsTopic;
+        case Form::Hfdl:
+            return kHfdlTopic;
+        case Form::Airmaster:
+            break;
+    }
+    return kAirmasterTopic;
+}
+
+void Counters::Drop(std::string_view reason, long long n)
+{
+    dropped[std::string(reason)] += n;
+}
+
+long long Counters::DroppedTotal() const
+{
+    long long total = 0;
+    for (const auto& [reason, n] : dropped) total += n;
+    return total;
+}
+
+std::string Counters::Summary() const
+{
+    std::string s = "received " + std::to_string(received) + ", published " + std::to_string(published) + ", dropped " +
+                    std::to_string(DroppedTotal());
+    if (dropped.empty()) return s;
+    s += " (";
+    bool first = true;
+    for (const auto& [reason, n] : dropped) {
+        if (!first) s += ", ";
+        s += reason + " " + std::to_string(n);
+        first = false;
+    }
+    return s + ")";
+}
+
+std::string TrailerTime(std::int64_t unixSeconds)
+{
+    using namespace std::chrono;
+    const sys_seconds t{seconds{unixSeconds}};
+    const sys_days day = floor<days>(t);
+    const year_month_day ymd{day};
+    const auto minutes = duration_cast<std::chrono::minutes>(t - day).count();
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u/%02u/%04d %02d:%02d", static_cast<unsigned>(ymd.day()),
+                  static_cast<unsigned>(ymd.month()), static_cast<int>(ymd.year()), static_cast<int>(minutes / 60),
+                  static_cast<int>(minutes % 60));
+    return text;
+}
+
+std::string AirmasterText(const AcarsFields& m)
+{
+    std::string t;
+    t.reserve(200 + m.text.size() + m.text.size() / 16);
+    t += "ACARS mode: ";
+    t += HeaderChar(m.mode);
+    t += "  Aircraft reg: ";
+    t += Registration(m.reg);
+    t += "\r\nMessage label: ";
+    t += Label(m.label);
+    t += "  Block id: ";
+    t += HeaderChar(m.block);
+    t += "  Msg. no: ";
+    t += Fixed(m.msgNo, 4);
+    t += "\r\nFlight id: ";
+    t += Fixed(m.flight, 6);
+    t += "\r\nMessage content:-\r\n";
+    AppendLines(t, m.text, "\r\n");
+    t += kTrailerDashes;
+    t += '[' + TrailerTime(m.time) + "]\r\n";
+    return t;
+}
+
+std::string HfAcarsText(const AcarsFields& m)
+{
+    std::string t;
+    t.reserve(200 + m.text.size());
+    t += "1ACARS mode: ";
+    t += HeaderChar(m.mode);
+    t += "  Aircraft reg: ";
+    t += Registration(m.reg);
+    t += "\nMessage label: ";
+    t += Label(m.label);
+    t += "  Block id: ";
+    t += HeaderChar(m.block);
+    t += "  Msg. no: ";
+    t += Fixed(m.msgNo, 4);
+    t += " Flight id: ";
+    t += Fixed(m.flight, 6);
+    t += "\nMessage content:-\n";
+    AppendLines(t, m.text, "\n");
+    t += kTrailerDashes;
+    t += '[' + TrailerTime(m.time) + "]\n";
+    return t;
+}
+
+std::string HfdlRecord(const HfdlPosition& p)
+{
+    // Degrees, minutes and tenths of a minute, rounded once on the whole so 59.96' carries to a degree.
+    struct Dms {
+        long long deg, min, tenth;
+    };
+    auto split = [](double v) {
+        const long long t = std::llround(std::fabs(v) * 600);
+        return std::pair{Dms{t / 600, t % 600 / 10, t % 10}, t == 0};
+    };
+    const auto [lat, latZero] = split(p.lat);
+    const auto [lon, lonZero] = split(p.lon);
+    const char ns = p.lat < 0 && !latZero ? 'S' : 'N';
+    const char ew = p.lon < 0 && !lonZero ? 'W' : 'E';
+    const std::string reg = p.reg.empty() ? std::string() : Registration(p.reg);
+
+    // Zero-padded as a decoder writes them (the normaliser pads them anyway).
+    char position[64];
+    std::snprintf(position, sizeof position, "%03lld,%02lld,%lld,%c,%02lld,%02lld,%lld,%c;", lon.deg, lon.min,
+                  lon.tenth, ew, lat.deg, lat.min, lat.tenth, ns);
+    std::string r = p.flight + ',' + reg + ',' + p.time + ',' + p.kHz + ',';
+    r += position;
+    return r;
+}
+
+std::vector<std::string_view> SplitJsonValues(std::string_view d)
+{
+    std::vector<std::string_view> pieces;
+    std::size_t i = 0;
+    while (i < d.size()) {
+        if (IsBlank(d[i])) {
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        if (d[i] != '{' && d[i] != '[') {
+            // Not the start of a value: everything to the end of the line is one bad piece.
+            const std::size_t eol = d.find('\n', i);
+            i = eol == std::string_view::npos ? d.size() : eol;
+            pieces.push_back(d.substr(start, i - start));
+            continue;
+        }
+        int depth = 0;
+        bool inString = false;
+        for (; i < d.size(); ++i) {
+            const char c = d[i];
+            if (inString) {
+                if (c == '\\') {
+                    ++i;
+                } else if (c == '"') {
+                    inString = false;
+                }
+            } else if (c == '"') {
+                inString = true;
+            } else if (c == '{' || c == '[') {
+                ++depth;
+            } else if ((c == '}' || c == ']') && --depth == 0) {
+                ++i;
+                break;
+            }
+        }
+        i = std::min(i, d.size());
+        pieces.push_back(d.substr(start, i - start));
+    }
+    return pieces;
+}
+
+void ConvertDatagram(Source source, std::string_view datagram, std::int64_t now, std::vector<Message>& out,
+                     Counters& counters)
+{
+    if (datagram.size() > kMaxDatagram) {
+        ++counters.received;
+        counters.Drop("over " + std::to_string(kMaxDatagram) + " bytes");
+        return;
+    }
+    for (std::string_view piece : SplitJsonValues(datagram)) {
+        ++counters.received;
+        try {
+            if (NestingDepth(piece) > kMaxDepth) throw Drop{"broken JSON"};
+            const Json j = Json::parse(Latin1ToUtf8(piece), nullptr, /*allow_exceptions=*/false);
+            if (j.is_discarded()) throw Drop{"broken JSON"};
+            out.push_back(Convert(source, j, now));
+        } catch (const Drop& d) {
+            counters.Drop(d.reason);
+        } catch (const std::exception&) {
+            counters.Drop("cannot be converted");  // out of memory and the like: this message only
+        }
+    }
+}
+
+}  // namespace korval::bridge

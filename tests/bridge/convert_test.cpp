@@ -1,0 +1,322 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bridge_convert.h"
+#include "intake/normalisers.h"
+#include "station/station.h"
+#include "test_support.h"
+#include "text/fields.h"
+
+namespace korval::bridge {
+namespace {
+
+using namespace std::string_literals;
+using Drops = std::map<std::string, long long>;
+
+constexpr std::int64_t kNow = 1796472000;  // 2026-12-05 12:00:00 UTC
+const std::string kDashes(58, '-');
+
+// The text as the program has it after the normaliser of the form's menu item.
+std::string Normalised(Form form, const std::string& text)
+{
+    test::Rig rig;
+    rig.station.CurrentMessage = text;
+    if (form == Form::HfAcars) {
+        HFACARS_FIX(rig.station);
+    } else {
+        Airmaster_FIX(rig.station);
+    }
+    return rig.station.CurrentMessage;
+}
+
+// ---- Header layout ----------------------------------------------------------------------------
+
+struct HeaderCase {
+    const char* name;
+    AcarsFields in;
+    std::string reg7, label2;
+    char block;
+    std::string msgNo, flight6;
+};
+
+class HeaderLayout : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(HeaderLayout, EveryFieldReadsBackAtItsFixedPositionInBothForms)
+{
+    const HeaderCase& c = GetParam();
+    for (Form form : {Form::Airmaster, Form::HfAcars}) {
+        AcarsFields in = c.in;
+        in.time = kNow;
+        const std::string m = Normalised(form, form == Form::Airmaster ? AirmasterText(in) : HfAcarsText(in));
+        SCOPED_TRACE(form == Form::Airmaster ? "Airmaster" : "HF ACARS");
+        EXPECT_EQ(m.substr(0, 13), "1ACARS mode: ");
+        EXPECT_EQ(fields::RegistrationField(m), c.reg7);
+        EXPECT_EQ(m.substr(54, 2), c.label2);
+        EXPECT_EQ(m.substr(56, 12), "  Block id: ");
+        EXPECT_EQ(m[68], c.block);
+        EXPECT_EQ(fields::MessageNumber(m), c.msgNo);
+        EXPECT_EQ(fields::FlightField(m), c.flight6);
+        EXPECT_EQ(m.substr(103, 21), "\r\nMessage content:-\r\n");
+        EXPECT_EQ(fields::Content(m),
+                  "POS\r\n" + kDashes + "[05.12.2026 12:00]" + (form == Form::HfAcars ? "\r\n" : ""));
+    }
+}
+
+AcarsFields Fields(std::string reg, std::string label, char block, std::string msgNo, std::string flight)
+{
+    AcarsFields f;
+    f.reg = std::move(reg);
+    f.label = std::move(label);
+    f.block = block;
+    f.msgNo = std::move(msgNo);
+    f.flight = std::move(flight);
+    f.text = "POS";
+    return f;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bridge, HeaderLayout,
+    ::testing::Values(
+        HeaderCase{"downlink", Fields("N923UP", "H1", '4', "M76A", "UP6567"), ".N923UP", "H1", '4', "M76A", "UP6567"},
+        HeaderCase{"regWithDots", Fields(".N923UP", "15", '2', "M01A", "UP6567"), ".N923UP", "15", '2', "M01A",
+                   "UP6567"},
+        HeaderCase{"regOfSeven", Fields("N12345X", "15", '2', "M01A", "UP6567"), "N12345X", "15", '2', "M01A",
+                   "UP6567"},
+        HeaderCase{"regTooLong", Fields("ABCDEFGHI", "15", '2', "M01A", "UP6567"), "ABCDEFG", "15", '2', "M01A",
+                   "UP6567"},
+        HeaderCase{"squitter", Fields("", "SQ", ' ', "", ""), ".......", "SQ", ' ', "", "      "},
+        HeaderCase{"uplink", Fields(".D-ALCA", "H1", 'A', "", ""), ".D-ALCA", "H1", 'A', "", "      "},
+        HeaderCase{"shortFlight", Fields("D-ALCA", "5Z", '2', "M20A", "LH84"), ".D-ALCA", "5Z", '2', "M20A", "LH84  "},
+        HeaderCase{"longFlight", Fields("N923UP", "15", '2', "M01A", "UAL12345"), ".N923UP", "15", '2', "M01A",
+                   "UAL123"},
+        HeaderCase{"noInformationLabel", Fields("N923UP", "_d", '2', "M01A", "UP6567"), ".N923UP", "_\x7f", '2', "M01A",
+                   "UP6567"},
+        HeaderCase{"lineEndsInsideFields", Fields("N9\r\n3UP", "H1", '\0', "M\n6A", "UP\r\n67"), "N9  3UP", "H1", ' ',
+                   "M 6A", "UP  67"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// ---- Content and trailer ----------------------------------------------------------------------
+
+struct ContentCase {
+    const char* name;
+    std::string text;
+    std::string lines;  // the content before the trailer, CR LF line ends
+};
+
+class ContentLines : public ::testing::TestWithParam<ContentCase> {};
+
+TEST_P(ContentLines, ArriveWithCrLfAndTheTrailerAfterTheNormaliser)
+{
+    const ContentCase& c = GetParam();
+    AcarsFields in = Fields("N923UP", "H1", '4', "M76A", "UP6567");
+    in.text = c.text;
+    in.time = kNow;
+    EXPECT_EQ(fields::Content(Normalised(Form::Airmaster, AirmasterText(in))),
+              c.lines + kDashes + "[05.12.2026 12:00]");
+    EXPECT_EQ(fields::Content(Normalised(Form::HfAcars, HfAcarsText(in))),
+              c.lines + kDashes + "[05.12.2026 12:00]\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Bridge, ContentLines,
+                         ::testing::Values(ContentCase{"crLf", "A\r\nB", "A\r\nB\r\n"},
+                                           ContentCase{"lfOnly", "A\nB\n", "A\r\nB\r\n"},
+                                           ContentCase{"loneCr", "A\rB\r", "A\r\nB\r\n"},
+                                           ContentCase{"blankLines", "A\r\n\r\nB", "A\r\n\r\nB\r\n"},
+                                           ContentCase{"empty", "", ""},
+                                           ContentCase{"bytesKept", "\xe9\x01\x7f\xff", "\xe9\x01\x7f\xff\r\n"}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// ---- Datagrams ---------------------------------------------------------------------------------
+
+struct DatagramCase {
+    const char* name;
+    Source source;
+    std::string datagram;
+    long long published;
+    Drops drops;
+};
+
+class Datagrams : public ::testing::TestWithParam<DatagramCase> {};
+
+TEST_P(Datagrams, AreConvertedOrDroppedWithTheirReasonAndCounted)
+{
+    const DatagramCase& c = GetParam();
+    std::vector<Message> out;
+    Counters counters;
+    ConvertDatagram(c.source, c.datagram, kNow, out, counters);
+    EXPECT_EQ(static_cast<long long>(out.size()), c.published);
+    EXPECT_EQ(counters.dropped, c.drops);
+    EXPECT_EQ(counters.received, c.published + counters.DroppedTotal());
+}
+
+const std::string kAcars = R"({"timestamp":1796471922.5,"channel":0,"freq":131.550,"mode":"2","label":"15",)"
+                           R"("block_id":"2","ack":false,"tail":"G-STBA","flight":"SK1061","msgno":"M91A",)"
+                           R"("text":"POS,N4150.8,E02000.0,0439,350"})";
+const std::string kVdl2Xid = R"({"vdl2":{"t":{"sec":1796471922},"avlc":{"frame_type":"U","xid":{}}}})";
+const std::string kVdl2Error = R"({"vdl2":{"avlc":{"acars":{"err":true}}}})";
+
+std::string Hfdl(const std::string& hfnpdu)
+{
+    return R"({"hfdl":{"t":{"sec":1796471922},"freq":8942000,"lpdu":{"hfnpdu":)" + hfnpdu + "}}}";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bridge, Datagrams,
+    ::testing::Values(
+        DatagramCase{"one", Source::Acarsdec, kAcars, 1, {}},
+        DatagramCase{"doubledOnTwoLines", Source::Acarsdec, kAcars + "\n" + kAcars + "\n", 2, {}},
+        DatagramCase{"doubledBackToBack", Source::Acarsdec, kAcars + kAcars, 2, {}},
+        DatagramCase{"brokenJson", Source::Acarsdec, R"({"label":"15","text":"POS N)", 0, {{"broken JSON", 1}}},
+        DatagramCase{"firstHalf", Source::Acarsdec, kAcars.substr(0, 60), 0, {{"broken JSON", 1}}},
+        DatagramCase{"secondHalf", Source::Acarsdec, kAcars.substr(60), 0, {{"broken JSON", 1}}},
+        DatagramCase{
+            "garbageLineThenMessage", Source::Acarsdec, "\x01\x02 garbage\n" + kAcars, 1, {{"broken JSON", 1}}},
+        DatagramCase{"bracesInsideText", Source::Acarsdec, R"({"label":"15","text":"{[}] \"q\" \\"})", 1, {}},
+        DatagramCase{"over32KiB", Source::Acarsdec, std::string(64 * 1024, 'x'), 0, {{"over 32768 bytes", 1}}},
+        DatagramCase{
+            "deepNesting", Source::Acarsdec, std::string(200, '[') + std::string(200, ']'), 0, {{"broken JSON", 1}}},
+        DatagramCase{"notAnObject", Source::Acarsdec, R"(["label","15"])", 0, {{"not a JSON object", 1}}},
+        DatagramCase{"noLabel", Source::Acarsdec, R"({"text":"POS"})", 0, {{"not an acarsdec message", 1}}},
+        DatagramCase{"labelNotText", Source::Acarsdec, R"({"label":15})", 0, {{"\"label\" is not a text", 1}}},
+        DatagramCase{"timestampNotNumber",
+                     Source::Acarsdec,
+                     R"({"label":"15","timestamp":"now"})",
+                     0,
+                     {{"\"timestamp\" is not a number", 1}}},
+        DatagramCase{"onlyTheLabel", Source::Acarsdec, R"({"label":"SQ"})", 1, {}},
+        DatagramCase{"blanksOnly", Source::Acarsdec, " \r\n\t", 0, {}},
+        DatagramCase{"dumpvdl2OnAcarsdecPort", Source::Acarsdec, kVdl2Xid, 0, {{"not an acarsdec message", 1}}},
+        DatagramCase{"acarsdecOnDumpvdl2Port", Source::Dumpvdl2, kAcars, 0, {{"not a dumpvdl2 message", 1}}},
+        DatagramCase{"vdl2WithoutAcars", Source::Dumpvdl2, kVdl2Xid, 0, {{"not ACARS", 1}}},
+        DatagramCase{"vdl2AcarsError", Source::Dumpvdl2, kVdl2Error, 0, {{"ACARS not decoded", 1}}},
+        DatagramCase{"hfdlPosition",
+                     Source::Dumphfdl,
+                     Hfdl(R"({"flight_id":"BAW117","pos":{"lat":51.39,"lon":-12.575}})"),
+                     1,
+                     {}},
+        DatagramCase{"hfdlUnknownPosition",
+                     Source::Dumphfdl,
+                     Hfdl(R"({"flight_id":"BAW117","pos":{"lat":180,"lon":180}})"),
+                     0,
+                     {{"no position (180, 180)", 1}}},
+        DatagramCase{"hfdlLatitudeOutOfRange",
+                     Source::Dumphfdl,
+                     Hfdl(R"({"flight_id":"BAW117","pos":{"lat":91.5,"lon":10}})"),
+                     0,
+                     {{"position out of range", 1}}},
+        DatagramCase{"hfdlLongitudeOutOfRange",
+                     Source::Dumphfdl,
+                     Hfdl(R"({"flight_id":"BAW117","pos":{"lat":51,"lon":-180.5}})"),
+                     0,
+                     {{"position out of range", 1}}},
+        DatagramCase{"hfdlNoFlight",
+                     Source::Dumphfdl,
+                     Hfdl(R"({"flight_id":"  ","pos":{"lat":51,"lon":10}})"),
+                     0,
+                     {{"no flight id", 1}}},
+        DatagramCase{"hfdlPositionWithoutLongitude",
+                     Source::Dumphfdl,
+                     Hfdl(R"({"flight_id":"BAW117","pos":{"lat":51}})"),
+                     0,
+                     {{"position without latitude or longitude", 1}}},
+        DatagramCase{"hfdlSquitter",
+                     Source::Dumphfdl,
+                     R"({"hfdl":{"spdu":{"gs_status":[]}}})",
+                     0,
+                     {{"no position or ACARS", 1}}},
+        DatagramCase{"hfdlSystemTable",
+                     Source::Dumphfdl,
+                     Hfdl(R"({"type":{"id":208,"name":"System table"}})"),
+                     0,
+                     {{"no position or ACARS", 1}}}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// Bytes arrive as the decoder sent them, however it wrote them: raw (valid UTF-8 or not) or escaped.
+TEST(Bridge, NonAsciiBytesPassUnchanged)
+{
+    const std::string datagram =
+        "{\"label\":\"15\",\"timestamp\":1796471922,\"text\":\"raw \xe9\xff utf8 \xc3\xa9"
+        " escaped \\u00e9\\u0001 wide \\u20ac\"}";
+    std::vector<Message> out;
+    Counters counters;
+    ConvertDatagram(Source::Acarsdec, datagram, kNow, out, counters);
+    ASSERT_EQ(out.size(), 1u) << counters.Summary();
+    EXPECT_EQ(fields::Content(Normalised(Form::Airmaster, out[0].text)),
+              "raw \xe9\xff utf8 \xc3\xa9 escaped \xe9\x01 wide ?\r\n" + kDashes + "[05.12.2026 11:58]");
+}
+
+// ---- The H1 sublabel that the decoders take off the text ----------------------------------------
+
+struct SublabelCase {
+    const char* name;
+    std::string extra;  // JSON members
+    char block;
+    std::string label;
+    std::string contentStart;
+};
+
+class Sublabels : public ::testing::TestWithParam<SublabelCase> {};
+
+TEST_P(Sublabels, GoBackInFrontOfTheText)
+{
+    const SublabelCase& c = GetParam();
+    const std::string datagram = R"({"label":")" + c.label + R"(","block_id":")" + std::string(1, c.block) +
+                                 R"(","text":"A32/1883",)" + c.extra + "}";
+    std::vector<Message> out;
+    Counters counters;
+    ConvertDatagram(Source::Acarsdec, datagram, kNow, out, counters);
+    ASSERT_EQ(out.size(), 1u) << counters.Summary();
+    EXPECT_EQ(fields::Content(Normalised(Form::Airmaster, out[0].text)).substr(0, c.contentStart.size()),
+              c.contentStart);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bridge, Sublabels,
+    ::testing::Values(SublabelCase{"downlink", R"("sublabel":"DF")", '7', "H1", "#DFBA32/1883\r\n"},
+                      SublabelCase{"downlinkWithMfi", R"("sublabel":"DF","mfi":"AT")", '7', "H1", "#DFB/AT A32/1883"},
+                      SublabelCase{"uplink", R"("sublabel":"M1")", 'S', "H1", "- #M1A32/1883"},
+                      SublabelCase{"notH1", R"("sublabel":"DF")", '7', "15", "A32/1883"},
+                      SublabelCase{"none", R"("assstat":"skipped")", '7', "H1", "A32/1883"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// ---- The HFDL record ---------------------------------------------------------------------------
+
+struct RecordCase {
+    const char* name;
+    double lat, lon;
+    std::string position;  // the record from its fifth field on
+};
+
+class HfdlRecords : public ::testing::TestWithParam<RecordCase> {};
+
+TEST_P(HfdlRecords, WriteDegreesMinutesAndTenths)
+{
+    const RecordCase& c = GetParam();
+    HfdlPosition p{"BAW117", "", "11:58:42", "8942", c.lat, c.lon};
+    EXPECT_EQ(HfdlRecord(p), "BAW117,,11:58:42,8942," + c.position);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bridge, HfdlRecords,
+    ::testing::Values(RecordCase{"northWest", 51.39, -12.575, "012,34,5,W,51,23,4,N;"},
+                      RecordCase{"southEast", -33.95, 151.1833, "151,11,0,E,33,57,0,S;"},
+                      RecordCase{"roundsUpToTheNextDegree", 51.99999, 0.999999, "001,00,0,E,52,00,0,N;"},
+                      RecordCase{"southOfZeroRoundsToNorth", -0.00001, -0.00001, "000,00,0,E,00,00,0,N;"},
+                      RecordCase{"dateLine", 0.5, 180, "180,00,0,E,00,30,0,N;"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Bridge, HfdlRecordPadsTheRegistrationAndTheNormaliserFillsTheBoxes)
+{
+    test::Rig rig;
+    rig.station.CurrentMessage = HfdlRecord({"BAW117", "G-VIIS", "11:58:42", "8942", 51.39, -12.575});
+    ASSERT_TRUE(HFDL_FIX(rig.station));
+    EXPECT_EQ(rig.station.box.Flight.Text, "BAW117");
+    EXPECT_EQ(rig.station.box.Aircraft.Text, "G-VIIS");
+    EXPECT_EQ(fields::Content(rig.station.CurrentMessage), "BAW117,.G-VIIS,11:58:42,8942,N51234W012345;\r\n");
+}
+
+}  // namespace
+}  // namespace korval::bridge

@@ -1,0 +1,310 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <QFile>
+#include <QHostAddress>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include "bridge_run.h"
+#include "link/client.h"
+#include "link_test_support.h"
+#include "link_tool.h"
+#include "test_support.h"
+
+namespace korval::bridge {
+namespace {
+
+using namespace std::chrono_literals;
+using Drops = std::map<std::string, long long>;
+
+const std::string kAcars =
+    R"({"timestamp":1796471922.846,"mode":"2","label":"15","block_id":"2","ack":false,)"
+    R"("tail":"G-STBA","flight":"SK1061","msgno":"M91A","text":"POS,N4150.8,E02000.0,0439,350"})";
+
+std::string Sbs3(const std::string& icao, const std::string& lat)
+{
+    return "MSG,3,1,1," + icao + ",1,2026/12/05,11:58:42.123,2026/12/05,11:58:42.125,EIN123,35000,,," + lat +
+           ",-6.54321,,,0,0,0,0\r\n";
+}
+
+// Every value a client receives from one topic of the bridge.
+struct Listener {
+    Listener(const std::filesystem::path& folder, const char* topic)
+    {
+        client.SetFolder(folder);
+        client.OnValue([this](std::string_view, std::string_view v) { values.emplace_back(v); });
+        client.Link(topic, "LiveData");
+    }
+    link::LinkClient client;
+    std::vector<std::string> values;
+};
+
+class BridgeSockets : public ::testing::Test {
+protected:
+    void Start(Bridge& bridge)
+    {
+        bridge.SetLinkFolder(folder);
+        ASSERT_EQ(bridge.Start(), Bridge::Started::Ok) << err.str();
+    }
+    static void WaitForClient(Bridge& bridge, const char* topic)
+    {
+        ASSERT_TRUE(test::RunUntil([&] { return bridge.AdvisedCount(topic) == 1; }));
+    }
+    void Send(QUdpSocket& udp, const std::string& datagram, std::uint16_t port)
+    {
+        ASSERT_EQ(
+            udp.writeDatagram(datagram.data(), static_cast<qint64>(datagram.size()), QHostAddress::LocalHost, port),
+            static_cast<qint64>(datagram.size()));
+    }
+
+    test::TempHome home{false};
+    std::filesystem::path folder = home.path() / "links";
+    std::ostringstream err;
+};
+
+TEST_F(BridgeSockets, DatagramsArePublishedAndBadOnesDroppedWhileTheBridgeGoesOn)
+{
+    BridgeOptions options;
+    options.sources = {{Source::Acarsdec, {"127.0.0.1", 0}, ""}, {Source::Dumphfdl, {"127.0.0.1", 0}, ""}};
+    Bridge bridge(options, err);
+    Start(bridge);
+    Listener acars(folder, "WinACARS|ACARS"), hfdl(folder, "PCHFDL|HFDL"), hfAcars(folder, "PCHFDL|ACARS");
+    WaitForClient(bridge, "WinACARS|ACARS");
+    WaitForClient(bridge, "PCHFDL|HFDL");
+    WaitForClient(bridge, "PCHFDL|ACARS");
+
+    QUdpSocket udp;
+    for (const std::string& d : {kAcars, std::string(R"({"label":"15","text":"PO)"), std::string(65000, '{'),
+                                 std::string("\xff\xfe\x00\x01", 4), kAcars + "\n" + kAcars}) {
+        Send(udp, d, bridge.LocalPort(0));
+    }
+    Send(udp,
+         R"({"hfdl":{"t":{"sec":1796471922},"freq":8942000,"lpdu":{"hfnpdu":{"flight_id":"BAW117",)"
+         R"("pos":{"lat":51.39,"lon":-12.575}}}}})",
+         bridge.LocalPort(1));
+    Send(udp, R"({"hfdl":{"lpdu":{"hfnpdu":{"acars":{"reg":".G-STBA","label":"H1","blk_id":"4","msg_text":"X"}}}}})",
+         bridge.LocalPort(1));
+    ASSERT_TRUE(test::RunUntil([&] {
+        return acars.values.size() == 3 && hfdl.values.size() == 1 && hfAcars.values.size() == 1;
+    })) << bridge.CountersOf(0).Summary();
+    test::RunFor(50ms);
+
+    EXPECT_EQ(acars.values[0].substr(0, 36), "ACARS mode: 2  Aircraft reg: .G-STBA");
+    EXPECT_EQ(acars.values[1], acars.values[0]);
+    EXPECT_EQ(hfdl.values[0], "BAW117,,11:58:42,8942,012,34,5,W,51,23,4,N;");
+    EXPECT_EQ(hfAcars.values[0].substr(0, 13), "1ACARS mode: ");
+
+    const Counters& a = bridge.CountersOf(0);
+    EXPECT_EQ(a.received, 6);
+    EXPECT_EQ(a.published, 3);
+    EXPECT_EQ(a.dropped, (Drops{{"broken JSON", 2}, {"over 32768 bytes", 1}}));
+    EXPECT_EQ(bridge.CountersOf(1).published, 2);
+
+    bridge.Report("now");
+    EXPECT_NE(err.str().find("korval-link: now: acarsdec on 127.0.0.1:0: received 6, published 3, dropped 3 "
+                             "(broken JSON 2, over 32768 bytes 1)\n"),
+              std::string::npos)
+        << err.str();
+}
+
+TEST_F(BridgeSockets, SbsConnectionClosedMidLineIsCountedAndMadeAgain)
+{
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    BridgeOptions options;
+    options.sources = {{Source::Sbs, {"127.0.0.1", server.serverPort()}, ""}};
+    options.sbsRetry = 100ms;
+    Bridge bridge(options, err);
+    Start(bridge);
+    Listener acars(folder, "WinACARS|ACARS");
+    WaitForClient(bridge, "WinACARS|ACARS");
+
+    ASSERT_TRUE(test::RunUntil([&] { return server.hasPendingConnections(); }));
+    QTcpSocket* first = server.nextPendingConnection();
+    const std::string cut = Sbs3("4CA123", "53.12345").substr(0, 50);
+    first->write((Sbs3("4CA123", "53.12345") + cut).c_str());
+    ASSERT_TRUE(test::RunUntil([&] { return acars.values.size() == 1; }));
+    first->disconnectFromHost();
+
+    ASSERT_TRUE(test::RunUntil([&] { return server.hasPendingConnections(); }));  // after 100 ms
+    QTcpSocket* second = server.nextPendingConnection();
+    second->write(Sbs3("400AE7", "51.47002").c_str());
+    ASSERT_TRUE(test::RunUntil([&] { return acars.values.size() == 2; }));
+
+    EXPECT_NE(acars.values[1].find("Aircraft reg: .400AE7"), std::string::npos);
+    const Counters& c = bridge.CountersOf(0);
+    EXPECT_EQ(c.received, 3);
+    EXPECT_EQ(c.published, 2);
+    EXPECT_EQ(c.dropped, (Drops{{"line cut short by the connection", 1}}));
+    EXPECT_NE(err.str().find("sbs from 127.0.0.1:" + std::to_string(server.serverPort()) + ": connection closed"),
+              std::string::npos)
+        << err.str();
+}
+
+TEST_F(BridgeSockets, SbsServerNotThereIsSaidOnceAndTriedAgain)
+{
+    QTcpServer probe;
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();  // nobody listens there now
+    BridgeOptions options;
+    options.sources = {{Source::Sbs, {"127.0.0.1", port}, ""}};
+    options.sbsRetry = 50ms;
+    Bridge bridge(options, err);
+    Start(bridge);
+    test::RunFor(400ms);
+    const std::string said = err.str();
+    const std::size_t first = said.find("cannot connect");
+    ASSERT_NE(first, std::string::npos) << said;
+    EXPECT_EQ(said.find("cannot connect", first + 1), std::string::npos) << said;
+
+    QTcpServer server;
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, port));
+    EXPECT_TRUE(test::RunUntil([&] { return server.hasPendingConnections(); }));
+}
+
+TEST_F(BridgeSockets, ATopicOrAPortAlreadyTakenStopsTheStart)
+{
+    BridgeOptions options;
+    options.sources = {{Source::Acarsdec, {"127.0.0.1", 0}, ""}};
+    Bridge first(options, err);
+    Start(first);
+
+    Bridge sameTopic(options, err);
+    sameTopic.SetLinkFolder(folder);
+    EXPECT_EQ(sameTopic.Start(), Bridge::Started::TopicTaken);
+    EXPECT_NE(err.str().find("cannot serve WinACARS|ACARS"), std::string::npos) << err.str();
+
+    options.sources[0].address.port = first.LocalPort(0);
+    options.sources[0].topic = "Second|ACARS";
+    Bridge samePort(options, err);
+    samePort.SetLinkFolder(folder);
+    EXPECT_EQ(samePort.Start(), Bridge::Started::SocketFailed);
+    EXPECT_NE(err.str().find("cannot listen on 127.0.0.1:" + std::to_string(first.LocalPort(0))), std::string::npos)
+        << err.str();
+}
+
+// ---- The program itself --------------------------------------------------------------------------
+
+class BridgeProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::filesystem::create_directory(home.path() / "run");
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QFile::decodeName((home.path() / "run").c_str()));
+    }
+    void Start(QProcess& p, const QStringList& args)
+    {
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(KORVAL_LINK_TOOL), args);
+        ASSERT_TRUE(p.waitForStarted(10000));
+    }
+    bool Served(const std::string& fileName)
+    {
+        return test::RunUntil(
+            [&] {
+                for (const auto& e : std::filesystem::recursive_directory_iterator(home.path() / "run"))
+                    if (e.path().filename() == fileName) return true;
+                return false;
+            },
+            20s);
+    }
+
+    test::TempHome home{false};
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+};
+
+TEST_F(BridgeProgram, BridgePublishesWhatAcarsdecSendsToAListener)
+{
+    QUdpSocket probe;
+    ASSERT_TRUE(probe.bind(QHostAddress::LocalHost, 0, QAbstractSocket::DontShareAddress));
+    const quint16 port = probe.localPort();
+    probe.close();
+    const QString address = QStringLiteral("127.0.0.1:") + QString::number(port);
+
+    QProcess bridge, listen;
+    Start(bridge, {QStringLiteral("bridge"), QStringLiteral("--from"), QStringLiteral("acarsdec"),
+                   QStringLiteral("--listen"), address});
+    ASSERT_TRUE(Served("winacars%7cacars")) << bridge.readAllStandardError().toStdString();
+    Start(listen, {QStringLiteral("listen"), QStringLiteral("--topic"), QStringLiteral("WinACARS|ACARS"),
+                   QStringLiteral("--count"), QStringLiteral("1")});
+
+    // The listener links a moment after it starts: send until it has its value.
+    QUdpSocket udp;
+    QTimer sender;
+    QObject::connect(&sender, &QTimer::timeout, &udp, [&] {
+        udp.writeDatagram(kAcars.data(), static_cast<qint64>(kAcars.size()), QHostAddress::LocalHost, port);
+    });
+    sender.start(50);
+    const bool done = test::RunUntil([&] { return listen.state() == QProcess::NotRunning; }, 20s);
+    sender.stop();
+    ASSERT_TRUE(done);
+    EXPECT_EQ(listen.exitCode(), linktool::kExitOk) << listen.readAllStandardError().toStdString();
+
+    std::vector<Message> expected;
+    Counters counters;
+    ConvertDatagram(Source::Acarsdec, kAcars, 0, expected, counters);
+    ASSERT_EQ(expected.size(), 1u);
+    EXPECT_EQ(listen.readAllStandardOutput().toStdString(), linktool::ValueLine("LiveData", expected[0].text) + "\n");
+
+    bridge.terminate();
+    ASSERT_TRUE(bridge.waitForFinished(30000));
+    EXPECT_EQ(bridge.exitCode(), linktool::kExitOk);
+    const std::string said = bridge.readAllStandardError().toStdString();
+    EXPECT_NE(said.find("korval-link: at exit: acarsdec on " + address.toStdString() + ": received "),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(said.find("dropped 0"), said.find("dropped")) << said;
+}
+
+struct UsageCase {
+    const char* name;
+    QStringList args;
+    int status;
+    const char* said;  // on standard output for --help, else on standard error
+};
+
+class BridgeUsage : public BridgeProgram, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(BridgeUsage, EndsAtOnceWithItsStatus)
+{
+    QProcess p;
+    Start(p, GetParam().args);
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), GetParam().status);
+    const std::string out = p.readAllStandardOutput().toStdString() + p.readAllStandardError().toStdString();
+    EXPECT_NE(out.find(GetParam().said), std::string::npos) << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bridge, BridgeUsage,
+    ::testing::Values(UsageCase{"help",
+                                {QStringLiteral("bridge"), QStringLiteral("--help")},
+                                linktool::kExitOk,
+                                "usage: korval-link bridge"},
+                      UsageCase{"noSource", {QStringLiteral("bridge")}, linktool::kExitUsage, "--from is required"},
+                      UsageCase{"badAddress",
+                                {QStringLiteral("bridge"), QStringLiteral("--from"), QStringLiteral("sbs"),
+                                 QStringLiteral("--listen"), QStringLiteral("[::1")},
+                                linktool::kExitUsage,
+                                "--listen needs"},
+                      UsageCase{"notAnAddressToListenOn",
+                                {QStringLiteral("bridge"), QStringLiteral("--from"), QStringLiteral("dumpvdl2"),
+                                 QStringLiteral("--listen"), QStringLiteral("no-such-host.invalid:5551")},
+                                linktool::kExitFailed,
+                                "not an IP address"}),
+    [](const ::testing::TestParamInfo<UsageCase>& p) { return std::string(p.param.name); });
+
+}  // namespace
+}  // namespace korval::bridge

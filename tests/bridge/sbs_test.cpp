@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "bridge_sbs.h"
+#include "text/fields.h"
+
+namespace korval::bridge {
+namespace {
+
+using Drops = std::map<std::string, long long>;
+
+constexpr std::int64_t kNow = 1796472000;  // 2026-12-05 12:00:00 UTC
+
+// A BaseStation MSG line as dump1090 writes it (22 fields).
+std::string Msg(int type, const std::string& icao, const std::string& callsign, const std::string& altitude,
+                const std::string& lat, const std::string& lon)
+{
+    return "MSG," + std::to_string(type) + ",1,1," + icao + ",1,2026/12/05,11:58:42.123,2026/12/05,11:58:42.125," +
+           callsign + "," + altitude + ",451,87," + lat + "," + lon + ",0,,0,0,0,0\r\n";
+}
+
+struct Fed {
+    std::vector<Message> out;
+    Counters counters;
+};
+
+Fed Feed(SbsConverter& sbs, const std::string& bytes, double steady = 0)
+{
+    Fed r;
+    sbs.Feed(bytes, steady, kNow, r.out, r.counters);
+    return r;
+}
+
+struct LineCase {
+    const char* name;
+    std::string bytes;
+    long long published;
+    Drops drops;
+};
+
+class SbsLines : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(SbsLines, AreConvertedOrDroppedWithTheirReason)
+{
+    const LineCase& c = GetParam();
+    SbsConverter sbs;
+    Fed r = Feed(sbs, c.bytes);
+    EXPECT_EQ(static_cast<long long>(r.out.size()), c.published);
+    EXPECT_EQ(r.counters.dropped, c.drops);
+    EXPECT_EQ(r.counters.received, c.published + r.counters.DroppedTotal());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bridge, SbsLines,
+    ::testing::Values(
+        LineCase{"position", Msg(3, "4CA123", "EIN123", "35000", "53.12345", "-6.54321"), 1, {}},
+        LineCase{"lfOnly", "MSG,3,1,1,4CA123,1,,,,,,35000,,,53.1,-6.5,,,,,,0\n", 1, {}},
+        LineCase{"heartbeats", "\r\n\n   \r\n", 0, {}},
+        LineCase{"tenFields",
+                 "MSG,3,1,1,4CA123,1,2026/12/05,11:58:42.123,2026/12/05,11:58:42.125\r\n",
+                 0,
+                 {{"too few fields", 1}}},
+        LineCase{"positionCutBeforeLongitude",
+                 "MSG,3,1,1,4CA123,1,,,,,EIN123,35000,451,87,53.1\r\n",
+                 0,
+                 {{"too few fields", 1}}},
+        LineCase{"otherRecords",
+                 "SEL,,496,2286,4CA4E5,27215,2010/02/19,18:06:07.710,,,RYR1427\r\nSTA,,5,179,400AE7\r\n"
+                 "CLK,,,,,,,,,,,\r\n",
+                 0,
+                 {{"not a MSG record", 3}}},
+        LineCase{"identification", Msg(1, "4CA123", "EIN123", "", "", ""), 0, {{"not an airborne position", 1}}},
+        LineCase{"surfacePosition", Msg(2, "4CA123", "", "", "53.4", "-6.2"), 0, {{"not an airborne position", 1}}},
+        LineCase{"velocity", Msg(4, "4CA123", "", "", "", ""), 0, {{"not an airborne position", 1}}},
+        LineCase{"positionMissing", Msg(3, "4CA123", "", "35000", "", ""), 0, {{"no position", 1}}},
+        LineCase{"nonIcaoAddress", Msg(3, "~4CA12", "", "35000", "53.1", "-6.5"), 0, {{"not an ICAO address", 1}}},
+        LineCase{"badAltitude", Msg(3, "4CA123", "", "35x00", "53.1", "-6.5"), 0, {{"bad altitude", 1}}},
+        LineCase{"badLatitude", Msg(3, "4CA123", "", "35000", "53.1x", "-6.5"), 0, {{"bad position", 1}}},
+        LineCase{
+            "latitudeOutOfRange", Msg(3, "4CA123", "", "35000", "95.0", "-6.5"), 0, {{"position out of range", 1}}},
+        LineCase{"binary", std::string("\x00\xff\xfe,3,\x01\r\n", 9), 0, {{"not a MSG record", 1}}},
+        LineCase{"overLongLine",
+                 std::string(3000, 'M') + "\r\n" + Msg(3, "4CA123", "", "35000", "53.1", "-6.5"),
+                 1,
+                 {{"line over 1024 bytes", 1}}}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Sbs, ReportHasTheCanonicalLayoutAndTheSignedPosition)
+{
+    SbsConverter sbs;
+    Fed r = Feed(sbs, Msg(3, "4ca123", "EIN123@@", "35000H", "53.12345", "-6.54321"));
+    ASSERT_EQ(r.out.size(), 1u) << r.counters.Summary();
+    const std::string& m = r.out[0].text;
+    EXPECT_EQ(r.out[0].form, Form::Airmaster);
+    EXPECT_EQ(fields::RegistrationField(m), ".4CA123");
+    EXPECT_EQ(fields::FlightField(m), "EIN123");
+    EXPECT_EQ(fields::MessageNumber(m), "0001");
+    EXPECT_TRUE(fields::IsSBSReport(m));
+    EXPECT_FALSE(fields::IsUplink(m));
+    EXPECT_EQ(fields::Content(m), "SBS-1 position report 4CA123 EIN123\r\nN53.12345E-6.54321 FL35000 ft\r\n" +
+                                      std::string(58, '-') + "[05/12/2026 11:58]\r\n");
+}
+
+struct PositionCase {
+    const char* name;
+    double lat, lon;
+    std::optional<int> altitude;
+    std::string line;
+};
+
+class SbsPositions : public ::testing::TestWithParam<PositionCase> {};
+
+TEST_P(SbsPositions, AreWrittenAsTheExpanderReadsThem)
+{
+    const PositionCase& c = GetParam();
+    SbsReport r{"4CA123", "", c.lat, c.lon, c.altitude, 7, "05/12/2026 12:00"};
+    EXPECT_EQ(fields::Content(SbsReportText(r)),
+              "SBS-1 position report 4CA123\r\n" + c.line + "\r\n" + std::string(58, '-') + "[05/12/2026 12:00]\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bridge, SbsPositions,
+    ::testing::Values(PositionCase{"northWest", 53.123454, -6.5, 11000, "N53.12345E-6.50000 FL11000 ft"},
+                      PositionCase{"roundsAwayTheSignOfZero", -0.000001, -0.000004, 0, "N0.00000E0.00000 FL0 ft"},
+                      PositionCase{"belowSeaLevelHasNoLevel", 31.5, 35.5, -1200, "N31.50000E35.50000"},
+                      PositionCase{"noAltitude", 51.5, -0.1, std::nullopt, "N51.50000E-0.10000"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Sbs, CallsignAndAltitudeOfOtherRecordsFillTheNextReport)
+{
+    SbsConverter sbs;
+    Feed(sbs, Msg(1, "4CA123", "EIN12AB ", "", "", ""));
+    Feed(sbs, Msg(5, "4CA123", "", "24975", "", ""));
+    Fed r = Feed(sbs, Msg(3, "4CA123", "", "", "53.1", "-6.5"));
+    ASSERT_EQ(r.out.size(), 1u);
+    EXPECT_EQ(fields::FlightField(r.out[0].text), "EIN12A");  // six characters fit the flight id
+    EXPECT_NE(r.out[0].text.find("4CA123 EIN12AB\r\nN53.10000E-6.50000 FL24975 ft"), std::string::npos);
+}
+
+TEST(Sbs, RateLimitKeepsOneReportPerAircraftPerInterval)
+{
+    SbsConverter sbs(SbsOptions{5});
+    Counters counters;
+    std::vector<Message> out;
+    for (double t : {0.0, 1.0, 4.9, 5.0, 9.0, 10.0}) {
+        sbs.Feed(Msg(3, "4CA123", "", "35000", "53.1", "-6.5"), t, kNow, out, counters);
+        sbs.Feed(Msg(3, "400AE7", "", "35000", "51.1", "-1.5"), t, kNow, out, counters);
+    }
+    EXPECT_EQ(out.size(), 6u);  // each at 0, 5 and 10 s
+    EXPECT_EQ(counters.dropped, (Drops{{"rate limit", 6}}));
+    std::vector<std::string> numbers;
+    for (const Message& m : out) numbers.push_back(fields::MessageNumber(m.text));
+    EXPECT_EQ(numbers, (std::vector<std::string>{"0001", "0002", "0003", "0004", "0005", "0006"}));
+
+    SbsConverter every(SbsOptions{0});
+    out.clear();
+    for (int i = 0; i < 3; ++i) every.Feed(Msg(3, "4CA123", "", "35000", "53.1", "-6.5"), 0, kNow, out, counters);
+    EXPECT_EQ(out.size(), 3u);
+}
+
+TEST(Sbs, LinesSplitAcrossReadsAreJoinedAndACutLineIsDroppedOnClose)
+{
+    SbsConverter sbs;
+    const std::string line = Msg(3, "4CA123", "EIN123", "35000", "53.1", "-6.5");
+    Counters counters;
+    std::vector<Message> out;
+    for (char c : line) sbs.Feed(std::string(1, c), 0, kNow, out, counters);
+    EXPECT_EQ(out.size(), 1u);
+
+    sbs.Feed(line.substr(0, 40), 10, kNow, out, counters);
+    sbs.Close(counters);
+    EXPECT_EQ(counters.dropped, (Drops{{"line cut short by the connection", 1}}));
+    sbs.Feed(line.substr(40), 20, kNow, out, counters);  // a new connection: the old half is gone
+    EXPECT_EQ(out.size(), 1u);
+    EXPECT_EQ(counters.dropped.at("not a MSG record"), 1);
+    EXPECT_EQ(counters.received, static_cast<long long>(out.size()) + counters.DroppedTotal());
+}
+
+TEST(Sbs, SilentAircraftAreForgotten)
+{
+    SbsConverter sbs(SbsOptions{5, 1024, 600});
+    Feed(sbs, Msg(1, "4CA123", "EIN123", "", "", ""), 0);
+    Feed(sbs, Msg(1, "400AE7", "BAW1", "", "", ""), 500);
+    EXPECT_EQ(sbs.Tracked(), 2u);
+    Fed r = Feed(sbs, Msg(3, "400AE7", "", "35000", "51.1", "-1.5"), 700);
+    EXPECT_EQ(sbs.Tracked(), 1u);
+    ASSERT_EQ(r.out.size(), 1u);
+    EXPECT_EQ(fields::FlightField(r.out[0].text), "BAW1  ");
+}
+
+}  // namespace
+}  // namespace korval::bridge
