@@ -8,7 +8,7 @@ namespace {
 
 int Usage()
 {
-    std::cerr << "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks]\n"
+    std::cerr << "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--live-all]\n"
                  "       korval-replay --help\n";
     return 2;
 }
@@ -26,6 +26,10 @@ int main(int argc, char** argv)
         }
         if (a == "--tracks") {
             options.tracks = true;
+            continue;
+        }
+        if (a == "--live-all") {
+            options.liveAll = true;
             continue;
         }
         if (a != "--home" && a != "--input" && a != "--utc") return Usage();
