@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kTimer1Ms = 1000;    // the clock label and the daily map clearing
 constexpr int kTimer2Ms = 60'000;  // MinuteCount and the oceanic estimate
+constexpr std::int64_t kFlushBytes = 64 * 1024;
 
 // The link boxes with the change events that log what befalls their links.
 struct BoxRow {
@@ -163,8 +164,12 @@ void StationServer::SetValue(std::string_view item, const std::string& value)
 StationHost::StationHost(Station& s, HostLog log) : s_(s), port_(s), server_(s, std::move(log))
 {
     s_.links = &port_;
-    // What a message changed reaches the linked programs before the next message is read.
-    port_.OnDelivered([this] { server_.Flush(); });
+    // What the messages changed goes out when the event loop next runs, which is at once unless
+    // a burst of messages waits; during a burst it goes out in blocks of at least 64 KiB, so a
+    // fast decoder costs a write per block, not per message.
+    port_.OnDelivered([this] {
+        if (server_.Server().PendingBytes() >= kFlushBytes) server_.Flush();
+    });
 
     timer1_.setInterval(kTimer1Ms);
     timer2_.setInterval(kTimer2Ms);
