@@ -121,24 +121,6 @@ TEST_F(HostTest, TheOtherItemsArePublishedWhenTheirBoxesChange)
     EXPECT_FALSE(changes[2].empty()) << "the corpus has counted messages";
 }
 
-TEST_F(HostTest, ALostDecoderIsLinkedAgainWhileItsSourceStaysChecked)
-{
-    decoder.Close();
-    ASSERT_TRUE(RunUntil([&] { return ErrorLog().find("lost") != std::string::npos; }));
-    EXPECT_NE(ErrorLog().find("Link to WinACARS|ACARS lost; retrying every 10 seconds"), std::string::npos);
-    EXPECT_NE(ErrorLog().find("AirData_Change of Module DDE"), std::string::npos);
-
-    ASSERT_TRUE(decoder.Listen("WinACARS|ACARS")) << decoder.LastReason();
-    ASSERT_TRUE(RunUntil([&] { return decoder.AdvisedCount("LiveData") == 1; }));
-    EXPECT_TRUE(RunUntil([&] { return ErrorLog().find("Link to WinACARS|ACARS restored") != std::string::npos; }));
-    EXPECT_TRUE(rig.notes.messages.empty()) << "no message box for a lost link";
-    EXPECT_TRUE(rig.station.opt.mnuAir);
-
-    Publish(Message("AFTER THE RESTART"));
-    ASSERT_TRUE(RunUntil([&] { return !received.empty(); }));
-    EXPECT_NE(received.back().value.find("AFTER THE RESTART"), std::string::npos);
-}
-
 struct UncheckCase {
     const char* name;
     bool throughTheMenu;  // else the option is cleared with the link still there
