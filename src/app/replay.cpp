@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "station/events.h"
 #include "station/mainwindow.h"
@@ -314,7 +315,8 @@ void WriteError(std::ostream& out, std::size_t lineNumber, const std::string& wh
 
 std::string ReplayHelp()
 {
-    return "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--snapshot N=FILE.jpg]...\n"
+    return "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--live-all]\n"
+           "                     [--snapshot N=FILE.jpg]...\n"
            "\n"
            "Runs archived datalink traffic through KORVAL without windows or links.\n"
            "\n"
@@ -328,6 +330,8 @@ std::string ReplayHelp()
            "                after the last line, write map N (1-3) as its window would show it, at the\n"
            "                window size stored in KORVAL.ini (800 x 600 pixels when none), as JPEG;\n"
            "                repeatable. Drawn offscreen when there is no display.\n"
+           "  --live-all    add \"live_all\" to each output line: every LiveData value the\n"
+           "                line set, in order (a counted message sets it twice)\n"
            "\n"
            "Input, one JSON object a line:\n"
            "  {\"source\": S, \"text\": T}     a text arriving from source S: airmaster,\n"
@@ -381,6 +385,14 @@ int RunReplay(const ReplayOptions& options, std::istream& in, std::ostream& out,
     Tick(s, "Timer1_Timer", Timer1_Timer);  // the end of the main window's start-up
     if (options.prepare) options.prepare(s);
 
+    std::vector<std::string> lives;  // LiveData values set by the line in hand
+    int subscription = 0;
+    if (options.liveAll) {
+        subscription = s.Subscribe([&](ChangeFlags what) {
+            if (what & ChangeLiveData) lives.push_back(s.box.LiveData.Text);
+        });
+    }
+
     bool anyFailed = false;
     std::string text;
     for (std::size_t n = 1; std::getline(in, text); ++n) {
@@ -392,8 +404,15 @@ int RunReplay(const ReplayOptions& options, std::istream& in, std::ostream& out,
             } catch (const Json::parse_error& e) {
                 throw LineError{"not valid JSON (at character " + std::to_string(e.byte) + ")"};
             }
+            lives.clear();
             RunLine(s, clock, line);
-            WriteLine(out, Snapshot(s));
+            Json snapshot = Snapshot(s);
+            if (options.liveAll) {
+                Json all = Json::array();
+                for (const std::string& live : lives) all.push_back(FromBytes(live));
+                snapshot["live_all"] = std::move(all);
+            }
+            WriteLine(out, snapshot);
         } catch (const LineError& e) {
             anyFailed = true;
             WriteError(out, n, e.why);
@@ -403,6 +422,7 @@ int RunReplay(const ReplayOptions& options, std::istream& in, std::ostream& out,
             WriteError(out, n, std::string("cannot be processed: ") + e.what());
         }
     }
+    if (options.liveAll) s.Unsubscribe(subscription);
     if (in.bad()) {
         err << "korval-replay: reading the input failed\n";
         return 2;

@@ -14,6 +14,9 @@ struct ReplayOptions {
     std::string input;  // empty: standard input
     std::string utc;    // HHMM to start the clock at, or empty
     bool tracks = false;
+    // Each output line also lists every LiveData value the line set, in order ("live_all"): a
+    // message counted by Fill_Boxes sets LiveData twice, and a linked client receives both.
+    bool liveAll = false;
     // Run on the station after start-up, before the first line (tests use it to set option
     // states without a settings file).
     std::function<void(Station&)> prepare;

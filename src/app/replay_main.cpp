@@ -16,7 +16,8 @@ namespace {
 
 int Usage()
 {
-    std::cerr << "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--snapshot N=FILE.jpg]...\n"
+    std::cerr << "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--live-all]\n"
+                 "                     [--snapshot N=FILE.jpg]...\n"
                  "       korval-replay --help\n";
     return 2;
 }
@@ -34,6 +35,10 @@ int main(int argc, char** argv)
         }
         if (a == "--tracks") {
             options.tracks = true;
+            continue;
+        }
+        if (a == "--live-all") {
+            options.liveAll = true;
             continue;
         }
         if (a != "--home" && a != "--input" && a != "--utc" && a != "--snapshot") return Usage();

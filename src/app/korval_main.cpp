@@ -1,0 +1,169 @@
+// korval: the program. With --headless it runs the station with its links, timers, logs and link
+// server and no windows, until SIGINT or SIGTERM, which save the settings as closing the main
+// window does.
+
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "settings/settings.h"
+#include "station/seams.h"
+#include "station/station.h"
+#include "station_host.h"
+
+#ifdef KORVAL_WITH_WINDOWS
+#include <QApplication>
+
+#include "gui_main.h"
+#include "qt_notifier.h"
+#endif
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kHelp =
+    "usage: korval [--headless] [--home DIR]\n"
+    "       korval --version | --help\n"
+    "\n"
+    "Receives aircraft datalink messages from decoder programs over local links, reformats\n"
+    "and tracks them, writes the daily log and offers every processed message to other\n"
+    "programs as the item LiveData of KORVAL|ACARS (also Aircraft, Flight, txtCount, txtOCA).\n"
+    "\n"
+    "  --home DIR   the program folder: KORVAL.ini and the .wdf data files are read there,\n"
+    "               the logs are written to its Logs folder (which must exist for logging).\n"
+    "               Default: the current folder.\n"
+    "  --headless   run without windows: the sources checked in KORVAL.ini are linked, the\n"
+    "               timers run, message boxes become one line on standard error. SIGINT or\n"
+    "               SIGTERM saves the settings and ends the program with status 0.\n"
+    "  --version    print the version\n"
+    "  --help       print this text\n"
+    "\n"
+    "A decoder that stops while linked is linked again every 10 seconds while its source\n"
+    "stays checked; the error log records the loss and the restoring.\n"
+    "\n"
+    "Exit status: 0 ended by a signal or the main window, 2 usage error.\n";
+
+struct Options {
+    std::filesystem::path home = ".";
+    bool headless = false;
+};
+
+int Usage(std::string_view problem)
+{
+    std::cerr << "korval: " << problem << '\n' << "usage: korval [--headless] [--home DIR] | --version | --help\n";
+    return kExitUsage;
+}
+
+// ---- signals ------------------------------------------------------------------------------------
+
+int g_signalPipe[2] = {-1, -1};  // written by the handler, read on the event loop
+
+void OnSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// SIGINT and SIGTERM close the program as closing the main window does: the settings are saved
+// and the event loop ends with status 0.
+void SaveSettingsOnSignals(korval::Station& s)
+{
+    std::signal(SIGPIPE, SIG_IGN);  // a reader that went away is a failed write, not a killed program
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
+        std::cerr << "korval: cannot watch for signals; SIGTERM will end the program without saving\n";
+        return;
+    }
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, QCoreApplication::instance(), [notifier, &s] {
+        char byte = 0;
+        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
+        notifier->setEnabled(false);  // a second signal while closing changes nothing
+        korval::SaveSettings(s);
+        QCoreApplication::exit(kExitOk);
+    });
+
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+void ToStderr(const std::string& line)
+{
+    std::cerr << "KORVAL: " << line << '\n';
+}
+
+int RunHeadless(int argc, char** argv, const Options& options)
+{
+    QCoreApplication app(argc, argv);
+    korval::SystemClock clock;
+    korval::StderrNotifier notifier;
+    korval::Station station(options.home, clock, notifier);
+    korval::app::StationHost host(station, ToStderr);
+    SaveSettingsOnSignals(station);
+    host.StartHeadless();
+    return QCoreApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::cout << kHelp;
+            return kExitOk;
+        }
+        if (a == "--version") {
+            std::cout << "korval " KORVAL_VERSION "\n";
+            return kExitOk;
+        }
+        if (a == "--headless") {
+            options.headless = true;
+        } else if (a == "--home") {
+            if (i + 1 >= argc) return Usage("--home needs a folder");
+            options.home = argv[++i];
+        } else {
+            return Usage("unknown option " + std::string(a));
+        }
+    }
+    std::error_code ec;
+    if (options.home.empty() || !std::filesystem::is_directory(options.home, ec)) {
+        return Usage("--home must name an existing folder, not \"" + options.home.string() + "\"");
+    }
+    options.home = std::filesystem::absolute(options.home, ec);
+
+    if (!options.headless) {
+#ifdef KORVAL_WITH_WINDOWS
+        // ==== The windows: the GUI entry point ==================================================
+        // The main window runs the start-up (settings, tables, relinking, map windows, timers)
+        // and saves the settings when it closes; the host adds the links and the link server.
+        QApplication app(argc, argv);
+        korval::SystemClock clock;
+        korval::ui::QtNotifier notifier;
+        korval::Station station(options.home, clock, notifier);
+        korval::app::StationHost host(station, ToStderr);
+        SaveSettingsOnSignals(station);
+        host.StartServer();
+        return RunKorvalGui(argc, argv, station, &host.Port());
+        // ==========================================================================================
+#else
+        std::cerr << "korval: the windows are not built yet; running headless\n";
+#endif
+    }
+    return RunHeadless(argc, argv, options);
+}

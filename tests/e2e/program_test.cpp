@@ -1,0 +1,450 @@
+// korval --headless as a user runs it: between a stand-in decoder (korval-link serve) and a
+// listener (korval-link listen), its LiveData compared with korval-replay's for the same input.
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include <QFile>
+#include <QLocalServer>
+#include <QLocalSocket>
+
+#include "e2e_support.h"
+#include "link/client.h"
+#include "link/naming.h"
+#include "link/server.h"
+
+namespace korval::e2e {
+namespace {
+
+const QString kDecoderTopic = QStringLiteral("WinACARS|ACARS");
+const QString kKorvalTopic = QStringLiteral("KORVAL|ACARS");
+
+QString Q(const std::filesystem::path& path)
+{
+    return QFile::decodeName(path.c_str());
+}
+
+// LiveData values korval-replay reports, flattened, and how many each input line set.
+struct Expected {
+    std::vector<std::string> values;
+    std::vector<std::size_t> perLine;
+
+    std::size_t ValuesOfLines(std::size_t from, std::size_t to) const
+    {
+        std::size_t n = 0;
+        for (std::size_t i = from; i < to && i < perLine.size(); ++i) n += perLine[i];
+        return n;
+    }
+};
+
+class Chain : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // Every program of the test, this one included, links over a private socket folder.
+        std::filesystem::create_directories(run);
+        hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+        oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(Q(run)));
+        env = QProcessEnvironment::systemEnvironment();
+        for (Program* p : {&serve, &korval, &listen}) p->SetEnvironment(env);
+    }
+
+    void TearDown() override
+    {
+        if (hadRuntime) {
+            qputenv("XDG_RUNTIME_DIR", oldRuntime);
+        } else {
+            qunsetenv("XDG_RUNTIME_DIR");
+        }
+    }
+
+    static std::filesystem::path SocketPath(const QString& topic)
+    {
+        return link::LinkFolder().path / link::SocketFileName(topic.toStdString()).value_or("none");
+    }
+
+    static bool Served(const QString& topic)
+    {
+        return RunUntil([&] { return std::filesystem::exists(SocketPath(topic)); }, 60s);
+    }
+
+    std::string ErrorLog() const { return home.Read("Logs/ErrorLog .txt"); }
+
+    void StartKorval(Program& program, const QStringList& extra = {})
+    {
+        ASSERT_TRUE(program.Start(KorvalProgram(), QStringList{QStringLiteral("--home"), Q(home.path())} + extra));
+        ASSERT_TRUE(Served(kKorvalTopic)) << program.Err();
+    }
+
+    void StartServe(Program& decoder)
+    {
+        ASSERT_TRUE(decoder.Start(LinkProgram(),
+                                  {QStringLiteral("serve"), QStringLiteral("--topic"), kDecoderTopic,
+                                   QStringLiteral("--rate"), QStringLiteral("0"), QStringLiteral("--exit-when-done")},
+                                  true));
+    }
+
+    // A decoder fed through a pipe, korval linked to it, a listener linked to korval, and the
+    // listener known to receive: the first message it shows is a primer sent until one arrives.
+    void StartChain()
+    {
+        home.Write("KORVAL.ini", Ini({"KORVAL/Airmaster=True"}));
+        StartServe(serve);
+        ASSERT_TRUE(Served(kDecoderTopic)) << serve.Err();
+        StartKorval(korval, {QStringLiteral("--headless")});
+        ASSERT_TRUE(listen.Start(LinkProgram(), {QStringLiteral("listen"), QStringLiteral("--topic"), kKorvalTopic}));
+        const std::string primer = ReplayLine(Message("LISTENER CHECK"));
+        for (int i = 0; i < 200 && listen.OutLines() == 0; ++i) {
+            Send(serve, {primer});
+            RunUntil([&] { return listen.OutLines() > 0; }, 300ms);
+        }
+        ASSERT_GT(listen.OutLines(), 0) << listen.Err() << korval.Err();
+        primers = sent.size();
+    }
+
+    void Send(Program& decoder, const std::vector<std::string>& lines)
+    {
+        std::string bytes;
+        for (const std::string& line : lines) {
+            bytes += line;
+            bytes += '\n';
+            sent.push_back(line);
+        }
+        decoder.Write(bytes);
+    }
+
+    // What korval-replay gives for every line sent so far, in a home of the same settings.
+    Expected Replay()
+    {
+        test::TempHome replayHome;
+        replayHome.Write("KORVAL.ini", home.Read("KORVAL.ini"));
+        const std::filesystem::path input = replayHome.path() / "input.jsonl";
+        {
+            std::ofstream out(input, std::ios::binary);
+            for (const std::string& line : sent) out << line << '\n';
+        }
+        Program replay(env);
+        EXPECT_TRUE(replay.Start(ReplayProgram(), {QStringLiteral("--home"), Q(replayHome.path()),
+                                                   QStringLiteral("--input"), Q(input), QStringLiteral("--live-all")}));
+        EXPECT_TRUE(replay.Finished(600s));
+        EXPECT_EQ(replay.ExitCode(), 0) << replay.Err();
+        Expected e;
+        const std::string& out = replay.Out();
+        for (std::size_t start = 0, end; (end = out.find('\n', start)) != std::string::npos; start = end + 1) {
+            const auto j = nlohmann::json::parse(out.substr(start, end - start));
+            const auto& all = j.at("live_all");
+            // Every message sets LiveData at least once, and the line's last value is what it shows.
+            EXPECT_FALSE(all.empty()) << "line " << e.perLine.size() + 1;
+            if (!all.empty()) {
+                EXPECT_EQ(all.back(), j.at("live"));
+            }
+            for (const auto& v : all) e.values.push_back(v.get<std::string>());
+            e.perLine.push_back(all.size());
+        }
+        EXPECT_EQ(e.perLine.size(), sent.size());
+        return e;
+    }
+
+    // Waits until the listener has at least `count` values and no more arrive.
+    std::vector<std::string> ListenedValues(std::size_t count)
+    {
+        EXPECT_TRUE(RunUntil([&] { return static_cast<std::size_t>(listen.OutLines()) >= count; }, 600s))
+            << listen.OutLines() << " of " << count << " values\n"
+            << korval.Err();
+        int before = -1;
+        while (before != listen.OutLines()) {
+            before = listen.OutLines();
+            RunFor(300ms);
+        }
+        return Field(listen.Out(), "value");
+    }
+
+    // The listener joined during the primers: what it received must be the end of what the replay
+    // gives, and hold at least `atLeast` values.
+    static void ExpectTailOf(const std::vector<std::string>& got, const std::vector<std::string>& all,
+                             std::size_t atLeast)
+    {
+        ASSERT_GE(got.size(), atLeast);
+        ASSERT_LE(got.size(), all.size()) << "more values than the replay gives";
+        const std::size_t offset = all.size() - got.size();
+        for (std::size_t i = 0; i < got.size(); ++i) {
+            if (got[i] != all[offset + i]) {
+                ADD_FAILURE() << "value " << i + 1 << " of " << got.size()
+                              << " differs\n got: " << got[i].substr(0, 400)
+                              << "\nwant: " << all[offset + i].substr(0, 400);
+                return;
+            }
+        }
+    }
+
+    // SIGTERM: the settings are saved and the program ends with status 0.
+    void Close(Program& program, int signal = SIGTERM)
+    {
+        program.Signal(signal);
+        EXPECT_TRUE(program.Finished()) << program.Err();
+        EXPECT_EQ(program.ExitCode(), 0) << program.Err();
+    }
+
+    test::TempHome home;
+    std::filesystem::path run = home.path() / "run";
+    bool hadRuntime = false;
+    QByteArray oldRuntime;
+    QProcessEnvironment env;
+    Program serve, korval, listen;  // given the environment in SetUp
+    std::vector<std::string> sent;  // replay lines in the order the decoder published them
+    std::size_t primers = 0;
+};
+
+TEST_F(Chain, TenThousandMessagesArriveInOrderAsTheReplayGivesThem)
+{
+    constexpr std::size_t kMessages = 10'000;
+    ASSERT_NO_FATAL_FAILURE(StartChain());
+    Send(serve, CorpusLines(kMessages));
+    serve.CloseInput();
+
+    const Expected expected = Replay();
+    const std::size_t ofMessages = expected.ValuesOfLines(primers, sent.size());
+    EXPECT_GE(ofMessages, kMessages);
+    const std::vector<std::string> got = ListenedValues(ofMessages + 1);
+    ExpectTailOf(got, expected.values, ofMessages + 1);
+
+    EXPECT_TRUE(serve.Finished(60s)) << serve.Err();
+    EXPECT_EQ(serve.ExitCode(), 0) << serve.Err();
+    EXPECT_TRUE(korval.Running()) << korval.Err();
+    Close(listen);
+    Close(korval);
+}
+
+TEST_F(Chain, ADecoderRestartedMidStreamIsLinkedAgainAndNothingAfterIsLost)
+{
+    ASSERT_NO_FATAL_FAILURE(StartChain());
+    const std::vector<std::string> corpus = CorpusLines(600);
+    Send(serve, {corpus.begin(), corpus.begin() + 300});
+    const Expected before = Replay();
+    const std::size_t firstPart = before.ValuesOfLines(primers, sent.size());
+    ExpectTailOf(ListenedValues(firstPart + 1), before.values, firstPart + 1);
+
+    serve.Signal(SIGKILL);
+    EXPECT_FALSE(serve.Finished());
+    ASSERT_TRUE(RunUntil([&] { return ErrorLog().find("Link to WinACARS|ACARS lost") != std::string::npos; }));
+    EXPECT_NE(ErrorLog().find("Error: 282 (Link to WinACARS|ACARS lost; retrying every 10 seconds) at line 0 in "
+                              "procedure AirData_Change of Module DDE\r\n"),
+              std::string::npos)
+        << ErrorLog();
+
+    Program restarted(env);
+    ASSERT_NO_FATAL_FAILURE(StartServe(restarted));
+    // Tried again every 10 seconds: restored within one interval and a margin.
+    EXPECT_TRUE(RunUntil([&] { return ErrorLog().find("Link to WinACARS|ACARS restored") != std::string::npos; }, 15s))
+        << ErrorLog();
+    EXPECT_EQ(korval.Err(), "") << "a lost link is no message";
+    Send(restarted, {corpus.begin() + 300, corpus.end()});
+    restarted.CloseInput();
+
+    const Expected expected = Replay();
+    const std::size_t both = expected.ValuesOfLines(primers, sent.size());
+    ExpectTailOf(ListenedValues(both + 1), expected.values, both + 1);
+    EXPECT_TRUE(restarted.Finished()) << restarted.Err();
+    Close(korval);
+}
+
+// ---- clients and decoders that misbehave ----------------------------------------------------------
+
+struct BadPeerCase {
+    const char* name;
+    std::string bytes;   // what the peer sends
+    bool closeAfter;     // the peer goes away right after
+    std::string logged;  // a line korval writes about it (standard error or error log)
+};
+
+const std::string kTwoMiB(2 * 1024 * 1024, 'x');
+
+class BadClient : public Chain, public ::testing::WithParamInterface<BadPeerCase> {};
+
+TEST_P(BadClient, IsDroppedAndTheProgramGoesOn)
+{
+    const BadPeerCase& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(StartChain());
+    QLocalSocket peer;
+    peer.connectToServer(Q(SocketPath(kKorvalTopic)));
+    ASSERT_TRUE(peer.waitForConnected(5000));
+    peer.write(c.bytes.data(), static_cast<qint64>(c.bytes.size()));
+    ASSERT_TRUE(RunUntil([&] { return peer.bytesToWrite() == 0; }, 30s));
+    if (c.closeAfter) peer.abort();
+    EXPECT_TRUE(RunUntil([&] { return korval.Err().find(c.logged) != std::string::npos; })) << korval.Err();
+
+    Send(serve, CorpusLines(150));
+    serve.CloseInput();
+    const Expected expected = Replay();
+    const std::size_t ofMessages = expected.ValuesOfLines(primers, sent.size());
+    ExpectTailOf(ListenedValues(ofMessages + 1), expected.values, ofMessages + 1);
+    EXPECT_TRUE(korval.Running());
+    Close(korval);
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, BadClient,
+                         ::testing::Values(BadPeerCase{"binaryGarbage", std::string("\x01\xff\x00 junk\r\n", 10), false,
+                                                       "KORVAL: KORVAL|ACARS: dropped a client that sent"},
+                                           BadPeerCase{"twoMiBFrame", "DATA LiveData 2097152\n" + kTwoMiB, false,
+                                                       "KORVAL: KORVAL|ACARS: dropped a client that sent"},
+                                           BadPeerCase{"goneMidCommand", "ADVISE Live", true,
+                                                       "KORVAL: KORVAL|ACARS: a client closed its link"},
+                                           BadPeerCase{"goneWhileAdvised",
+                                                       "ADVISE LiveData\nREQUEST LiveData\nADVISE txt", true,
+                                                       "KORVAL: KORVAL|ACARS: a client closed its link"}),
+                         [](const ::testing::TestParamInfo<BadPeerCase>& p) { return std::string(p.param.name); });
+
+class BadDecoder : public Chain, public ::testing::WithParamInterface<BadPeerCase> {};
+
+TEST_P(BadDecoder, LosesItsLinkAndTheProgramGoesOn)
+{
+    const BadPeerCase& c = GetParam();
+    home.Write("KORVAL.ini", Ini({"KORVAL/Airmaster=True"}));
+    QLocalServer decoder;
+    ASSERT_TRUE(decoder.listen(Q(SocketPath(kDecoderTopic)))) << decoder.errorString().toStdString();
+    Program k(env);
+    ASSERT_TRUE(k.Start(KorvalProgram(), {QStringLiteral("--headless"), QStringLiteral("--home"), Q(home.path())}));
+    ASSERT_TRUE(RunUntil([&] { return decoder.hasPendingConnections(); }, 60s)) << k.Err();
+    QLocalSocket* linked = decoder.nextPendingConnection();
+    ASSERT_TRUE(RunUntil([&] { return linked->canReadLine(); }));
+    EXPECT_EQ(linked->readLine().toStdString(), "ADVISE LiveData\n");
+    ASSERT_TRUE(Served(kKorvalTopic));
+
+    linked->write(c.bytes.data(), static_cast<qint64>(c.bytes.size()));
+    ASSERT_TRUE(RunUntil([&] { return linked->bytesToWrite() == 0; }, 30s));
+    if (c.closeAfter) linked->disconnectFromServer();
+    EXPECT_TRUE(RunUntil([&] { return ErrorLog().find(c.logged) != std::string::npos; })) << ErrorLog();
+
+    // The program still answers its own clients.
+    link::LinkClient client;
+    std::string count;
+    client.OnValue([&](std::string_view, std::string_view value) { count = value; });
+    client.Link("KORVAL|ACARS", "txtCount");
+    ASSERT_TRUE(client.Request("txtCount"));
+    EXPECT_TRUE(RunUntil([&] { return !count.empty(); })) << k.Err();
+    EXPECT_EQ(count, "0");
+    Close(k);
+}
+
+INSTANTIATE_TEST_SUITE_P(Program, BadDecoder,
+                         ::testing::Values(BadPeerCase{"binaryGarbage", std::string("\x01\xff\x00 junk\r\n", 10), false,
+                                                       "Link to WinACARS|ACARS lost"},
+                                           BadPeerCase{"twoMiBFrame", "DATA LiveData 2097152\n" + kTwoMiB, false,
+                                                       "Link to WinACARS|ACARS lost"},
+                                           BadPeerCase{"goneMidFrame", "DATA LiveData 300\n1ACARS mode: 2", true,
+                                                       "Link to WinACARS|ACARS lost"}),
+                         [](const ::testing::TestParamInfo<BadPeerCase>& p) { return std::string(p.param.name); });
+
+// ---- start-up links and closing ---------------------------------------------------------------------
+
+struct StartCase {
+    const char* name;
+    std::vector<std::string> ini;
+    bool decoderRunning;
+    std::string said;   // the message on standard error, or "" for none
+    std::string saved;  // a line of KORVAL.ini after closing
+    int signal;
+};
+
+class StartUpLinks : public Chain, public ::testing::WithParamInterface<StartCase> {};
+
+TEST_P(StartUpLinks, AreMadeOrToldAndTheChoiceIsSavedOnClosing)
+{
+    const StartCase& c = GetParam();
+    home.Write("KORVAL.ini", Ini(c.ini));
+    link::LinkServer decoder;
+    decoder.AddItem("LiveData");
+    if (c.decoderRunning) {
+        ASSERT_TRUE(decoder.Listen("WinACARS|ACARS")) << decoder.LastReason();
+    }
+    ASSERT_NO_FATAL_FAILURE(StartKorval(korval, {QStringLiteral("--headless")}));
+    if (c.said.empty()) {
+        EXPECT_EQ(korval.Err(), "");
+    } else {
+        EXPECT_NE(korval.Err().find("KORVAL: " + c.said + "\n"), std::string::npos) << korval.Err();
+    }
+    EXPECT_EQ(RunUntil([&] { return decoder.AdvisedCount("LiveData") == 1; }, 2s), c.decoderRunning)
+        << decoder.ClientCount() << " clients " << korval.Err();
+    Close(korval, c.signal);
+    EXPECT_NE(home.Read("KORVAL.ini").find(c.saved + "\r\n"), std::string::npos) << home.Read("KORVAL.ini");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, StartUpLinks,
+    ::testing::Values(
+        StartCase{"airmasterNotRunning",
+                  {"KORVAL/Airmaster=True"},
+                  false,
+                  "Airmaster must be running before selecting as DDE source",
+                  "Airmaster=False",
+                  SIGTERM},
+        StartCase{"pcHfdlNotRunning",
+                  {"KORVAL/PCHFDL=True"},
+                  false,
+                  "PC-HFDL must be running before selecting as DDE source",
+                  "PCHFDL=False",
+                  SIGINT},
+        StartCase{
+            "otherNotSet", {"KORVAL/New=True"}, false, "You must set your DDE Server and Topic", "New=True", SIGTERM},
+        StartCase{"otherNotRunning",
+                  {"KORVAL/New=True", "KORVAL/NewServer=Nobody", "KORVAL/NewTopic=ACARS"},
+                  false,
+                  "Your specified DDE must be running before selecting it as DDE source",
+                  "New=False",
+                  SIGTERM},
+        StartCase{"airmasterRunning", {"KORVAL/Airmaster=True", "Menus/Beep=True"}, true, "", "Beep=True", SIGINT}),
+    [](const ::testing::TestParamInfo<StartCase>& p) { return std::string(p.param.name); });
+
+TEST_F(Chain, WithoutWindowsBuiltTheProgramSaysSoAndRunsHeadless)
+{
+#ifdef KORVAL_TEST_WITH_WINDOWS
+    GTEST_SKIP() << "the windows are built; korval without --headless opens them";
+#else
+    home.Write("KORVAL.ini", Ini({}));
+    ASSERT_NO_FATAL_FAILURE(StartKorval(korval));
+    EXPECT_NE(korval.Err().find("the windows are not built yet; running headless"), std::string::npos);
+    Close(korval);
+#endif
+}
+
+struct UsageCase {
+    const char* name;
+    QStringList args;
+    int status;
+    std::string shown;  // on standard output for status 0, else on standard error
+};
+
+class Usage : public Chain, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(Usage, AnswersWithoutRunning)
+{
+    const UsageCase& c = GetParam();
+    ASSERT_TRUE(korval.Start(KorvalProgram(), c.args));
+    ASSERT_TRUE(korval.Finished());
+    EXPECT_EQ(korval.ExitCode(), c.status) << korval.Err();
+    const std::string& text = c.status == 0 ? korval.Out() : korval.Err();
+    EXPECT_NE(text.find(c.shown), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, Usage,
+    ::testing::Values(
+        UsageCase{"help", {QStringLiteral("--help")}, 0, "--home DIR"},
+        UsageCase{"version", {QStringLiteral("--version")}, 0, "korval 1.0.0\n"},
+        UsageCase{"missingHome",
+                  {QStringLiteral("--headless"), QStringLiteral("--home"), QStringLiteral("/no/such/folder")},
+                  2,
+                  "--home must name an existing folder"},
+        UsageCase{"homeWithoutFolder", {QStringLiteral("--headless"), QStringLiteral("--home")}, 2, "usage:"},
+        UsageCase{"unknownOption", {QStringLiteral("--windowless")}, 2, "unknown option --windowless"}),
+    [](const ::testing::TestParamInfo<UsageCase>& p) { return std::string(p.param.name); });
+
+}  // namespace
+}  // namespace korval::e2e
