@@ -48,6 +48,11 @@ void HFDLStep(F&& step)
 
 void StartUp(Station& s)
 {
+    // MinuteCount is the minute of the UTC day, so that SBS-1 ages taken modulo one day stay
+    // right across the first midnight of a run (counting from 0 at start would make every
+    // record heard before that midnight look a day old).
+    const DateTime utc = s.clock().Utc();
+    s.MinuteCount = static_cast<std::int16_t>(utc.hour * 60 + utc.minute);
     // As the main window's load: the first fault is reported and the rest of start-up skipped.
     // Missing data files are no fault; they read as empty tables.
     try {

@@ -139,5 +139,13 @@ TEST(StartUp, UnreadableTableReportsAndSkipsTheRest)
     EXPECT_TRUE(rig.station.RegFlightLines.empty());
 }
 
+TEST(StartUp, MinuteCountIsTheMinuteOfTheUtcDay)
+{
+    test::Rig rig;
+    rig.clock.SetUtcTime(23, 59, 30);
+    StartUp(rig.station);
+    EXPECT_EQ(rig.station.MinuteCount, 23 * 60 + 59);
+}
+
 }  // namespace
 }  // namespace korval
