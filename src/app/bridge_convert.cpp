@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "bridge_text.h"
+#include "link_tool.h"
 
 namespace korval::bridge {
 namespace {
@@ -33,24 +34,6 @@ struct Drop {
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-// Bytes at or above 0x80 become the characters U+0080..U+00FF, so that any datagram is valid UTF-8
-// for the parser and every byte comes back unchanged from Bytes().
-std::string Latin1ToUtf8(std::string_view bytes)
-{
-    std::string utf8;
-    utf8.reserve(bytes.size() + bytes.size() / 8);
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            utf8.push_back(c);
-        } else {
-            utf8.push_back(static_cast<char>(0xC0 | (b >> 6)));
-            utf8.push_back(static_cast<char>(0x80 | (b & 0x3F)));
-        }
-    }
-    return utf8;
 }
 
 // A parsed string back to bytes: U+0000..U+00FF are one byte each; a character above (only an
@@ -457,7 +440,7 @@ void ConvertDatagram(Source source, std::string_view datagram, std::int64_t now,
         ++counters.received;
         try {
             if (NestingDepth(piece) > kMaxDepth) throw Drop{"broken JSON"};
-            const Json j = Json::parse(Latin1ToUtf8(piece), nullptr, /*allow_exceptions=*/false);
+            const Json j = Json::parse(linktool::Utf8FromBytes(piece), nullptr, /*allow_exceptions=*/false);
             if (j.is_discarded()) throw Drop{"broken JSON"};
             out.push_back(Convert(source, j, now));
         } catch (const Drop& d) {
