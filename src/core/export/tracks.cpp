@@ -187,6 +187,8 @@ struct Collector {
                 Problem("route lines after the first " + std::to_string(kMaxRecords) + " left out");
                 return false;
             }
+            // The maps draw a label wherever its own position can be read.
+            if (!r->NATPos.empty()) NatLabel(*r);
             std::string reason;
             std::optional<LatLon> from = ReadPosition(r->OldPosition, reason);
             std::optional<LatLon> to = from ? ReadPosition(r->NewPosition, reason) : std::nullopt;
@@ -204,7 +206,6 @@ struct Collector {
             Chain& c = chains[it->second];
             if (!(c.points.back() == *to)) c.points.push_back(*to);
             ++c.segments;
-            if (!r->NATPos.empty()) NatLabel(*r);
             if (c.nat.empty()) c.nat = r->NATrack;
             return true;
         });

@@ -127,7 +127,10 @@ TEST(CollectTracks, UnreadablePositionsAreLeftOutAndNamed)
     add("NORTHPOLEPLUS", "90001/0");
     add("EASTPLUS", "0/180001");
     add("LOST", "", true);  // an estimate whose interpolation failed
-    s.RouteLineCol.Add(Segment("GOOD", "51500/-1500", "junk"));
+    auto labelled = Segment("GOOD", "51500/-1500", "junk");
+    labelled->NATPos = "51500/-1500";  // the label can still be placed
+    labelled->NATrack = "NAT B";
+    s.RouteLineCol.Add(labelled);
     auto sbs = std::make_shared<SBSAircraft>();
     sbs->ID = "4CA2D1";
     sbs->NewPosition = "51600/-1600";
@@ -144,9 +147,10 @@ TEST(CollectTracks, UnreadablePositionsAreLeftOutAndNamed)
                                 "route line of GOOD: position \"junk\" cannot be read",
                                 "SBS-1 trail of 4CA2D1: position \"-\" cannot be read",
                             }));
-    ASSERT_EQ(set.features.size(), 2u);
+    ASSERT_EQ(set.features.size(), 3u);
     EXPECT_EQ(set.features[0].name, "GOOD");
-    EXPECT_EQ(set.features[1].name, "4CA2D1");
+    EXPECT_EQ(set.features[1].name, "NAT B");
+    EXPECT_EQ(set.features[2].name, "4CA2D1");
     EXPECT_EQ(GeoJsonProblem(nlohmann::json::parse(GeoJsonText(set))), "");
 }
 
