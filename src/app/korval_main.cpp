@@ -19,12 +19,10 @@
 #include "station/station.h"
 #include "station_host.h"
 
-#ifdef KORVAL_WITH_WINDOWS
 #include <QApplication>
 
 #include "gui_main.h"
 #include "qt_notifier.h"
-#endif
 
 namespace {
 
@@ -148,8 +146,6 @@ int main(int argc, char** argv)
     options.home = std::filesystem::absolute(options.home, ec);
 
     if (!options.headless) {
-#ifdef KORVAL_WITH_WINDOWS
-        // ==== The windows: the GUI entry point ==================================================
         // The main window runs the start-up (settings, tables, relinking, map windows, timers)
         // and saves the settings when it closes; the host adds the links and the link server.
         QApplication app(argc, argv);
@@ -160,10 +156,6 @@ int main(int argc, char** argv)
         SaveSettingsOnSignals(station);
         host.StartServer();
         return RunKorvalGui(argc, argv, station, &host.Port());
-        // ==========================================================================================
-#else
-        std::cerr << "korval: the windows are not built yet; running headless\n";
-#endif
     }
     return RunHeadless(argc, argv, options);
 }
