@@ -76,6 +76,8 @@ struct Options {
     // Enabled state of the Show Map items (the map settings dialog disables one without a map).
     bool mnuShowMapEnabled[3] = {true, true, true};
 
+    // The Show Map item of map n (1..3).
+    bool& ShowMap(int n) { return n == 1 ? mnuShowMap1 : n == 2 ? mnuShowMap2 : mnuShowMap3; }
     bool ShowMap(int n) const { return n == 1 ? mnuShowMap1 : n == 2 ? mnuShowMap2 : mnuShowMap3; }
 };
 
