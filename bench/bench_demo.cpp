@@ -15,8 +15,7 @@
 #include "station/seams.h"
 #include "station/station.h"
 
-// korval-demo's renderer belongs to the program, not to korval_core: it is compiled in here.
-#include "../src/app/demo_traffic.cpp"
+#include "demo_traffic.h"
 
 namespace {
 

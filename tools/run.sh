@@ -20,26 +20,11 @@ fail() {
 bash tools/deps.sh
 build=build/release
 cmake --preset release >/dev/null
-# Build the programs this source tree has; a missing one is named below.
-known=$(cmake --build "$build" --target help 2>/dev/null || true)
-targets=()
-for t in korval korval-link korval-demo korval-replay; do
-  if grep -qE "^(\.\.\. )?$t(:.*)?$" <<<"$known"; then targets+=("$t"); fi
-done
-if [ ${#targets[@]} -gt 0 ]; then
-  cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
-fi
-
-binary() {
-  local path
-  path=$(find "$build" -type f -name "$1" -perm -u+x -print -quit 2>/dev/null)
-  [ -n "$path" ] || fail "$1 was not built: this source tree has no $1 target yet, so the demo cannot start"
-  echo "$path"
-}
-korval=$(binary korval)
-link=$(binary korval-link)
-demo=$(binary korval-demo)
-replay=$(binary korval-replay)
+cmake --build "$build" -j"$(nproc)" --target korval korval-link korval-demo korval-replay
+korval=$build/src/app/korval
+link=$build/src/app/korval-link
+demo=$build/src/app/korval-demo
+replay=$build/src/app/korval-replay
 
 # ---- program folder ------------------------------------------------------------------------------
 home=${KORVAL_HOME:-$HOME/.local/share/korval}
@@ -51,7 +36,7 @@ if [ ! -e "$home/KORVAL.ini" ]; then
   printf '%s\n' "${ini//@HOME@/$home}" >"$home/KORVAL.ini"
   say "settings written to $home/KORVAL.ini"
 fi
-for f in data/*.wdf data/maps/*; do
+for f in data/*.wdf data/*.jpg data/maps/*; do
   target="$home/${f#data/}"
   [ -e "$target" ] || cp "$f" "$target"
 done
@@ -77,16 +62,8 @@ say "demo traffic for $today $now UTC: $(grep -c '"source"' "$traffic") messages
 # ---- stand-in decoders ---------------------------------------------------------------------------
 # Airmaster publishes the ACARS messages; PC-HFDL the HFDL records and HF ACARS messages on two
 # topics. Each server starts publishing when KORVAL links to it.
-usage=$("$link" 2>&1 || true)
 serve() { # topic, source
-  local input="$traffic" options=()
-  if grep -q -- '--source' <<<"$usage"; then
-    options=(--source "$2")
-  else
-    input="$work/$2.jsonl"
-    grep "\"source\": \"$2\"" "$traffic" >"$input" || true
-  fi
-  "$link" serve --topic "$1" --input "$input" --rate 5 "${options[@]}" 2>>"$work/link.log" &
+  "$link" serve --topic "$1" --input "$traffic" --rate 5 --source "$2" 2>>"$work/link.log" &
   pids+=($!)
 }
 serve "WinACARS|ACARS" airmaster
@@ -106,20 +83,16 @@ if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   say "starting KORVAL on $home; the demo traffic arrives over the next minute or so"
   "$korval" --home "$home"
 else
-  if "$replay" --help 2>/dev/null | grep -q -- '--snapshot'; then
-    # The traffic run through a copy of the folder (its logs stay apart), maps drawn at the end.
-    shots="$home/Snapshots"
-    mkdir -p "$shots" "$work/home/Logs"
-    cp "$home"/*.ini "$home"/*.wdf "$work/home/"
-    first=$(sed -n '1s/.*"utc": "\([0-9]\{4\}\)".*/\1/p' "$traffic")
-    stamp=$(date -u -d "@$epoch" +%Y%m%d-%H%M)
-    "$replay" --home "$work/home" --input "$traffic" ${first:+--utc "$first"} \
-      --snapshot 1="$shots/$stamp-map1.jpg" --snapshot 2="$shots/$stamp-map2.jpg" \
-      --snapshot 3="$shots/$stamp-map3.jpg" >/dev/null || fail "korval-replay could not draw the snapshots"
-    say "map snapshots after the demo traffic: $shots/$stamp-map{1,2,3}.jpg"
-  else
-    say "no map snapshots: this korval-replay cannot draw them yet"
-  fi
+  # The traffic run through a copy of the folder (its logs stay apart), maps drawn at the end.
+  shots="$home/Snapshots"
+  mkdir -p "$shots" "$work/home/Logs"
+  cp "$home"/*.ini "$home"/*.wdf "$work/home/"
+  first=$(sed -n '1s/.*"utc": "\([0-9]\{4\}\)".*/\1/p' "$traffic")
+  stamp=$(date -u -d "@$epoch" +%Y%m%d-%H%M)
+  "$replay" --home "$work/home" --input "$traffic" ${first:+--utc "$first"} \
+    --snapshot 1="$shots/$stamp-map1.jpg" --snapshot 2="$shots/$stamp-map2.jpg" \
+    --snapshot 3="$shots/$stamp-map3.jpg" >/dev/null || fail "korval-replay could not draw the snapshots"
+  say "map snapshots after the demo traffic: $shots/$stamp-map{1,2,3}.jpg"
   say "no display: starting KORVAL headless on $home (Ctrl+C ends it)"
   "$korval" --headless --home "$home"
 fi

@@ -402,18 +402,6 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"airmasterRunning", {"KORVAL/Airmaster=True", "Menus/Beep=True"}, true, "", "Beep=True", SIGINT}),
     [](const ::testing::TestParamInfo<StartCase>& p) { return std::string(p.param.name); });
 
-TEST_F(Chain, WithoutWindowsBuiltTheProgramSaysSoAndRunsHeadless)
-{
-#ifdef KORVAL_TEST_WITH_WINDOWS
-    GTEST_SKIP() << "the windows are built; korval without --headless opens them";
-#else
-    home.Write("KORVAL.ini", Ini({}));
-    ASSERT_NO_FATAL_FAILURE(StartKorval(korval));
-    EXPECT_NE(korval.Err().find("the windows are not built yet; running headless"), std::string::npos);
-    Close(korval);
-#endif
-}
-
 struct UsageCase {
     const char* name;
     QStringList args;
