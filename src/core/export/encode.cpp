@@ -3,30 +3,16 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "text/bytes.h"
+
 namespace korval {
 namespace {
-
-void AppendUtf8(std::string& out, unsigned char byte)
-{
-    if (byte < 0x80) {
-        out += static_cast<char>(byte);
-    } else {
-        out += static_cast<char>(0xC0 | (byte >> 6));
-        out += static_cast<char>(0x80 | (byte & 0x3F));
-    }
-}
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 
 }  // namespace
 
-std::string Utf8FromLatin1(std::string_view bytes)
-{
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 8);
-    for (char c : bytes) AppendUtf8(out, static_cast<unsigned char>(c));
-    return out;
-}
+// Both escape in bytes first (the escapes are ASCII), then turn the bytes into UTF-8.
 
 std::string JsonString(std::string_view bytes)
 {
@@ -63,50 +49,54 @@ std::string JsonString(std::string_view bytes)
                     std::snprintf(hex, sizeof hex, "\\u%04X", static_cast<unsigned>(b));
                     out += hex;
                 } else {
-                    AppendUtf8(out, b);
+                    out += c;
                 }
         }
     }
     out += '"';
-    return out;
+    return Utf8FromBytes(out);
 }
 
 std::string XmlText(std::string_view bytes)
 {
-    std::string out;
-    out.reserve(bytes.size());
+    std::string out, pending;
+    pending.reserve(bytes.size());
     for (char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
         switch (b) {
             case '&':
-                out += "&amp;";
+                pending += "&amp;";
                 break;
             case '<':
-                out += "&lt;";
+                pending += "&lt;";
                 break;
             case '>':
-                out += "&gt;";
+                pending += "&gt;";
                 break;
             case '"':
-                out += "&quot;";
+                pending += "&quot;";
                 break;
             case '\'':
-                out += "&apos;";
+                pending += "&apos;";
                 break;
             case '\r':
-                out += "&#13;";
+                pending += "&#13;";
                 break;
             case '\n':
             case '\t':
-                out += static_cast<char>(b);
+                pending += c;
                 break;
             default:
-                if (b < 0x20)
+                if (b < 0x20) {
+                    out += Utf8FromBytes(pending);
                     out += kReplacement;
-                else
-                    AppendUtf8(out, b);
+                    pending.clear();
+                } else {
+                    pending += c;
+                }
         }
     }
+    out += Utf8FromBytes(pending);
     return out;
 }
 

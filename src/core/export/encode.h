@@ -7,9 +7,7 @@
 namespace korval {
 
 // Texts of the track exports. Message bytes are Latin-1 in practice: byte b stands for the
-// character U+00b, so every byte string becomes valid UTF-8 (bytes 0x80..0xFF take two bytes).
-
-std::string Utf8FromLatin1(std::string_view bytes);
+// character U+00b (Utf8FromBytes), so every byte string comes out as valid UTF-8.
 
 // A JSON string literal, quotes included: UTF-8, with '"', '\' and every control character below
 // U+0020 escaped ("\n", "\r", "\t", "\b", "\f", else "\u00XX").
