@@ -44,9 +44,9 @@ enum class AdscStop {
     Truncated,   // the bytes left are fewer than the tag's layout needs
 };
 
-// Report bytes accepted, check sum included (a 16-block ACARS message holds under 1800 bytes of
-// hexadecimal text).
-inline constexpr std::size_t kAdscMaxBytes = 1024;
+// Report bytes accepted, check sum included: more than the hexadecimal text of the longest ACARS
+// message (16 blocks of 220 characters) can hold.
+inline constexpr std::size_t kAdscMaxBytes = 2048;
 
 // Tags 7 (periodic or demand basic report), 9 (emergency basic report), 10 (lateral deviation
 // change event), 18 (vertical rate change event), 19 (altitude range event) and 20 (waypoint
