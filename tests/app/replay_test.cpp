@@ -14,6 +14,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::ReadTestData;
 using test::TempHome;
 
@@ -86,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
     Replay, ReplayGolden,
     ::testing::Values(GoldenCase{"filtersOn", "home-filters", "basic.filters.expected.jsonl", true},
                       GoldenCase{"filtersOff", "home-plain", "basic.plain.expected.jsonl", false}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(Replay, EveryByteSurvivesTheRoundTrip)
 {
@@ -159,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"badUtc", "{\"source\":\"anad\",\"text\":\"x\",\"utc\":\"12:00\"}",
                  "\"utc\" must be HHMM (0000 to 2359), not \"12:00\""},
         LineCase{"tickWithText", "{\"tick\":\"0900\",\"text\":\"x\"}", "a tick line holds only \"tick\""}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(Replay, ClockStartsFixedFollowsTheLinesAndMovesToTheNextDay)
 {

@@ -13,6 +13,7 @@
 namespace korval::bridge {
 namespace {
 
+using korval::test::PrintTo;
 using namespace std::string_literals;
 using Drops = std::map<std::string, long long>;
 
@@ -96,7 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "UP6567"},
         HeaderCase{"lineEndsInsideFields", Fields("N9\r\n3UP", "H1", '\0', "M\n6A", "UP\r\n67"), "N9  3UP", "H1", ' ',
                    "M 6A", "UP  67"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 // ---- Content and trailer ----------------------------------------------------------------------
 
@@ -127,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(Bridge, ContentLines,
                                            ContentCase{"blankLines", "A\r\n\r\nB", "A\r\n\r\nB\r\n"},
                                            ContentCase{"empty", "", ""},
                                            ContentCase{"bytesKept", "\xe9\x01\x7f\xff", "\xe9\x01\x7f\xff\r\n"}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 // ---- Datagrams ---------------------------------------------------------------------------------
 
@@ -232,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
                      Hfdl(R"({"type":{"id":208,"name":"System table"}})"),
                      0,
                      {{"no position or ACARS", 1}}}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 // Bytes arrive as the decoder sent them, however it wrote them: raw (valid UTF-8 or not) or escaped.
 TEST(Bridge, NonAsciiBytesPassUnchanged)
@@ -280,7 +281,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SublabelCase{"uplink", R"("sublabel":"M1")", 'S', "H1", "- #M1A32/1883"},
                       SublabelCase{"notH1", R"("sublabel":"DF")", '7', "15", "A32/1883"},
                       SublabelCase{"none", R"("assstat":"skipped")", '7', "H1", "A32/1883"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 // ---- The HFDL record ---------------------------------------------------------------------------
 
@@ -306,7 +307,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RecordCase{"roundsUpToTheNextDegree", 51.99999, 0.999999, "001,00,0,E,52,00,0,N;"},
                       RecordCase{"southOfZeroRoundsToNorth", -0.00001, -0.00001, "000,00,0,E,00,00,0,N;"},
                       RecordCase{"dateLine", 0.5, 180, "180,00,0,E,00,30,0,N;"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(Bridge, HfdlRecordPadsTheRegistrationAndTheNormaliserFillsTheBoxes)
 {

@@ -4,10 +4,12 @@
 #include <vector>
 
 #include "bridge_options.h"
+#include "test_support.h"
 
 namespace korval::bridge {
 namespace {
 
+using korval::test::PrintTo;
 struct EndpointCase {
     const char* name;
     std::string text;
@@ -40,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(Bridge, Endpoints,
                                            EndpointCase{"noHost", ":6000", std::nullopt},
                                            EndpointCase{"empty", "", std::nullopt},
                                            EndpointCase{"unclosedBracket", "[::1:6000", std::nullopt}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 std::vector<std::string_view> Args(const std::vector<const char*>& args)
 {
@@ -111,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "--sbs-every needs a number of seconds, 0 or more"},
         ArgsCase{"zeroRetry", {"--from", "sbs", "--sbs-retry", "0"}, "--sbs-retry needs a number of seconds above 0"},
         ArgsCase{"unknownOption", {"--from", "sbs", "--verbose"}, "unknown option --verbose"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(BridgeArgs, HelpWinsAndDocumentsEverySource)
 {

@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "bridge_sbs.h"
+#include "test_support.h"
 #include "text/fields.h"
 
 namespace korval::bridge {
 namespace {
 
+using korval::test::PrintTo;
 using Drops = std::map<std::string, long long>;
 
 constexpr std::int64_t kNow = 1796472000;  // 2026-12-05 12:00:00 UTC
@@ -86,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(
                  std::string(3000, 'M') + "\r\n" + Msg(3, "4CA123", "", "35000", "53.1", "-6.5"),
                  1,
                  {{"line over 1024 bytes", 1}}}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(Sbs, ReportHasTheCanonicalLayoutAndTheSignedPosition)
 {
@@ -127,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PositionCase{"roundsAwayTheSignOfZero", -0.000001, -0.000004, 0, "N0.00000E0.00000 FL0 ft"},
                       PositionCase{"belowSeaLevelHasNoLevel", 31.5, 35.5, -1200, "N31.50000E35.50000"},
                       PositionCase{"noAltitude", 51.5, -0.1, std::nullopt, "N51.50000E-0.10000"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(Sbs, CallsignAndAltitudeOfOtherRecordsFillTheNextReport)
 {

@@ -14,6 +14,7 @@
 namespace korval::e2e {
 namespace {
 
+using korval::test::PrintTo;
 using app::StationHost;
 
 struct Value {
@@ -145,7 +146,7 @@ TEST_P(HostUncheck, AnUncheckedSourceIsNotLinkedAgain)
 
 INSTANTIATE_TEST_SUITE_P(Host, HostUncheck,
                          ::testing::Values(UncheckCase{"throughTheMenu", true}, UncheckCase{"optionCleared", false}),
-                         [](const ::testing::TestParamInfo<UncheckCase>& p) { return std::string(p.param.name); });
+                         test::CaseName());
 
 TEST_F(HostTest, AValueOverTheLinkLimitIsLoggedAndTheNextOneStillGoesOut)
 {

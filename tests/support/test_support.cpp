@@ -5,6 +5,8 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "text/fault.h"
+
 namespace korval::test {
 
 TempHome::TempHome(bool withLogs)
@@ -69,6 +71,16 @@ std::string ReadTestData(const std::string& name)
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+int FaultOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const Fault& f) {
+        return f.number();
+    }
+    return 0;
 }
 
 }  // namespace korval::test

@@ -16,6 +16,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 namespace fs = std::filesystem;
 using Maker = std::function<std::string(const fs::path& home)>;  // writes a file, gives its path
 
@@ -76,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"hugeJpeg",
                  [](const fs::path& h) { return Write(h / "m.jpg", test::ReadTestData("canvas/huge.jpg")); },
                  ImageLoad::OutOfResources}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 // The second load after a change to the file.
 struct CacheCase {
@@ -122,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CacheCase{"sameSizeSameTime", [](const fs::path& f) { Rewrite(f, 64); }, 1, ImageLoad::Ok},
                       CacheCase{"removed", [](const fs::path& f) { fs::remove(f); }, 1, ImageLoad::MissingFile},
                       CacheCase{"corrupted", [](const fs::path& f) { Write(f, "no"); }, 2, ImageLoad::MissingFile}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(BackgroundCache, KeepsOnlyItsCapacity)
 {

@@ -23,6 +23,7 @@
 namespace korval::ui {
 namespace {
 
+using korval::test::PrintTo;
 const std::string kWorld = KORVAL_MAPS_DIR "/world.jpg";
 
 class MapWindowsTest : public ::testing::Test {
@@ -180,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ClickCase{"right", Qt::RightButton, {2, 2}, "\nG-AAAA\nB744\nG-BBBB\nB744"},
                       ClickCase{"middle", Qt::MiddleButton, {0, 0}, ""},
                       ClickCase{"emptyMap", Qt::LeftButton, {100, 100}, ""}),
-    [](const ::testing::TestParamInfo<ClickCase>& i) { return std::string(i.param.name); });
+    korval::test::CaseName());
 
 TEST_F(MapWindowsTest, LabelNearTheBottomRightCornerGoesUpAndLeft)
 {

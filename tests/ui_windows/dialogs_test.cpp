@@ -25,6 +25,7 @@
 namespace korval::ui {
 namespace {
 
+using korval::test::PrintTo;
 using korval::test::Rig;
 using test::Child;
 using test::IniValue;
@@ -121,10 +122,6 @@ struct DeleteCase {
     std::size_t aircraftLeft, linesLeft;
     const char* message;  // "" for none
 };
-void PrintTo(const DeleteCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class DeleteDialog : public ::testing::TestWithParam<DeleteCase> {};
 
@@ -144,8 +141,6 @@ TEST_P(DeleteDialog, RemovesByTheUpperCasedIdAndRedraws)
     d.Open();
     Type(&d, "txtDeleteACID", c.typed);
     Click(&d, "cmdDelete");
-    if (s.AircraftCol.Count() == 3 && rig.notes.messages.empty() && redraws == 0 && *c.typed)
-        GTEST_SKIP() << "the delete procedure of the core is not in this build yet";
 
     EXPECT_EQ(s.AircraftCol.Count(), c.aircraftLeft);
     EXPECT_EQ(s.RouteLineCol.Count(), c.linesLeft);
@@ -169,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(Ids, DeleteDialog,
                                            DeleteCase{"StoredInLowerCase", "n123ua", 3, 4,
                                                       "No matching Aircraft. Check you have enterred it correctly"},
                                            DeleteCase{"Empty", "", 3, 4, ""}),
-                         [](const ::testing::TestParamInfo<DeleteCase>& p) { return std::string(p.param.name); });
+                         korval::test::CaseName());
 
 // ---- the map settings dialog ------------------------------------------------------------------
 
@@ -277,10 +272,6 @@ struct LeaveCase {
     const char* name;
     std::function<void(MapSettingsDialog*)> leave;
 };
-void PrintTo(const LeaveCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class MapSettingsLeaving : public ::testing::TestWithParam<LeaveCase> {};
 
@@ -311,7 +302,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, MapSettingsLeaving,
                          ::testing::Values(LeaveCase{"Cancel", [](MapSettingsDialog* d) { Click(d, "cmdCancel"); }},
                                            LeaveCase{"Close", [](MapSettingsDialog* d) { Click(d, "cmdClose"); }},
                                            LeaveCase{"WindowClosed", [](MapSettingsDialog* d) { d->close(); }}),
-                         [](const ::testing::TestParamInfo<LeaveCase>& p) { return std::string(p.param.name); });
+                         korval::test::CaseName());
 
 // ---- the DDE server dialog --------------------------------------------------------------------
 
@@ -351,10 +342,6 @@ struct FormatCase {
     const char* saved;
     int store;
 };
-void PrintTo(const FormatCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class OtherDdeFormat : public ::testing::TestWithParam<FormatCase> {};
 
@@ -380,7 +367,7 @@ INSTANTIATE_TEST_SUITE_P(Values, OtherDdeFormat,
                                            FormatCase{"Neither", "3", false, false, "3", 3},
                                            FormatCase{"NotANumber", "x", false, false, "3", 3},
                                            FormatCase{"Absent", nullptr, false, false, "3", 3}),
-                         [](const ::testing::TestParamInfo<FormatCase>& p) { return std::string(p.param.name); });
+                         korval::test::CaseName());
 
 // ---- the SBS-1 key and the splash -------------------------------------------------------------
 

@@ -19,6 +19,7 @@
 namespace korval::ui {
 namespace {
 
+using korval::test::PrintTo;
 using korval::test::Rig;
 using test::Child;
 using test::FakeLinkPort;
@@ -330,10 +331,6 @@ struct SizeCase {
     const char* name;
     int width, height;  // pixels of the inner area
 };
-void PrintTo(const SizeCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
 
 class MainLayoutAt : public ::testing::TestWithParam<SizeCase> {};
 
@@ -387,7 +384,7 @@ TEST_P(MainLayoutAt, PlacesTheStatusRowByTheRules)
 
 INSTANTIATE_TEST_SUITE_P(Sizes, MainLayoutAt,
                          ::testing::Values(SizeCase{"Small", 640, 260}, SizeCase{"Large", 1200, 700}),
-                         [](const ::testing::TestParamInfo<SizeCase>& p) { return std::string(p.param.name); });
+                         korval::test::CaseName());
 
 // ---- what the window shows -------------------------------------------------------------------
 
@@ -423,17 +420,16 @@ TEST(MainDisplay, ScreenshotAfterSomeTraffic)
         last,
     };
     for (const std::string& text : texts) OnLinkText(rig.station, LinkBox::AirData, text);
-    if (rig.station.box.LiveData.Text.empty()) {
-        // The message chain of this build is not complete yet: set what it leaves after the
-        // last message, a counted position report.
-        MainBoxes& b = rig.station.box;
-        b.LiveData = {last, colour::White, colour::Navy};
-        b.Aircraft = {"G-STBA", colour::White, colour::Red};
-        b.Flight = {"SK1061", colour::White, colour::Red};
-        b.txtCount.Text = "2";
-        b.txtOCA.Text = "1";
-        rig.station.Notify(ChangeBoxes | ChangeLiveData | ChangeCounters);
-    }
+    // The last message is an ordinary position report, counted: white on navy, the aircraft's
+    // boxes red; two reports and one oceanic clearance counted.
+    const MainBoxes& b = rig.station.box;
+    EXPECT_EQ(b.Aircraft.Text, "G-STBA");
+    EXPECT_EQ(b.Flight.Text, "SK1061");
+    EXPECT_EQ(b.txtCount.Text, "2");
+    EXPECT_EQ(b.txtOCA.Text, "1");
+    EXPECT_EQ(b.LiveData.ForeColor, 0xFFFFFFu);
+    EXPECT_EQ(b.LiveData.BackColor, 0x800000u);
+    EXPECT_EQ(b.Aircraft.BackColor, 0x0000FFu);
     rig.station.box.labUTC = "UTC: 1432";
     rig.station.Notify(ChangeClock);
     QApplication::processEvents();

@@ -13,6 +13,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 // The worked-example frame (N 60, S 40, W -40, E 0) over a 6000 x 4000-twip client area:
 // LatScale -0.2, LonScale 0.15, origin (-6000, -12000); 50000/-20000 lands at (-3000, -10000),
 // the centre of the area.
@@ -97,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Maps, HitSquare,
                                            HitCase{"below40", 0, 40, false}, HitCase{"above40", 0, -40, false},
                                            HitCase{"corner39", 39, -39, true}, HitCase{"fraction", 39.9f, 0, true},
                                            HitCase{"far", 2000, 1000, false}),
-                         [](const ::testing::TestParamInfo<HitCase>& i) { return std::string(i.param.name); });
+                         test::CaseName());
 
 TEST_F(ClickDetails, OverlappingAircraftGiveOneEntryEachInCollectionOrder)
 {
@@ -145,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
         ButtonCase{"middle", 1, MouseButton::Middle, kCx, kCy, ""},
         ButtonCase{"other", 1, MouseButton::Other, kCx, kCy, ""},
         ButtonCase{"emptyMap", 1, MouseButton::Left, kCx + 500, kCy + 500, ""}),
-    [](const ::testing::TestParamInfo<ButtonCase>& i) { return std::string(i.param.name); });
+    test::CaseName());
 
 TEST_F(ClickDetails, UnreadableLocationsAreRemovedAndTheClickGoesOn)
 {
@@ -211,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PlaceCase{"justFitsBelow", 1, -3000, -8500, 500, -2940, -8500},
                       PlaceCase{"justFitsAbove", 1, -3000, -11500, 500, -2940, -11500},
                       PlaceCase{"tallerThanArea", 1, -3000, -10000, 5000, -2940, -11900}),
-    [](const ::testing::TestParamInfo<PlaceCase>& i) { return std::string(i.param.name); });
+    test::CaseName());
 
 }  // namespace
 }  // namespace korval

@@ -12,6 +12,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using Calls = std::vector<std::string>;
 
 constexpr const char* kLowMemory =
@@ -168,7 +169,7 @@ INSTANTIATE_TEST_SUITE_P(Maps, RouteStyles,
                                            StyleCase{"invisible", "40000/0", 5, "Line -3000 -10000 0 -8000 FF0000"},
                                            StyleCase{"dotted", "40000/0", 2, "Line -3000 -10000 0 -8000 FF0000"},
                                            StyleCase{"insideSolid", "40000/0", 6, "Line -3000 -10000 0 -8000 FF0000"}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 TEST_F(Scene, UnknownLineStyleEndsTheRedrawWithAnEntry)
 {
@@ -218,7 +219,7 @@ INSTANTIATE_TEST_SUITE_P(Maps, DrawingModes,
                                            ModeCase{"map1BareImage", 1, true, false, 0, 0, 0, 0},
                                            ModeCase{"map2NeverSBS", 2, true, true, 2, 1, 0, 0},
                                            ModeCase{"map3NeverSBS", 3, false, true, 2, 1, 0, 0}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 TEST_F(Scene, OnlyTheFirst2000OfEachKindAreConsidered)
 {
@@ -325,7 +326,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ImageFailure{"noPath3", 3, "", {}, true, "You haven't selected a map3", 2},
                       ImageFailure{"noResourcesToLoad", 2, nullptr, ImageLoad::OutOfResources, true, kLowMemory, 2},
                       ImageFailure{"noResourcesToPaint", 1, nullptr, {}, false, kLowMemory, 3}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 // A surface that fails during the marks.
 struct SurfaceFault {
@@ -369,7 +370,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SurfaceFault{"surfaceGone", "Circle", 2, err::InvalidPicture, false, 1},
                       SurfaceFault{"stackExhaustedSkipsOneCall", "Print", 2, err::OutOfStack, false, 3},
                       SurfaceFault{"stackExhaustedAtLoad", "LoadImage", 1, err::OutOfStack, false, 3}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST_F(Scene, RouteLineWithoutSlashLogsAndEndsTheRedraw)
 {

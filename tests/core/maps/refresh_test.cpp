@@ -12,6 +12,7 @@
 namespace korval::test {
 namespace {
 
+using korval::test::PrintTo;
 // Aircraft A1..An, oldest first, each with one unlabelled route line; A2 also has a labelled one.
 void Populate(Station& s, int n, const std::vector<int>& oceanic = {}, const std::vector<int>& requests = {})
 {
@@ -90,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"requestsKept", 1, 23, {}, {1, 2}, 0, {3}}, LimitCase{"all", 0, 25, {}, {}, 0, {}},
         LimitCase{"atTheLimit", 1, 20, {}, {}, 0, {}}, LimitCase{"noneSelected", -1, 25, {}, {}, 0, {}},
         LimitCase{"limit200", 8, 203, {}, {}, 0, {1, 2, 3}}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(Maps, ClearMapKeepsSBSAircraft)
 {
@@ -134,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(Maps, SBSAges,
                                            AgeCase{"acrossMidnightOlder", 5, 1429, "15", false, false},
                                            AgeCase{"justReported", 0, 0, "0", true, false},
                                            AgeCase{"limitNotANumber", 100, 0, "x", true, true}),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         test::CaseName());
 
 struct ClearCase {
     const char* name;
@@ -171,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(Maps, DailyClear,
                                            ClearCase{"optionOff", false, "0000", 0, 0, 0, false},
                                            ClearCase{"at123002", true, "1230", 12, 30, 2, true},
                                            ClearCase{"timeNotANumber", true, "12:30", 12, 30, 0, false}),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         test::CaseName());
 
 }  // namespace
 }  // namespace korval::test

@@ -11,6 +11,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 std::string Header(const char* flight)
 {
     return test::Canonical(".G-EUPJ", "H1", '3', "M41A", flight, "");
@@ -114,7 +115,7 @@ TEST_P(Runs, RewriteAndFlags)
 }
 
 INSTANTIATE_TEST_SUITE_P(Reformat, Runs, ::testing::ValuesIn(kRuns),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 TEST(Reformat, FlatteningKeepsTheHeader)
 {
@@ -200,7 +201,7 @@ TEST_P(Applies, RewriteAndFlag)
 }
 
 INSTANTIATE_TEST_SUITE_P(Reformat, Applies, ::testing::ValuesIn(kApplies),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 TEST(Reformat, FaultInApplyIsLoggedUnderItsName)
 {
@@ -246,7 +247,7 @@ INSTANTIATE_TEST_SUITE_P(Reformat, Flattening,
                                                        kHeaderLike + "A\rB\nC"},
                                            FlattenCase{"pairsAreNotRescanned", kHeaderLike + "A\r\r\n\nB",
                                                        kHeaderLike + "A\r\nB"}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 // ---- the table -----------------------------------------------------------------------------------
 
@@ -301,7 +302,7 @@ INSTANTIATE_TEST_SUITE_P(Reformat, Literals,
                                            LiteralCase{"tooShort", R"((AB)C)", ""},
                                            LiteralCase{"noLeadingGroup", R"(,(N|S)(\d{4}),)", ""},
                                            LiteralCase{"nonCapturingGroup", R"((?:ABCD))", ""}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 }  // namespace
 }  // namespace korval

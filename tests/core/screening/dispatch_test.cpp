@@ -12,6 +12,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Canonical;
 using test::Rig;
 
@@ -109,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Text too short for a header: its key is just "," and it is never held back.
         DispatchCase{"shortTextNeverRepeat", "NOT A MESSAGE", kAll, "\r\n.D-ALCA,M20A", "", "", colour::DarkRed, "",
                      true, "\r\n.D-ALCA,M20A"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(Dispatch, RepeatStoreKeepsLast640CharactersAndCutKeysAreNoRepeats)
 {
@@ -173,20 +174,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RepeatCase{"trimFragmentAtFront", "ALCA", "M20A", "ALCA,M20A\r\n.X,Y", false},
                       RepeatCase{"storeCutInsideLineEnd", ".D-ALCA", "M20A", "\n.D-ALCA,M20A\r\n.X,Y", true},
                       RepeatCase{"emptyKey", "", "    ", "\r\n.D-ALCA,M20A", false}),
-    [](const auto& param) { return std::string(param.param.name); });
-
-TEST(Dispatch, TrimmingCutsTheStoreInsideAKey)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.txtMessCheck = std::string(640, 'x');
-    s.CurrentMessage = Down(".D-ALCA", "M20A");
-    s.CurrentReg = ".D-ALCA";  // as the dispatcher leaves it
-    Store_Messages(s);
-    // 640 + 14 > 645: cut to the last 640, which begins inside the filler.
-    ASSERT_EQ(s.txtMessCheck.size(), 640u);
-    EXPECT_EQ(s.txtMessCheck, std::string(626, 'x') + kKeyALCA);
-}
+    test::CaseName());
 
 TEST(Dispatch, KLPlaceholderFlightTakesTheLastKLNumberOfTheContent)
 {
@@ -244,38 +232,6 @@ TEST(Dispatch, CorrectionRunsOnlyWithItsOptionAndBeforeTheBoxesAreFilled)
         EXPECT_EQ(s.txtMessCheck, on ? "\r\n.N923UX,M76A" : "\r\n.N923UP,M76A");
     }
 }
-
-struct MarkCase {
-    const char* name;
-    bool repeats;
-    bool marked;
-};
-
-class MarkRepeat : public ::testing::TestWithParam<MarkCase> {};
-
-TEST_P(MarkRepeat, MarksOnlyWithTheFilterAndNeverShows)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.opt.mnuRepeats = GetParam().repeats;
-    s.box.LiveData.Text = "before";
-    s.CurrentMessage = Down(".D-ALCA", "M20A");
-    Mark_Repeat(s);
-    EXPECT_EQ(s.box.txtRepeat.Visible, GetParam().marked);
-    EXPECT_EQ(s.box.Aircraft.BackColor, GetParam().marked ? colour::Yellow : colour::DarkRed);
-    EXPECT_EQ(s.box.Flight.ForeColor, GetParam().marked ? colour::Black : colour::White);
-    if (GetParam().marked) {
-        EXPECT_EQ(s.box.txtRepeat.Text, "R");
-        EXPECT_EQ(s.box.txtRepeat.Width, 255);
-        EXPECT_EQ(s.box.txtRepeat.BackColor, colour::Yellow);
-    }
-    EXPECT_EQ(s.box.LiveData.Text, "before");
-    EXPECT_EQ(s.txtMessCheck, "");
-}
-
-INSTANTIATE_TEST_SUITE_P(Screening, MarkRepeat,
-                         ::testing::Values(MarkCase{"filterOn", true, true}, MarkCase{"filterOff", false, false}),
-                         [](const auto& param) { return std::string(param.param.name); });
 
 // A fault inside the dispatcher's unguarded steps drops that message with an error-log entry;
 // the next message goes through.

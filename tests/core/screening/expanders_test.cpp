@@ -8,6 +8,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Canonical;
 using test::Rig;
 
@@ -78,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExpandCase{"b9TwoCodedPartsLastOne", Expander::TI, "B9", "TI2/024EGLLA TI2/040EDDFC\r\n",
                    "TI2/024EGLLA - SEND UPDATED ARRIVAL ATIS FOR:EDDF\r\nTO PRINTER Ref. \r\n"},
         ExpandCase{"b9NoCode", Expander::TI, "B9", "TI2/24EGLLA\r\n", ""}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(Expanders, LongMessageWithoutCodeIsOneScan)
 {
@@ -124,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OceanicCase{"claWithoutWaypoints", false, "CLA 55/20\r\n", "UP6567", true},
                       OceanicCase{"noKeywordWithWaypoints", true, "CLXX1234\r\n", "UP6567", true},
                       OceanicCase{"keywordOnlyInHeader", true, "POSITION\r\n", "CLX   ", true}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 }  // namespace
 }  // namespace korval

@@ -8,6 +8,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Canonical;
 using test::Rig;
 
@@ -68,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExtractCase{"ganderEstimateWraps", "GANDER CLX\r\n", true, true, "UTC: 2330", "", "M080", "", "0030"},
         ExtractCase{"ganderEntryTimeWins", "GANDER CLX EPT /0815\r\n", true, true, "UTC: 2330", "", "M080", "",
                     "0815"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(Extractors, BadClockLabelIsLoggedAndKeepsTheEntryTime)
 {

@@ -9,6 +9,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Canonical;
 using test::Rig;
 
@@ -64,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"b9", 0, 0, 0, 0, 0, 0, 1, "--Expanded B9 Message--"},
         HeaderCase{"saAndB9", 0, 0, 0, 0, 0, 1, 1, "--Expanded SA Message--"},
         HeaderCase{"nothing", 0, 0, 0, 0, 0, 0, 0, ""}, HeaderCase{"uplinkOnly", 0, 0, 0, 1, 0, 0, 0, ""}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 struct NameCase {
     const char* name;
@@ -95,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"halfAMinuteAfterMidnight", {2026, 12, 5, 23, 0, 30}, 60, "KorvalLog 061226.wdf"},
                       NameCase{"localBehindUtc", {2027, 1, 1, 0, 0, 30}, -60, "KorvalLog 311226.wdf"},
                       NameCase{"centuryYear", {2100, 2, 3, 4, 5, 6}, 0, "KorvalLog 030200.wdf"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(Logs, EntryBytesAppendedPerMessage)
 {

@@ -11,6 +11,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 // A link layer where only the named topics have a running server.
 class FakePort final : public LinkPort {
 public:
@@ -73,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "SkySpy must be running before selecting as DDE source"},
         MenuCase{"ANAD", mnuANAD_Click, &Options::mnuANAD, "ANAD|ACARS",
                  "AirNav ACARS Decoder must be running before selecting as DDE source"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(Station, PcHfdlLinksBothBoxesHfdlFirst)
 {

@@ -4,12 +4,14 @@
 #include <string_view>
 #include <vector>
 
+#include "test_support.h"
 #include "text/fault.h"
 #include "text/regexp.h"
 
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 // The back-reference rule that folds a doubled latitude/longitude pair into one.
 constexpr const char* kPol1 = R"((N|S)(\s*\d{1,2}\.\d{4})\1\2(E|W)(\s*\d{1,3}\.\d{4})\3\4)";
 
@@ -76,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Messages are bytes: high bytes and NUL pass through untouched.
         ReplaceCase{"bytesNotUtf8", "b", true, false, "\xff\xfe" "b\xc3", "-", "\xff\xfe-\xc3"},
         ReplaceCase{"endAnchorOnlyAtEnd", "a$", true, false, "a\r\na", "X", "a\r\nX"}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 struct TestCase {
     const char* name;
@@ -109,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TestCase{"uplinkBlock", "Block id: [A-Z]+", "Block id: A  Msg", true},
                       TestCase{"downlinkBlock", "Block id: [A-Z]+", "Block id: 1  Msg", false},
                       TestCase{"emptyText", "x*", "", true}, TestCase{"emptyTextNoMatch", "x", "", false}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(Facility, ExecuteGivesValuesOffsetsAndGroups)
 {
@@ -148,28 +150,14 @@ TEST(Facility, MatchLimitRaisesAFaultInsteadOfHanging)
     std::string text(40, 'a');
     text += '!';
     RegExp re("^(\\w+\\s?)*$");
-    int number = 0;
-    try {
-        (void)re.Test(text);
-    } catch (const Fault& f) {
-        number = f.number();
-    }
-    EXPECT_EQ(number, err::OutOfStack);
+    EXPECT_FAULT((void)re.Test(text), err::OutOfStack);
     // The engine stays usable afterwards.
     EXPECT_TRUE(RegExp("a+!").Test(text));
 }
 
 TEST(Facility, BadPatternRaisesAFault)
 {
-    for (const char* pattern : {"(", "[a-", "a{2,1}", "\\"}) {
-        int number = 0;
-        try {
-            (void)RegExp(pattern).Test("a");
-        } catch (const Fault& f) {
-            number = f.number();
-        }
-        EXPECT_EQ(number, err::InvalidCall) << pattern;
-    }
+    for (const char* pattern : {"(", "[a-", "a{2,1}", "\\"}) EXPECT_FAULT((void)RegExp(pattern).Test("a"), err::InvalidCall) << pattern;
 }
 
 TEST(Facility, SettingsChangedBetweenCallsTakeEffect)
