@@ -160,6 +160,14 @@ TEST(Facility, BadPatternRaisesAFault)
     for (const char* pattern : {"(", "[a-", "a{2,1}", "\\"}) EXPECT_FAULT((void)RegExp(pattern).Test("a"), err::InvalidCall) << pattern;
 }
 
+TEST(Facility, GroupCountCountsCapturingGroupsOnly)
+{
+    EXPECT_EQ(RegExp("abc").GroupCount(), 0u);
+    EXPECT_EQ(RegExp("(a)(?:b)(c(d))").GroupCount(), 3u);
+    EXPECT_EQ(RegExp("(a)|(b)").Execute("b")[0].SubMatches.size(), RegExp("(a)|(b)").GroupCount());
+    EXPECT_FAULT((void)RegExp("(").GroupCount(), err::InvalidCall);
+}
+
 TEST(Facility, SettingsChangedBetweenCallsTakeEffect)
 {
     RegExp re("abc");
