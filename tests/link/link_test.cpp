@@ -70,7 +70,6 @@ protected:
         received;  // one list per client, in order of NewClient (a deque keeps them in place)
 };
 
-
 TEST_F(LinkTest, TenThousandValuesArriveInOrderAndComplete)
 {
     NewClient();
@@ -238,7 +237,8 @@ TEST_F(LinkTest, LostLinkComesBackWhenRetrying)
     ASSERT_TRUE(RunUntil([&] { return lost.size() == 1; }));
     EXPECT_FALSE(c.IsConnected());
     EXPECT_TRUE(c.IsLinked());
-    ASSERT_TRUE(RunUntil([&] { return c.LastReason().starts_with("no server WinACARS|ACARS"); }))  // a retry found nobody
+    ASSERT_TRUE(
+        RunUntil([&] { return c.LastReason().starts_with("no server WinACARS|ACARS"); }))  // a retry found nobody
         << c.LastReason();
     EXPECT_EQ(restored, 0);
 

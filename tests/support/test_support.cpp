@@ -1,9 +1,9 @@
 #include "test_support.h"
 
+#include <unistd.h>
 #include <atomic>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 #include "text/fault.h"
 
@@ -41,7 +41,10 @@ std::string TempHome::Read(const std::string& name) const
     return ss.str();
 }
 
-bool TempHome::Exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
+bool TempHome::Exists(const std::string& name) const
+{
+    return std::filesystem::exists(path_ / name);
+}
 
 std::string Canonical(std::string_view reg7, std::string_view label, char block, std::string_view msgNo,
                       std::string_view flight6, std::string_view content, char prefix, char mode)

@@ -72,7 +72,10 @@ int FaultOf(const std::function<void()>& call);
 
 // A row of a test table: a struct whose `name` names the case.
 template <class Row>
-concept NamedRow = requires(const Row& row) { std::string_view(row.name); };
+concept NamedRow = requires(const Row& row)
+{
+    std::string_view(row.name);
+};
 
 // The row's name in GoogleTest's messages ("where GetParam() = upsideDown"), not its bytes.
 // A test file brings it in with `using korval::test::PrintTo;` beside its tables.

@@ -12,12 +12,10 @@
 #include <string>
 
 #include "test_images.h"
-#include "test_support.h"
 
 namespace korval {
 namespace {
 
-using korval::test::PrintTo;
 namespace fs = std::filesystem;
 
 // Frames of the bundled maps, in degrees (north and east positive) and pixels.

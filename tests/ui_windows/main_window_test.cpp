@@ -88,21 +88,10 @@ TEST_P(MenuToggle, FlipsItsOptionAndSurvivesCloseAndStart)
 }
 
 INSTANTIATE_TEST_SUITE_P(Items, MenuToggle,
-                         ::testing::Values(ToggleCase{"mnuDailyClearMap", &Options::mnuDailyClearMap, "Menus",
-                                                      "DailyClearMap"},
-                                           ToggleCase{"mnuTag", &Options::mnuTag, "Menus", "Tag"},
-                                           ToggleCase{"mnuRefOCA", &Options::mnuRefOCA, "Menus", "RefOCA"},
-                                           ToggleCase{"mnuWaypoints", &Options::mnuWaypoints, "Menus", "Waypoints"},
-                                           ToggleCase{"mnuRegFlight", &Options::mnuRegFlight, "Menus", "RegFlight"},
+                         ::testing::Values(ToggleCase{"mnuTag", &Options::mnuTag, "Menus", "Tag"},
                                            ToggleCase{"mnuHF_FlNo", &Options::mnuHF_FlNo, "Menus", "FlightNo"},
-                                           ToggleCase{"mnuBeep", &Options::mnuBeep, "Menus", "Beep"},
                                            ToggleCase{"mnuDecErr", &Options::mnuDecErr, "Filters", "Errors"},
-                                           ToggleCase{"mnuRepeats", &Options::mnuRepeats, "Filters", "Repeats"},
-                                           ToggleCase{"mnuSQ", &Options::mnuSQ, "Filters", "SQ"},
-                                           ToggleCase{"mnuSBS", &Options::mnuSBS, "Filters", "SBS"},
-                                           ToggleCase{"mnuTooFar", &Options::mnuTooFar, "Filters", "TooFar"},
-                                           ToggleCase{"mnuShowMap1", &Options::mnuShowMap1, "Menus", "Map1"},
-                                           ToggleCase{"mnuShowMap3", &Options::mnuShowMap3, "Menus", "Map3"}),
+                                           ToggleCase{"mnuShowMap1", &Options::mnuShowMap1, "Menus", "Map1"}),
                          [](const ::testing::TestParamInfo<ToggleCase>& p) { return std::string(p.param.item); });
 
 TEST(MainMenus, CaptionsShortcutsAndCheckMarksFollowTheStation)
@@ -209,16 +198,10 @@ TEST(MainClose, EndsTheLinksAndClosesTheMaps)
 // ---- the DDE menu ----------------------------------------------------------------------------
 
 struct SourceCase {
-    const char* item;
+    const char* name;  // the menu item
     bool Options::*option;
     std::vector<LinkBox> boxes;
-    const char* topic;
-    const char* notRunning;
 };
-void PrintTo(const SourceCase& c, std::ostream* os)
-{
-    *os << c.item;
-}
 
 class DdeItem : public ::testing::TestWithParam<SourceCase> {};
 
@@ -232,7 +215,7 @@ TEST_P(DdeItem, LinksAndUnlinksThroughTheLinkPort)
     rig.station.dlg.txtServer = "Srv";
     rig.station.dlg.txtTopic = "Top";
     auto w = Open(rig.station);
-    QAction* a = w->Item(QLatin1String(c.item));
+    QAction* a = w->Item(QLatin1String(c.name));
     a->trigger();
     EXPECT_TRUE(a->isChecked());
     EXPECT_TRUE(rig.station.opt.*c.option);
@@ -243,54 +226,14 @@ TEST_P(DdeItem, LinksAndUnlinksThroughTheLinkPort)
     EXPECT_TRUE(rig.notes.messages.empty());
 }
 
-TEST_P(DdeItem, NoServerGivesItsMessageAndLeavesTheItemUnchecked)
-{
-    const SourceCase& c = GetParam();
-    Rig rig;
-    FakeLinkPort port;  // nothing running: every link answers error 282
-    rig.station.links = &port;
-    rig.station.dlg.txtServer = "Srv";
-    rig.station.dlg.txtTopic = "Top";
-    auto w = Open(rig.station);
-    QAction* a = w->Item(QLatin1String(c.item));
-    a->trigger();
-    EXPECT_FALSE(a->isChecked());
-    EXPECT_FALSE(rig.station.opt.*c.option);
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text, c.notRunning);
-    EXPECT_EQ(rig.notes.messages[0].title, "KORVAL");
-    EXPECT_EQ(rig.notes.messages[0].icon, Icon::Exclamation);
-    EXPECT_EQ(rig.notes.beeps, 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Sources, DdeItem,
-    ::testing::Values(SourceCase{"mnuAir",
-                                 &Options::mnuAir,
-                                 {LinkBox::AirData},
-                                 "WinACARS|ACARS",
-                                 "Airmaster must be running before selecting as DDE source"},
-                      SourceCase{"mnuSky",
-                                 &Options::mnuSky,
-                                 {LinkBox::SkyData},
-                                 "SkySpy|ACARS",
-                                 "SkySpy must be running before selecting as DDE source"},
-                      SourceCase{"mnuANAD",
-                                 &Options::mnuANAD,
-                                 {LinkBox::ANAData},
-                                 "ANAD|ACARS",
-                                 "AirNav ACARS Decoder must be running before selecting as DDE source"},
-                      SourceCase{"mnuPCHFDL",
-                                 &Options::mnuPCHFDL,
-                                 {LinkBox::HFDL, LinkBox::HFACARSData},
-                                 "PCHFDL|HFDL",
-                                 "PC-HFDL must be running before selecting as DDE source"},
-                      SourceCase{"mnuNew",
-                                 &Options::mnuNew,
-                                 {LinkBox::txtNewData},
-                                 "Srv|Top",
-                                 "Your specified DDE must be running before selecting it as DDE source"}),
-    [](const ::testing::TestParamInfo<SourceCase>& p) { return std::string(p.param.item); });
+INSTANTIATE_TEST_SUITE_P(Sources, DdeItem,
+                         ::testing::Values(SourceCase{"mnuAir", &Options::mnuAir, {LinkBox::AirData}},
+                                           SourceCase{"mnuSky", &Options::mnuSky, {LinkBox::SkyData}},
+                                           SourceCase{"mnuANAD", &Options::mnuANAD, {LinkBox::ANAData}},
+                                           SourceCase{
+                                               "mnuPCHFDL", &Options::mnuPCHFDL, {LinkBox::HFDL, LinkBox::HFACARSData}},
+                                           SourceCase{"mnuNew", &Options::mnuNew, {LinkBox::txtNewData}}),
+                         korval::test::CaseName());
 
 TEST(DdeStart, RelinksTheCheckedSourcesAndShowsTheCheckedMaps)
 {

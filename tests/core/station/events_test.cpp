@@ -123,8 +123,7 @@ TEST_P(StartUpFiles, LoadsTablesAndTakesMissingOnesAsEmpty)
 }
 
 INSTANTIATE_TEST_SUITE_P(Events, StartUpFiles,
-                         ::testing::Values(StartCase{"present", true}, StartCase{"missing", false}),
-                         test::CaseName());
+                         ::testing::Values(StartCase{"present", true}, StartCase{"missing", false}), test::CaseName());
 
 TEST(StartUp, UnreadableTableReportsAndSkipsTheRest)
 {

@@ -65,16 +65,15 @@ TEST_P(DdeMenu, LinksWhenRunningAndUnchecksWithMessageWhenNot)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Station, DdeMenu,
-    ::testing::Values(
-        MenuCase{"Airmaster", mnuAir_Click, &Options::mnuAir, "WinACARS|ACARS",
-                 "Airmaster must be running before selecting as DDE source"},
-        MenuCase{"SkySpy", mnuSky_Click, &Options::mnuSky, "SkySpy|ACARS",
-                 "SkySpy must be running before selecting as DDE source"},
-        MenuCase{"ANAD", mnuANAD_Click, &Options::mnuANAD, "ANAD|ACARS",
-                 "AirNav ACARS Decoder must be running before selecting as DDE source"}),
-    test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Station, DdeMenu,
+                         ::testing::Values(MenuCase{"Airmaster", mnuAir_Click, &Options::mnuAir, "WinACARS|ACARS",
+                                                    "Airmaster must be running before selecting as DDE source"},
+                                           MenuCase{"SkySpy", mnuSky_Click, &Options::mnuSky, "SkySpy|ACARS",
+                                                    "SkySpy must be running before selecting as DDE source"},
+                                           MenuCase{
+                                               "ANAD", mnuANAD_Click, &Options::mnuANAD, "ANAD|ACARS",
+                                               "AirNav ACARS Decoder must be running before selecting as DDE source"}),
+                         test::CaseName());
 
 TEST(Station, PcHfdlLinksBothBoxesHfdlFirst)
 {

@@ -63,8 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
     ErrorLog, ErrorLogEntries,
     ::testing::Values(EntryCase{"full", true, Fault(13, "Type mismatch", 42), "GetPos", "Position", PositionMessage(),
                                 "52500/-7500,53000/-8000,", "errorlog/full_entry.txt"},
-                      EntryCase{"fullWithNothingInHand", true, Fault(9, "Subscript out of range", 7), "HFDL_FIX",
-                                "DDE", "", "", "errorlog/empty_state_entry.txt"},
+                      EntryCase{"fullWithNothingInHand", true, Fault(9, "Subscript out of range", 7), "HFDL_FIX", "DDE",
+                                "", "", "errorlog/empty_state_entry.txt"},
                       EntryCase{"short", false, Fault(11, "Division by zero", 0), "MidWaypoint", "Oceanic",
                                 PositionMessage(), "1/2,", "errorlog/short_entry.txt"}),
     test::CaseName());

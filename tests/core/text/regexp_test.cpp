@@ -69,14 +69,17 @@ INSTANTIATE_TEST_SUITE_P(
         ReplaceCase{"emptyAfterMatch", "a*", true, false, "baac", "-", "-b--c-"},
         ReplaceCase{"ignoreCaseOn", "acars", true, true, "ACARS acars", "x", "x x"},
         ReplaceCase{"ignoreCaseOff", "acars", true, false, "ACARS acars", "x", "ACARS x"},
-        ReplaceCase{"backRefPol1", kPol1, true, false, "POS N 52.1234N 52.1234W 12.3456W 12.3456,",
-                    "$1$2$3$4", "POS N 52.1234W 12.3456,"},
+        ReplaceCase{"backRefPol1", kPol1, true, false, "POS N 52.1234N 52.1234W 12.3456W 12.3456,", "$1$2$3$4",
+                    "POS N 52.1234W 12.3456,"},
         ReplaceCase{"backRefPol1Differs", kPol1, true, false, "N 52.1234N 52.1235W 12.3456W 12.3456", "X",
                     "N 52.1234N 52.1235W 12.3456W 12.3456"},
         // A reference to a group that took no part matches empty, as in ECMAScript.
         ReplaceCase{"unsetBackRefEmpty", "(x)?y\\1z", true, false, "yz", "ok", "ok"},
         // Messages are bytes: high bytes and NUL pass through untouched.
-        ReplaceCase{"bytesNotUtf8", "b", true, false, "\xff\xfe" "b\xc3", "-", "\xff\xfe-\xc3"},
+        ReplaceCase{"bytesNotUtf8", "b", true, false,
+                    "\xff\xfe"
+                    "b\xc3",
+                    "-", "\xff\xfe-\xc3"},
         ReplaceCase{"endAnchorOnlyAtEnd", "a$", true, false, "a\r\na", "X", "a\r\nX"}),
     test::CaseName());
 
@@ -102,9 +105,11 @@ INSTANTIATE_TEST_SUITE_P(
                       TestCase{"sWithDigits", "^(N|S\\d{4})$", "S1234", true},
                       TestCase{"nWithDigitsRefused", "^(N|S\\d{4})$", "N1234", false},
                       TestCase{"dotNotCr", "a.b", "a\rb", false}, TestCase{"dotNotLf", "a.b", "a\nb", false},
-                      TestCase{"dotAnyOther", "a.b", "a\tb", true},
-                      TestCase{"spaceClassVt", "a\\sb", "a\vb", true},
-                      TestCase{"spaceClassNotNbsp", "a\\sb", "a\xa0" "b", false},
+                      TestCase{"dotAnyOther", "a.b", "a\tb", true}, TestCase{"spaceClassVt", "a\\sb", "a\vb", true},
+                      TestCase{"spaceClassNotNbsp", "a\\sb",
+                               "a\xa0"
+                               "b",
+                               false},
                       TestCase{"wordIsAscii", "^\\w$", "\xe9", false},
                       TestCase{"negatedClassCrossesLf", "a[^x]b", "a\nb", true},
                       TestCase{"escapedPunctuation", "\\d\\/\\d\\,\\.", "1/2,.", true},
@@ -157,7 +162,8 @@ TEST(Facility, MatchLimitRaisesAFaultInsteadOfHanging)
 
 TEST(Facility, BadPatternRaisesAFault)
 {
-    for (const char* pattern : {"(", "[a-", "a{2,1}", "\\"}) EXPECT_FAULT((void)RegExp(pattern).Test("a"), err::InvalidCall) << pattern;
+    for (const char* pattern : {"(", "[a-", "a{2,1}", "\\"})
+        EXPECT_FAULT((void)RegExp(pattern).Test("a"), err::InvalidCall) << pattern;
 }
 
 TEST(Facility, GroupCountCountsCapturingGroupsOnly)
