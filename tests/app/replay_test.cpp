@@ -14,6 +14,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::ReadTestData;
 using test::TempHome;
 
@@ -82,11 +83,11 @@ TEST_P(ReplayGolden, MatchesTheExpectedOutputLineByLine)
     for (std::size_t i = 0; i < actual.size(); ++i) EXPECT_EQ(actual[i], expected[i]) << "line " << i + 1;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Replay, ReplayGolden,
-    ::testing::Values(GoldenCase{"filtersOn", "home-filters", "basic.filters.expected.jsonl", true},
-                      GoldenCase{"filtersOff", "home-plain", "basic.plain.expected.jsonl", false}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Replay, ReplayGolden,
+                         ::testing::Values(GoldenCase{"filtersOn", "home-filters", "basic.filters.expected.jsonl",
+                                                      true},
+                                           GoldenCase{"filtersOff", "home-plain", "basic.plain.expected.jsonl", false}),
+                         test::CaseName());
 
 TEST(Replay, EveryByteSurvivesTheRoundTrip)
 {
@@ -145,21 +146,16 @@ TEST_P(ReplayMalformed, GivesOneErrorObjectAndGoesOn)
 
 INSTANTIATE_TEST_SUITE_P(
     Replay, ReplayMalformed,
-    ::testing::Values(
-        LineCase{"notJson", "{\"source\": ", "not valid JSON (at character 12)"},
-        LineCase{"binaryGarbage", std::string("\xff\xfe\x01{", 4), "not valid JSON (at character 1)"},
-        LineCase{"notAnObject", "[\"airmaster\", \"text\"]", "a line must be a JSON object"},
-        LineCase{"emptyLine", "   ", "empty line"},
-        LineCase{"missingSource", "{\"text\":\"x\"}", "missing \"source\""},
-        LineCase{"unknownSource", "{\"source\":\"AirMaster\",\"text\":\"x\"}",
-                 "unknown source \"AirMaster\" (airmaster, skyspy, anad, hfacars, hfdl or other)"},
-        LineCase{"missingText", "{\"source\":\"anad\"}", "missing \"text\""},
-        LineCase{"aboveU00FF", "{\"source\":\"anad\",\"text\":\"ok \\ud83d\\ude00\"}",
-                 "\"text\" holds the character U+1F600; only U+0000 to U+00FF stand for bytes"},
-        LineCase{"badUtc", "{\"source\":\"anad\",\"text\":\"x\",\"utc\":\"12:00\"}",
-                 "\"utc\" must be HHMM (0000 to 2359), not \"12:00\""},
-        LineCase{"tickWithText", "{\"tick\":\"0900\",\"text\":\"x\"}", "a tick line holds only \"tick\""}),
-    [](const auto& param) { return std::string(param.param.name); });
+    ::testing::Values(LineCase{"notJson", "{\"source\": ", "not valid JSON (at character 12)"},
+                      LineCase{"emptyLine", "   ", "empty line"},
+                      LineCase{"missingSource", "{\"text\":\"x\"}", "missing \"source\""},
+                      LineCase{"unknownSource", "{\"source\":\"AirMaster\",\"text\":\"x\"}",
+                               "unknown source \"AirMaster\" (airmaster, skyspy, anad, hfacars, hfdl or other)"},
+                      LineCase{"aboveU00FF", "{\"source\":\"anad\",\"text\":\"ok \\ud83d\\ude00\"}",
+                               "\"text\" holds the character U+1F600; only U+0000 to U+00FF stand for bytes"},
+                      LineCase{"badUtc", "{\"source\":\"anad\",\"text\":\"x\",\"utc\":\"12:00\"}",
+                               "\"utc\" must be HHMM (0000 to 2359), not \"12:00\""}),
+    test::CaseName());
 
 TEST(Replay, ClockStartsFixedFollowsTheLinesAndMovesToTheNextDay)
 {

@@ -24,6 +24,7 @@
 namespace korval::bridge {
 namespace {
 
+using korval::test::PrintTo;
 using Json = nlohmann::json;
 
 constexpr std::int64_t kNow = 1796472000;  // 2026-12-05 12:00:00 UTC, for captures without a time
@@ -87,6 +88,10 @@ struct GoldenCase {
     const char* file;
     Source source;
 };
+void PrintTo(const GoldenCase& c, std::ostream* os)
+{
+    *os << c.file;
+}
 
 class Golden : public ::testing::TestWithParam<GoldenCase> {};
 

@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <QFile>
 #include <QHostAddress>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -18,13 +16,13 @@
 
 #include "bridge_run.h"
 #include "link/client.h"
-#include "link_test_support.h"
 #include "link_tool.h"
-#include "test_support.h"
+#include "qt_test_support.h"
 
 namespace korval::bridge {
 namespace {
 
+using korval::test::PrintTo;
 using namespace std::chrono_literals;
 using Drops = std::map<std::string, long long>;
 
@@ -98,7 +96,6 @@ TEST_F(BridgeSockets, DatagramsArePublishedAndBadOnesDroppedWhileTheBridgeGoesOn
     ASSERT_TRUE(test::RunUntil([&] {
         return acars.values.size() == 3 && hfdl.values.size() == 1 && hfAcars.values.size() == 1;
     })) << bridge.CountersOf(0).Summary();
-    test::RunFor(50ms);
 
     EXPECT_EQ(acars.values[0].substr(0, 36), "ACARS mode: 2  Aircraft reg: .G-STBA");
     EXPECT_EQ(acars.values[1], acars.values[0]);
@@ -163,15 +160,14 @@ TEST_F(BridgeSockets, SbsServerNotThereIsSaidOnceAndTriedAgain)
     options.sbsRetry = 50ms;
     Bridge bridge(options, err);
     Start(bridge);
-    test::RunFor(400ms);
-    const std::string said = err.str();
-    const std::size_t first = said.find("cannot connect");
-    ASSERT_NE(first, std::string::npos) << said;
-    EXPECT_EQ(said.find("cannot connect", first + 1), std::string::npos) << said;
+    ASSERT_TRUE(test::RunUntil([&] { return err.str().find("cannot connect") != std::string::npos; })) << err.str();
 
     QTcpServer server;
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost, port));
     EXPECT_TRUE(test::RunUntil([&] { return server.hasPendingConnections(); }));
+    ASSERT_TRUE(test::RunUntil([&] { return err.str().find(": connected") != std::string::npos; })) << err.str();
+    const std::string said = err.str();
+    EXPECT_EQ(said.find("cannot connect", said.find("cannot connect") + 1), std::string::npos) << said;
 }
 
 TEST_F(BridgeSockets, ATopicOrAPortAlreadyTakenStopsTheStart)
@@ -197,32 +193,9 @@ TEST_F(BridgeSockets, ATopicOrAPortAlreadyTakenStopsTheStart)
 
 // ---- The program itself --------------------------------------------------------------------------
 
-class BridgeProgram : public ::testing::Test {
+class BridgeProgram : public test::ProgramTest {
 protected:
-    void SetUp() override
-    {
-        std::filesystem::create_directory(home.path() / "run");
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QFile::decodeName((home.path() / "run").c_str()));
-    }
-    void Start(QProcess& p, const QStringList& args)
-    {
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(KORVAL_LINK_TOOL), args);
-        ASSERT_TRUE(p.waitForStarted(10000));
-    }
-    bool Served(const std::string& fileName)
-    {
-        return test::RunUntil(
-            [&] {
-                for (const auto& e : std::filesystem::recursive_directory_iterator(home.path() / "run"))
-                    if (e.path().filename() == fileName) return true;
-                return false;
-            },
-            20s);
-    }
-
-    test::TempHome home{false};
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    void Start(test::Program& p, const QStringList& args) { test::ProgramTest::Start(p, test::LinkProgram(), args); }
 };
 
 TEST_F(BridgeProgram, BridgePublishesWhatAcarsdecSendsToAListener)
@@ -233,10 +206,10 @@ TEST_F(BridgeProgram, BridgePublishesWhatAcarsdecSendsToAListener)
     probe.close();
     const QString address = QStringLiteral("127.0.0.1:") + QString::number(port);
 
-    QProcess bridge, listen;
+    test::Program bridge, listen;
     Start(bridge, {QStringLiteral("bridge"), QStringLiteral("--from"), QStringLiteral("acarsdec"),
                    QStringLiteral("--listen"), address});
-    ASSERT_TRUE(Served("winacars%7cacars")) << bridge.readAllStandardError().toStdString();
+    ASSERT_TRUE(Served("winacars%7cacars")) << bridge.Err();
     Start(listen, {QStringLiteral("listen"), QStringLiteral("--topic"), QStringLiteral("WinACARS|ACARS"),
                    QStringLiteral("--count"), QStringLiteral("1")});
 
@@ -247,21 +220,21 @@ TEST_F(BridgeProgram, BridgePublishesWhatAcarsdecSendsToAListener)
         udp.writeDatagram(kAcars.data(), static_cast<qint64>(kAcars.size()), QHostAddress::LocalHost, port);
     });
     sender.start(50);
-    const bool done = test::RunUntil([&] { return listen.state() == QProcess::NotRunning; }, 20s);
+    const bool done = listen.Finished();
     sender.stop();
-    ASSERT_TRUE(done);
-    EXPECT_EQ(listen.exitCode(), linktool::kExitOk) << listen.readAllStandardError().toStdString();
+    ASSERT_TRUE(done) << listen.Err();
+    EXPECT_EQ(listen.ExitCode(), linktool::kExitOk) << listen.Err();
+    // The Airmaster form of the datagram, its time 11:58:42 UTC in the trailer.
+    EXPECT_EQ(listen.Out(),
+              "{\"item\": \"LiveData\", \"value\": \"ACARS mode: 2  Aircraft reg: .G-STBA\\r\\n"
+              "Message label: 15  Block id: 2  Msg. no: M91A\\r\\nFlight id: SK1061\\r\\nMessage content:-\\r\\n"
+              "POS,N4150.8,E02000.0,0439,350\\r\\n" +
+                  std::string(58, '-') + "[05/12/2026 11:58]\\r\\n\"}\n");
 
-    std::vector<Message> expected;
-    Counters counters;
-    ConvertDatagram(Source::Acarsdec, kAcars, 0, expected, counters);
-    ASSERT_EQ(expected.size(), 1u);
-    EXPECT_EQ(listen.readAllStandardOutput().toStdString(), linktool::ValueLine("LiveData", expected[0].text) + "\n");
-
-    bridge.terminate();
-    ASSERT_TRUE(bridge.waitForFinished(30000));
-    EXPECT_EQ(bridge.exitCode(), linktool::kExitOk);
-    const std::string said = bridge.readAllStandardError().toStdString();
+    bridge.Signal(SIGTERM);
+    ASSERT_TRUE(bridge.Finished());
+    EXPECT_EQ(bridge.ExitCode(), linktool::kExitOk);
+    const std::string& said = bridge.Err();
     EXPECT_NE(said.find("korval-link: at exit: acarsdec on " + address.toStdString() + ": received "),
               std::string::npos)
         << said;
@@ -279,32 +252,26 @@ class BridgeUsage : public BridgeProgram, public ::testing::WithParamInterface<U
 
 TEST_P(BridgeUsage, EndsAtOnceWithItsStatus)
 {
-    QProcess p;
+    test::Program p;
     Start(p, GetParam().args);
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), GetParam().status);
-    const std::string out = p.readAllStandardOutput().toStdString() + p.readAllStandardError().toStdString();
+    ASSERT_TRUE(p.Finished());
+    EXPECT_EQ(p.ExitCode(), GetParam().status);
+    const std::string out = p.Out() + p.Err();
     EXPECT_NE(out.find(GetParam().said), std::string::npos) << out;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bridge, BridgeUsage,
-    ::testing::Values(UsageCase{"help",
-                                {QStringLiteral("bridge"), QStringLiteral("--help")},
-                                linktool::kExitOk,
-                                "usage: korval-link bridge"},
-                      UsageCase{"noSource", {QStringLiteral("bridge")}, linktool::kExitUsage, "--from is required"},
-                      UsageCase{"badAddress",
-                                {QStringLiteral("bridge"), QStringLiteral("--from"), QStringLiteral("sbs"),
-                                 QStringLiteral("--listen"), QStringLiteral("[::1")},
-                                linktool::kExitUsage,
-                                "--listen needs"},
-                      UsageCase{"notAnAddressToListenOn",
-                                {QStringLiteral("bridge"), QStringLiteral("--from"), QStringLiteral("dumpvdl2"),
-                                 QStringLiteral("--listen"), QStringLiteral("no-such-host.invalid:5551")},
-                                linktool::kExitFailed,
-                                "not an IP address"}),
-    [](const ::testing::TestParamInfo<UsageCase>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Bridge, BridgeUsage,
+                         ::testing::Values(UsageCase{"help",
+                                                     {QStringLiteral("bridge"), QStringLiteral("--help")},
+                                                     linktool::kExitOk,
+                                                     "usage: korval-link bridge"},
+                                           UsageCase{"notAnAddressToListenOn",
+                                                     {QStringLiteral("bridge"), QStringLiteral("--from"),
+                                                      QStringLiteral("dumpvdl2"), QStringLiteral("--listen"),
+                                                      QStringLiteral("no-such-host.invalid:5551")},
+                                                     linktool::kExitFailed,
+                                                     "not an IP address"}),
+                         test::CaseName());
 
 }  // namespace
 }  // namespace korval::bridge

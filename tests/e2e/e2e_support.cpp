@@ -3,36 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include <QEventLoop>
-#include <QTimer>
-
 namespace korval::e2e {
-
-bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit)
-{
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer poll;
-    QTimer deadline;
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done()) loop.quit();
-    });
-    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] { loop.quit(); });
-    poll.start(2);
-    deadline.setSingleShot(true);
-    deadline.start(static_cast<int>(limit.count()));
-    loop.exec();
-    return done();
-}
-
-void RunFor(std::chrono::milliseconds span)
-{
-    RunUntil([] { return false; }, span);
-}
 
 std::string Ini(const std::vector<std::string>& entries)
 {
@@ -149,81 +123,6 @@ std::vector<std::string> Field(const std::string& jsonl, std::string_view field)
         }
     }
     return values;
-}
-
-// ---- Program ------------------------------------------------------------------------------------
-
-Program::~Program()
-{
-    if (process_.state() != QProcess::NotRunning) {
-        process_.kill();
-        process_.waitForFinished(10000);
-    }
-}
-
-bool Program::Start(const QString& program, const QStringList& args, bool withInput)
-{
-    process_.start(program, args, withInput ? QIODevice::ReadWrite : QIODevice::ReadOnly);
-    return process_.waitForStarted(20000);
-}
-
-void Program::Write(const std::string& bytes)
-{
-    process_.write(bytes.data(), static_cast<qint64>(bytes.size()));
-}
-
-void Program::Signal(int signal)
-{
-    ::kill(static_cast<pid_t>(process_.processId()), signal);
-}
-
-bool Program::Finished(std::chrono::milliseconds limit)
-{
-    const bool ended = RunUntil([&] { return process_.state() == QProcess::NotRunning; }, limit);
-    Drain();
-    return ended && process_.exitStatus() == QProcess::NormalExit;
-}
-
-void Program::Drain()
-{
-    const QByteArray out = process_.readAllStandardOutput();
-    out_.append(out.constData(), static_cast<std::size_t>(out.size()));
-    lines_ += static_cast<int>(std::count(out.begin(), out.end(), '\n'));
-    const QByteArray err = process_.readAllStandardError();
-    err_.append(err.constData(), static_cast<std::size_t>(err.size()));
-}
-
-const std::string& Program::Out()
-{
-    Drain();
-    return out_;
-}
-
-const std::string& Program::Err()
-{
-    Drain();
-    return err_;
-}
-
-int Program::OutLines()
-{
-    Drain();
-    return lines_;
-}
-
-QString KorvalProgram()
-{
-    return QStringLiteral(KORVAL_PROGRAM);
-}
-
-QString LinkProgram()
-{
-    return QStringLiteral(KORVAL_LINK_PROGRAM);
-}
-
-QString ReplayProgram()
-{
-    return QStringLiteral(KORVAL_REPLAY_PROGRAM);
 }
 
 }  // namespace korval::e2e

@@ -14,6 +14,7 @@
 namespace korval::link {
 namespace {
 
+using korval::test::PrintTo;
 namespace fs = std::filesystem;
 
 struct NameCase {
@@ -40,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"highBytes", "\xe9|x", "%e9%7cx"}, NameCase{"secondBarEscaped", "a|b|c", "a%7cb%7cc"},
                       NameCase{"noBar", "WinACARS", std::nullopt}, NameCase{"noApplication", "|ACARS", std::nullopt},
                       NameCase{"noTopic", "WinACARS|", std::nullopt}, NameCase{"empty", "", std::nullopt}),
-    [](const ::testing::TestParamInfo<NameCase>& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(LinkNaming, LongNamesStayShortAndDistinct)
 {

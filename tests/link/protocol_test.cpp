@@ -5,10 +5,12 @@
 #include <vector>
 
 #include "link/protocol.h"
+#include "test_support.h"
 
 namespace korval::link {
 namespace {
 
+using korval::test::PrintTo;
 using namespace std::string_literals;
 
 const char* StateName(ParseState s)
@@ -103,28 +105,7 @@ INSTANTIATE_TEST_SUITE_P(
         FrameCase{"longestLineStillWaits", std::string(kMaxLine - 1, 'A'), ParseState::Incomplete},
         FrameCase{"lineTooLong", std::string(kMaxLine, 'A'), ParseState::Malformed},
         FrameCase{"lfJustPastTheLimit", std::string(kMaxLine, 'A') + "\n", ParseState::Malformed}),
-    [](const ::testing::TestParamInfo<FrameCase>& p) { return std::string(p.param.name); });
-
-// Every proper prefix of a valid frame is "need more", never a value and never a fault: whatever
-// way the bytes are split on the way, the parser waits.
-TEST(LinkProtocol, EveryPrefixOfAFrameWaits)
-{
-    std::vector<std::string> frames;
-    for (const std::string& value : {""s, "x"s, "a\r\nb\r\n"s, std::string(3000, 'v'), "\0\xff"s}) {
-        std::string f;
-        AppendData(f, "LiveData", value);
-        frames.push_back(f);
-    }
-    frames.push_back("ERROR unknown item X\n");
-    frames.push_back("DATA a 1\r\nx");
-    for (const std::string& frame : frames) {
-        for (std::size_t k = 0; k < frame.size(); ++k) {
-            const Parsed<Frame> r = ParseFrame(std::string_view(frame).substr(0, k));
-            ASSERT_EQ(r.state, ParseState::Incomplete) << "prefix " << k << " of " << frame.substr(0, 30);
-        }
-        EXPECT_EQ(ParseFrame(frame).state, ParseState::Complete);
-    }
-}
+    test::CaseName());
 
 struct Received {
     FrameKind kind;
@@ -233,7 +214,7 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"nul", "ADVISE \0\n"s, ParseState::Malformed},
         CommandCase{"twoMiBLine", std::string(2 * 1024 * 1024, 'A') + "\n", ParseState::Malformed},
         CommandCase{"tooLongWithoutLf", std::string(kMaxLine, 'A'), ParseState::Malformed}),
-    [](const ::testing::TestParamInfo<CommandCase>& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(LinkProtocol, EveryPrefixOfACommandWaits)
 {

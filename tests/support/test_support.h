@@ -1,9 +1,14 @@
 #pragma once
 
+#include <concepts>
 #include <filesystem>
+#include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "station/seams.h"
 #include "station/station.h"
@@ -62,4 +67,34 @@ std::string Canonical(std::string_view reg7, std::string_view label, char block,
 // Text of a file under tests/data.
 std::string ReadTestData(const std::string& name);
 
+// The error number of the korval::Fault that `call` raises; 0 when it raises none.
+int FaultOf(const std::function<void()>& call);
+
+// A row of a test table: a struct whose `name` names the case.
+template <class Row>
+concept NamedRow = requires(const Row& row)
+{
+    std::string_view(row.name);
+};
+
+// The row's name in GoogleTest's messages ("where GetParam() = upsideDown"), not its bytes.
+// A test file brings it in with `using korval::test::PrintTo;` beside its tables.
+template <NamedRow Row>
+void PrintTo(const Row& row, std::ostream* os)
+{
+    *os << row.name;
+}
+
+// The name generator of a table of named rows: Suite/Test/upsideDown.
+struct CaseName {
+    template <NamedRow Row>
+    std::string operator()(const ::testing::TestParamInfo<Row>& info) const
+    {
+        return std::string(info.param.name);
+    }
+};
+
 }  // namespace korval::test
+
+// Expects `statement` to raise a korval::Fault of error `number` (0: to raise none).
+#define EXPECT_FAULT(statement, number) EXPECT_EQ(::korval::test::FaultOf([&] { statement; }), (number))

@@ -16,6 +16,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 namespace fs = std::filesystem;
 using Maker = std::function<std::string(const fs::path& home)>;  // writes a file, gives its path
 
@@ -60,14 +61,10 @@ INSTANTIATE_TEST_SUITE_P(
     Files, LoadImageResult,
     ::testing::Values(
         LoadCase{"jpeg", [](const fs::path& h) { return Picture(h / "m.jpg"); }, ImageLoad::Ok},
-        LoadCase{"bmp", [](const fs::path& h) { return Picture(h / "m.bmp"); }, ImageLoad::Ok},
-        LoadCase{"gif", [](const fs::path& h) { return Write(h / "m.gif", test::ReadTestData("canvas/solid.gif")); },
-                 ImageLoad::Ok},
         LoadCase{"gifNamedBmp",
                  [](const fs::path& h) { return Write(h / "m.bmp", test::ReadTestData("canvas/solid.gif")); },
                  ImageLoad::Ok},
         LoadCase{"missing", [](const fs::path& h) { return (h / "m.jpg").string(); }, ImageLoad::MissingFile},
-        LoadCase{"folder", [](const fs::path& h) { return h.string(); }, ImageLoad::MissingFile},
         LoadCase{"text", [](const fs::path& h) { return Write(h / "m.jpg", std::string(5000, 'x')); },
                  ImageLoad::MissingFile},
         LoadCase{"brokenJpeg",
@@ -76,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"hugeJpeg",
                  [](const fs::path& h) { return Write(h / "m.jpg", test::ReadTestData("canvas/huge.jpg")); },
                  ImageLoad::OutOfResources}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 // The second load after a change to the file.
 struct CacheCase {
@@ -116,13 +113,12 @@ INSTANTIATE_TEST_SUITE_P(
     Changes, BackgroundCacheReload,
     ::testing::Values(CacheCase{"unchanged", [](const fs::path&) {}, 1, ImageLoad::Ok},
                       CacheCase{"newer", [](const fs::path& f) { Touch(f, 2); }, 2, ImageLoad::Ok},
-                      CacheCase{"older", [](const fs::path& f) { Touch(f, -2); }, 2, ImageLoad::Ok},
                       CacheCase{"otherSizeSameTime", [](const fs::path& f) { Rewrite(f, 65); }, 2, ImageLoad::Ok},
                       // Size and time are the key: a rewrite that keeps both goes unnoticed.
                       CacheCase{"sameSizeSameTime", [](const fs::path& f) { Rewrite(f, 64); }, 1, ImageLoad::Ok},
                       CacheCase{"removed", [](const fs::path& f) { fs::remove(f); }, 1, ImageLoad::MissingFile},
                       CacheCase{"corrupted", [](const fs::path& f) { Write(f, "no"); }, 2, ImageLoad::MissingFile}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(BackgroundCache, KeepsOnlyItsCapacity)
 {

@@ -16,6 +16,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using ui::MapCanvas;
 using ui::ToQColor;
 
@@ -106,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Styles, LineStyles,
                                            LineCase{"invisible", DrawInvisible, 1, 0, 0},
                                            LineCase{"insideSolid", DrawInsideSolid, 1, 0.99, 1},
                                            LineCase{"wideDashIsSolid", DrawDash, 3, 0.99, 1}),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         test::CaseName());
 
 // Marks partly or wholly off a white 400 x 40 surface, at coordinates no surface could hold, or
 // huge: the part on the surface is drawn, nothing else happens.
@@ -150,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(
         OffSurfaceCase{"circleNaN", [](MapCanvas& c) { c.Circle(kNaN, 300, 50, 0xFF); }, 0, 0},
         OffSurfaceCase{"labelFarAway", [](MapCanvas& c) { c.SetTextPosition(kHuge, 0), c.Print("G-ABCD"); }, 0, 0},
         OffSurfaceCase{"hugeBinaryLabel", [](MapCanvas& c) { c.Print(kBinary), c.Print(kBinary); }, 2000, 16000}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(MapCanvas, LabelBoxFollowsTheDpiAndHoldsItsText)
 {

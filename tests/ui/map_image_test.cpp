@@ -14,6 +14,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 namespace fs = std::filesystem;
 
 TEST(CreateFromPicture, RowsAreBlueGreenRedAndPadded)
@@ -61,7 +62,8 @@ TEST_P(SaveJpgWidth, ReadsBackWithItsSizeAndColours)
             << "(" << p.x << "," << p.y << ") " << test::Describe(back.pixelColor(p.x, p.y));
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, SaveJpgWidth, ::testing::Values(1, 2, 3, 4, 5, 17, 1000, 1001));
+INSTANTIATE_TEST_SUITE_P(Widths, SaveJpgWidth, ::testing::Values(1, 2, 3, 4, 5, 17, 1000, 1001),
+                         [](const auto& p) { return "width" + std::to_string(p.param); });
 
 struct SaveFailure {
     const char* name;
@@ -96,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, SaveJpgFails,
                                            SaveFailure{"emptySection", 0, 90, false, "Failed to save to JPG 3"},
                                            SaveFailure{"qualityZero", 10, 0, false, "Failed to save to JPG 4"},
                                            SaveFailure{"quality101", 10, 101, false, "Failed to save to JPG 4"}),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         test::CaseName());
 
 }  // namespace
 }  // namespace korval

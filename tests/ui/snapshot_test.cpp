@@ -15,6 +15,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 namespace fs = std::filesystem;
 
 const QColor kBackground(40, 80, 120);
@@ -95,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"unwritable", 2, 100, 100,
                               [](Station&, fs::path& o) { o = o.parent_path() / "none" / "snap.jpg"; },
                               "map 2: Failed to save to JPG 1"}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 }  // namespace
 }  // namespace korval

@@ -23,6 +23,7 @@
 namespace korval::ui {
 namespace {
 
+using korval::test::PrintTo;
 const std::string kWorld = KORVAL_MAPS_DIR "/world.jpg";
 
 class MapWindowsTest : public ::testing::Test {
@@ -176,11 +177,11 @@ TEST_P(LabelClicks, LabelWhileTheButtonIsDown)
 
 INSTANTIATE_TEST_SUITE_P(
     MapWindows, LabelClicks,
-    ::testing::Values(ClickCase{"left", Qt::LeftButton, {0, 0}, "\nFNG-AAAA  M080  F350  EGLL-KJFK\nFNG-BBBB  M080  F350  EGLL-KJFK"},
-                      ClickCase{"right", Qt::RightButton, {2, 2}, "\nG-AAAA\nB744\nG-BBBB\nB744"},
-                      ClickCase{"middle", Qt::MiddleButton, {0, 0}, ""},
-                      ClickCase{"emptyMap", Qt::LeftButton, {100, 100}, ""}),
-    [](const ::testing::TestParamInfo<ClickCase>& i) { return std::string(i.param.name); });
+    ::testing::Values(
+        ClickCase{"left", Qt::LeftButton, {0, 0}, "\nFNG-AAAA  M080  F350  EGLL-KJFK\nFNG-BBBB  M080  F350  EGLL-KJFK"},
+        ClickCase{"right", Qt::RightButton, {2, 2}, "\nG-AAAA\nB744\nG-BBBB\nB744"},
+        ClickCase{"middle", Qt::MiddleButton, {0, 0}, ""}, ClickCase{"emptyMap", Qt::LeftButton, {100, 100}, ""}),
+    korval::test::CaseName());
 
 TEST_F(MapWindowsTest, LabelNearTheBottomRightCornerGoesUpAndLeft)
 {
@@ -213,7 +214,6 @@ TEST_F(MapWindowsTest, SaveMapProposesTheDefaultNameAndWritesTheSurface)
     EXPECT_FALSE(rig.home.Exists("saved.jpg"));
     EXPECT_EQ(asked.title, QStringLiteral("Save Map 1"));
     EXPECT_TRUE(asked.save);
-    EXPECT_EQ(asked.initialPath, QString::fromStdString(DefaultMapFileName(s, 1).string()));
     EXPECT_TRUE(asked.initialPath.endsWith(QStringLiteral("/KorvalMap1051226,0000Z.jpg"))) << asked.initialPath.toStdString();
 
     cancel = false;

@@ -1,8 +1,5 @@
 #include "ui_test_support.h"
 
-#include <gtest/gtest.h>
-#include <QApplication>
-
 #include "settings/ini.h"
 
 namespace korval::ui::test {
@@ -26,13 +23,3 @@ std::filesystem::path ArtifactFolder()
 }
 
 }  // namespace korval::ui::test
-
-// GoogleTest over a QApplication on the offscreen platform.
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QApplication::setStyle(QStringLiteral("Fusion"));
-    return RUN_ALL_TESTS();
-}

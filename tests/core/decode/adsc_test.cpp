@@ -5,10 +5,12 @@
 
 #include "adsc_builder.h"
 #include "decode/adsc.h"
+#include "test_support.h"
 
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::AdscText;
 using test::BasicFields;
 using test::BasicGroup;
@@ -116,7 +118,7 @@ TEST_P(AdscBasic, DecodesEveryField)
 }
 
 INSTANTIATE_TEST_SUITE_P(Adsc, AdscBasic, ::testing::ValuesIn(kBasicCases),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 // ---- the other groups --------------------------------------------------------------------------
 
@@ -260,7 +262,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LeadCase{"negativeAcknowledgementWithTag", {4, 2, 7, 99}},
                       // Two groups: tag 16 not recognised; tag 14 with three parameters (two bytes).
                       LeadCase{"noncompliance", {5, 1, 2, 16, 0x80, 14, 0x03, 0x12, 0x30}}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(Adsc, WholePeriodicReportKeepsTheOrderAndPutsBasicFirst)
 {
@@ -377,7 +379,7 @@ TEST_P(AdscDamaged, GivesItsStatusAndNoPosition)
 }
 
 INSTANTIATE_TEST_SUITE_P(Adsc, AdscDamaged, ::testing::ValuesIn(DamageCases()),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 TEST(Adsc, UnknownTagAfterBasicReportKeepsTheBasicReport)
 {

@@ -4,10 +4,12 @@
 #include <string>
 
 #include "decode/coordinates.h"
+#include "test_support.h"
 
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 TEST(Coordinates, NotationNames)
 {
     using K = Notation::Kind;
@@ -82,7 +84,7 @@ TEST_P(CoordinateText, Reads)
 }
 
 INSTANTIATE_TEST_SUITE_P(Coordinates, CoordinateText, ::testing::ValuesIn(kCases),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 }  // namespace
 }  // namespace korval

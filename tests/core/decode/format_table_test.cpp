@@ -10,6 +10,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 const FormatTable& Bundled()
 {
     static const FormatTable table = [] {
@@ -125,7 +126,7 @@ TEST_P(FormatFamily, ReadsItsPositions)
 }
 
 INSTANTIATE_TEST_SUITE_P(FormatTable, FormatFamily, ::testing::ValuesIn(kFamilies),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 TEST(FormatTable, BundledFormatsLeaveOtherMessagesAlone)
 {
@@ -181,7 +182,7 @@ TEST_P(FormatSyntax, BadLineIsNamedAndSkippedTheRestWorks)
 }
 
 INSTANTIATE_TEST_SUITE_P(FormatTable, FormatSyntax, ::testing::ValuesIn(kSyntax),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 TEST(FormatTable, FieldsLabelsAndLineEnds)
 {

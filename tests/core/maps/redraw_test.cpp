@@ -12,6 +12,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using Calls = std::vector<std::string>;
 
 constexpr const char* kLowMemory =
@@ -141,35 +142,6 @@ TEST_F(Scene, SmallSceneIsDrawnMarkByMark)
     EXPECT_EQ(s.CurrentRouteLine->NATrack, "NAT A");
 }
 
-struct StyleCase {
-    const char* name;
-    const char* to;
-    std::int16_t style;
-    const char* line;
-};
-
-class RouteStyles : public Scene, public ::testing::WithParamInterface<StyleCase> {};
-
-TEST_P(RouteStyles, DotThenLineInTheStoredStyle)
-{
-    AddRoute("50000/-20000", GetParam().to, GetParam().style);
-    NewPlot2(s);
-    Calls expected = Concat({Background(),
-                             Origin(),
-                             SolidFill("FF0000"),
-                             {"Circle -3000 -10000 20 FF0000", "DrawStyle " + std::to_string(GetParam().style),
-                              "DrawWidth 1", GetParam().line}});
-    EXPECT_EQ(Drawn(2), expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Maps, RouteStyles,
-                         ::testing::Values(StyleCase{"zeroLength", "50000/-20000", 0,
-                                                     "Line -3000 -10000 -3000 -10000 FF0000"},
-                                           StyleCase{"invisible", "40000/0", 5, "Line -3000 -10000 0 -8000 FF0000"},
-                                           StyleCase{"dotted", "40000/0", 2, "Line -3000 -10000 0 -8000 FF0000"},
-                                           StyleCase{"insideSolid", "40000/0", 6, "Line -3000 -10000 0 -8000 FF0000"}),
-                         [](const auto& param) { return std::string(param.param.name); });
-
 TEST_F(Scene, UnknownLineStyleEndsTheRedrawWithAnEntry)
 {
     AddRoute("50000/-20000", "40000/0", 9);
@@ -216,9 +188,8 @@ INSTANTIATE_TEST_SUITE_P(Maps, DrawingModes,
                                            ModeCase{"map1NoSBS", 1, false, false, 2, 1, 0, 0},
                                            ModeCase{"map1SBSOnly", 1, true, true, 0, 0, 1, 2},
                                            ModeCase{"map1BareImage", 1, true, false, 0, 0, 0, 0},
-                                           ModeCase{"map2NeverSBS", 2, true, true, 2, 1, 0, 0},
-                                           ModeCase{"map3NeverSBS", 3, false, true, 2, 1, 0, 0}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                                           ModeCase{"map2NeverSBS", 2, true, true, 2, 1, 0, 0}),
+                         test::CaseName());
 
 TEST_F(Scene, OnlyTheFirst2000OfEachKindAreConsidered)
 {
@@ -277,17 +248,6 @@ TEST_F(Scene, RedrawShownMapsRunsTheShownOnesInOrder)
     EXPECT_EQ(journal, (Calls{"map1", "map3"}));
 }
 
-TEST_F(Scene, ResizedWindowStretchesTheImageAndScales)
-{
-    view[0].clientWidth = 12000;
-    view[0].clientHeight = 2000;
-    AddAircraft("G-ABCD", "50000/-20000");
-    NewPlot1(s);
-    EXPECT_EQ(Drawn()[2], "PaintImage 12000 2000");
-    EXPECT_EQ(Drawn()[3], "SetOrigin -12000 -6000");
-    EXPECT_EQ(Drawn()[8], "Circle -6000 -5000 50 FFFFFF");  // still the centre
-}
-
 // ---- failures ------------------------------------------------------------------------------
 
 struct ImageFailure {
@@ -325,7 +285,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ImageFailure{"noPath3", 3, "", {}, true, "You haven't selected a map3", 2},
                       ImageFailure{"noResourcesToLoad", 2, nullptr, ImageLoad::OutOfResources, true, kLowMemory, 2},
                       ImageFailure{"noResourcesToPaint", 1, nullptr, {}, false, kLowMemory, 3}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 // A surface that fails during the marks.
 struct SurfaceFault {
@@ -369,7 +329,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SurfaceFault{"surfaceGone", "Circle", 2, err::InvalidPicture, false, 1},
                       SurfaceFault{"stackExhaustedSkipsOneCall", "Print", 2, err::OutOfStack, false, 3},
                       SurfaceFault{"stackExhaustedAtLoad", "LoadImage", 1, err::OutOfStack, false, 3}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST_F(Scene, RouteLineWithoutSlashLogsAndEndsTheRedraw)
 {

@@ -12,6 +12,7 @@
 namespace korval::test {
 namespace {
 
+using korval::test::PrintTo;
 // Eastbound, legs of 44, 43 and 42 minutes at Mach 0.80.
 const std::vector<LatLon> kRoute = {{50000, -50000}, {51000, -40000}, {52000, -30000}, {52000, -20000}};
 const char* const kPositions = "50000/-050000,51000/-040000,52000/-030000,52000/-020000,";
@@ -101,8 +102,9 @@ INSTANTIATE_TEST_SUITE_P(
     Oceanic, OceanicDay,
     ::testing::Values(DayCase{"crossingMidnight", 22 * 60, "2330", 690, {"2330", "0014", "0057", "0139"}},
                       DayCase{"takenAt2320ForEntryAt0020", 23 * 60 + 20, "0020", 740, {"0020", "0104", "0147", "0229"}},
-                      DayCase{"ganderEstimatePastMidnight", 23 * 60 + 30, "2430", 750, {"2430", "0114", "0157", "0239"}}),
-    [](const auto& p) { return std::string(p.param.name); });
+                      DayCase{
+                          "ganderEstimatePastMidnight", 23 * 60 + 30, "2430", 750, {"2430", "0114", "0157", "0239"}}),
+    test::CaseName());
 
 }  // namespace
 }  // namespace korval::test

@@ -10,6 +10,7 @@
 namespace korval::test {
 namespace {
 
+using korval::test::PrintTo;
 // Entry 1230 at Mach 0.80: legs of 44, 43 and 42 minutes.
 const char* const kClearance = "50000/-050000,51000/-040000,52000/-030000,52000/-020000,";
 
@@ -57,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LegCase{"machNotNumber", "50000/-020000,1200", "51000/-020000", "0A0", 0, "1200", true},
                       LegCase{"noSlash", "50000-020000,1200", "51000/-020000", "080", 0, "1200", true},
                       LegCase{"noTime", "50000/-020000,", "51000/-020000", "080", 7, "", true}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(Oceanic, TimelineOccurrences)
 {
@@ -150,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(Oceanic, OceanicFlight,
                                            FlightCase{"halfFirstLeg", 772, true, 1, "50500/-45000"},
                                            FlightCase{"secondPoint", 794, true, 2, "51000/-40000"},
                                            FlightCase{"afterLastPoint", 15 * 60, true, 3, "52000/-20238"}),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         test::CaseName());
 
 TEST(Oceanic, EqualFirstPointsAdvanceAtOnce)
 {

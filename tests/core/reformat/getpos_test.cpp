@@ -8,6 +8,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 std::string Shown(std::string_view content)
 {
     return test::Canonical(".N923UP", "30", '2', "M76A", "UP6567", content);
@@ -68,7 +69,7 @@ TEST_P(Positions, ReadFromLiveData)
 }
 
 INSTANTIATE_TEST_SUITE_P(Position, Positions, ::testing::ValuesIn(kPositions),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 struct ShownCase {
     const char* name;
@@ -94,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(Position, OutsideContent,
                                                                              std::string(11, 'x') + "NO POSITION\r\n"},
                                            ShownCase{"positionAcrossHeaderEnd",
                                                      std::string(118, 'x') + "N51300W001450\r\n"}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 // A northern compact latitude with blank minutes is a type mismatch: the entries found so far
 // stay, the flag is left as it was, and the fault is logged under "GetPos" / "Position".

@@ -11,6 +11,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 std::string Header(const char* flight)
 {
     return test::Canonical(".G-EUPJ", "H1", '3', "M41A", flight, "");
@@ -114,7 +115,7 @@ TEST_P(Runs, RewriteAndFlags)
 }
 
 INSTANTIATE_TEST_SUITE_P(Reformat, Runs, ::testing::ValuesIn(kRuns),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 TEST(Reformat, FlatteningKeepsTheHeader)
 {
@@ -127,8 +128,8 @@ TEST(Reformat, FlatteningKeepsTheHeader)
     EXPECT_EQ(s.CurrentMessage.substr(124), "REQPWILINE 2LINE 3");
 }
 
-// Bounded work on 64 KiB of keywords that never complete a match: the run finishes, and if a
-// pattern ran out of its match limit the fault is logged and the run goes on.
+// Bounded work on 64 KiB of keywords that never complete a match: every pattern gives up within
+// its match limit, so the run finishes with the message as it was and nothing logged.
 TEST(Reformat, LongRepeatedKeywordFinishes)
 {
     test::Rig rig;
@@ -142,12 +143,9 @@ TEST(Reformat, LongRepeatedKeywordFinishes)
     ReformatData(s);
 
     const std::string log = rig.home.Read("Logs/ErrorLog .txt");
-    if (log.empty()) {
-        EXPECT_EQ(s.CurrentMessage, before);
-        EXPECT_FALSE(s.PositionReformatted);
-    } else {
-        EXPECT_NE(log.find("Error: 28 "), std::string::npos) << log.substr(0, 200);
-    }
+    EXPECT_EQ(log.substr(0, 200), "");
+    EXPECT_EQ(s.CurrentMessage, before);
+    EXPECT_FALSE(s.PositionReformatted);
 }
 
 TEST(Reformat, BinaryContentIsHarmless)
@@ -200,7 +198,7 @@ TEST_P(Applies, RewriteAndFlag)
 }
 
 INSTANTIATE_TEST_SUITE_P(Reformat, Applies, ::testing::ValuesIn(kApplies),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 TEST(Reformat, FaultInApplyIsLoggedUnderItsName)
 {
@@ -246,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(Reformat, Flattening,
                                                        kHeaderLike + "A\rB\nC"},
                                            FlattenCase{"pairsAreNotRescanned", kHeaderLike + "A\r\r\n\nB",
                                                        kHeaderLike + "A\r\nB"}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 // ---- the table -----------------------------------------------------------------------------------
 
@@ -301,7 +299,7 @@ INSTANTIATE_TEST_SUITE_P(Reformat, Literals,
                                            LiteralCase{"tooShort", R"((AB)C)", ""},
                                            LiteralCase{"noLeadingGroup", R"(,(N|S)(\d{4}),)", ""},
                                            LiteralCase{"nonCapturingGroup", R"((?:ABCD))", ""}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 }  // namespace
 }  // namespace korval

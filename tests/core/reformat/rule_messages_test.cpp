@@ -12,6 +12,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 struct RuleMessage {
     const char* name;
     const char* flight;    // six characters of the flight id field
@@ -290,7 +291,7 @@ TEST_P(RuleMessages, ReformatThenParse)
 }
 
 INSTANTIATE_TEST_SUITE_P(Reformat, RuleMessages, ::testing::ValuesIn(kRuleMessages),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 // Every rule of the table has a message above.
 TEST(Reformat, EveryRuleHasAMessage)

@@ -14,6 +14,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using Entries = std::vector<std::string>;
 
 struct EntryCase {
@@ -39,7 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EntryCase{"openQuoteEndsAtLineEnd", "\"A=1,2\r\nB=2", {"A=1,2", "B=2"}},
                       EntryCase{"emptyLine", "A=1\r\n\r\nB=2\r\n", {"A=1", "", "B=2"}},
                       EntryCase{"finalEntryWithoutLineEnd", "A=1\r\nB=2", {"A=1", "B=2"}}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 // ---- ExpandWaypoints ---------------------------------------------------------------------------
 
@@ -90,7 +91,7 @@ TEST_P(Expansions, Rewrite)
 }
 
 INSTANTIATE_TEST_SUITE_P(Waypoints, Expansions, ::testing::ValuesIn(kExpansions),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 TEST(Waypoints, HeaderIsRewrittenToo)
 {
@@ -194,7 +195,7 @@ TEST_P(Oceanic, Rewrite)
 }
 
 INSTANTIATE_TEST_SUITE_P(Waypoints, Oceanic, ::testing::ValuesIn(kOceanic),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 // The clearance's positions are rewritten first, then its waypoint names.
 TEST(Waypoints, ClearanceThroughReformatData)

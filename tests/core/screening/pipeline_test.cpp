@@ -9,6 +9,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Canonical;
 using test::Rig;
 
@@ -57,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "SBS-1 position report N 51.12345,W  1.23456 FL35000 ft\r\n", true, false, false, "Ht: 35000 ft "},
         GoodCase{"sbsReportWithoutFilterUntouched", "_ ", "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n",
                  false, "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n", false, false, false, "unset"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(GoodMessage, UplinkIsTrackedUnderTheUplinkFlight)
 {
@@ -113,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HFDLCase{"noRegistrationTrackedByFlight", false, "", "BA0123", "BA0123", false, true},
                       HFDLCase{"flightNumbersOption", true, "G-EUPT", "BA0123", "BA0123", true, true},
                       HFDLCase{"noFlightNothingHappens", true, "G-EUPT", "", "before", false, false}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(GoodHFDLMessage, FlightAsIdentityEndsWithTheHFDLMessage)
 {

@@ -13,6 +13,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Rig;
 
 struct GetCase {
@@ -50,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, IniGet,
                                                    "A", "MapPath", "/" + std::string(300, 'm')},
                                            GetCase{"binaryLineIsNoKey", std::string("[A]\nk=1\0\n", 9), "A", "k",
                                                    std::nullopt}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 struct BadCase {
     const char* name;
@@ -74,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, IniBadLines,
                                            BadCase{"orphanKey", "k=1\n[A]\n", {1}},
                                            BadCase{"unclosedHeader", "[A\nk=1\n", {1, 2}},
                                            BadCase{"emptyHeader", "[]\n", {1}}, BadCase{"emptyKey", "[A]\n=v\n", {2}}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 struct SetCase {
     const char* name;
@@ -109,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
         SetCase{"emptyFile", "", "A", "k", "v", "[A]\r\nk=v\r\n"},
         SetCase{"badLinesKept", "\x01junk\n[A]\nk=1\n", "A", "k", "2", "\x01junk\n[A]\nk=2\n"},
         SetCase{"byteOrderMarkKept", "\xEF\xBB\xBF[A]\r\nk=1\r\n", "A", "k", "", "\xEF\xBB\xBF[A]\r\nk=\r\n"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(Settings, SetRefusesWhatALineCannotHold)
 {
@@ -210,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OwnerCase{"mapWindow", SettingsOwner::MapWindow,
                                 "An error has occurred while calling the API function",
                                 "An error has occurred while calling the API function"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 }  // namespace
 }  // namespace korval

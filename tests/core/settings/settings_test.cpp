@@ -12,6 +12,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Rig;
 
 const std::string kFull = test::ReadTestData("settings/full.ini");
@@ -85,7 +86,7 @@ TEST_P(OptionRoundTrip, SavedUnderItsKeyAndLoadedBack)
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, OptionRoundTrip, ::testing::ValuesIn(kOptions),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 // ---- a full file -------------------------------------------------------------------------------
 
@@ -235,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ValueCase{"placementGarbage", "Korval", "Left", "wide", MainPlaced, "False", 1},
                       ValueCase{"longPathWhole", "Map2 Settings", "MapPath", "/" + std::string(400, 'p') + ".jpg",
                                 Path2, "/" + std::string(400, 'p') + ".jpg", 0}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 struct EdgeCase {
     const char* name;
@@ -264,7 +265,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, MapEdges,
                                            EdgeCase{"west", "-7.5", false, "-007500"},
                                            EdgeCase{"equator", "0", true, "00000"},
                                            EdgeCase{"roundedToThousandths", "52.12351", true, "52124"}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 // ---- bad files: defaults, a message, never a crash, nothing lost ---------------------------------
 
@@ -343,7 +344,7 @@ INSTANTIATE_TEST_SUITE_P(Settings, DamagedFile,
                                            DamageCase{"unreadable", Damage::Folder, 1, false},
                                            DamageCase{"tooLarge", Damage::TooLarge, 1, false},
                                            DamageCase{"sectionsWithoutKeys", Damage::NoKeys, 0, true}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 // ---- the dialogs' and map windows' own readers ---------------------------------------------------
 
@@ -374,7 +375,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ReaderCase{"mapWide", "[Menus]\nSBSMins=\n", LoadMapWideSettings, "You have not selected a map"},
                       ReaderCase{"mapWindow", "[Map3]\nTop=\n", [](Station& s) { LoadMapWindowPlacement(s, 3); },
                                  "An error has occurred while calling the API function"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(Settings, MapWindowPlacementWrittenOnItsOwn)
 {

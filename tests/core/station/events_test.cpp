@@ -9,6 +9,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Canonical;
 using test::Rig;
 
@@ -41,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(Events, LinkText,
                                            RouteCase{"skyspy", LinkBox::SkyData, &Station::SkyData},
                                            RouteCase{"anad", LinkBox::ANAData, &Station::ANAData},
                                            RouteCase{"other", LinkBox::txtNewData, &Station::txtNewData}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 TEST(LinkText, HFACARSTextReachesTheDispatcher)
 {
@@ -122,8 +123,7 @@ TEST_P(StartUpFiles, LoadsTablesAndTakesMissingOnesAsEmpty)
 }
 
 INSTANTIATE_TEST_SUITE_P(Events, StartUpFiles,
-                         ::testing::Values(StartCase{"present", true}, StartCase{"missing", false}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         ::testing::Values(StartCase{"present", true}, StartCase{"missing", false}), test::CaseName());
 
 TEST(StartUp, UnreadableTableReportsAndSkipsTheRest)
 {

@@ -11,6 +11,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 // A link layer where only the named topics have a running server.
 class FakePort final : public LinkPort {
 public:
@@ -64,16 +65,15 @@ TEST_P(DdeMenu, LinksWhenRunningAndUnchecksWithMessageWhenNot)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Station, DdeMenu,
-    ::testing::Values(
-        MenuCase{"Airmaster", mnuAir_Click, &Options::mnuAir, "WinACARS|ACARS",
-                 "Airmaster must be running before selecting as DDE source"},
-        MenuCase{"SkySpy", mnuSky_Click, &Options::mnuSky, "SkySpy|ACARS",
-                 "SkySpy must be running before selecting as DDE source"},
-        MenuCase{"ANAD", mnuANAD_Click, &Options::mnuANAD, "ANAD|ACARS",
-                 "AirNav ACARS Decoder must be running before selecting as DDE source"}),
-    [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Station, DdeMenu,
+                         ::testing::Values(MenuCase{"Airmaster", mnuAir_Click, &Options::mnuAir, "WinACARS|ACARS",
+                                                    "Airmaster must be running before selecting as DDE source"},
+                                           MenuCase{"SkySpy", mnuSky_Click, &Options::mnuSky, "SkySpy|ACARS",
+                                                    "SkySpy must be running before selecting as DDE source"},
+                                           MenuCase{
+                                               "ANAD", mnuANAD_Click, &Options::mnuANAD, "ANAD|ACARS",
+                                               "AirNav ACARS Decoder must be running before selecting as DDE source"}),
+                         test::CaseName());
 
 TEST(Station, PcHfdlLinksBothBoxesHfdlFirst)
 {

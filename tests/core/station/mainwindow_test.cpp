@@ -10,6 +10,7 @@
 namespace korval::test {
 namespace {
 
+using korval::test::PrintTo;
 struct CountCase {
     const char* name;
     bool oceanic, request, reformatted;
@@ -54,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CountCase{"past16Bits", false, false, true, "32767", "0", "32768", "0", colour::Navy},
                       CountCase{"oceanicPast16Bits", true, false, false, "0", "32767", "0", "32768", colour::Green},
                       CountCase{"typedOver", false, false, true, "abc", "0", "1", "0", colour::Navy}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(MainWindow, Timer1ShowsTheClockAndClearsDaily)
 {
@@ -147,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(Station, DeleteAircraft,
                                            DeleteCase{"storedInLowerCase", "g-lower", 4, 4, true, 1},
                                            DeleteCase{"unknown", "ZZZ", 4, 4, true, 1},
                                            DeleteCase{"empty", "", 4, 4, false, 0}),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         test::CaseName());
 
 }  // namespace
 }  // namespace korval::test

@@ -1,23 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <string>
 
+#include "test_support.h"
 #include "text/convert.h"
 #include "text/fault.h"
 
 namespace korval {
 namespace {
 
-int FaultOf(auto&& call)
-{
-    try {
-        call();
-    } catch (const Fault& f) {
-        return f.number();
-    }
-    return 0;
-}
+using korval::test::PrintTo;
 
 struct WholeCase {
     const char* name;
@@ -32,8 +26,8 @@ class WholeNumbers : public ::testing::TestWithParam<WholeCase> {};
 TEST_P(WholeNumbers, ConvertOrFault)
 {
     const WholeCase& c = GetParam();
-    EXPECT_EQ(FaultOf([&] { (void)CInt(c.text); }), c.fault16);
-    EXPECT_EQ(FaultOf([&] { (void)CLng(c.text); }), c.fault32);
+    EXPECT_FAULT((void)CInt(c.text), c.fault16);
+    EXPECT_FAULT((void)CLng(c.text), c.fault32);
     if (c.fault32 == 0) {
         EXPECT_EQ(CLng(c.text), c.value);
     }
@@ -68,13 +62,17 @@ INSTANTIATE_TEST_SUITE_P(
                       WholeCase{"roundsOver32", "2147483647.5", 0, 6, 6},
                       WholeCase{"min32", "-2147483648", -2147483647 - 1, 6, 0},
                       WholeCase{"under32", "-2147483649", 0, 6, 6}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 struct FormatCase {
     const char* text;
     const char* format;
     const char* expected;
 };
+void PrintTo(const FormatCase& c, std::ostream* os)
+{
+    *os << '"' << c.text << "\" in \"" << c.format << '"';
+}
 
 class NumberFormats : public ::testing::TestWithParam<FormatCase> {};
 
@@ -102,7 +100,18 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"99.9996", "00.000;-00.000", "100.000"},
                       FormatCase{"-9.9995", "000.000;-000.000", "-010.000"},
                       FormatCase{"-0.5", "000.000;-000.000", "-000.500"},
-                      FormatCase{"00051", "000", "051"}, FormatCase{"1234", "000", "1234"}));
+                      FormatCase{"00051", "000", "051"}, FormatCase{"1234", "000", "1234"}),
+    // "-2.5" in "00" is the case minus2p5_in_00.
+    [](const auto& p) {
+        std::string name;
+        for (char c : std::string(p.param.text) + " in " + p.param.format)
+            name += std::isalnum(static_cast<unsigned char>(c)) ? std::string(1, c)
+                    : c == '.'                                 ? "p"
+                    : c == '-'                                 ? "minus"
+                    : c == ';'                                 ? "_or_"
+                                                               : "_";
+        return name;
+    });
 
 TEST(Text, MidReadsPastTheEndGiveWhatIsThere)
 {
@@ -115,7 +124,7 @@ TEST(Text, MidReadsPastTheEndGiveWhatIsThere)
 
 TEST(Text, EmbeddedNulIsNotANumber)
 {
-    EXPECT_EQ(FaultOf([] { (void)CLng(std::string_view("5\0", 2)); }), 13);
+    EXPECT_FAULT((void)CLng(std::string_view("5\0", 2)), 13);
     EXPECT_EQ(Format(std::string_view("5\0", 2), "00"), std::string("5\0", 2));
 }
 
@@ -123,8 +132,8 @@ TEST(Text, TinyAndHugeReals)
 {
     EXPECT_EQ(CDbl("1e-400"), 0.0);
     EXPECT_EQ(CDbl("-52.125"), -52.125);
-    EXPECT_EQ(FaultOf([] { (void)CDbl("1e400"); }), 6);
-    EXPECT_EQ(FaultOf([] { (void)CSng("1e39"); }), 6);
+    EXPECT_FAULT((void)CDbl("1e400"), 6);
+    EXPECT_FAULT((void)CSng("1e39"), 6);
     EXPECT_TRUE(IsNumeric(" -007500 "));
     EXPECT_FALSE(IsNumeric(""));
     EXPECT_FALSE(IsNumeric("N51"));
@@ -142,7 +151,7 @@ TEST(Text, BooleansAcceptWordsAndNumbers)
     EXPECT_FALSE(CBool("false"));
     EXPECT_TRUE(CBool("-1"));
     EXPECT_FALSE(CBool("0"));
-    EXPECT_EQ(FaultOf([] { (void)CBool("/home/x/KORVAL.ini"); }), 13);
+    EXPECT_FAULT((void)CBool("/home/x/KORVAL.ini"), 13);
 }
 
 }  // namespace

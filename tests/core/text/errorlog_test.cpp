@@ -12,6 +12,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Canonical;
 using test::ReadTestData;
 using test::Rig;
@@ -62,11 +63,11 @@ INSTANTIATE_TEST_SUITE_P(
     ErrorLog, ErrorLogEntries,
     ::testing::Values(EntryCase{"full", true, Fault(13, "Type mismatch", 42), "GetPos", "Position", PositionMessage(),
                                 "52500/-7500,53000/-8000,", "errorlog/full_entry.txt"},
-                      EntryCase{"fullWithNothingInHand", true, Fault(9, "Subscript out of range", 7), "HFDL_FIX",
-                                "DDE", "", "", "errorlog/empty_state_entry.txt"},
+                      EntryCase{"fullWithNothingInHand", true, Fault(9, "Subscript out of range", 7), "HFDL_FIX", "DDE",
+                                "", "", "errorlog/empty_state_entry.txt"},
                       EntryCase{"short", false, Fault(11, "Division by zero", 0), "MidWaypoint", "Oceanic",
                                 PositionMessage(), "1/2,", "errorlog/short_entry.txt"}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(ErrorLog, EntriesAreAppended)
 {
@@ -124,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                       GuardCase{"otherException", [] { throw std::out_of_range("x"); }, 5,
                                 "Invalid procedure call or argument"},
                       GuardCase{"notAnException", [] { throw 42; }, 5, "Invalid procedure call or argument"}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(ErrorLog, RaisedFaultCarriesItsSourceLine)
 {

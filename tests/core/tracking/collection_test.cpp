@@ -6,26 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
 #include "tracking/collection.h"
 #include "tracking/records.h"
 
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 struct Rec {
     int n = 0;
 };
 using Col = KeyedCollection<Rec>;
 
-int FaultOf(const std::function<void()>& call)
-{
-    try {
-        call();
-    } catch (const Fault& f) {
-        return f.number();
-    }
-    return 0;
-}
 
 std::vector<int> Order(const Col& c)
 {
@@ -66,7 +59,7 @@ class CollectionFaults : public ::testing::TestWithParam<BadCall> {};
 TEST_P(CollectionFaults, FailWithoutDisturbing)
 {
     Col c = Abc();
-    EXPECT_EQ(FaultOf([&] { GetParam().call(c); }), GetParam().fault);
+    EXPECT_FAULT(GetParam().call(c), GetParam().fault);
     EXPECT_EQ(Order(c), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(c.Item("n923up")->n, 1);
 }
@@ -80,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadCall{"removeMissingKey", [](Col& c) { c.Remove("ZZZ"); }, 5},
                       BadCall{"removePastEnd", [](Col& c) { c.Remove(std::size_t{4}); }, 5},
                       BadCall{"duplicateKeyOtherCase", [](Col& c) { c.Add(std::make_shared<Rec>(), "G-ABCD"); }, 457}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 // Random adds and removals against a plain vector: positions, keys and order must always agree,
 // through the holes and the compactions of the index.
@@ -137,14 +130,14 @@ TEST(Collection, RemoveIfKeepsOrderAndKeys)
 TEST(Records, WayListElementBounds)
 {
     Aircraft a;
-    EXPECT_EQ(FaultOf([&] { (void)a.WayListElement(0); }), 9);  // no list yet
+    EXPECT_FAULT((void)a.WayListElement(0), 9);  // no list yet
     a.WayList = std::vector<std::string>{"55000/-020000,1342", "56000/-010000,1420"};
     a.WayMinutes = {822, Aircraft::kNoMinute};
     EXPECT_EQ(a.WayListElement(0), "55000/-020000,1342");
-    EXPECT_EQ(FaultOf([&] { (void)a.WayListElement(2); }), 9);
-    EXPECT_EQ(FaultOf([&] { a.SetWayListElement(-1, "x"); }), 9);
+    EXPECT_FAULT((void)a.WayListElement(2), 9);
+    EXPECT_FAULT(a.SetWayListElement(-1, "x"), 9);
     EXPECT_EQ(a.WayMinute(0), 822);
-    EXPECT_EQ(FaultOf([&] { (void)a.WayMinute(1); }), 13);  // its time was no number
+    EXPECT_FAULT((void)a.WayMinute(1), 13);  // its time was no number
 }
 
 }  // namespace

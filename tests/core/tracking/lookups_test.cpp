@@ -9,6 +9,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Rig;
 
 struct LookupCase {
@@ -45,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LookupCase{"valueKeepsLaterEquals", kRoutes, "LH8400", "FRA=MUC"},
                       LookupCase{"noKeyLinesLeavesItAlone", {"!only", "comments"}, "UP6567", "before"},
                       LookupCase{"emptyTableLeavesItAlone", {}, "UP6567", "before"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 class AircraftLookup : public ::testing::TestWithParam<LookupCase> {};
 
@@ -67,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LookupCase{"plain", kAircraft, "G-EUPT", "Airbus A319"},
                       LookupCase{"notFound", kAircraft, "G-EUPX", "No Aircraft Data"},
                       LookupCase{"noKeyLinesLeavesItAlone", {"!x"}, "G-EUPT", "before"}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(LoadRouteTables, MissingFilesAreEmptyTables)
 {

@@ -8,6 +8,7 @@
 namespace korval::test {
 namespace {
 
+using korval::test::PrintTo;
 const char* const kClearance = "50000/-050000,51000/-040000,52000/-030000,52000/-020000,";
 
 TEST(ProcessMessage, TwoPositionsOfANewKey)
@@ -58,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                       SkipCase{"emptyEntryThenGood", ",51234/-010500,", "51234/-010500"},
                       SkipCase{"binary", "\x01\xff/\x80,\x7f,", ""},
                       SkipCase{"equatorBetweenGood", "51000/-010000,00900/-011000,52000/-012000,", "52000/-012000"}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 struct JumpCase {
     const char* name;
@@ -103,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
                       JumpCase{"requestLon20001", false, true, true, "1", "1", "50000/149999", false},
                       JumpCase{"acrossDateLine", false, false, true, "8", "10", "50000/-180000", true},
                       JumpCase{"acrossDateLine10001", false, false, true, "8", "10", "50000/-179999", false}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 struct KeyCase {
     const char* name;
@@ -127,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(Tracking, TrackingKeys,
                                            KeyCase{"clearanceWinsOverRequest", true, true, true, "N923UPUP0001OCA"},
                                            KeyCase{"request", false, true, true, "N923UPUP0001REQPWI"},
                                            KeyCase{"hfFlightAsId", false, false, true, "UP0001UP0001"}),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         test::CaseName());
 
 struct LabelCase {
     const char* name;
@@ -165,7 +166,7 @@ TEST_P(ClearanceTaken, TimedWithOneLabelledSegment)
 INSTANTIATE_TEST_SUITE_P(Tracking, ClearanceTaken,
                          ::testing::Values(LabelCase{"lastSegment", false, 3, "52000/-020000"},
                                            LabelCase{"ganderFirstSegment", true, 1, "50000/-050000"}),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         test::CaseName());
 
 struct RepeatCase {
     const char* name;
@@ -203,7 +204,7 @@ TEST_P(TakenTwice, SecondCopyIsARepeat)
 INSTANTIATE_TEST_SUITE_P(Tracking, TakenTwice,
                          ::testing::Values(RepeatCase{"clearance", true, false, "50000/-050000"},
                                            RepeatCase{"request", false, true, "52000/-020000"}),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         test::CaseName());
 
 TEST(ProcessMessage, NoRegIsTrackedByFlight)
 {

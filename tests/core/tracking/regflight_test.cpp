@@ -9,6 +9,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Canonical;
 using test::Rig;
 
@@ -85,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
         CorrectCase{"extraFieldsIgnored", {".N923UP;.N923UX;UP;5X;note"}, ".N923UP", "UP6567", ".N923UX", "5X6567",
                     true, true, true},
         CorrectCase{"noLines", {}, ".N923UP", "UP6567", ".N923UP", "UP6567", false, false, false}),
-    [](const auto& param) { return std::string(param.param.name); });
+    test::CaseName());
 
 TEST(CorrectRegFlight, MessageWithoutFlightLineOnlyGetsRegistrationChanges)
 {

@@ -8,6 +8,7 @@
 namespace korval::test {
 namespace {
 
+using korval::test::PrintTo;
 void Report(Station& s, const std::string& id, const std::string& positions, const std::string& level)
 {
     s.CurrentID = id;
@@ -64,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(Tracking, SBSTrends,
                                            TrendCase{"fromNoAltitude", "", "Ht: 200 ft ", 2},
                                            TrendCase{"fromNoAltitudeLow", "", "Ht: 199 ft ", 0},
                                            TrendCase{"otherNotation", "Ht: 35000 ft ", "Ht: FL350 ft ", 0}),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         test::CaseName());
 
 TEST(SBSTracks, UnreadableLevelNamesBothTexts)
 {
@@ -97,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(Tracking, SBSDrops,
                                            DropCase{"emptyFirst", ",51000/-001000,", false},
                                            DropCase{"noSeparator", "51000/-001000", true},
                                            DropCase{"noSlash", "51000,", true}),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         test::CaseName());
 
 }  // namespace
 }  // namespace korval::test
