@@ -1,11 +1,13 @@
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <string_view>
 
 #include <QCoreApplication>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "bridge_run.h"
 #include "link/protocol.h"
@@ -95,14 +97,16 @@ int main(int argc, char** argv)
     if (!hasTopic) return Usage("--topic is required");
     if (!korval::link::IsItemName(serve.item)) return Usage("an item name is 1 to 255 printable characters, no blanks");
 
-    std::ios::sync_with_stdio(false);  // standard input is read in large blocks, not a byte at a time
+    std::ios::sync_with_stdio(false);  // values are printed in large blocks, not a byte at a time
     QCoreApplication app(argc, argv);
     if (command == "listen") return RunListen(listen, std::cout, std::cerr);
-    if (input.empty()) return RunServe(serve, std::cin, std::cerr);
-    std::ifstream file(input, std::ios::binary);
-    if (!file) {
+    if (input.empty()) return RunServe(serve, STDIN_FILENO, std::cerr);
+    const int file = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) {
         std::cerr << "korval-link: cannot read " << input << '\n';
         return kExitFailed;
     }
-    return RunServe(serve, file, std::cerr);
+    const int status = RunServe(serve, file, std::cerr);
+    ::close(file);
+    return status;
 }

@@ -167,5 +167,70 @@ INSTANTIATE_TEST_SUITE_P(Link, LinkUsage,
                                                       QStringLiteral("0")}}),
                          test::CaseName());
 
+// korval-link serve fed by a pipe that stays open, as a decoder feeds it: as fast as the client
+// takes the values, and at a rate whose next value is due long before the next line comes.
+class ServeFromAPipe : public LinkProgram, public ::testing::WithParamInterface<const char*> {
+protected:
+    void StartServe()
+    {
+        Start(serve, {QStringLiteral("serve"), kTopic, QStringLiteral("Test|ACARS"), QStringLiteral("--rate"),
+                      QString::fromLatin1(GetParam())});
+        ASSERT_TRUE(Served("test%7cacars"));
+    }
+
+    // Ends a process that is still running once the test is over, whatever it found.
+    void TearDown() override
+    {
+        for (QProcess* p : {&serve, &listen}) {
+            if (p->state() == QProcess::NotRunning) continue;
+            p->kill();
+            p->waitForFinished(10000);
+        }
+    }
+
+    QProcess serve, listen;
+};
+
+// A value longer than the system takes at once goes out whole as soon as its line has come,
+// without waiting for the next line.
+TEST_P(ServeFromAPipe, LongValueArrivesWholeWithoutAFurtherLine)
+{
+    StartServe();
+    Start(listen, {QStringLiteral("listen"), kTopic, QStringLiteral("Test|ACARS"), QStringLiteral("--count"),
+                   QStringLiteral("1")});
+    const std::string text(300 * 1024, 'L');
+    const std::string line = R"({"text": ")" + text + "\"}\n";
+    serve.write(line.data(), static_cast<qint64>(line.size()));  // and the input stays open
+    // The event loop hands the line to the pipe while the listener waits for the value.
+    ASSERT_TRUE(test::RunUntil([&] { return listen.state() == QProcess::NotRunning; }, 30s))
+        << "the value did not arrive whole";
+    EXPECT_EQ(listen.exitCode(), kExitOk) << Err(listen);
+    EXPECT_EQ(Out(listen), R"({"item": "LiveData", "value": ")" + text + "\"}\n");
+}
+
+// SIGTERM ends the run at once, also while the next line has not come.
+TEST_P(ServeFromAPipe, EndsOnTerminateWhileTheInputStaysOpen)
+{
+    StartServe();
+    Start(listen, {QStringLiteral("listen"), kTopic, QStringLiteral("Test|ACARS")});
+    serve.write("{\"text\": \"one\"}\n");
+    std::string heard;
+    ASSERT_TRUE(test::RunUntil([&] {
+        heard += Out(listen);
+        return heard.find('\n') != std::string::npos;
+    }));
+    EXPECT_EQ(heard, "{\"item\": \"LiveData\", \"value\": \"one\"}\n");
+    serve.terminate();
+    ASSERT_TRUE(serve.waitForFinished(10000)) << "the signal was not heard";
+    EXPECT_EQ(serve.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(serve.exitCode(), kExitOk) << Err(serve);
+}
+
+INSTANTIATE_TEST_SUITE_P(Link, ServeFromAPipe, ::testing::Values("0", "1000"),
+                         [](const ::testing::TestParamInfo<const char*>& p) {
+                             return std::string(p.param) == "0" ? std::string("asFastAsTaken")
+                                                                : std::string("thousandPerSecond");
+                         });
+
 }  // namespace
 }  // namespace korval::linktool
