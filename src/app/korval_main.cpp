@@ -2,19 +2,25 @@
 // server and no windows, until SIGINT or SIGTERM, which save the settings as closing the main
 // window does.
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include "gui_main.h"
 #include "link/quit_signals.h"
 #include "settings/settings.h"
 #include "station/seams.h"
 #include "station/station.h"
+#include "web/web_config.h"
+#include "web/web_view.h"
 #include "qt_notifier.h"
 #include "station_host.h"
 
@@ -24,7 +30,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kHelp =
-    "usage: korval [--headless] [--home DIR]\n"
+    "usage: korval [--headless] [--home DIR] [--http ADDRESS:PORT]\n"
     "       korval --version | --help\n"
     "\n"
     "Receives aircraft datalink messages from decoder programs over local links, reformats\n"
@@ -37,6 +43,12 @@ constexpr const char* kHelp =
     "  --headless   run without windows: the sources checked in KORVAL.ini are linked, the\n"
     "               timers run, message boxes become one line on standard error. SIGINT or\n"
     "               SIGTERM saves the settings and ends the program with status 0.\n"
+    "  --http ADDRESS:PORT\n"
+    "               serve the web view there: the maps, the messages, the counts and the\n"
+    "               aircraft on one page, read-only (\"127.0.0.1:8080\", \"[::1]:8080\",\n"
+    "               \"0.0.0.0:8080\" for every network). Without this option [Web] Listen in\n"
+    "               KORVAL.ini says where; without either there is no web view. A bare port\n"
+    "               listens on the loopback address only.\n"
     "  --version    print the version\n"
     "  --help       print this text\n"
     "\n"
@@ -48,11 +60,13 @@ constexpr const char* kHelp =
 struct Options {
     std::filesystem::path home = ".";
     bool headless = false;
+    std::optional<korval::web::ListenAddress> http;
 };
 
 int Usage(std::string_view problem)
 {
-    std::cerr << "korval: " << problem << '\n' << "usage: korval [--headless] [--home DIR] | --version | --help\n";
+    std::cerr << "korval: " << problem << '\n'
+              << "usage: korval [--headless] [--home DIR] [--http ADDRESS:PORT] | --version | --help\n";
     return kExitUsage;
 }
 
@@ -71,15 +85,44 @@ void ToStderr(const std::string& line)
     std::cerr << "KORVAL: " << line << '\n';
 }
 
+// Where the web view listens: the command line, else the settings file; nothing when neither.
+std::optional<korval::web::ListenAddress> WebAddress(const Options& options)
+{
+    if (options.http) return options.http;
+    std::string reason;
+    auto where = korval::web::ListenFromSettings(options.home / "KORVAL.ini", &reason);
+    if (!reason.empty()) ToStderr(reason + "; no web view");
+    return where;
+}
+
+std::unique_ptr<korval::web::WebView> StartWebView(korval::Station& s,
+                                                   const std::optional<korval::web::ListenAddress>& where)
+{
+    if (!where) return nullptr;
+    auto view = std::make_unique<korval::web::WebView>(s, ToStderr);
+    view->Start(*where);  // a failure is logged; the station runs on without the view
+    return view;
+}
+
 int RunHeadless(int argc, char** argv, const Options& options)
 {
-    QCoreApplication app(argc, argv);
+    // The web view draws maps, which needs fonts and so a GUI application; without windows it
+    // runs on the offscreen platform whatever display there is.
+    const auto where = WebAddress(options);
+    std::unique_ptr<QCoreApplication> app;
+    if (where) {
+        if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     korval::SystemClock clock;
     korval::StderrNotifier notifier;
     korval::Station station(options.home, clock, notifier);
     korval::app::StationHost host(station, ToStderr);
     SaveSettingsOnSignals(station);
     host.StartHeadless();
+    const auto view = StartWebView(station, where);
     return QCoreApplication::exec();
 }
 
@@ -105,6 +148,11 @@ int main(int argc, char** argv)
         } else if (a == "--home") {
             if (i + 1 >= argc) return Usage("--home needs a folder");
             options.home = argv[++i];
+        } else if (a == "--http") {
+            if (i + 1 >= argc) return Usage("--http needs ADDRESS:PORT");
+            std::string reason;
+            options.http = korval::web::ParseListen(argv[++i], &reason);
+            if (!options.http) return Usage("--http: " + reason);
         } else {
             return Usage("unknown option " + std::string(a));
         }
@@ -125,6 +173,7 @@ int main(int argc, char** argv)
         korval::app::StationHost host(station, ToStderr);
         SaveSettingsOnSignals(station);
         host.StartServer();
+        const auto view = StartWebView(station, WebAddress(options));
         return RunKorvalGui(argc, argv, station, &host.Port());
     }
     return RunHeadless(argc, argv, options);
