@@ -117,6 +117,7 @@ void Clear_Flags(Station& s)
     // id, and one correction would label every later message as corrected.
     s.HFFlightAsID = false;
     s.RegFlightCorrected = false;
+    s.LoggedInHand = false;
 }
 
 bool Is_Loop_Or_SQ(const Station& s)
