@@ -54,6 +54,10 @@ int main(int argc, char** argv)
 {
     if (argc < 2) return Usage();
     const std::string_view command = argv[1];
+    if (command == "--help" || command == "-h") {
+        std::cout << kUsage;
+        return kExitOk;
+    }
     if (command == "bridge") return korval::bridge::BridgeMain(argc, argv);
     if (command != "serve" && command != "listen") return Usage("unknown command " + std::string(command));
 
@@ -63,6 +67,10 @@ int main(int argc, char** argv)
     bool hasTopic = false;
     for (int i = 2; i < argc; ++i) {
         const std::string_view a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::cout << kUsage;
+            return kExitOk;
+        }
         const bool hasValue = i + 1 < argc;
         auto value = [&]() -> std::string_view { return argv[++i]; };
         const bool both = a == "--topic" || a == "--item";

@@ -127,6 +127,44 @@ TEST(Collection, RemoveIfKeepsOrderAndKeys)
     EXPECT_FALSE(c.HasKey("k0"));
 }
 
+// Putting earlier records back: the older ones first in their order, then the newer ones; an
+// older record whose key a newer one has taken stays out; keyless records always come back.
+struct PutBackCase {
+    const char* name;
+    std::vector<std::pair<std::string, int>> older, newer;
+    std::vector<int> merged;
+    std::size_t back;
+};
+
+class PutBack : public ::testing::TestWithParam<PutBackCase> {};
+
+TEST_P(PutBack, OlderFirstUnlessTheirKeyIsTaken)
+{
+    const PutBackCase& c = GetParam();
+    std::vector<std::pair<std::string, std::shared_ptr<Rec>>> older;
+    for (const auto& [key, n] : c.older) older.emplace_back(key, std::make_shared<Rec>(Rec{n}));
+    Col now;
+    for (const auto& [key, n] : c.newer) now.Add(std::make_shared<Rec>(Rec{n}), key);
+    EXPECT_EQ(PutBackOlder(now, older), c.back);
+    EXPECT_EQ(Order(now), c.merged);
+    // Every key is still there once, found case-blind.
+    for (const auto& [key, n] : c.newer) {
+        if (!key.empty()) {
+            EXPECT_EQ(now.Item(key)->n, n) << key;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Collection, PutBack,
+    ::testing::Values(PutBackCase{"nothingArrivedSince", {{"a", 1}, {"b", 2}}, {}, {1, 2}, 2},
+                      PutBackCase{"nothingTaken", {}, {{"c", 3}}, {3}, 0},
+                      PutBackCase{"mergedOlderFirst", {{"a", 1}, {"b", 2}}, {{"c", 3}, {"d", 4}}, {1, 2, 3, 4}, 2},
+                      // An aircraft heard again since the clearing keeps its new record.
+                      PutBackCase{"keyTakenCaseBlind", {{"n923up", 1}, {"b", 2}}, {{"N923UP", 3}}, {2, 3}, 1},
+                      PutBackCase{"keylessAlwaysBack", {{"", 1}, {"", 2}}, {{"", 3}}, {1, 2, 3}, 2}),
+    [](const auto& p) { return std::string(p.param.name); });
+
 TEST(Records, WayListElementBounds)
 {
     Aircraft a;
