@@ -67,7 +67,7 @@ void BM_Shape(benchmark::State& state, const shapes::Shape& shape)
         station->opt.mnuTag = true;
         std::string text = message;
         const double start = ThreadSeconds();
-        OnLinkText(*station, LinkBox::AirData, std::move(text));
+        OnLinkText(*station, shape.box, std::move(text));
         const double stop = ThreadSeconds();
         benchmark::DoNotOptimize(station->box.LiveData.Text.data());
         state.SetIterationTime(stop - start);

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "station/station.h"
+
 namespace korval::shapes {
 
 struct Shape {
@@ -13,6 +15,7 @@ struct Shape {
     std::string_view lead;     // content before the run
     std::string_view unit;     // repeated
     std::string_view tail;     // content after the run
+    LinkBox box = LinkBox::AirData;
 };
 
 // The four header lines of canonical text (124 characters) for a downlink from .N123UA.
@@ -35,6 +38,16 @@ inline constexpr Shape kShapes[] = {
     // An oceanic clearance with a long route of whole-degree points and named waypoints.
     {"ClearanceRoute", "UA0123", "CLX 1234 051226 EGGX CLRD TO KJFK VIA ", "55N020W 54N030W BOBTU ",
      "\r\nFL350 M080 END"},
+    // Many pilot-report keywords with no position after any of them.
+    {"PirepKeywords", "UA0123", "", "PIREP ", "\r\n"},
+    // Lines that each end in a latitude letter.
+    {"PositionLines", "UA0123", "", "POS 5130N\r\n", ""},
+    // A longitude whose decimals run on over line ends.
+    {"DecimalRun", "UA0123", "POS W12.", "\r\n", ""},
+    // A signed-letter position whose digits never end.
+    {"SignedDigits", "UA0123", "POS,N", "1", ",E"},
+    // Empty flight-id labels on one line, from the AirNav decoder.
+    {"FlightLabels", "UA0123", "", "Flight id:  ", "\r\n", LinkBox::ANAData},
 };
 
 // The message of `units` repetitions.
