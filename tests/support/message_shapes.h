@@ -16,13 +16,15 @@ struct Shape {
     std::string_view unit;     // repeated
     std::string_view tail;     // content after the run
     LinkBox box = LinkBox::AirData;
+    std::string_view label = "H1";  // message label field, two characters
 };
 
 // The four header lines of canonical text (124 characters) for a downlink from .N123UA.
-inline std::string Header(std::string_view flight6)
+inline std::string Header(std::string_view flight6, std::string_view label = "H1")
 {
-    std::string m = "1ACARS mode: 2  Aircraft reg: .N123UA\r\nMessage label: H1  Block id: 5  Msg. no: M41A\r\n";
-    m += "Flight id: ";
+    std::string m = "1ACARS mode: 2  Aircraft reg: .N123UA\r\nMessage label: ";
+    m += label;
+    m += "  Block id: 5  Msg. no: M41A\r\nFlight id: ";
     m += flight6;
     m += "\r\nMessage content:-\r\n";
     return m;
@@ -48,12 +50,14 @@ inline constexpr Shape kShapes[] = {
     {"SignedDigits", "UA0123", "POS,N", "1", ",E"},
     // Empty flight-id labels on one line, from the AirNav decoder.
     {"FlightLabels", "UA0123", "", "Flight id:  ", "\r\n", LinkBox::ANAData},
+    // A media advisory whose coded part never comes.
+    {"MediaAdvisory", "UA0123", "", "0EV12345 ", "\r\n", LinkBox::AirData, "SA"},
 };
 
 // The message of `units` repetitions.
 inline std::string Build(const Shape& shape, std::size_t units)
 {
-    std::string m = Header(shape.flight6);
+    std::string m = Header(shape.flight6, shape.label);
     m.reserve(m.size() + shape.lead.size() + units * shape.unit.size() + shape.tail.size());
     m += shape.lead;
     for (std::size_t i = 0; i < units; ++i) m += shape.unit;
@@ -64,7 +68,7 @@ inline std::string Build(const Shape& shape, std::size_t units)
 // The most repetitions that keep the message within `bytes`.
 inline std::size_t UnitsWithin(const Shape& shape, std::size_t bytes)
 {
-    const std::size_t fixed = Header(shape.flight6).size() + shape.lead.size() + shape.tail.size();
+    const std::size_t fixed = Header(shape.flight6, shape.label).size() + shape.lead.size() + shape.tail.size();
     return bytes > fixed ? (bytes - fixed) / shape.unit.size() : 0;
 }
 

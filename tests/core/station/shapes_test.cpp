@@ -164,11 +164,12 @@ constexpr std::size_t kTrackedEntries = 143;
 
 Predicted Predict(const Shape& shape, const Config& config, std::size_t k)
 {
-    const std::string header = shapes::Header(shape.flight6);
+    const std::string header = shapes::Header(shape.flight6, shape.label);
     const std::string_view name = shape.name;
     Predicted p;
-    if (name == "PirepBlanks" || name == "PirepKeywords" || name == "SignedDigits") {
-        // No rule finds a position after the keyword or letter: nothing changes.
+    if (name == "PirepBlanks" || name == "PirepKeywords" || name == "SignedDigits" || name == "MediaAdvisory") {
+        // No rule finds a position after the keyword or letter, no coded part follows the media
+        // advisory's state: nothing changes.
         p.live = shapes::Build(shape, k);
     } else if (name == "PositionLines") {
         // Rule 69 puts a comma before the line end of every line ending in "N" after the
