@@ -114,6 +114,18 @@ void Feed::Changed(ChangeFlags what)
         messageSinceObserve_ = true;
         aircraftDirty_ = true;
     }
+    if ((what & ChangeBoxes) && !(what & ChangeLiveData) && !live_.empty()) {
+        // The counting step colours the message already shown (Box_Color, Oceanic_Color): the
+        // newest entry takes the colours, also while it waits to be sent.
+        const QString fg = CssColour(s_.box.LiveData.ForeColor), bg = CssColour(s_.box.LiveData.BackColor);
+        QJsonObject& newest = live_.back().json;
+        if (newest[QStringLiteral("fg")].toString() != fg || newest[QStringLiteral("bg")].toString() != bg) {
+            newest[QStringLiteral("fg")] = fg;
+            newest[QStringLiteral("bg")] = bg;
+            if (!pending_.isEmpty() && pending_.last().toObject()[QStringLiteral("n")] == newest[QStringLiteral("n")])
+                pending_.last() = newest;
+        }
+    }
     if (what & ChangeCounters) countersDirty_ = true;
     if (what & ChangeClock) clockDirty_ = true;
     if (what & (ChangeMaps | ChangeBoxes)) aircraftDirty_ = true;

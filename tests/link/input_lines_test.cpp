@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "input_lines.h"
-#include "link_test_support.h"
+#include "qt_test_support.h"
 #include "test_support.h"
 
 namespace korval::linktool {

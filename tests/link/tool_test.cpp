@@ -173,22 +173,14 @@ class ServeFromAPipe : public LinkProgram, public ::testing::WithParamInterface<
 protected:
     void StartServe()
     {
-        Start(serve, {QStringLiteral("serve"), kTopic, QStringLiteral("Test|ACARS"), QStringLiteral("--rate"),
-                      QString::fromLatin1(GetParam())});
+        Start(serve,
+              {QStringLiteral("serve"), kTopic, QStringLiteral("Test|ACARS"), QStringLiteral("--rate"),
+               QString::fromLatin1(GetParam())},
+              /*withInput=*/true);
         ASSERT_TRUE(Served("test%7cacars"));
     }
 
-    // Ends a process that is still running once the test is over, whatever it found.
-    void TearDown() override
-    {
-        for (QProcess* p : {&serve, &listen}) {
-            if (p->state() == QProcess::NotRunning) continue;
-            p->kill();
-            p->waitForFinished(10000);
-        }
-    }
-
-    QProcess serve, listen;
+    test::Program serve, listen;
 };
 
 // A value longer than the system takes at once goes out whole as soon as its line has come,
@@ -199,13 +191,11 @@ TEST_P(ServeFromAPipe, LongValueArrivesWholeWithoutAFurtherLine)
     Start(listen, {QStringLiteral("listen"), kTopic, QStringLiteral("Test|ACARS"), QStringLiteral("--count"),
                    QStringLiteral("1")});
     const std::string text(300 * 1024, 'L');
-    const std::string line = R"({"text": ")" + text + "\"}\n";
-    serve.write(line.data(), static_cast<qint64>(line.size()));  // and the input stays open
+    serve.Write(R"({"text": ")" + text + "\"}\n");  // and the input stays open
     // The event loop hands the line to the pipe while the listener waits for the value.
-    ASSERT_TRUE(test::RunUntil([&] { return listen.state() == QProcess::NotRunning; }, 30s))
-        << "the value did not arrive whole";
-    EXPECT_EQ(listen.exitCode(), kExitOk) << Err(listen);
-    EXPECT_EQ(Out(listen), R"({"item": "LiveData", "value": ")" + text + "\"}\n");
+    ASSERT_TRUE(listen.Finished(std::chrono::seconds(30))) << "the value did not arrive whole";
+    EXPECT_EQ(listen.ExitCode(), kExitOk) << listen.Err();
+    EXPECT_EQ(listen.Out(), R"({"item": "LiveData", "value": ")" + text + "\"}\n");
 }
 
 // SIGTERM ends the run at once, also while the next line has not come.
@@ -213,17 +203,12 @@ TEST_P(ServeFromAPipe, EndsOnTerminateWhileTheInputStaysOpen)
 {
     StartServe();
     Start(listen, {QStringLiteral("listen"), kTopic, QStringLiteral("Test|ACARS")});
-    serve.write("{\"text\": \"one\"}\n");
-    std::string heard;
-    ASSERT_TRUE(test::RunUntil([&] {
-        heard += Out(listen);
-        return heard.find('\n') != std::string::npos;
-    }));
-    EXPECT_EQ(heard, "{\"item\": \"LiveData\", \"value\": \"one\"}\n");
-    serve.terminate();
-    ASSERT_TRUE(serve.waitForFinished(10000)) << "the signal was not heard";
-    EXPECT_EQ(serve.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(serve.exitCode(), kExitOk) << Err(serve);
+    serve.Write("{\"text\": \"one\"}\n");
+    ASSERT_TRUE(test::RunUntil([&] { return listen.OutLines() >= 1; }));
+    EXPECT_EQ(listen.Out(), "{\"item\": \"LiveData\", \"value\": \"one\"}\n");
+    serve.Signal(SIGTERM);
+    ASSERT_TRUE(serve.Finished(std::chrono::seconds(10))) << "the signal was not heard";
+    EXPECT_EQ(serve.ExitCode(), kExitOk) << serve.Err();
 }
 
 INSTANTIATE_TEST_SUITE_P(Link, ServeFromAPipe, ::testing::Values("0", "1000"),
