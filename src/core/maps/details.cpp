@@ -14,6 +14,7 @@ namespace {
 constexpr std::size_t kMaxObjects = 2000;  // per collection, the runaway-loop guard
 constexpr const char* kCrLf = "\r\n";
 constexpr const char* kGap = "  ";
+constexpr const char* kVia = "via ";  // where the position came from, with Decode Modern Formats
 
 // Clearances of the label from the click and from the client area's edges, in twips.
 constexpr float kClickGap = 60;
@@ -70,6 +71,7 @@ Details BuildDetails(Station& s, int n, const WindowProjection& p, MouseButton b
             if (left) {
                 d.BackColour = kFlightDataBack;
                 d.Caption += kCrLf + a->FNo + kGap + a->Mach + kGap + a->Level + kGap + a->Route;
+                if (s.opt.mnuExtendedDecoding && !a->Source.empty()) d.Caption += std::string(kCrLf) + kVia + a->Source;
             } else {
                 d.BackColour = kIdentityBack;
                 d.Caption += kCrLf + a->ID + kCrLf + a->ACDetails;
@@ -90,6 +92,7 @@ Details BuildDetails(Station& s, int n, const WindowProjection& p, MouseButton b
             if (left) {
                 d.BackColour = kFlightDataBack;
                 d.Caption += kCrLf + a->FNo + kGap + a->Level + kCrLf + a->Route;
+                if (s.opt.mnuExtendedDecoding && !a->Source.empty()) d.Caption += std::string(kCrLf) + kVia + a->Source;
             } else {
                 d.BackColour = kIdentityBack;
                 d.Caption += kCrLf + a->ID + kCrLf + a->ACDetails;
