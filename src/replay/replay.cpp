@@ -1,5 +1,6 @@
 #include "replay.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -190,6 +191,16 @@ Json Snapshot(const Station& s)
     return j;
 }
 
+// One source per entry of PositionText (an SBS-1 report keeps only its first position).
+Json Sources(const Station& s)
+{
+    Json sources = Json::array();
+    const auto entries = static_cast<std::size_t>(std::count(s.PositionText.begin(), s.PositionText.end(), ','));
+    for (std::size_t i = 0; i < entries; ++i)
+        sources.push_back(Utf8FromBytes(i < s.PositionSources.size() ? s.PositionSources[i] : std::string()));
+    return sources;
+}
+
 Json Tracks(const Station& s)
 {
     Json aircraft = Json::array();
@@ -271,7 +282,7 @@ void WriteError(std::ostream& out, std::size_t lineNumber, const std::string& wh
 std::string ReplayHelp()
 {
     return "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--live-all]\n"
-           "                     [--snapshot N=FILE.jpg]...\n"
+           "                     [--explain] [--snapshot N=FILE.jpg]...\n"
            "\n"
            "Runs archived datalink traffic through KORVAL without windows or links.\n"
            "\n"
@@ -287,6 +298,9 @@ std::string ReplayHelp()
            "                repeatable. Drawn offscreen when there is no display.\n"
            "  --live-all    add \"live_all\" to each output line: every LiveData value the\n"
            "                line set, in order (a counted message sets it twice)\n"
+           "  --explain     add \"sources\" to each output line: where each position of\n"
+           "                \"positions\" came from (the rewrite rules that fired, a format of\n"
+           "                formats.wdf, \"ADS-C basic\", \"HFDL\", \"SBS-1\")\n"
            "\n"
            "Input, one JSON object a line:\n"
            "  {\"source\": S, \"text\": T}     a text arriving from source S: airmaster,\n"
@@ -362,6 +376,7 @@ int RunReplay(const ReplayOptions& options, std::istream& in, std::ostream& out,
             lives.clear();
             RunLine(s, clock, line);
             Json snapshot = Snapshot(s);
+            if (options.explain) snapshot["sources"] = Sources(s);
             if (options.liveAll) {
                 Json all = Json::array();
                 for (const std::string& live : lives) all.push_back(Utf8FromBytes(live));
