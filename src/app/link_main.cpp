@@ -19,7 +19,8 @@ constexpr const char* kUsage =
     "usage: korval-link serve --topic APP|TOPIC [--item ITEM] [--input FILE] [--source S] [--rate N]\n"
     "                         [--exit-when-done]\n"
     "       korval-link listen --topic APP|TOPIC [--item ITEM] [--count N] [--wait]\n"
-    "       korval-link bridge --from SOURCE [--listen ADDRESS] [--topic APP|TOPIC] ... (bridge --help)\n";
+    "       korval-link bridge --from SOURCE [--listen ADDRESS] [--topic APP|TOPIC] ... (bridge --help)\n"
+    "       korval-link --help\n";
 
 int Usage(std::string_view problem = {})
 {
@@ -52,6 +53,10 @@ int main(int argc, char** argv)
 {
     if (argc < 2) return Usage();
     const std::string_view command = argv[1];
+    if (command == "--help" || command == "-h") {
+        std::cout << kUsage;
+        return kExitOk;
+    }
     if (command == "bridge") return korval::bridge::BridgeMain(argc, argv);
     if (command != "serve" && command != "listen") return Usage("unknown command " + std::string(command));
 
