@@ -191,11 +191,14 @@ Json Snapshot(const Station& s)
     return j;
 }
 
-// One source per entry of PositionText (an SBS-1 report keeps only its first position).
+// One source per entry of PositionText. Each entry ends in "," but the one an SBS-1 report keeps:
+// its processing cuts the text before the first ",".
 Json Sources(const Station& s)
 {
     Json sources = Json::array();
-    const auto entries = static_cast<std::size_t>(std::count(s.PositionText.begin(), s.PositionText.end(), ','));
+    const std::string& text = s.PositionText;
+    const auto entries = static_cast<std::size_t>(std::count(text.begin(), text.end(), ',')) +
+                         (!text.empty() && text.back() != ',' ? 1 : 0);
     for (std::size_t i = 0; i < entries; ++i)
         sources.push_back(Utf8FromBytes(i < s.PositionSources.size() ? s.PositionSources[i] : std::string()));
     return sources;
