@@ -166,7 +166,8 @@ void SettlePositions(Station& s, const char* chainSource)
     else
         s.PositionSources.assign(entries, chainSource ? std::string(chainSource) : RulesSource(s.RulesFired));
     if (!s.opt.mnuExtendedDecoding) return;
-    if (s.Decoded) TakeDecodedPositions(s);
+    // The decoders read only what went to the rewrite rules.
+    if (s.Decoded && !chainSource) TakeDecodedPositions(s);
     s.Decoded = false;
     s.DecodedPositions.clear();
     PlausibilityGate(s);
