@@ -17,7 +17,7 @@ namespace {
 int Usage()
 {
     std::cerr << "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--live-all]\n"
-                 "                     [--explain] [--snapshot N=FILE.jpg]...\n"
+                 "                     [--explain] [--snapshot N=FILE.jpg]... [--geojson FILE] [--kml FILE]\n"
                  "       korval-replay --help\n";
     return 2;
 }
@@ -45,7 +45,8 @@ int main(int argc, char** argv)
             options.explain = true;
             continue;
         }
-        if (a != "--home" && a != "--input" && a != "--utc" && a != "--snapshot") return Usage();
+        if (a != "--home" && a != "--input" && a != "--utc" && a != "--snapshot" && a != "--geojson" && a != "--kml")
+            return Usage();
         if (i + 1 >= argc) {
             std::cerr << "korval-replay: " << a << " needs a value\n";
             return Usage();
@@ -57,6 +58,10 @@ int main(int argc, char** argv)
             options.input = value;
         } else if (a == "--utc") {
             options.utc = value;
+        } else if (a == "--geojson") {
+            options.geojson = value;
+        } else if (a == "--kml") {
+            options.kml = value;
         } else {
             std::pair<int, std::string> snapshot;
             if (!korval::ParseSnapshotOption(value, snapshot)) {
