@@ -418,5 +418,25 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"unknownOption", {QStringLiteral("--windowless")}, 2, "unknown option --windowless"}),
     test::CaseName());
 
+class LinkUsage : public Chain, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(LinkUsage, HelpIsAnAnswerNotAnError)
+{
+    const UsageCase& c = GetParam();
+    ASSERT_TRUE(korval.Start(LinkProgram(), c.args));
+    ASSERT_TRUE(korval.Finished());
+    EXPECT_EQ(korval.ExitCode(), c.status) << korval.Err();
+    const std::string& text = c.status == 0 ? korval.Out() : korval.Err();
+    EXPECT_NE(text.find(c.shown), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, LinkUsage,
+    ::testing::Values(UsageCase{"help", {QStringLiteral("--help")}, 0, "korval-link bridge --from SOURCE"},
+                      UsageCase{"bridgeHelp", {QStringLiteral("bridge"), QStringLiteral("--help")}, 0, "--from"},
+                      UsageCase{"noCommand", {}, 2, "usage: korval-link serve"},
+                      UsageCase{"unknownCommand", {QStringLiteral("--hlep")}, 2, "unknown command --hlep"}),
+    [](const ::testing::TestParamInfo<UsageCase>& p) { return std::string(p.param.name); });
+
 }  // namespace
 }  // namespace korval::e2e
