@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "settings/dialog_saves.h"
 #include "settings/profile.h"
 #include "settings/settings.h"
 #include "text/convert.h"
@@ -82,7 +83,7 @@ namespace {
 // nothing (its placeholder says so), and an empty box is saved as "Set" again.
 QString Shown(const std::string& stored)
 {
-    return stored == kNotSet ? QString() : FromBytes(stored);
+    return Trim(stored) == kNotSet ? QString() : FromBytes(stored);
 }
 
 std::string Stored(const QString& shown)
@@ -122,18 +123,8 @@ void OtherDdeDialog::Open()
 
 void OtherDdeDialog::cmdServerSave()
 {
-    const std::string server = Stored(txtServer_->text());
-    const std::string topic = Stored(txtTopic_->text());
     const int format = Option1_->isChecked() ? 1 : Option2_->isChecked() ? 2 : 3;
-    const SettingWrite writes[] = {
-        {"Korval", "NewServer", server}, {"Korval", "NewTopic", topic}, {"Korval", "Format", std::to_string(format)}};
-    if (WriteSettings(s_, writes, SettingsOwner::DDEServer)) {
-        // What the link to "Other" and its change event use from now on.
-        s_.dlg.txtServer = server;
-        s_.dlg.txtTopic = topic;
-        s_.dlg.DDEFormat = format;
-        s_.Notify(ChangeOptions);
-    }
+    SaveDDEServerSettings(s_, Stored(txtServer_->text()), Stored(txtTopic_->text()), format);
     hide();
 }
 
