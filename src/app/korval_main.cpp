@@ -16,12 +16,12 @@
 
 #include "gui_main.h"
 #include "link/quit_signals.h"
+#include "qt_notifier.h"
 #include "settings/settings.h"
 #include "station/seams.h"
 #include "station/station.h"
 #include "web/web_config.h"
 #include "web/web_view.h"
-#include "qt_notifier.h"
 #include "station_host.h"
 
 namespace {

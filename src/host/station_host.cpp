@@ -40,7 +40,6 @@ constexpr ServedItem kServed[] = {
     {"txtCount", &MainBoxes::txtCount}, {"txtOCA", &MainBoxes::txtOCA},
 };
 
-
 }  // namespace
 
 // ---- QtLinkPort -------------------------------------------------------------------------------

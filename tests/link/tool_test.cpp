@@ -217,5 +217,27 @@ INSTANTIATE_TEST_SUITE_P(Link, ServeFromAPipe, ::testing::Values("0", "1000"),
                                                                 : std::string("thousandPerSecond");
                          });
 
+// --help and -h answer with the usage on standard output and status 0, whatever follows.
+class LinkHelp : public LinkProgram, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(LinkHelp, PrintsTheUsageAndEndsWithStatus0)
+{
+    QProcess p;
+    Start(p, GetParam().args);
+    ASSERT_TRUE(p.waitForFinished(30000));
+    EXPECT_EQ(p.exitCode(), kExitOk);
+    EXPECT_NE(Out(p).find("usage: korval-link"), std::string::npos);
+    EXPECT_EQ(Err(p), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, LinkHelp,
+    ::testing::Values(UsageCase{"help", {QStringLiteral("--help")}}, UsageCase{"h", {QStringLiteral("-h")}},
+                      UsageCase{"serveHelp", {QStringLiteral("serve"), QStringLiteral("--help")}},
+                      UsageCase{"listenH", {QStringLiteral("listen"), kTopic, kAny, QStringLiteral("-h")}},
+                      UsageCase{"bridgeHelp", {QStringLiteral("bridge"), QStringLiteral("--help")}},
+                      UsageCase{"bridgeH", {QStringLiteral("bridge"), QStringLiteral("-h")}}),
+    [](const ::testing::TestParamInfo<UsageCase>& p) { return std::string(p.param.name); });
+
 }  // namespace
 }  // namespace korval::linktool

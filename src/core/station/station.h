@@ -136,8 +136,12 @@ struct MessageFlags {
     bool HFDLMessage = false;
     bool HFFlightAsID = false;
     bool RegFlightCorrected = false;
-    bool LoggedInHand = false;  // Log_Message has run for this message
     std::string CurrentNAT;
+    // Log_Message has run for this message, with this header ("" for none; a literal of the
+    // header table): the counting step's second call is a repeat unless the header or the text
+    // changed in between.
+    bool LoggedInHand = false;
+    std::string_view LoggedHeader;
 };
 
 // The message in hand: its text, the values the chain reads from it, and its flags. Each
@@ -292,10 +296,6 @@ public:
     // ---- the message in hand (MessageInHand) -------------------------------------------------
     MessageInHand& Message() { return *this; }
     MessageFlags& Flags() { return *this; }
-
-    // The header ("" for none) Log_Message last wrote for the message in hand (LoggedInHand):
-    // the counting step's second call is then a repeat unless the header or the text changed.
-    std::string_view LoggedHeader;
 
     // The repeat store (text of the hidden txtMessCheck): CR LF + key, oldest first.
     std::string txtMessCheck;
