@@ -260,8 +260,15 @@ void LoadFormats(Station& s)
         s.extended.formats = FormatTable::Load(s.Home() / kFormatsFile, errors);
         if (errors.empty()) return;
         std::string text = "Some position formats could not be used:";
-        for (std::size_t i = 0; i < errors.size() && i < kNamedErrors; ++i) text += "\n" + Left(errors[i], 160);
-        if (errors.size() > kNamedErrors) text += "\nand " + std::to_string(errors.size() - kNamedErrors) + " more";
+        for (std::size_t i = 0; i < errors.size() && i < kNamedErrors; ++i) {
+            text += '\n';
+            text += Left(errors[i], 160);
+        }
+        if (errors.size() > kNamedErrors) {
+            text += "\nand ";
+            text += std::to_string(errors.size() - kNamedErrors);
+            text += " more";
+        }
         s.notifier().Message(text, "KORVAL", Icon::Exclamation);
     });
 }
