@@ -20,9 +20,9 @@
 #include "settings/settings.h"
 #include "station/seams.h"
 #include "station/station.h"
+#include "station_host.h"
 #include "web/web_config.h"
 #include "web/web_view.h"
-#include "station_host.h"
 
 namespace {
 

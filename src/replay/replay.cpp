@@ -105,7 +105,6 @@ void SetTimeOfDay(ManualClock& clock, int minuteOfDay)
     clock.Set(now);
 }
 
-
 const Json& Field(const Json& line, const char* name)
 {
     static const Json kNone;

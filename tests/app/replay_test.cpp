@@ -173,11 +173,11 @@ TEST(Replay, ClockStartsFixedFollowsTheLinesAndMovesToTheNextDay)
         });
     };
     const std::string message = "{\"source\":\"other\",\"text\":\"x\"";
-    Outcome run = Replay(options, message + "}\n" + message + ",\"utc\":\"2359\"}\n" + message + ",\"utc\":\"0001\"}\n" +
-                                  message + ",\"utc\":\"0001\"}\n");
+    Outcome run = Replay(options, message + "}\n" + message + ",\"utc\":\"2359\"}\n" + message +
+                                      ",\"utc\":\"0001\"}\n" + message + ",\"utc\":\"0001\"}\n");
     ASSERT_EQ(run.status, 0) << run.out;
-    EXPECT_EQ(seen, (std::vector<std::string>{"2026-12-05 2330", "2026-12-05 2359", "2026-12-06 0001",
-                                              "2026-12-06 0001"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"2026-12-05 2330", "2026-12-05 2359", "2026-12-06 0001", "2026-12-06 0001"}));
 }
 
 // --explain names the source of each position; without it the output lines are as they were.
@@ -243,18 +243,19 @@ TEST(Replay, TracksListsTheRecordsInCollectionOrder)
     };
     Outcome run = Replay(options, "");
     ASSERT_EQ(run.status, 0);
-    EXPECT_EQ(run.out,
-              "{\"aircraft\":[{\"key\":\"n923up\",\"ID\":\"N923UP\",\"FNo\":\"UP6567\",\"NewLocation\":\"51234/-10500\","
-              "\"OldLocation\":\"\",\"Oceanic\":true,\"REQPWI\":false,\"Show\":false,"
-              "\"WayList\":[\"52000/-20000,1437\",\"53000/-30000,1522\"],\"WayIndex\":1,\"LastTime\":\"\","
-              "\"NextTime\":\"\",\"Mach\":\"M082\",\"Level\":\"\",\"Route\":\"\",\"ACDetails\":\"\"},"
-              "{\"key\":\"g-eupt\",\"ID\":\"\",\"FNo\":\"\",\"NewLocation\":\"\",\"OldLocation\":\"\",\"Oceanic\":false,"
-              "\"REQPWI\":false,\"Show\":false,\"WayList\":null,\"WayIndex\":0,\"LastTime\":\"\",\"NextTime\":\"\","
-              "\"Mach\":\"\",\"Level\":\"\",\"Route\":\"\",\"ACDetails\":\"\"}],"
-              "\"routelines\":[{\"ID\":\"N923UP\",\"OldPosition\":\"\",\"NewPosition\":\"\",\"NATrack\":\"\","
-              "\"NATPos\":\"\",\"Style\":2}],"
-              "\"sbs\":[{\"key\":\"4ca123\",\"ID\":\"4CA123\",\"FNo\":\"\",\"NewPosition\":\"\",\"OldPosition\":\"\","
-              "\"Level\":\"\",\"AltChange\":2,\"LastUpdate\":17}]}\n");
+    EXPECT_EQ(
+        run.out,
+        "{\"aircraft\":[{\"key\":\"n923up\",\"ID\":\"N923UP\",\"FNo\":\"UP6567\",\"NewLocation\":\"51234/-10500\","
+        "\"OldLocation\":\"\",\"Oceanic\":true,\"REQPWI\":false,\"Show\":false,"
+        "\"WayList\":[\"52000/-20000,1437\",\"53000/-30000,1522\"],\"WayIndex\":1,\"LastTime\":\"\","
+        "\"NextTime\":\"\",\"Mach\":\"M082\",\"Level\":\"\",\"Route\":\"\",\"ACDetails\":\"\"},"
+        "{\"key\":\"g-eupt\",\"ID\":\"\",\"FNo\":\"\",\"NewLocation\":\"\",\"OldLocation\":\"\",\"Oceanic\":false,"
+        "\"REQPWI\":false,\"Show\":false,\"WayList\":null,\"WayIndex\":0,\"LastTime\":\"\",\"NextTime\":\"\","
+        "\"Mach\":\"\",\"Level\":\"\",\"Route\":\"\",\"ACDetails\":\"\"}],"
+        "\"routelines\":[{\"ID\":\"N923UP\",\"OldPosition\":\"\",\"NewPosition\":\"\",\"NATrack\":\"\","
+        "\"NATPos\":\"\",\"Style\":2}],"
+        "\"sbs\":[{\"key\":\"4ca123\",\"ID\":\"4CA123\",\"FNo\":\"\",\"NewPosition\":\"\",\"OldPosition\":\"\","
+        "\"Level\":\"\",\"AltChange\":2,\"LastUpdate\":17}]}\n");
 }
 
 // A JSON line carrying a canonical message from Airmaster.

@@ -19,7 +19,6 @@ struct Rec {
 };
 using Col = KeyedCollection<Rec>;
 
-
 std::vector<int> Order(const Col& c)
 {
     std::vector<int> out;
@@ -64,16 +63,16 @@ TEST_P(CollectionFaults, FailWithoutDisturbing)
     EXPECT_EQ(c.Item("n923up")->n, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tracking, CollectionFaults,
-    ::testing::Values(BadCall{"missingKey", [](Col& c) { (void)c.Item("ZZZ"); }, 5},
-                      BadCall{"emptyKey", [](Col& c) { (void)c.Item(""); }, 5},
-                      BadCall{"positionZero", [](Col& c) { (void)c.Item(std::size_t{0}); }, 5},
-                      BadCall{"positionPastEnd", [](Col& c) { (void)c.Item(std::size_t{4}); }, 5},
-                      BadCall{"removeMissingKey", [](Col& c) { c.Remove("ZZZ"); }, 5},
-                      BadCall{"removePastEnd", [](Col& c) { c.Remove(std::size_t{4}); }, 5},
-                      BadCall{"duplicateKeyOtherCase", [](Col& c) { c.Add(std::make_shared<Rec>(), "G-ABCD"); }, 457}),
-    test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Tracking, CollectionFaults,
+                         ::testing::Values(BadCall{"missingKey", [](Col& c) { (void)c.Item("ZZZ"); }, 5},
+                                           BadCall{"emptyKey", [](Col& c) { (void)c.Item(""); }, 5},
+                                           BadCall{"positionZero", [](Col& c) { (void)c.Item(std::size_t{0}); }, 5},
+                                           BadCall{"positionPastEnd", [](Col& c) { (void)c.Item(std::size_t{4}); }, 5},
+                                           BadCall{"removeMissingKey", [](Col& c) { c.Remove("ZZZ"); }, 5},
+                                           BadCall{"removePastEnd", [](Col& c) { c.Remove(std::size_t{4}); }, 5},
+                                           BadCall{"duplicateKeyOtherCase",
+                                                   [](Col& c) { c.Add(std::make_shared<Rec>(), "G-ABCD"); }, 457}),
+                         test::CaseName());
 
 // Random adds and removals against a plain vector: positions, keys and order must always agree,
 // through the holes and the compactions of the index.
