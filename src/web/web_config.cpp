@@ -17,7 +17,8 @@ std::optional<ListenAddress> Fail(std::string* reason, std::string why)
 
 std::optional<ListenAddress> ParseListen(std::string_view text, std::string* reason)
 {
-    const std::string quoted = "\"" + std::string(text) + "\"";
+    std::string quoted(1, '"');
+    quoted.append(text).push_back('"');
     std::string_view host, port = text;
     if (!text.empty() && text.front() == '[') {
         const std::size_t close = text.find(']');
