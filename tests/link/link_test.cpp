@@ -285,8 +285,8 @@ TEST(LinkClientTest, LinkLaterRefusesANameThatCanNeverBeLinked)
     test::TempHome home(false);
     LinkClient c;
     c.SetFolder(home.path());
-    EXPECT_EQ(FaultOf([&] { c.LinkLater("WinACARS", "LiveData"); }), err::DdeNoAnswer);
-    EXPECT_EQ(FaultOf([&] { c.LinkLater("WinACARS|ACARS", "Live Data"); }), err::InvalidCall);
+    EXPECT_EQ(test::FaultOf([&] { c.LinkLater("WinACARS", "LiveData"); }), err::DdeNoAnswer);
+    EXPECT_EQ(test::FaultOf([&] { c.LinkLater("WinACARS|ACARS", "Live Data"); }), err::InvalidCall);
     EXPECT_FALSE(c.IsLinked());
 }
 

@@ -222,12 +222,12 @@ class LinkHelp : public LinkProgram, public ::testing::WithParamInterface<UsageC
 
 TEST_P(LinkHelp, PrintsTheUsageAndEndsWithStatus0)
 {
-    QProcess p;
+    test::Program p;
     Start(p, GetParam().args);
-    ASSERT_TRUE(p.waitForFinished(30000));
-    EXPECT_EQ(p.exitCode(), kExitOk);
-    EXPECT_NE(Out(p).find("usage: korval-link"), std::string::npos);
-    EXPECT_EQ(Err(p), "");
+    ASSERT_TRUE(p.Finished(std::chrono::seconds(30)));
+    EXPECT_EQ(p.ExitCode(), kExitOk);
+    EXPECT_NE(p.Out().find("usage: korval-link"), std::string::npos);
+    EXPECT_EQ(p.Err(), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -237,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageCase{"listenH", {QStringLiteral("listen"), kTopic, kAny, QStringLiteral("-h")}},
                       UsageCase{"bridgeHelp", {QStringLiteral("bridge"), QStringLiteral("--help")}},
                       UsageCase{"bridgeH", {QStringLiteral("bridge"), QStringLiteral("-h")}}),
-    [](const ::testing::TestParamInfo<UsageCase>& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 }  // namespace
 }  // namespace korval::linktool
