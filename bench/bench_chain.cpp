@@ -195,4 +195,90 @@ void BM_OnLinkText_Mix(benchmark::State& state)
 }
 BENCHMARK(BM_OnLinkText_Mix);
 
+// Today's forms that Decode Modern Formats reads, as Airmaster prints them: a message of each
+// family of the bundled format table and ADS-C reports (check sums computed apart from the
+// decoder), one aircraft each.
+std::vector<std::string> ModernForms()
+{
+    const std::pair<const char*, const char*> forms[] = {
+        {"H1", "#M1BPOSN51286W000270,BIG,101512,350,LAM,103012,BNN,M47,27060,230/TS101512,0512262B3A"},
+        {"20", "POSN52170E004460,,101500,370,SPY,102000,,M48,24070,45,210"},
+        {"21", "POSN 51.477W  0.461, 270,101512,35000,24010,  45,-52,112000,KJFK"},
+        {"22", "N 512840W 0002730,-------,101512,35000, ,      , ,M 45,24010  45, 230,"},
+        {"12", "POSN 533048W 0021612,-------,1015, 340,,  23,17788  11,FOB   90,ETA 1100,EGCC,LEMD,"},
+        {"10", "POS101500, N 5148,W  046,---,270,26922,  51,22290, 529,  19,-225,6"},
+        {"16", "/P1 1204,N 51.477/W  0.461,  28068,   97/P2 1206,N 51.601/W  0.203,  25047,   96"},
+        {"2P", "FM3 1015,1240,+ 51.48,-  0.46, 35002, 455, 26"},
+        {"H1", "FM4EGLL,OMAA,051015,1705, 50.12,   8.68,36000,112,  -56.5, 61200"},
+        {"2P", "FM5 EIDW,OMAA,101522,1540,+46.210, +20.955,35002,116.24,502 ,36900,ETD46 ,"},
+        {"14", "/14 OFF EVENT      / EGLL KJFK 05 101822/TIME 1018\r\n/LOC N512840,W0002730"},
+        {"15", "/15 ON EVENT       / EGLL KJFK 05 173002/TIME 1730\r\n/LOC +40.6413,-073.7781"},
+        {"80", "3N01 POSRPT 0117/05 EGLL/KJFK .G-STBA\r\n/POS N52154W020458/ALT 350/MCH 084/FOB 0410/ETA 1745"},
+        {"4T", "AGFSR AC0851/05/05/YYZLHR/1015Z/621/5312.4N03015.6W/370/CRUISE/0412/0012/-52/260045/0480/122/480"},
+        {"4N", "05024N  BOS  JFK1\r\n0013  0072 N041250 W072318   240"},
+        {"4A", "N51286W000270LHR/27R,101512370VECTORS,,P04,270045858,46904221"},
+        {"1L", "00012213200/GS 451500/DEP EGLL/DES KJFK/ETA 1745\r\nLON W 20.458/LAT N 52.154/WD 270/WS  85"},
+        {"58", "BA0117/05/101512/N52.154/W20.458/37002/N/"},
+        {"83", "001PR05101512N5215.4W02045.8370020000"},
+        {"H1", "(POS-BAW117 -5215N02046W/101512 F370\r\nRMK/FUEL 41.0 M0.84)"},
+        {"B6", "/PIKCPYA.ADS.C-FITW0725678F5B05C88B92C01B0C043078D398200E5F48EF40004FD2"},
+        {"B6",
+         "/PIKCPYA.ADS.C-FITW07258BF745F9488B9FE01B0C043078D398200E6058F000000D25B05F1C71C88B8E1025B05EE38E488B"
+         "8051E8"},
+        {"B6", "/PIKCPYA.ADS.G-STBB0723B2A771C7090889601B0E5D28F53FFC5045"},
+        {"B6", "/YQXE2YA.ADS.D-ABYT07272EAF1C71C94704B01B0C10C234CF8820ACCB"},
+        {"B6", "/PIKCPYA.ADS.G-STBB07238E3F666689088FA01B9700"},  // check sum fails
+    };
+    std::vector<std::string> texts;
+    int n = 0;
+    for (const auto& [label, content] : forms) {
+        char reg[8], msgNo[5];
+        std::snprintf(reg, sizeof reg, ".N%05d", 10000 + n);
+        std::snprintf(msgNo, sizeof msgNo, "M%02dA", n++);
+        texts.push_back(Canonical(reg, label, '2', msgNo, "XX0001", std::string(content) + "\r\n") +
+                        std::string(58, '-') + "[05/12/2026 12:00]");
+    }
+    return texts;
+}
+
+// The whole text chain as BM_OnLinkText_Mix runs it, over the realistic mix and the modern forms
+// (one modern form after every ten messages of the mix), with Decode Modern Formats off (0) and
+// on (1). items_per_second is messages per second.
+void BM_OnLinkText_ModernMix(benchmark::State& state)
+{
+    static const std::vector<std::pair<LinkBox, std::string>> mix = [] {
+        const std::pair<const char*, LinkBox> boxes[] = {
+            {"airmaster", LinkBox::AirData},   {"skyspy", LinkBox::SkyData}, {"anad", LinkBox::ANAData},
+            {"hfacars", LinkBox::HFACARSData}, {"hfdl", LinkBox::HFDL},      {"other", LinkBox::txtNewData}};
+        const std::vector<std::string> modern = ModernForms();
+        std::vector<std::pair<LinkBox, std::string>> out;
+        std::ifstream in(std::string(KORVAL_BENCH_DATA) + "/messages.jsonl", std::ios::binary);
+        std::string line, source, text;
+        std::size_t next = 0;
+        while (std::getline(in, line)) {
+            if (!bench::JsonString(line, "source", source) || !bench::JsonString(line, "text", text)) continue;
+            for (const auto& [name, box] : boxes)
+                if (source == name) out.emplace_back(box, text);
+            if (out.size() % 11 == 10 && next < modern.size()) out.emplace_back(LinkBox::AirData, modern[next++]);
+        }
+        while (next < modern.size()) out.emplace_back(LinkBox::AirData, modern[next++]);
+        return out;
+    }();
+    Bench b;
+    std::filesystem::copy_file(std::filesystem::path(KORVAL_BENCH_DATA) / ".." / ".." / "data" / "formats.wdf",
+                               b.home / "formats.wdf", std::filesystem::copy_options::overwrite_existing);
+    b.station.opt.mnuRefOCA = b.station.opt.mnuSBS = true;
+    b.station.opt.mnuExtendedDecoding = state.range(0) != 0;
+    b.station.dlg.DDEFormat = 1;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const auto& [box, text] = mix[i++ % mix.size()];
+        OnLinkText(b.station, box, text);
+        benchmark::DoNotOptimize(b.station.PositionText);
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+    state.counters["messages"] = static_cast<double>(mix.size());
+}
+BENCHMARK(BM_OnLinkText_ModernMix)->Arg(0)->Arg(1)->Repetitions(5)->ReportAggregatesOnly(true);
+
 BENCHMARK_MAIN();

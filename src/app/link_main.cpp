@@ -21,7 +21,8 @@ constexpr const char* kUsage =
     "usage: korval-link serve --topic APP|TOPIC [--item ITEM] [--input FILE] [--source S] [--rate N]\n"
     "                         [--exit-when-done]\n"
     "       korval-link listen --topic APP|TOPIC [--item ITEM] [--count N] [--wait]\n"
-    "       korval-link bridge --from SOURCE [--listen ADDRESS] [--topic APP|TOPIC] ... (bridge --help)\n";
+    "       korval-link bridge --from SOURCE [--listen ADDRESS] [--topic APP|TOPIC] ... (bridge --help)\n"
+    "       korval-link --help\n";
 
 int Usage(std::string_view problem = {})
 {

@@ -17,7 +17,7 @@ namespace {
 int Usage()
 {
     std::cerr << "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--live-all]\n"
-                 "                     [--snapshot N=FILE.jpg]... [--geojson FILE] [--kml FILE]\n"
+                 "                     [--explain] [--snapshot N=FILE.jpg]... [--geojson FILE] [--kml FILE]\n"
                  "       korval-replay --help\n";
     return 2;
 }
@@ -39,6 +39,10 @@ int main(int argc, char** argv)
         }
         if (a == "--live-all") {
             options.liveAll = true;
+            continue;
+        }
+        if (a == "--explain") {
+            options.explain = true;
             continue;
         }
         if (a != "--home" && a != "--input" && a != "--utc" && a != "--snapshot" && a != "--geojson" && a != "--kml")

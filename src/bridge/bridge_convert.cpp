@@ -1,5 +1,6 @@
 #include "bridge_convert.h"
 
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -13,7 +14,9 @@ namespace {
 
 using Json = nlohmann::json;
 
-constexpr int kMaxDepth = 32;  // the decoders nest at most five deep; deeper is not their output
+// dumpvdl2 nests its plain ACARS messages 9 or 10 deep and deeper with an application (ADS-C,
+// CPDLC) decoded; more than this is not a decoder's output.
+constexpr int kMaxDepth = 64;
 
 struct SourceRow {
     Source source;
@@ -74,7 +77,8 @@ const Json* Object(const Json& object, const char* key)
     return j && j->is_object() ? j : nullptr;
 }
 
-// A text field as bytes; nothing when absent. A field of another type is a malformed message.
+// A text field the message cannot do without, as bytes; nothing when absent. A field of another
+// type is a malformed message.
 std::optional<std::string> Text(const Json& object, const char* key)
 {
     const Json* j = Member(object, key);
@@ -83,24 +87,67 @@ std::optional<std::string> Text(const Json& object, const char* key)
     return Bytes(j->get_ref<const std::string&>());
 }
 
+// A text field the message can do without: a whole number stands for its digits (a registration
+// or message number some feeders pass on as a number); any other type is as if absent, so one
+// odd field does not cost a message that has everything it needs.
+std::optional<std::string> OptionalText(const Json& object, const char* key)
+{
+    const Json* j = Member(object, key);
+    if (!j) return std::nullopt;
+    if (j->is_string()) return Bytes(j->get_ref<const std::string&>());
+    if (j->is_number_integer()) return j->dump();
+    return std::nullopt;
+}
+
 std::string TextOr(const Json& object, const char* key, std::string fallback = {})
 {
-    std::optional<std::string> t = Text(object, key);
+    std::optional<std::string> t = OptionalText(object, key);
     return t ? std::move(*t) : std::move(fallback);
 }
 
 char CharOr(const Json& object, const char* key, char fallback)
 {
-    std::optional<std::string> t = Text(object, key);
+    std::optional<std::string> t = OptionalText(object, key);
     return t && !t->empty() ? t->front() : fallback;
 }
 
+// A number, or a text holding nothing but one ("131.725": a frequency a feeder passed on as
+// text); nothing when absent or anything else.
 std::optional<double> Number(const Json& object, const char* key)
 {
     const Json* j = Member(object, key);
     if (!j) return std::nullopt;
-    if (!j->is_number()) throw Drop{"\"" + std::string(key) + "\" is not a number"};
-    return j->get<double>();
+    if (j->is_number()) return j->get<double>();
+    if (!j->is_string()) return std::nullopt;
+    const std::string& text = j->get_ref<const std::string&>();
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+bool IsTrue(const Json& object, const char* key)
+{
+    const Json* j = Member(object, key);
+    return j && j->is_boolean() && j->get<bool>();
+}
+
+// The decoders reassemble a message sent in several blocks: each block is handed over as it
+// comes, then the last one again carrying the whole text. Only that one, or a message of one
+// block, is published. acarsdec says so in "assstat", libacars (dumpvdl2, dumphfdl) in
+// "reasm_status" of the ACARS object, both with libacars' names of the reassembly status;
+// without either, libacars' "more" marks a block that is not the last.
+void DropBlocks(const Json& object, const char* statusKey)
+{
+    const std::optional<std::string> status = OptionalText(object, statusKey);
+    if (status) {
+        if (*status == "in progress") throw Drop{"block of a longer message"};
+        if (*status == "duplicate") throw Drop{"duplicate block"};
+        if (*status == "out of sequence") throw Drop{"block out of sequence"};
+        return;  // "complete", "skipped" (a message of one block) and anything else
+    }
+    if (std::string_view(statusKey) == "reasm_status" && IsTrue(object, "more"))
+        throw Drop{"block of a longer message"};
 }
 
 // Seconds since 1970 from a number, or `now` when the message carries none (or a useless one).
@@ -130,6 +177,7 @@ Message FromAcarsdec(const Json& j, std::int64_t now)
 {
     std::optional<std::string> label = Text(j, "label");
     if (!label) throw Drop{"not an acarsdec message"};
+    DropBlocks(j, "assstat");
     AcarsFields m;
     m.label = std::move(*label);
     m.mode = CharOr(j, "mode", '2');
@@ -151,6 +199,7 @@ AcarsFields FromLibacars(const Json& acars, std::int64_t time)
     if (err && err->is_boolean() && err->get<bool>()) throw Drop{"ACARS not decoded"};
     std::optional<std::string> label = Text(acars, "label");
     if (!label) throw Drop{"ACARS without a label"};
+    DropBlocks(acars, "reasm_status");
     AcarsFields m;
     m.label = std::move(*label);
     m.mode = CharOr(acars, "mode", '2');
@@ -424,7 +473,8 @@ void ConvertDatagram(Source source, std::string_view datagram, std::int64_t now,
     for (std::string_view piece : SplitJsonValues(datagram)) {
         ++counters.received;
         try {
-            if (ScanJsonValue(piece, 0).depth > kMaxDepth) throw Drop{"broken JSON"};
+            if (ScanJsonValue(piece, 0).depth > kMaxDepth)
+                throw Drop{"nested deeper than " + std::to_string(kMaxDepth) + " levels"};
             const Json j = Json::parse(linktool::Utf8FromBytes(piece), nullptr, /*allow_exceptions=*/false);
             if (j.is_discarded()) throw Drop{"broken JSON"};
             out.push_back(Convert(source, j, now));

@@ -226,8 +226,12 @@ void SbsConverter::Line(std::string_view line, double steady, std::int64_t now, 
         if (!lat || !lon) throw Drop{"no position"};
         if (!(std::fabs(*lat) <= 90) || !(std::fabs(*lon) <= 180)) throw Drop{"position out of range"};
         // Every report redraws the maps: one an aircraft every few seconds is all a map can show.
-        if (a.lastReport && steady - *a.lastReport < options_.everySeconds) throw Drop{"rate limit"};
+        // A report that brings KORVAL the aircraft's first callsign or altitude goes all the same.
+        const bool news = (!a.callsign.empty() && !a.callsignPublished) || (a.altitude && !a.altitudePublished);
+        if (!news && a.lastReport && steady - *a.lastReport < options_.everySeconds) throw Drop{"rate limit"};
         a.lastReport = steady;
+        a.callsignPublished = a.callsignPublished || !a.callsign.empty();
+        a.altitudePublished = a.altitudePublished || a.altitude.has_value();
 
         SbsReport r;
         r.icao = *icao;

@@ -65,6 +65,10 @@ private:
         std::optional<int> altitude;
         double lastSeen = 0;
         std::optional<double> lastReport;
+        // What the reports published so far told KORVAL: a report with more than that is not
+        // held back by the rate limit.
+        bool callsignPublished = false;
+        bool altitudePublished = false;
     };
 
     void Line(std::string_view line, double steady, std::int64_t now, std::vector<Message>& out, Counters& counters);

@@ -1,5 +1,6 @@
 #include "replay.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -191,6 +192,19 @@ Json Snapshot(const Station& s)
     return j;
 }
 
+// One source per entry of PositionText. Each entry ends in "," but the one an SBS-1 report keeps:
+// its processing cuts the text before the first ",".
+Json Sources(const Station& s)
+{
+    Json sources = Json::array();
+    const std::string& text = s.PositionText;
+    const auto entries = static_cast<std::size_t>(std::count(text.begin(), text.end(), ',')) +
+                         (!text.empty() && text.back() != ',' ? 1 : 0);
+    for (std::size_t i = 0; i < entries; ++i)
+        sources.push_back(Utf8FromBytes(i < s.PositionSources.size() ? s.PositionSources[i] : std::string()));
+    return sources;
+}
+
 Json Tracks(const Station& s)
 {
     Json aircraft = Json::array();
@@ -272,7 +286,7 @@ void WriteError(std::ostream& out, std::size_t lineNumber, const std::string& wh
 std::string ReplayHelp()
 {
     return "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--live-all]\n"
-           "                     [--snapshot N=FILE.jpg]... [--geojson FILE] [--kml FILE]\n"
+           "                     [--explain] [--snapshot N=FILE.jpg]... [--geojson FILE] [--kml FILE]\n"
            "\n"
            "Runs archived datalink traffic through KORVAL without windows or links.\n"
            "\n"
@@ -292,6 +306,9 @@ std::string ReplayHelp()
            "                each file is replaced whole or left as it was\n"
            "  --live-all    add \"live_all\" to each output line: every LiveData value the\n"
            "                line set, in order (a counted message sets it twice)\n"
+           "  --explain     add \"sources\" to each output line: where each position of\n"
+           "                \"positions\" came from (the rewrite rules that fired, a format of\n"
+           "                formats.wdf, \"ADS-C basic\", \"HFDL\", \"SBS-1\")\n"
            "\n"
            "Input, one JSON object a line:\n"
            "  {\"source\": S, \"text\": T}     a text arriving from source S: airmaster,\n"
@@ -367,6 +384,7 @@ int RunReplay(const ReplayOptions& options, std::istream& in, std::ostream& out,
             lives.clear();
             RunLine(s, clock, line);
             Json snapshot = Snapshot(s);
+            if (options.explain) snapshot["sources"] = Sources(s);
             if (options.liveAll) {
                 Json all = Json::array();
                 for (const std::string& live : lives) all.push_back(Utf8FromBytes(live));

@@ -17,6 +17,9 @@ struct ReplayOptions {
     // Each output line also lists every LiveData value the line set, in order ("live_all"): a
     // message counted by Fill_Boxes sets LiveData twice, and a linked client receives both.
     bool liveAll = false;
+    // Each output line also says where each position came from ("sources", one per entry of
+    // "positions": the rewrite rules that fired, a format's name, "ADS-C basic", "HFDL", "SBS-1").
+    bool explain = false;
     // Run on the station after start-up, before the first line (tests use it to set option
     // states without a settings file).
     std::function<void(Station&)> prepare;

@@ -18,6 +18,7 @@
 #include "map_settings_dialog.h"
 #include "other_dde_dialog.h"
 #include "sbs_key_dialog.h"
+#include "screening/extended.h"
 #include "settings/settings.h"
 #include "splash.h"
 #include "station/events.h"
@@ -235,7 +236,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::Refresh(ChangeFlags what)
 {
     if (what & (ChangeBoxes | ChangeLiveData | ChangeCounters | ChangeClock)) RefreshBoxes();
-    if (what & ChangeOptions) SyncMenus();
+    if (what & ChangeOptions) {
+        SyncMenus();
+        RefreshCountTip();
+    }
 }
 
 void MainWindow::RefreshBoxes()
@@ -260,6 +264,16 @@ void MainWindow::RefreshBoxes()
         labUTC_->setText(FromBytes(box.labUTC));
         shownUTC_ = box.labUTC;
     }
+    RefreshCountTip();
+}
+
+void MainWindow::RefreshCountTip()
+{
+    // With Decode Modern Formats off the tip is the one the box was made with.
+    std::string tip = PositionCountTip(s_);
+    if (tip == shownCountTip_) return;
+    txtCount_->setToolTip(FromBytes(tip));
+    shownCountTip_ = std::move(tip);
 }
 
 void MainWindow::RunCommand(const char* procedure, const std::function<void()>& body)

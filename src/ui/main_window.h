@@ -92,6 +92,7 @@ private:
     void Form_Resize();
     void Refresh(ChangeFlags what);
     void RefreshBoxes();
+    void RefreshCountTip();
     void SyncMenus();
     void ApplyPlacement();
     void RecordPlacement();
@@ -146,6 +147,7 @@ private:
     };
     Shown shownLive_, shownAircraft_, shownFlight_, shownCount_, shownOCA_, shownRepeat_;
     std::string shownUTC_;
+    std::string shownCountTip_ = "Number of reformatted messages";
 
     QPointer<OtherDdeDialog> otherDde_;
     QPointer<TooFarDialog> tooFar_;

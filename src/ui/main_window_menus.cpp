@@ -59,6 +59,8 @@ const std::vector<MainWindow::ItemRow>& MainWindow::ItemRows()
         {"mnuOptions", "Options", "mnuRegFlight", "Correct Reg.Flight", nullptr, &Options::mnuRegFlight, nullptr},
         {"mnuOptions", "Options", "mnuHF_FlNo", "HF Flight Nos.", nullptr, &Options::mnuHF_FlNo, nullptr},
         {"mnuOptions", "Options", "mnuBeep", "Beep", nullptr, &Options::mnuBeep, nullptr},
+        {"mnuOptions", "Options", "mnuExtendedDecoding", "Decode Modern Formats", nullptr,
+         &Options::mnuExtendedDecoding, nullptr},
         {"mnuFilters", "Filters", "mnuDecErr", "Decode Errors", nullptr, &Options::mnuDecErr, nullptr},
         {"mnuFilters", "Filters", "mnuRepeats", "Repeats", nullptr, &Options::mnuRepeats, nullptr},
         {"mnuFilters", "Filters", "mnuSQ", "SQ", nullptr, &Options::mnuSQ, nullptr},

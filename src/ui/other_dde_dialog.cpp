@@ -83,7 +83,7 @@ namespace {
 // nothing (its placeholder says so), and an empty box is saved as "Set" again.
 QString Shown(const std::string& stored)
 {
-    return stored == kNotSet ? QString() : FromBytes(stored);
+    return Trim(stored) == kNotSet ? QString() : FromBytes(stored);
 }
 
 std::string Stored(const QString& shown)

@@ -155,6 +155,7 @@ DemoRun RunTheDemo(const test::TempHome& home, const std::string& now)
     ReplayOptions options;
     options.home = home.path().string();
     options.tracks = true;
+    options.explain = true;
     if (!run.traffic.lines.empty()) options.utc = demo::Hhmm(run.traffic.lines.front().at);
     std::istringstream in(traffic.str());
     std::ostringstream out, replayErr;
@@ -173,17 +174,25 @@ void CheckMessages(const test::TempHome& home, const DemoRun& run)
     ASSERT_EQ(run.out.size(), run.traffic.lines.size() + 1);
 
     std::size_t messages = 0, positions = 0;
+    std::set<std::string> sources;
     for (std::size_t i = 0; i < run.traffic.lines.size(); ++i) {
         const demo::TrafficLine& line = run.traffic.lines[i];
         ASSERT_FALSE(run.out[i].contains("error")) << run.out[i];
         if (line.tick) continue;
         ++messages;
         if (!line.expect.positions.empty()) ++positions;
+        for (const Json& source : run.out[i]["sources"]) sources.insert(source.get<std::string>());
         std::string why = Mismatch(line.expect, run.out[i]);
         EXPECT_EQ(why, "") << "traffic.tmpl line " << line.templateLine << "\n" << run.out[i].dump();
     }
     EXPECT_GE(messages, 300u);
     EXPECT_GE(positions, 150u);
+    // Decode Modern Formats is on in the bundled settings: the first run shows ADS-C and the
+    // notations of the format table beside the rewrite rules.
+    for (const char* source :
+         {"ADS-C basic", "FMC position report", "POS report decimal", "FM3 flight report", "Event report LOC",
+          "Airline POSRPT", "ICAO position report", "AGFSR position report", "HFDL", "SBS-1"})
+        EXPECT_TRUE(sources.contains(source)) << source;
     EXPECT_FALSE(home.Exists("Logs/ErrorLog .txt")) << home.Read("Logs/ErrorLog .txt");
     bool logged = false;
     for (const fs::directory_entry& entry : fs::directory_iterator(home.path() / "Logs"))

@@ -180,6 +180,41 @@ TEST(Replay, ClockStartsFixedFollowsTheLinesAndMovesToTheNextDay)
               (std::vector<std::string>{"2026-12-05 2330", "2026-12-05 2359", "2026-12-06 0001", "2026-12-06 0001"}));
 }
 
+// --explain names the source of each position; without it the output lines are as they were.
+TEST(Replay, ExplainAddsTheSourceOfEveryPosition)
+{
+    auto home = HomeFrom("home-plain");
+    std::filesystem::copy_file(std::filesystem::path(KORVAL_SOURCE_DIR) / "data" / "formats.wdf",
+                               home->path() / "formats.wdf");
+    auto line = [](const char* label, const char* content) {
+        const std::string reg = std::string(".G-EUP") + label[0];  // one aircraft a line
+        const std::string text = test::Canonical(reg, label, '2', "M01A", "BA0117", std::string(content) + "\r\n");
+        return nlohmann::json({{"source", "other"}, {"text", text}}).dump() + "\n";
+    };
+    const std::string input = line("H1", "POS,N4512,W01230,") + line("20", "POSN52170E004460,,101500,370") +
+                              line("5Z", "NOTHING HERE") + "{\"tick\":\"1300\"}\n";
+    ReplayOptions options = At(home->path());
+    options.prepare = [](Station& s) { s.opt.mnuExtendedDecoding = true; };
+    Outcome plain = Replay(options, input);
+    options.explain = true;
+    Outcome explained = Replay(options, input);
+    ASSERT_EQ(explained.status, 0) << explained.out << explained.err;
+
+    const std::vector<std::string> a = Lines(plain.out), b = Lines(explained.out);
+    ASSERT_EQ(a.size(), 4u);
+    ASSERT_EQ(b.size(), 4u);
+    const std::vector<nlohmann::json> sources = {nlohmann::json::array({"AF1"}),
+                                                 nlohmann::json::array({"FMC position report"}),
+                                                 nlohmann::json::array(), nlohmann::json::array()};
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        nlohmann::json without = nlohmann::json::parse(a[i]), with = nlohmann::json::parse(b[i]);
+        EXPECT_FALSE(without.contains("sources")) << a[i];
+        EXPECT_EQ(with["sources"], sources[i]) << b[i];
+        with.erase("sources");
+        EXPECT_EQ(with, without) << "line " << i + 1;
+    }
+}
+
 TEST(Replay, TracksListsTheRecordsInCollectionOrder)
 {
     auto home = HomeFrom("home-plain");

@@ -166,15 +166,16 @@ INSTANTIATE_TEST_SUITE_P(
             "garbageLineThenMessage", Source::Acarsdec, "\x01\x02 garbage\n" + kAcars, 1, {{"broken JSON", 1}}},
         DatagramCase{"bracesInsideText", Source::Acarsdec, R"({"label":"15","text":"{[}] \"q\" \\"})", 1, {}},
         DatagramCase{"over32KiB", Source::Acarsdec, std::string(64 * 1024, 'x'), 0, {{"over 32768 bytes", 1}}},
-        DatagramCase{
-            "deepNesting", Source::Acarsdec, std::string(200, '[') + std::string(200, ']'), 0, {{"broken JSON", 1}}},
+        DatagramCase{"deepNesting",
+                     Source::Acarsdec,
+                     std::string(200, '[') + std::string(200, ']'),
+                     0,
+                     {{"nested deeper than 64 levels", 1}}},
         DatagramCase{"notAnObject", Source::Acarsdec, R"(["label","15"])", 0, {{"not a JSON object", 1}}},
         DatagramCase{"noLabel", Source::Acarsdec, R"({"text":"POS"})", 0, {{"not an acarsdec message", 1}}},
-        DatagramCase{"timestampNotNumber",
-                     Source::Acarsdec,
-                     R"({"label":"15","timestamp":"now"})",
-                     0,
-                     {{"\"timestamp\" is not a number", 1}}},
+        DatagramCase{"labelNotText", Source::Acarsdec, R"({"label":15})", 0, {{"\"label\" is not a text", 1}}},
+        // An optional field of the wrong type is as if absent: the bridge's own time dates it.
+        DatagramCase{"timestampNotNumber", Source::Acarsdec, R"({"label":"15","timestamp":"now"})", 1, {}},
         DatagramCase{"onlyTheLabel", Source::Acarsdec, R"({"label":"SQ"})", 1, {}},
         DatagramCase{"blanksOnly", Source::Acarsdec, " \r\n\t", 0, {}},
         DatagramCase{"acarsdecOnDumpvdl2Port", Source::Dumpvdl2, kAcars, 0, {{"not a dumpvdl2 message", 1}}},
@@ -211,6 +212,198 @@ INSTANTIATE_TEST_SUITE_P(
                      0,
                      {{"no position or ACARS", 1}}}),
     test::CaseName());
+
+// ---- Messages of several blocks ------------------------------------------------------------------
+
+// acarsdec hands over every block as it comes ("assstat" "in progress"), then the last block again
+// with the whole text ("complete"); a block seen twice is a "duplicate", one after a gap "out of
+// sequence". libacars (dumpvdl2) says the same in "reasm_status" of its ACARS object and marks
+// every block but the last with "more".
+std::string AcarsdecBlock(char block, const std::string& seq, const std::string& text, const std::string& status)
+{
+    return R"({"timestamp":1796471922.5,"mode":"2","label":"H1","block_id":")" + std::string(1, block) +
+           R"(","tail":"G-STBA","flight":"BA0117","msgno":"M01)" + seq + R"(","text":")" + text + R"(","assstat":")" +
+           status + R"("})";
+}
+
+std::string Vdl2Block(char block, const std::string& seq, const std::string& text, bool more,
+                      const std::string& status = {})
+{
+    return R"({"vdl2":{"t":{"sec":1796471922},"avlc":{"acars":{"err":false,"crc_ok":true,"more":)" +
+           std::string(more ? "true" : "false") + R"(,"reg":".G-STBA","mode":"2","label":"H1","blk_id":")" +
+           std::string(1, block) + R"(","flight":"BA0117","msg_num":"M01","msg_num_seq":")" + seq +
+           R"(","msg_text":")" + text + '"' + (status.empty() ? "" : R"(,"reasm_status":")" + status + '"') + "}}}}";
+}
+
+struct BlocksCase {
+    const char* name;
+    Source source;
+    std::vector<std::string> datagrams;  // in the order the decoder sends them
+    std::vector<std::string> published;  // the contents published, before the trailer
+    Drops drops;
+};
+
+class MultiBlock : public ::testing::TestWithParam<BlocksCase> {};
+
+TEST_P(MultiBlock, OnlyTheReassembledMessageIsPublished)
+{
+    const BlocksCase& c = GetParam();
+    std::vector<Message> out;
+    Counters counters;
+    for (const std::string& d : c.datagrams) ConvertDatagram(c.source, d, kNow, out, counters);
+    std::vector<std::string> contents;
+    for (const Message& m : out) {
+        const std::string content = fields::Content(Normalised(Form::Airmaster, m.text));
+        contents.push_back(content.substr(0, content.find(kDashes)));
+    }
+    EXPECT_EQ(contents, c.published);
+    EXPECT_EQ(counters.dropped, c.drops);
+    EXPECT_EQ(counters.received, static_cast<long long>(c.datagrams.size()));
+}
+
+const std::string kWhole = "POS N51286W000270,101512,350\\r\\nNEXT LAM 1030";
+
+INSTANTIATE_TEST_SUITE_P(
+    Bridge, MultiBlock,
+    ::testing::Values(BlocksCase{"acarsdecThreeBlocks",
+                                 Source::Acarsdec,
+                                 {AcarsdecBlock('1', "A", "POS N51286W000270,", "in progress"),
+                                  AcarsdecBlock('2', "B", "101512,350\\r\\n", "in progress"),
+                                  AcarsdecBlock('3', "C", kWhole, "complete")},
+                                 {"POS N51286W000270,101512,350\r\nNEXT LAM 1030\r\n"},
+                                 {{"block of a longer message", 2}}},
+                      BlocksCase{
+                          "acarsdecDuplicateAndOutOfSequence",
+                          Source::Acarsdec,
+                          {AcarsdecBlock('1', "A", "POS N51286W000270,", "in progress"),
+                           AcarsdecBlock('1', "A", "POS N51286W000270,", "duplicate"),
+                           AcarsdecBlock('3', "C", "NEXT LAM 1030", "out of sequence"),
+                           AcarsdecBlock('4', "D", "SINGLE", "skipped")},
+                          {"SINGLE\r\n"},
+                          {{"block of a longer message", 1}, {"duplicate block", 1}, {"block out of sequence", 1}}},
+                      BlocksCase{"dumpvdl2ThreeBlocks",
+                                 Source::Dumpvdl2,
+                                 {Vdl2Block('1', "A", "POS N51286W000270,", true),
+                                  Vdl2Block('2', "B", "101512,350\\r\\n", true), Vdl2Block('3', "C", kWhole, false)},
+                                 {"POS N51286W000270,101512,350\r\nNEXT LAM 1030\r\n"},
+                                 {{"block of a longer message", 2}}},
+                      BlocksCase{"dumpvdl2WithStatus",
+                                 Source::Dumpvdl2,
+                                 {Vdl2Block('1', "A", "POS N51286W000270,", true, "in progress"),
+                                  Vdl2Block('1', "A", "POS N51286W000270,", true, "duplicate"),
+                                  Vdl2Block('3', "C", kWhole, false, "complete")},
+                                 {"POS N51286W000270,101512,350\r\nNEXT LAM 1030\r\n"},
+                                 {{"block of a longer message", 1}, {"duplicate block", 1}}},
+                      // Without reassembly (no status) acarsdec's blocks are all there is: each is published.
+                      BlocksCase{"acarsdecWithoutReassembly",
+                                 Source::Acarsdec,
+                                 {R"({"label":"H1","block_id":"1","text":"PART 1","end":true})",
+                                  R"({"label":"H1","block_id":"2","text":"PART 2"})"},
+                                 {"PART 1\r\n", "PART 2\r\n"},
+                                 {}}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// ---- Odd fields ----------------------------------------------------------------------------------
+
+// dumpvdl2 nests ACARS nine or ten deep and an ADS-C report decoded inside it deeper still.
+std::string Nested(int depth, const std::string& inner)
+{
+    std::string open, close;
+    for (int i = 0; i < depth; ++i) {
+        open += R"({"x":)";
+        close += '}';
+    }
+    return open + inner + close;
+}
+
+struct OddCase {
+    const char* name;
+    Source source;
+    std::string datagram;
+    std::string needle;  // what the published text holds; empty when nothing is published
+    Drops drops;
+};
+
+class OddFields : public ::testing::TestWithParam<OddCase> {};
+
+TEST_P(OddFields, AWrongTypedOptionalFieldCostsNothing)
+{
+    const OddCase& c = GetParam();
+    std::vector<Message> out;
+    Counters counters;
+    ConvertDatagram(c.source, c.datagram, kNow, out, counters);
+    EXPECT_EQ(counters.dropped, c.drops);
+    if (c.needle.empty()) {
+        EXPECT_TRUE(out.empty());
+        return;
+    }
+    ASSERT_EQ(out.size(), 1u) << counters.Summary();
+    EXPECT_NE(out[0].text.find(c.needle), std::string::npos) << out[0].text;
+}
+
+const std::string kAdscDecoded =
+    R"({"ads-c":{"tags":[{"basic_report":{"lat":51.5,"lon":-1.5,"alt":35000,"ts_sec":1234.5,)"
+    R"("pos_accuracy_nm":0.05,"nav_redundancy":true,"tcas_avail":true}}]}})";
+
+std::string Vdl2Acars(const std::string& members)
+{
+    return R"({"vdl2":{"t":{"sec":1796471922},"avlc":{"acars":{"label":"B6","blk_id":"2",)" + members + "}}}}";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bridge, OddFields,
+    ::testing::Values(OddCase{"textFrequency",
+                              Source::Dumphfdl,
+                              R"({"hfdl":{"t":{"sec":1796471922},"freq":"8942000","lpdu":{"hfnpdu":)"
+                              R"({"flight_id":"BAW117","pos":{"lat":51.39,"lon":-12.575}}}}})",
+                              "BAW117,,11:58:42,8942,",
+                              {}},
+                      OddCase{"frequencyOfAnotherKind",
+                              Source::Dumphfdl,
+                              R"({"hfdl":{"t":{"sec":1796471922},"freq":{"hz":1},"lpdu":{"hfnpdu":)"
+                              R"({"flight_id":"BAW117","pos":{"lat":51.39,"lon":-12.575}}}}})",
+                              "BAW117,,11:58:42,,",
+                              {}},
+                      OddCase{"numericTail",
+                              Source::Acarsdec,
+                              R"({"label":"15","block_id":"2","tail":12345,"text":"X"})",
+                              "Aircraft reg: ..12345",
+                              {}},
+                      OddCase{"tailOfAnotherKind",
+                              Source::Acarsdec,
+                              R"({"label":"15","block_id":"2","tail":[1],"text":"X"})",
+                              "Aircraft reg: .......",
+                              {}},
+                      OddCase{"textTimestamp",
+                              Source::Acarsdec,
+                              R"({"label":"15","block_id":"2","timestamp":"1796471922.5"})",
+                              "[05/12/2026 11:58]",
+                              {}},
+                      OddCase{"booleanFlight",
+                              Source::Dumpvdl2,
+                              Vdl2Acars(R"("flight":true,"msg_text":"X")"),
+                              "Flight id:       \r\n",
+                              {}},
+                      OddCase{"textMore", Source::Dumpvdl2, Vdl2Acars(R"("more":"yes","msg_text":"X")"), "X\r\n", {}},
+                      OddCase{
+                          "adscDecodedInside",
+                          Source::Dumpvdl2,
+                          Vdl2Acars(R"("msg_text":"/AKLCDYA.ADS.G-STBA07","arinc622":{"gs_addr":"AKLCDYA","adsc":)" +
+                                    Nested(30, kAdscDecoded) + "}"),
+                          "/AKLCDYA.ADS.G-STBA07",
+                          {}},
+                      OddCase{"nestedDeeperThan64",
+                              Source::Dumpvdl2,
+                              Vdl2Acars(R"("msg_text":"X","deep":)" + Nested(70, "1")),
+                              "",
+                              {{"nested deeper than 64 levels", 1}}},
+                      // The position is what an HFDL record is for: without it there is nothing to publish.
+                      OddCase{"textLatitude",
+                              Source::Dumphfdl,
+                              Hfdl(R"({"flight_id":"BAW117","pos":{"lat":"north","lon":-12.575}})"),
+                              "",
+                              {{"position without latitude or longitude", 1}}}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 // Bytes arrive as the decoder sent them, however it wrote them: raw (valid UTF-8 or not) or escaped.
 TEST(Bridge, NonAsciiBytesPassUnchanged)

@@ -156,6 +156,28 @@ TEST(Sbs, RateLimitKeepsOneReportPerAircraftPerInterval)
     EXPECT_EQ(out.size(), 3u);
 }
 
+// A report that would bring KORVAL the aircraft's first callsign or altitude is not held back
+// by the rate limit; once they are known, the limit holds again.
+TEST(Sbs, RateLimitLetsThroughTheFirstCallsignAndAltitude)
+{
+    SbsConverter sbs(SbsOptions{5});
+    Counters counters;
+    std::vector<Message> out;
+    auto feed = [&](const std::string& line, double t) { sbs.Feed(line, t, kNow, out, counters); };
+    feed(Msg(3, "4CA123", "", "", "53.1", "-6.5"), 0);        // published: neither known yet
+    feed(Msg(1, "4CA123", "EIN123", "", "", ""), 1);          // the callsign, no position
+    feed(Msg(3, "4CA123", "", "", "53.2", "-6.5"), 2);        // published: brings the callsign
+    feed(Msg(3, "4CA123", "", "", "53.3", "-6.5"), 3);        // held back
+    feed(Msg(3, "4CA123", "", "35000", "53.4", "-6.5"), 4);   // published: brings the altitude
+    feed(Msg(3, "4CA123", "", "35100", "53.5", "-6.5"), 5);   // held back: only a new altitude
+    feed(Msg(3, "4CA123", "EIN124", "", "53.6", "-6.5"), 6);  // held back: only a new callsign
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(fields::FlightField(out[0].text), "      ");
+    EXPECT_EQ(fields::FlightField(out[1].text), "EIN123");
+    EXPECT_NE(out[2].text.find("N53.40000E-6.50000 FL35000 ft"), std::string::npos) << out[2].text;
+    EXPECT_EQ(counters.dropped, (Drops{{"not an airborne position", 1}, {"rate limit", 3}}));
+}
+
 TEST(Sbs, LinesSplitAcrossReadsAreJoinedAndACutLineIsDroppedOnClose)
 {
     SbsConverter sbs;

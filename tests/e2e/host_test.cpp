@@ -188,6 +188,54 @@ TEST_F(HostTest, AServerWithoutTheItemIsWrittenToTheErrorLog)
     })) << ErrorLog();
 }
 
+// A source that is not up when the station starts is waited for. The operator's lines say
+// when its link is made, lost and restored, and every status interval what passed.
+TEST(HostReport, ASourceUpAfterTheStartIsLinkedAndItsLinkAndTrafficAreReported)
+{
+    test::Rig rig;
+    const std::filesystem::path folder = rig.home.path() / "run";
+    rig.home.Write("KORVAL.ini", Ini({"KORVAL/Airmaster=True"}));
+    std::vector<std::string> lines;
+    StationHost host(rig.station, nullptr);
+    host.SetFolder(folder);
+    host.Port().SetRetryInterval(std::chrono::milliseconds(150));
+    host.ReportTo([&](const std::string& line) { lines.push_back(line); }, true);
+    host.SetStatusInterval(std::chrono::milliseconds(300));
+    host.StartHeadless();
+    EXPECT_TRUE(rig.station.opt.mnuAir);
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_TRUE(host.Port().Client(LinkBox::AirData).IsLinked());
+
+    link::LinkServer decoder;
+    decoder.SetFolder(folder);
+    decoder.AddItem("LiveData");
+    ASSERT_TRUE(decoder.Listen("WinACARS|ACARS")) << decoder.LastReason();
+    ASSERT_TRUE(RunUntil([&] { return decoder.AdvisedCount("LiveData") == 1; }));
+    decoder.SetValue("LiveData", Message("HELLO FROM A LATE DECODER"));
+    decoder.Flush();
+    ASSERT_TRUE(RunUntil([&] { return rig.station.traffic.received[BoxIndex(LinkBox::AirData)] == 1; }));
+    decoder.Close();
+    ASSERT_TRUE(RunUntil([&] { return decoder.Listen("WinACARS|ACARS"); }));
+    ASSERT_TRUE(RunUntil([&] { return decoder.AdvisedCount("LiveData") == 1; }));
+
+    auto has = [&](const std::string& text) {
+        for (const std::string& l : lines)
+            if (l.find(text) != std::string::npos) return true;
+        return false;
+    };
+    ASSERT_TRUE(RunUntil([&] { return has("link restored:"); }));
+    ASSERT_TRUE(RunUntil([&] { return has("last 300 ms: Airmaster/JACARS 1 received, 0 counted"); }));
+    std::vector<std::string> links;
+    for (const std::string& l : lines)
+        if (l.find(" link ") != std::string::npos) links.push_back(l);
+    EXPECT_EQ(links, (std::vector<std::string>{
+                         "12:00:00 UTC link made: Airmaster/JACARS (WinACARS|ACARS)",
+                         "12:00:00 UTC link lost: Airmaster/JACARS (WinACARS|ACARS); retrying every 10 seconds",
+                         "12:00:00 UTC link restored: Airmaster/JACARS (WinACARS|ACARS)"}));
+    EXPECT_EQ(rig.notes.messages.size(), 1u);  // told once, at the start
+    EXPECT_TRUE(rig.station.opt.mnuAir);
+}
+
 TEST(HostServer, ASecondServerOfTheTopicIsRefusedAndSaysWhy)
 {
     test::Rig rig;

@@ -377,14 +377,105 @@ TEST_P(StartUpLinks, AreMadeOrToldAndTheChoiceIsSavedOnClosing)
 INSTANTIATE_TEST_SUITE_P(
     Program, StartUpLinks,
     ::testing::Values(
+        // Not running yet: told, and still chosen (the program waits for it).
         StartCase{"airmasterNotRunning",
                   {"KORVAL/Airmaster=True"},
                   false,
                   "Airmaster must be running before selecting as DDE source",
                   "Airmaster=True",
                   SIGTERM},
+        StartCase{"pcHfdlNotRunning",
+                  {"KORVAL/PCHFDL=True"},
+                  false,
+                  "PC-HFDL must be running before selecting as DDE source",
+                  "PCHFDL=True",
+                  SIGINT},
+        StartCase{
+            "otherNotSet", {"KORVAL/New=True"}, false, "You must set your DDE Server and Topic", "New=True", SIGTERM},
+        StartCase{"otherNotRunning",
+                  {"KORVAL/New=True", "KORVAL/NewServer=Nobody", "KORVAL/NewTopic=ACARS"},
+                  false,
+                  "Your specified DDE must be running before selecting it as DDE source",
+                  "New=True",
+                  SIGTERM},
         StartCase{"airmasterRunning", {"KORVAL/Airmaster=True", "Menus/Beep=True"}, true, "", "Beep=True", SIGINT}),
     test::CaseName());
+
+// Services start in any order: a decoder that comes up after the program is linked at the next
+// try (every 10 seconds), its item stays chosen, and the operator is told once.
+TEST_F(Chain, ADecoderStartedAfterTheProgramIsLinkedAndStaysChosen)
+{
+    home.Write("KORVAL.ini", Ini({"KORVAL/Airmaster=True"}));
+    ASSERT_NO_FATAL_FAILURE(StartKorval(korval, {QStringLiteral("--headless"), QStringLiteral("--quiet")}));
+    const std::string told = "KORVAL: Airmaster must be running before selecting as DDE source\n";
+    ASSERT_NE(korval.Err().find(told), std::string::npos) << korval.Err();
+
+    link::LinkClient listener;
+    std::vector<std::string> values;
+    listener.OnValue([&](std::string_view, std::string_view value) { values.emplace_back(value); });
+    listener.Link("KORVAL|ACARS", "LiveData");
+
+    link::LinkServer decoder;
+    decoder.AddItem("LiveData");
+    ASSERT_TRUE(decoder.Listen("WinACARS|ACARS")) << decoder.LastReason();
+    // The program tried last when it started, just before the decoder came up: the next try,
+    // one interval of 10 seconds after that, links it (2 seconds of margin for a loaded machine).
+    ASSERT_TRUE(RunUntil([&] { return decoder.AdvisedCount("LiveData") == 1; }, 12s)) << korval.Err();
+    const std::string traffic = Message("FIRST TRAFFIC");
+    decoder.SetValue("LiveData", traffic);
+    decoder.Flush();
+    ASSERT_TRUE(RunUntil([&] { return !values.empty(); })) << korval.Err();
+    EXPECT_EQ(values.back(), traffic);
+
+    EXPECT_TRUE(RunUntil([&] {
+        return korval.Out().find("link made: Airmaster/JACARS (WinACARS|ACARS)\n") != std::string::npos;
+    })) << korval.Out();
+    EXPECT_EQ(korval.Err().find(told), korval.Err().rfind(told)) << "told once";
+    EXPECT_NE(ErrorLog().find("Error: 282 (Link to WinACARS|ACARS not answering at start; retrying every 10 "
+                              "seconds) at line 0 in procedure Link_Airmaster of Module ACARS\r\n"),
+              std::string::npos)
+        << ErrorLog();
+    Close(korval);
+    EXPECT_NE(home.Read("KORVAL.ini").find("\r\nAirmaster=True\r\n"), std::string::npos) << home.Read("KORVAL.ini");
+}
+
+// A position report that the rules reformat is counted, and the counting step's second pass
+// through the log writes nothing new: one daily-log entry, one value for the linked programs.
+TEST_F(Chain, ACountedPositionIsLoggedOnceAndPublishedOnce)
+{
+    ASSERT_NO_FATAL_FAILURE(StartChain());
+    // The corpus's first message: a position report of G-VROY that the rules reformat.
+    const std::string position = CorpusTexts(1)[0];
+    ASSERT_NE(position.find("Msg. no: D48E"), std::string::npos);
+    const std::size_t before = Field(listen.Out(), "value").size();
+    // The marker after it is published once too, and arrives after every value of the position.
+    Send(serve, {ReplayLine(position), ReplayLine(Message("MARKER AFTER THE POSITION"))});
+    ASSERT_TRUE(RunUntil([&] { return listen.Out().find("MARKER AFTER THE POSITION") != std::string::npos; }))
+        << korval.Err();
+    std::vector<std::string> values = Field(listen.Out(), "value");
+    values.erase(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(before));
+    ASSERT_EQ(values.size(), 2u);
+    EXPECT_NE(values[0].find("Msg. no: D48E"), std::string::npos) << values[0];
+    // It was counted: the counting step ran and passed it through the log a second time.
+    link::LinkClient counter;
+    std::string count;
+    counter.OnValue([&](std::string_view, std::string_view value) { count = value; });
+    counter.Link("KORVAL|ACARS", "txtCount");
+    ASSERT_TRUE(counter.Request("txtCount"));
+    ASSERT_TRUE(RunUntil([&] { return !count.empty(); }));
+    EXPECT_EQ(count, "1");
+
+    Close(korval);
+    std::string logs;
+    for (const auto& e : std::filesystem::directory_iterator(home.path() / "Logs"))
+        if (e.path().filename().string().rfind("KorvalLog ", 0) == 0)
+            logs += home.Read("Logs/" + e.path().filename().string());
+    std::size_t entries = 0;
+    for (std::size_t p = logs.find("Msg. no: D48E"); p != std::string::npos; p = logs.find("Msg. no: D48E", p + 1))
+        ++entries;
+    EXPECT_EQ(entries, 1u) << logs;
+    EXPECT_EQ(logs.rfind("--Position Reformatted--\r\n", 0), 0u) << logs;
+}
 
 struct UsageCase {
     const char* name;
@@ -409,6 +500,8 @@ INSTANTIATE_TEST_SUITE_P(
     Program, Usage,
     ::testing::Values(
         UsageCase{"help", {QStringLiteral("--help")}, 0, "--home DIR"},
+        UsageCase{"h", {QStringLiteral("-h")}, 0, "--home DIR"},
+        UsageCase{"quietWithWindows", {QStringLiteral("--quiet")}, 2, "--quiet is for --headless"},
         UsageCase{"version", {QStringLiteral("--version")}, 0, "korval 1.0.0\n"},
         UsageCase{"missingHome",
                   {QStringLiteral("--headless"), QStringLiteral("--home"), QStringLiteral("/no/such/folder")},
@@ -417,6 +510,70 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"homeWithoutFolder", {QStringLiteral("--headless"), QStringLiteral("--home")}, 2, "usage:"},
         UsageCase{"unknownOption", {QStringLiteral("--windowless")}, 2, "unknown option --windowless"}),
     test::CaseName());
+
+class LinkUsage : public Chain, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(LinkUsage, HelpIsAnAnswerNotAnError)
+{
+    const UsageCase& c = GetParam();
+    ASSERT_TRUE(korval.Start(LinkProgram(), c.args));
+    ASSERT_TRUE(korval.Finished());
+    EXPECT_EQ(korval.ExitCode(), c.status) << korval.Err();
+    const std::string& text = c.status == 0 ? korval.Out() : korval.Err();
+    EXPECT_NE(text.find(c.shown), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, LinkUsage,
+    ::testing::Values(UsageCase{"help", {QStringLiteral("--help")}, 0, "korval-link bridge --from SOURCE"},
+                      UsageCase{"bridgeHelp", {QStringLiteral("bridge"), QStringLiteral("--help")}, 0, "--from"},
+                      UsageCase{"noCommand", {}, 2, "usage: korval-link serve"},
+                      UsageCase{"unknownCommand", {QStringLiteral("--hlep")}, 2, "unknown command --hlep"}),
+    [](const ::testing::TestParamInfo<UsageCase>& p) { return std::string(p.param.name); });
+
+// Without --home the program folder is $KORVAL_HOME, which must exist, else
+// ~/.local/share/korval, which is made when missing.
+struct HomeCase {
+    const char* name;
+    bool setKorvalHome;
+    bool korvalHomeExists;
+    int status;          // 0: ran and saved its settings in the folder
+    const char* folder;  // under the test's HOME
+};
+
+class DefaultHome : public Chain, public ::testing::WithParamInterface<HomeCase> {};
+
+TEST_P(DefaultHome, IsTheReadmesFolder)
+{
+    const HomeCase& c = GetParam();
+    const std::filesystem::path user = home.path() / "user";
+    std::filesystem::create_directories(user);
+    QProcessEnvironment e = env;
+    e.insert(QStringLiteral("HOME"), Q(user));
+    e.remove(QStringLiteral("KORVAL_HOME"));
+    if (c.setKorvalHome) {
+        e.insert(QStringLiteral("KORVAL_HOME"), Q(user / "mine"));
+        if (c.korvalHomeExists) std::filesystem::create_directories(user / "mine");
+    }
+    Program k(e);
+    ASSERT_TRUE(k.Start(KorvalProgram(), {QStringLiteral("--headless"), QStringLiteral("--quiet")}));
+    if (c.status != 0) {
+        ASSERT_TRUE(k.Finished());
+        EXPECT_EQ(k.ExitCode(), c.status);
+        EXPECT_NE(k.Err().find("KORVAL_HOME must name an existing folder"), std::string::npos) << k.Err();
+        EXPECT_FALSE(std::filesystem::exists(user / ".local"));
+        return;
+    }
+    ASSERT_TRUE(Served(kKorvalTopic)) << k.Err();
+    Close(k);
+    EXPECT_TRUE(std::filesystem::exists(user / c.folder / "KORVAL.ini")) << k.Err();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Program, DefaultHome,
+    ::testing::Values(HomeCase{"korvalHome", true, true, 0, "mine"}, HomeCase{"korvalHomeMissing", true, false, 2, ""},
+                      HomeCase{"userShareMadeWhenMissing", false, false, 0, ".local/share/korval"}),
+    [](const ::testing::TestParamInfo<HomeCase>& p) { return std::string(p.param.name); });
 
 }  // namespace
 }  // namespace korval::e2e

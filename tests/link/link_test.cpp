@@ -253,6 +253,43 @@ TEST_F(LinkTest, LostLinkComesBackWhenRetrying)
     EXPECT_EQ(lost.size(), 1u);
 }
 
+// A program may start before the server it links to: LinkLater waits for it as for a lost link.
+TEST(LinkClientTest, LinkLaterWaitsForTheServerToComeUp)
+{
+    test::TempHome home(false);
+    LinkClient c;
+    c.SetFolder(home.path());
+    c.SetRetryInterval(50ms);
+    int restored = 0;
+    std::vector<std::string> values;
+    c.OnRestored([&] { ++restored; });
+    c.OnValue([&](std::string_view, std::string_view v) { values.emplace_back(v); });
+    c.LinkLater("WinACARS|ACARS", "LiveData");
+    EXPECT_TRUE(c.IsLinked());
+    EXPECT_FALSE(c.IsConnected());
+    EXPECT_EQ(c.Topic(), "WinACARS|ACARS");
+
+    LinkServer server;
+    server.SetFolder(home.path());
+    server.AddItem("LiveData");
+    ASSERT_TRUE(server.Listen("WinACARS|ACARS")) << server.LastReason();
+    ASSERT_TRUE(RunUntil([&] { return restored == 1 && server.AdvisedCount("LiveData") == 1; }));
+    EXPECT_TRUE(c.IsConnected());
+    server.SetValue("LiveData", "first");
+    ASSERT_TRUE(RunUntil([&] { return values.size() == 1; }));
+    EXPECT_EQ(values[0], "first");
+}
+
+TEST(LinkClientTest, LinkLaterRefusesANameThatCanNeverBeLinked)
+{
+    test::TempHome home(false);
+    LinkClient c;
+    c.SetFolder(home.path());
+    EXPECT_EQ(test::FaultOf([&] { c.LinkLater("WinACARS", "LiveData"); }), err::DdeNoAnswer);
+    EXPECT_EQ(test::FaultOf([&] { c.LinkLater("WinACARS|ACARS", "Live Data"); }), err::InvalidCall);
+    EXPECT_FALSE(c.IsLinked());
+}
+
 TEST_F(LinkTest, LostLinkStaysLostWithoutRetry)
 {
     LinkClient& c = NewClient();

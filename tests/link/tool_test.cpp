@@ -217,5 +217,27 @@ INSTANTIATE_TEST_SUITE_P(Link, ServeFromAPipe, ::testing::Values("0", "1000"),
                                                                 : std::string("thousandPerSecond");
                          });
 
+// --help and -h answer with the usage on standard output and status 0, whatever follows.
+class LinkHelp : public LinkProgram, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(LinkHelp, PrintsTheUsageAndEndsWithStatus0)
+{
+    test::Program p;
+    Start(p, GetParam().args);
+    ASSERT_TRUE(p.Finished(std::chrono::seconds(30)));
+    EXPECT_EQ(p.ExitCode(), kExitOk);
+    EXPECT_NE(p.Out().find("usage: korval-link"), std::string::npos);
+    EXPECT_EQ(p.Err(), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, LinkHelp,
+    ::testing::Values(UsageCase{"help", {QStringLiteral("--help")}}, UsageCase{"h", {QStringLiteral("-h")}},
+                      UsageCase{"serveHelp", {QStringLiteral("serve"), QStringLiteral("--help")}},
+                      UsageCase{"listenH", {QStringLiteral("listen"), kTopic, kAny, QStringLiteral("-h")}},
+                      UsageCase{"bridgeHelp", {QStringLiteral("bridge"), QStringLiteral("--help")}},
+                      UsageCase{"bridgeH", {QStringLiteral("bridge"), QStringLiteral("-h")}}),
+    test::CaseName());
+
 }  // namespace
 }  // namespace korval::linktool

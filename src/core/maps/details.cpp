@@ -14,6 +14,7 @@ namespace {
 constexpr std::size_t kMaxObjects = 2000;  // per collection, the runaway-loop guard
 constexpr const char* kCrLf = "\r\n";
 constexpr const char* kGap = "  ";
+constexpr const char* kVia = "via ";  // where the position came from, with Decode Modern Formats
 
 // Clearances of the label from the click and from the client area's edges, in twips.
 constexpr float kClickGap = 60;
@@ -73,6 +74,7 @@ Details Passes(const Station& s, int n, const WindowProjection& p, MouseButton b
             if (left) {
                 d.BackColour = kFlightDataBack;
                 d.Caption += kCrLf + a->FNo + kGap + a->Mach + kGap + a->Level + kGap + a->Route;
+                if (s.opt.mnuExtendedDecoding && !a->Source.empty()) d.Caption += std::string(kCrLf) + kVia + a->Source;
             } else {
                 d.BackColour = kIdentityBack;
                 d.Caption += kCrLf + a->ID + kCrLf + a->ACDetails;
@@ -86,6 +88,7 @@ Details Passes(const Station& s, int n, const WindowProjection& p, MouseButton b
             if (left) {
                 d.BackColour = kFlightDataBack;
                 d.Caption += kCrLf + a->FNo + kGap + a->Level + kCrLf + a->Route;
+                if (s.opt.mnuExtendedDecoding && !a->Source.empty()) d.Caption += std::string(kCrLf) + kVia + a->Source;
             } else {
                 d.BackColour = kIdentityBack;
                 d.Caption += kCrLf + a->ID + kCrLf + a->ACDetails;

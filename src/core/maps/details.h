@@ -43,7 +43,9 @@ struct Details {
 
 // The four passes of a mouse-down at (x, y) surface twips under the window's projection:
 // ACARS aircraft (NewLocation) for both buttons, then, on map 1 only, SBS-1 aircraft
-// (NewPosition). Left adds flight data, right adds ID and aircraft details, other buttons add
+// (NewPosition). Left adds flight data (with Decode Modern Formats on, a line "via SOURCE" after
+// it when the record knows where its position came from), right adds ID and aircraft details,
+// other buttons add
 // nothing. Every aircraft takes part, shown on the map or not; at most 2000 of each collection.
 //
 // An ACARS aircraft whose location cannot be read (no "/", a part that is no number, a point

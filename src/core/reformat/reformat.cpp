@@ -156,17 +156,22 @@ void FlattenContent(std::string& message)
 void Reformat_DDE(Station& s, const ReformatRule& rule, std::size_t passes)
 {
     s.Guard("Reformat_DDE", kReformat, [&] {
-        if (ApplyRepeated(s.CurrentMessage, rule, passes)) s.PositionReformatted = true;
+        if (!ApplyRepeated(s.CurrentMessage, rule, passes)) return;
+        s.PositionReformatted = true;
+        s.RulesFired.push_back(rule.Number);
     });
 }
 
 void Reformat_DDE_Quietly(Station& s, const ReformatRule& rule, std::size_t passes)
 {
-    s.Guard("Reformat_DDE_Quietly", kReformat, [&] { ApplyRepeated(s.CurrentMessage, rule, passes); });
+    s.Guard("Reformat_DDE_Quietly", kReformat, [&] {
+        if (ApplyRepeated(s.CurrentMessage, rule, passes)) s.RulesFired.push_back(rule.Number);
+    });
 }
 
 void ReformatData(Station& s)
 {
+    s.RulesFired.clear();
     s.Guard("ReformatData", kReformat, [&] {
         std::string& message = s.CurrentMessage;
         // The pass count: the matches of an empty pattern over the message as it stands on entry
@@ -183,7 +188,7 @@ void ReformatData(Station& s)
                     Reformat_DDE_Quietly(s, rule, passes);
                     break;
                 case RuleMode::Repeated:
-                    ApplyRepeated(message, rule, passes);
+                    if (ApplyRepeated(message, rule, passes)) s.RulesFired.push_back(number);
                     break;
                 case RuleMode::Special:
                     break;  // applied by its own step below
@@ -197,6 +202,7 @@ void ReformatData(Station& s)
             s.GanderMessage = Contains(message, "/YQXOOYA") || Contains(message, "B919YQX");
             for (int number : {5, 6}) {
                 if (!ApplyRepeated(message, Rule(number), passes)) continue;
+                s.RulesFired.push_back(number);
                 s.OceanicMessage = true;
                 ReplaceAllInPlace(message, "B919YQX", "GANDER");
                 ReplaceAllInPlace(message, "/YQXOOYA", "GANDER");
@@ -223,6 +229,7 @@ void ReformatData(Station& s)
                 FlattenContent(message);
                 ApplyPasses(message, prepared.engine(), rule.Replacement, passes);
                 s.PositionReformatted = true;
+                s.RulesFired.push_back(10);
             }
         }
 
@@ -233,6 +240,7 @@ void ReformatData(Station& s)
             const ReformatRule& rule = Rule(67);
             const Prepared prepared(rule);
             if (prepared.Matches(message)) {
+                s.RulesFired.push_back(67);
                 ReplaceAllInPlace(message, ".BDFM0", ".BD FM0");
                 message = prepared.engine().Replace(message, rule.Replacement);
             }
@@ -241,6 +249,7 @@ void ReformatData(Station& s)
             const ReformatRule& rule = Rule(68);
             const Prepared prepared(rule);
             if (prepared.Matches(message)) {
+                s.RulesFired.push_back(68);
                 message = prepared.engine().Replace(message, rule.Replacement);
                 ReplaceAllInPlace(message, ".BDFM0", ".BD FM0");
             }
@@ -252,7 +261,10 @@ void ReformatData(Station& s)
         {
             const ReformatRule& rule = Rule(70);
             const Prepared prepared(rule);
-            if (prepared.Matches(message)) message = prepared.engine().Replace(message, rule.Replacement);
+            if (prepared.Matches(message)) {
+                s.RulesFired.push_back(70);
+                message = prepared.engine().Replace(message, rule.Replacement);
+            }
         }
 
         apply(71);

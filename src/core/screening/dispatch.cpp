@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "screening/extended.h"
 #include "screening/logs.h"
 #include "screening/pipeline.h"
 #include "station/station.h"
@@ -50,6 +51,7 @@ void Dispatch_Message(Station& s)
 {
     // No fault may end the program: one that reaches here drops the message with a log entry.
     s.Guard("Dispatch_Message", kModule, [&] {
+        if (s.opt.mnuExtendedDecoding) KeepArrivedMessage(s);
         Reset_Display(s);
         Clear_Flags(s);
         if (s.opt.mnuRegFlight) CorrectRegFlight(s);

@@ -6,6 +6,7 @@
 #include "reformat/waypoints.h"
 #include "screening/dispatch.h"
 #include "screening/expanders.h"
+#include "screening/extended.h"
 #include "screening/extractors.h"
 #include "screening/logs.h"
 #include "station/station.h"
@@ -22,23 +23,30 @@ void Good_Message(Station& s)
         s.CurrentFlight = s.box.Flight.Text;
         s.CurrentID = s.box.Aircraft.Text;
 
-        // Exactly one expander, or the rewrite rules.
+        // Exactly one expander, or the rewrite rules (and, with Decode Modern Formats, the
+        // decoders of the message as it arrived).
+        const char* source = nullptr;
         if (fields::IsSAMessage(s.CurrentMessage)) {
             SA_Message(s);
+            source = "SA message";
         } else if (fields::IsB9Message(s.CurrentMessage)) {
             TI_Message(s);
+            source = "B9 message";
         } else if (fields::IsSBSReport(s.CurrentMessage)) {
             if (s.opt.mnuSBS) {
                 SBS_Message(s);
                 Level(s);
             }
+            source = "SBS-1";
         } else {
             ReformatData(s);
+            if (s.opt.mnuExtendedDecoding) DecodeArrivedMessage(s);
         }
 
         if (Oceanic_Messages(s)) ExpandWaypoints(s);
         Log_Message(s);
         GetPos(s);  // reads what Log_Message put into LiveData
+        SettlePositions(s, source);
 
         // Uplinks are shown but never plotted.
         if (Is_Uplink(s) || !s.PositionFound) return;
@@ -78,6 +86,7 @@ void Good_HFDLMessage(Station& s)
 
         Log_Message(s);
         GetPos(s);
+        SettlePositions(s, "HFDL");
         if (!s.PositionFound) return;
         Process_Message(s, s.CurrentID);
         Limit_Plots(s);

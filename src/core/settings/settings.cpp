@@ -15,11 +15,14 @@ namespace {
 // ---- the settings table ----------------------------------------------------------------------
 
 // Menu check marks, in the order they are written at close. `MapSettings` is read, never written.
+// An option added after the settings files of the first users existed is written only once it is
+// on or its key is in the file, so a file that never had it stays as it was.
 struct OptionRow {
     const char* section;
     const char* key;
     bool Options::*member;
     bool writtenAtClose;
+    bool writtenOnceUsed = false;
 };
 
 const OptionRow kOptionRows[] = {
@@ -43,6 +46,7 @@ const OptionRow kOptionRows[] = {
     {"Filters", "SQ", &Options::mnuSQ, true},
     {"Filters", "SBS", &Options::mnuSBS, true},
     {"Filters", "TooFar", &Options::mnuTooFar, true},
+    {"Menus", "ExtendedDecoding", &Options::mnuExtendedDecoding, true, true},
     {"Menus", "MapSettings", &Options::mnuMapSettings, false},
 };
 
@@ -322,8 +326,15 @@ void SaveSettings(Station& s)
             for (const PlacementKey& k : kMainPlacement)
                 if (std::isfinite(p.*k.member)) writes.push_back({"KORVAL", k.key, SingleText(p.*k.member)});
         }
-        for (const OptionRow& r : kOptionRows)
-            if (r.writtenAtClose) writes.push_back({r.section, r.key, BoolText(s.opt.*r.member)});
+        std::optional<IniDocument> current;  // read only when an option may be left out
+        for (const OptionRow& r : kOptionRows) {
+            if (!r.writtenAtClose) continue;
+            if (r.writtenOnceUsed && !(s.opt.*r.member)) {
+                if (!current) current = ReadIniFile(s.SettingsFile()).doc;
+                if (!current->Get(r.section, r.key)) continue;
+            }
+            writes.push_back({r.section, r.key, BoolText(s.opt.*r.member)});
+        }
         WriteSettings(s, writes, SettingsOwner::Main);
     });
 }

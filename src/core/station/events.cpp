@@ -5,6 +5,7 @@
 
 #include "intake/normalisers.h"
 #include "screening/dispatch.h"
+#include "screening/extended.h"
 #include "screening/pipeline.h"
 #include "settings/settings.h"
 #include "tracking/lookups.h"
@@ -59,6 +60,7 @@ void StartUp(Station& s)
         LoadSettings(s);
         LoadRouteTables(s);
         LoadRegFlight(s);
+        if (s.opt.mnuExtendedDecoding) LoadFormats(s);
     } catch (...) {
         Fault f = CurrentFault();
         s.notifier().Message("Error " + std::to_string(f.number()) + " (" + f.description() + ") at line " +

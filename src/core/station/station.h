@@ -8,8 +8,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "decode/format_table.h"
 #include "reformat/waypoint_file.h"
 #include "station/seams.h"
 #include "text/fault.h"
@@ -75,6 +78,9 @@ struct Options {
     bool mnuBeep = false, mnuRegFlight = false, mnuHF_FlNo = false, mnuDailyClearMap = false;
     bool mnuShowMap1 = false, mnuShowMap2 = false, mnuShowMap3 = false, mnuMapSettings = false;
     bool mnuTag = false, mnuRefOCA = false, mnuWaypoints = false;
+    // Decode Modern Formats: ADS-C reports and the format table read the message as it arrived,
+    // every position keeps its source, implausible positions are refused.
+    bool mnuExtendedDecoding = false;
     // Enabled state of the Show Map items (the map settings dialog disables one without a map).
     bool mnuShowMapEnabled[3] = {true, true, true};
 
@@ -130,8 +136,12 @@ struct MessageFlags {
     bool HFDLMessage = false;
     bool HFFlightAsID = false;
     bool RegFlightCorrected = false;
-    bool LoggedInHand = false;  // Log_Message has run for this message
     std::string CurrentNAT;
+    // Log_Message has run for this message, with this header ("" for none; a literal of the
+    // header table): the counting step's second call is a repeat unless the header or the text
+    // changed in between.
+    bool LoggedInHand = false;
+    std::string_view LoggedHeader;
 };
 
 // The message in hand: its text, the values the chain reads from it, and its flags. Each
@@ -148,6 +158,38 @@ struct MessageInHand : MessageFlags {
     bool PositionFound = false;  // cleared with the display (Reset_Display)
     std::string CurrentMach, CurrentLevel, CurrentEPT;
     std::string CurrentRoute, CurrentACDetails;
+
+    // Where each entry of PositionText came from, one per entry, in order (PositionSources[i]
+    // names entry i): the rewrite rules that fired, a format of the table, "ADS-C basic",
+    // "HFDL", "SBS-1". Set with PositionText; never read by the specified chain.
+    std::vector<std::string> PositionSources;
+    // Numbers of the rewrite rules whose patterns matched during the last ReformatData, in order.
+    std::vector<int> RulesFired;
+    // With Decode Modern Formats on: the label and the content (characters 125 on) of the message
+    // as it arrived, before anything rewrote it; and the positions the decoders read from it.
+    std::string ArrivedLabel, ArrivedContent;
+    bool ArrivedUplink = false;
+    bool Decoded = false;  // a decoder recognised the message: DecodedPositions replace the rules' result
+    std::vector<DecodedPosition> DecodedPositions;
+};
+
+// The state of Decode Modern Formats (screening/extended.h): the format table, the counters and
+// what the plausibility gate remembers of each aircraft.
+struct ExtendedState {
+    FormatTable formats;  // formats.wdf of the program folder
+    bool formatsLoaded = false;
+    std::int64_t adscCrcFailures = 0;   // ADS-C reports refused for their check sum
+    std::int64_t positionsRefused = 0;  // positions refused by the plausibility gate
+    // The last position the gate accepted for each tracking key: thousandths of a degree and the
+    // clock's time in seconds since 1970.
+    struct Fix {
+        std::int32_t lat = 0, lon = 0;
+        std::int64_t seconds = 0;
+    };
+    std::unordered_map<std::string, Fix> lastAccepted;
+    std::unordered_set<std::string> refusalLogged;  // keys whose first refusal is in the error log
+    // The last position taken and its source, for the position count's tool tip.
+    std::string lastPosition, lastSource;
 };
 
 // The boxes a decoder link delivers into.
@@ -255,15 +297,14 @@ public:
     MessageInHand& Message() { return *this; }
     MessageFlags& Flags() { return *this; }
 
-    // The header ("" for none) Log_Message last wrote for the message in hand (LoggedInHand):
-    // the counting step's second call is then a repeat unless the header or the text changed.
-    std::string_view LoggedHeader;
-
     // The repeat store (text of the hidden txtMessCheck): CR LF + key, oldest first.
     std::string txtMessCheck;
 
     // waypoints.wdf and OCAwaypoints.wdf, kept while each file is unchanged.
     WaypointFile waypointsFile, ocaWaypointsFile;
+
+    // Decode Modern Formats.
+    ExtendedState extended;
 
     // ---- error-log state ---------------------------------------------------------------------
     std::string ErrProcedure, ErrModule, ErrorFile, ErrorText;

@@ -6,6 +6,7 @@
 
 #include "oceanic/oceanic.h"
 #include "screening/dispatch.h"
+#include "screening/extended.h"
 #include "screening/extractors.h"
 #include "station/mainwindow.h"
 #include "station/station.h"
@@ -118,6 +119,7 @@ void NewAircraft(Station& s)
         record->ID = DisplayId(s);
         record->FNo = s.CurrentFlight;
         record->NewLocation = CurrentElement(s);
+        record->Source = PositionSourceAt(s, static_cast<std::size_t>(s.PosIndex));
         record->OldLocation.clear();
         record->Route = s.CurrentRoute;
         record->ACDetails = s.CurrentACDetails;
@@ -159,10 +161,12 @@ void Update_Location(Station& s)
         std::shared_ptr<Aircraft> item = s.AircraftCol.Item(s.CurrentKey);
         item->OldLocation = item->NewLocation;
         // A refused position keeps the aircraft where it was (and still makes a segment).
-        if (!s.opt.mnuTooFar || !TooFar(s))
+        if (!s.opt.mnuTooFar || !TooFar(s)) {
             s.UpdatedLocation = CurrentElement(s);
-        else
+            item->Source = PositionSourceAt(s, static_cast<std::size_t>(s.PosIndex));
+        } else {
             s.UpdatedLocation = item->OldLocation;
+        }
         item->NewLocation = s.UpdatedLocation;
         s.RouteOldPos = item->OldLocation;
         s.RouteNewPos = s.UpdatedLocation;

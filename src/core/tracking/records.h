@@ -30,6 +30,8 @@ struct Aircraft {
     std::optional<std::vector<std::string>> WayList;  // absent until a clearance is timed
     std::int16_t WayIndex = 0;
     bool Show = false;
+    // Where NewLocation came from when it was last reported (PositionSources); empty when unknown.
+    std::string Source;
 
     // Element of WayList; error 9 (subscript out of range) outside its bounds or with no list.
     const std::string& WayListElement(std::int16_t index) const
@@ -70,6 +72,7 @@ struct SBSAircraft {
     std::string Route;
     std::string ACDetails;
     std::int16_t LastUpdate = 0;  // MinuteCount at the last report
+    std::string Source;           // where NewPosition came from ("SBS-1"); empty when unknown
 };
 
 // One straight segment between two successive positions of an Aircraft.

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "screening/extended.h"
 #include "station/station.h"
 #include "text/convert.h"
 #include "tracking/lookups.h"
@@ -73,6 +74,7 @@ void Update_Location(Station& s)
         s.UpdatedLocation = s.PositionText;
         item->Level = s.CurrentLevel;
         item->NewPosition = s.UpdatedLocation;
+        item->Source = PositionSourceAt(s, 0);
         item->LastUpdate = s.MinuteCount;
     });
 }
@@ -87,6 +89,7 @@ void NewAircraft(Station& s)
         record->ID = s.CurrentID;
         record->FNo = s.CurrentFlight;
         record->NewPosition = s.PositionText;
+        record->Source = PositionSourceAt(s, 0);
         record->OldPosition.clear();
         record->Route = s.CurrentRoute;
         record->ACDetails = s.CurrentACDetails;

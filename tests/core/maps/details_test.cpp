@@ -144,6 +144,26 @@ INSTANTIATE_TEST_SUITE_P(
         ButtonCase{"emptyMap", 1, MouseButton::Left, kCx + 500, kCy + 500, ""}),
     test::CaseName());
 
+// With Decode Modern Formats on, the flight data says where the position came from; off, or for
+// a record that does not know, the caption is as it always was.
+TEST_F(ClickDetails, SourcesShowAsAViaLineOnlyWithDecodeModernFormats)
+{
+    AddAircraft("G-DDDD", kCentre)->Source = "ADS-C basic";
+    AddAircraft("G-EEEE", "50010/-20010");
+    AddSBS("4CA123", kCentre);
+    s.SBSAircraftCol.Snapshot().front()->Source = "SBS-1";
+    const char* off =
+        "\r\nFNG-DDDD  M080  F350  EGLL-KJFK\r\nFNG-EEEE  M080  F350  EGLL-KJFK"
+        "\r\nSB4CA123  Ht: 35000 ft \r\nLHR-JFK";
+    EXPECT_EQ(BuildDetails(s, 1, p, MouseButton::Left, kCx, kCy).Caption, off);
+    s.opt.mnuExtendedDecoding = true;
+    EXPECT_EQ(BuildDetails(s, 1, p, MouseButton::Left, kCx, kCy).Caption,
+              "\r\nFNG-DDDD  M080  F350  EGLL-KJFK\r\nvia ADS-C basic\r\nFNG-EEEE  M080  F350  EGLL-KJFK"
+              "\r\nSB4CA123  Ht: 35000 ft \r\nLHR-JFK\r\nvia SBS-1");
+    EXPECT_EQ(BuildDetails(s, 1, p, MouseButton::Right, kCx, kCy).Caption,
+              "\r\nG-DDDD\r\nB744 G-DDDD\r\nG-EEEE\r\nB744 G-EEEE\r\n4CA123\r\nA320 4CA123");
+}
+
 TEST_F(ClickDetails, UnreadableLocationsAreRemovedAndTheClickGoesOn)
 {
     AddAircraft("NOSLASH", "50000-20000");

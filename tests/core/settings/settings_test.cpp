@@ -87,6 +87,48 @@ TEST_P(OptionRoundTrip, SavedUnderItsKeyAndLoadedBack)
 
 INSTANTIATE_TEST_SUITE_P(Settings, OptionRoundTrip, ::testing::ValuesIn(kOptions), test::CaseName());
 
+// ---- Decode Modern Formats: off unless the file says otherwise, never added to a file unasked -----
+
+struct ModernCase {
+    const char* name;
+    const char* file;     // the settings file before the run
+    bool loaded;          // the option state it gives
+    bool setTo;           // the state at close
+    const char* written;  // the key's value afterwards
+};
+
+class ModernOption : public ::testing::TestWithParam<ModernCase> {};
+
+TEST_P(ModernOption, ReadAsOffWhenAbsentAndWrittenOnceUsed)
+{
+    const ModernCase& c = GetParam();
+    Rig rig;
+    rig.home.Write("KORVAL.ini", c.file);
+    LoadSettings(rig.station);
+    EXPECT_EQ(rig.station.opt.mnuExtendedDecoding, c.loaded);
+    rig.station.opt.mnuExtendedDecoding = c.setTo;
+    SaveSettings(rig.station);
+    EXPECT_EQ(FileValue(rig, "Menus", "ExtendedDecoding"), c.written);
+    EXPECT_TRUE(rig.notes.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, ModernOption,
+    ::testing::Values(ModernCase{"absentStaysAbsent", "[Menus]\r\nTag=True\r\n", false, false, "<absent>"},
+                      ModernCase{"absentTurnedOn", "[Menus]\r\nTag=True\r\n", false, true, "True"},
+                      ModernCase{"presentTurnedOff", "[Menus]\r\nExtendedDecoding=True\r\n", true, false, "False"},
+                      ModernCase{"presentFalseKept", "[Menus]\r\nExtendedDecoding=False\r\n", false, false, "False"},
+                      ModernCase{"noFile", "", false, false, "<absent>"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Settings, TheBundledSettingsTurnModernDecodingOn)
+{
+    Rig rig;
+    rig.home.Write("KORVAL.ini", test::ReadTestData("../../data/KORVAL.ini"));
+    LoadSettings(rig.station);
+    EXPECT_TRUE(rig.station.opt.mnuExtendedDecoding);
+}
+
 // ---- a full file -------------------------------------------------------------------------------
 
 TEST(Settings, FullFileLoadsAndSavesBackUnchanged)

@@ -1,0 +1,315 @@
+// Decode Modern Formats in the message chain: the format table and the ADS-C decoder read the
+// message as it arrived, a recognised message takes their positions, every position keeps its
+// source, and with the option off the chain's result is the rules' own.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "../decode/adsc_builder.h"
+#include "screening/dispatch.h"
+#include "screening/extended.h"
+#include "station/events.h"
+#include "test_support.h"
+
+namespace korval {
+namespace {
+
+using test::Canonical;
+using test::Rig;
+
+namespace fs = std::filesystem;
+
+constexpr const char* kReg = ".G-EUPT";
+
+// A station over a folder holding the bundled formats.wdf, the option as given.
+struct ModernRig : Rig {
+    explicit ModernRig(bool on)
+    {
+        fs::copy_file(fs::path(KORVAL_SOURCE_DIR) / "data" / "formats.wdf", home.path() / "formats.wdf");
+        station.opt.mnuExtendedDecoding = on;
+    }
+    void Send(std::string_view label, std::string_view content, char block = '2')
+    {
+        station.CurrentMessage = Canonical(kReg, label, block, "M01A", "BA0117", std::string(content) + "\r\n");
+        Dispatch_Message(station);
+    }
+};
+
+std::vector<std::string> Sources(const Station& s)
+{
+    return s.PositionSources;
+}
+
+// ---- the families of the format table, option off and on ------------------------------------
+
+struct FamilyCase {
+    const char* name;
+    const char* label;
+    const char* content;
+    // Option off: what the rewrite rules and GetPos make of it, thousandths of a degree ("" for
+    // nothing found), and the rules that fired. These are the readings of the rule table: the
+    // notations it misses ("POSN 51.477W" has no separator before the W) or misreads (minutes
+    // as hundredths).
+    const char* offPositions;
+    const char* offSource;
+    // Option on: the format's reading, worked out by hand from the notation, and its name.
+    const char* onPositions;
+    const char* onSource;
+};
+
+// clang-format off
+const FamilyCase kFamilies[] = {
+    {"h1FmcPosition", "H1", "#M1BPOSN51286W000270,BIG,101512,350,LAM,103012,BNN,M47,27060,230",
+     "51476/-000450,", "3D1",
+     "51477/-000450,", "FMC position report"},           // 51 deg 28.6 min = 51.4767; 0 deg 27.0 min = 0.45
+    {"label21Decimal", "21", "POSN 51.477W  0.461, 270,101512,35000,24010,  45,-52,112000,KJFK",
+     "", "",
+     "51477/-000461,", "POS report decimal"},
+    {"label22Seconds", "22", "N 512840W 0002730,-------,101512,35000, ,      , ,M 45,24010  45, 230,",
+     "", "",
+     "51478/-000458,", "POS report degrees-minutes-seconds"},  // 51 28 40 = 51.4778; 0 27 30 = 0.4583
+    {"label10Hundredths", "10", "POS101500, N 5148,W  046,---,270,26922,  51,22290, 529,  19,-225,6",
+     "", "",
+     "51480/-000460,", "POS report hundredths"},
+    {"fm3Label2P", "2P", "FM3 1015,1240,+ 51.48,-  0.46, 35002, 455, 26",
+     "", "",
+     "51480/-000460,", "FM3 flight report"},
+    {"eventLocSeconds", "14", "/14 OFF EVENT      / EGLL KJFK 05 101822/TIME 1018\r\n/LOC N512840,W0002730",
+     "", "",
+     "51478/-000458,", "Event report LOC"},
+    {"posrptLabel80", "80", "3N01 POSRPT 0117/05 EGLL/KJFK .G-STBA\r\n/POS N52154W020458/ALT 350/MCH 084",
+     "52254/-020758,", "as sent",                          // the compact form read as hundredths
+     "52257/-020763,", "Airline POSRPT"},                  // 52 deg 15.4 min = 52.2567; 20 deg 45.8 = 20.7633
+    {"agfsrLabel4T", "4T",
+     "AGFSR AC0851/05/05/YYZLHR/1015Z/621/5312.4N03015.6W/370/CRUISE/0412/0012/-52/260045/0480/122",
+     "53204/-030256,", "AC1",
+     "53207/-030260,", "AGFSR position report"},           // 53 deg 12.4 min = 53.2067; 30 deg 15.6 = 30.26
+    {"label4NMinutes", "4N", "05024N  BOS  JFK1\r\n0013  0072 N041250 W072318   240",
+     "", "",
+     "41417/-072530,", "4N position report"},              // 41 deg 25.0 min; 72 deg 31.8 min
+    {"label58", "58", "BA0117/05/101512/N52.154/W20.458/37002/N/",
+     "", "",
+     "52154/-020458,", "58 position report"},
+    {"icaoPosition", "H1", "(POS-BAW117 -5215N02046W/101512 F370\r\nRMK/FUEL 41.0 M0.84)",
+     "", "",
+     "52250/-020767,", "ICAO position report"},            // 52 deg 15 min; 20 deg 46 min
+    // Two points of one message keep their order and both take the format's name.
+    {"label16TwoPoints", "16", "/P1 1204,N 51.477/W  0.461,  28068,   97/P2 1206,N 51.601/W  0.203,  25047,   96",
+     "51477/-000461,51601/-000203,", "FIN1",
+     "51477/-000461,51601/-000203,", "Position decimal"},
+    // No format fits: the rules' result stands with the option on too.
+    {"rulesOnly", "H1", "POS,N4512,W01230,",
+     "45200/-012500,", "AF1",
+     "45200/-012500,", "AF1"},
+};
+// clang-format on
+
+std::vector<std::string> Repeat(const std::string& source, const std::string& positions)
+{
+    std::vector<std::string> list;
+    for (char c : positions)
+        if (c == ',') list.push_back(source);
+    return list;
+}
+
+class ModernFamily : public ::testing::TestWithParam<FamilyCase> {};
+
+TEST_P(ModernFamily, OptionOffKeepsTheRulesReadingAndOptionOnTakesTheFormats)
+{
+    const FamilyCase& c = GetParam();
+    {
+        SCOPED_TRACE("option off");
+        ModernRig rig(false);
+        rig.Send(c.label, c.content);
+        const Station& s = rig.station;
+        EXPECT_EQ(s.PositionText, c.offPositions);
+        EXPECT_EQ(s.PositionFound, std::string(c.offPositions) != "");
+        EXPECT_EQ(Sources(s), Repeat(c.offSource, c.offPositions));
+        EXPECT_FALSE(s.extended.formatsLoaded) << "the table is not even read";
+        EXPECT_EQ(s.box.LiveData.Text, s.CurrentMessage);
+    }
+    SCOPED_TRACE("option on");
+    ModernRig rig(true);
+    rig.Send(c.label, c.content);
+    const Station& s = rig.station;
+    EXPECT_EQ(s.PositionText, c.onPositions);
+    EXPECT_TRUE(s.PositionFound);
+    EXPECT_EQ(Sources(s), Repeat(c.onSource, c.onPositions));
+    EXPECT_TRUE(s.PositionReformatted);
+    EXPECT_EQ(s.box.txtCount.Text, "1") << "a position report is counted";
+    ASSERT_EQ(s.AircraftCol.Count(), 1u);
+    EXPECT_EQ(s.AircraftCol.Snapshot().front()->Source, c.onSource) << "the record keeps the last source";
+    EXPECT_TRUE(rig.notes.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Extended, ModernFamily, ::testing::ValuesIn(kFamilies),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// ---- the sources of the chain's own positions -------------------------------------------------
+
+TEST(ExtendedSources, RulesAreNamedInTheOrderTheyFired)
+{
+    ModernRig rig(false);
+    // AMDAR1 turns "U1234N12345W" into a position, then IMP1 rewrites what it made.
+    rig.Send("H1", "X U1234N12345W");
+    EXPECT_EQ(Sources(rig.station), std::vector<std::string>{"AMDAR1, IMP1"});
+    // Rule 16 has no name.
+    rig.Send("30", "292208 29 EDI  CGN  P540250P0020756////255052");
+    EXPECT_EQ(Sources(rig.station), std::vector<std::string>{"rule 16"});
+    EXPECT_EQ(RulesSource({}), "as sent");
+}
+
+TEST(ExtendedSources, SbsAndHfdlPositionsNameTheirPath)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuSBS = true;
+    s.CurrentMessage = Canonical(".4CA123", "SB", '0', "0001", "EIN123",
+                                 "SBS-1 position report 4CA123 EIN123\r\nN53.12345E-6.54321 FL35000 ft\r\n");
+    Dispatch_Message(s);
+    EXPECT_EQ(Sources(s), std::vector<std::string>{"SBS-1"});
+    ASSERT_EQ(s.SBSAircraftCol.Count(), 1u);
+    EXPECT_EQ(s.SBSAircraftCol.Snapshot().front()->Source, "SBS-1");
+
+    OnLinkText(s, LinkBox::HFDL, "BAW117,G-VIIA,10:15:12,8942,022,30,0,W,55,00,0,N;");
+    EXPECT_TRUE(s.PositionFound);
+    EXPECT_EQ(Sources(s), std::vector<std::string>{"HFDL"});
+}
+
+TEST(ExtendedSources, PositionTextIsInThousandthsAsTheChainWritesIt)
+{
+    EXPECT_EQ(PositionTextOfDegrees(51.5, -1.5), "51500/-001500");
+    EXPECT_EQ(PositionTextOfDegrees(5.0004, 0.0006), "05000/000001");
+    EXPECT_EQ(PositionTextOfDegrees(-33.9461, 151.1772), "-33946/151177");
+    EXPECT_EQ(PositionTextOfDegrees(120.00005, -180), "120000/-180000");
+}
+
+// ---- ADS-C ------------------------------------------------------------------------------------
+
+std::string AdscContent(std::initializer_list<std::vector<std::uint8_t>> groups)
+{
+    return test::AdscText(kReg, test::Report(groups));
+}
+
+TEST(ExtendedAdsc, BasicReportIsPlottedAndPredictedPointsAreNot)
+{
+    ModernRig rig(true);
+    // 300000 and -120000 counts of 180/2^20 degree: 51.49841 and -20.59937.
+    test::BitPacker predicted;
+    predicted.PutSigned(310000, 21).PutSigned(-130000, 21).PutSigned(8750, 16).Put(600, 14);
+    predicted.PutSigned(320000, 21).PutSigned(-140000, 21).PutSigned(8750, 16);
+    rig.Send("B6", AdscContent({test::BasicGroup(7, {300000, -120000, 8750, 28800, true, 5, true}),
+                                test::Group(13, predicted)}));
+    const Station& s = rig.station;
+    EXPECT_EQ(s.PositionText, "51498/-020599,");
+    EXPECT_EQ(Sources(s), std::vector<std::string>{"ADS-C basic"});
+    EXPECT_EQ(s.box.txtCount.Text, "1");
+    ASSERT_EQ(s.AircraftCol.Count(), 1u);
+    EXPECT_EQ(s.AircraftCol.Snapshot().front()->NewLocation, "51498/-020599");
+}
+
+TEST(ExtendedAdsc, SouthWestExtremesArePlotted)
+{
+    ModernRig rig(true);
+    rig.Send("B6", AdscContent({test::BasicGroup(9, {-524288, -1048576, -32768, 0, false, 0, false})}));
+    EXPECT_EQ(rig.station.PositionText, "-90000/-180000,");
+    EXPECT_EQ(rig.station.extended.positionsRefused, 0);
+}
+
+TEST(ExtendedAdsc, AFailedCheckSumIsCountedAndNothingPlotted)
+{
+    ModernRig rig(true);
+    std::string content = AdscContent({test::BasicGroup(7, {300000, -120000, 8750, 28800, true, 5, true})});
+    // One bit of the report's first data byte flipped ("07" is the tag; the byte after it).
+    const std::size_t at = content.find(kReg) + 7 + 2;
+    content[at] = content[at] == '0' ? '1' : '0';
+    rig.Send("B6", content);
+    const Station& s = rig.station;
+    EXPECT_FALSE(s.PositionFound);
+    EXPECT_EQ(s.PositionText, "");
+    EXPECT_EQ(s.extended.adscCrcFailures, 1);
+    EXPECT_TRUE(s.AircraftCol.Empty());
+    EXPECT_EQ(s.box.LiveData.Text, s.CurrentMessage) << "the message is shown all the same";
+}
+
+TEST(ExtendedAdsc, ContractRequestsAreNeverPlotted)
+{
+    ModernRig rig(true);
+    const std::string content = AdscContent({test::BasicGroup(7, {300000, -120000, 8750, 28800, true, 5, true})});
+    rig.Send("A6", content);  // label A6 with a digit block: still an uplink request
+    EXPECT_FALSE(rig.station.PositionFound);
+    EXPECT_TRUE(rig.station.AircraftCol.Empty());
+    rig.Send("H1", content, 'A');  // a letter block: an uplink
+    EXPECT_TRUE(rig.station.AircraftCol.Empty());
+    EXPECT_EQ(rig.station.extended.adscCrcFailures, 0);
+}
+
+// ---- the format table file --------------------------------------------------------------------
+
+TEST(ExtendedFormats, ABadLineIsNamedAtStartUpAndTheOthersWork)
+{
+    Rig rig;
+    rig.home.Write("KORVAL.ini", "[Menus]\r\nExtendedDecoding=True\r\n");
+    rig.home.Write("formats.wdf", "Test;H1;1:DEC;2:DEC;AT ([-+]\\d+\\.\\d+) ([-+]\\d+\\.\\d+)\r\nBroken;;1:DEC\r\n");
+    StartUp(rig.station);
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_NE(rig.notes.messages[0].text.find("formats.wdf line 2: "), std::string::npos) << rig.notes.messages[0].text;
+
+    rig.station.CurrentMessage = Canonical(kReg, "H1", '2', "M01A", "BA0117", "AT +12.5 -7.25\r\n");
+    Dispatch_Message(rig.station);
+    EXPECT_EQ(rig.station.PositionText, "12500/-007250,");
+    EXPECT_EQ(Sources(rig.station), std::vector<std::string>{"Test"});
+}
+
+// AF1 rewrites ",N4530,W01245," into ", N45300W012450, ": a format for the form as sent still
+// reads it, so the table reads the message as it arrived.
+TEST(ExtendedFormats, TheTableReadsTheMessageAsItArrived)
+{
+    ModernRig rig(true);
+    rig.home.Write("formats.wdf", "As sent;;1:DM;2:DM;,([NS]\\d{4}),([EW]\\d{5}),\r\n");
+    rig.Send("H1", "POS,N4530,W01245,");
+    EXPECT_EQ(rig.station.PositionText, "45500/-012750,");  // 45 deg 30 min; 12 deg 45 min
+    EXPECT_EQ(Sources(rig.station), std::vector<std::string>{"As sent"});
+    EXPECT_EQ(rig.station.RulesFired, std::vector<int>{1}) << "AF1 rewrote it all the same";
+}
+
+TEST(ExtendedFormats, OptionOffNeverReadsTheFile)
+{
+    Rig rig;
+    rig.home.Write("formats.wdf", "Broken;;1:DEC\r\n");
+    StartUp(rig.station);
+    rig.station.CurrentMessage = Canonical(kReg, "H1", '2', "M01A", "BA0117", "AT +12.5 -7.25\r\n");
+    Dispatch_Message(rig.station);
+    EXPECT_TRUE(rig.notes.messages.empty());
+}
+
+TEST(ExtendedFormats, TurnedOnLaterTheTableIsReadAtTheFirstMessage)
+{
+    Rig rig;
+    rig.home.Write("formats.wdf", "Test;;1:DEC;2:DEC;AT ([-+]\\d+\\.\\d+) ([-+]\\d+\\.\\d+)\r\n");
+    StartUp(rig.station);
+    rig.station.opt.mnuExtendedDecoding = true;
+    rig.station.CurrentMessage = Canonical(kReg, "5Z", '2', "M01A", "BA0117", "AT +12.5 -7.25\r\n");
+    Dispatch_Message(rig.station);
+    EXPECT_EQ(rig.station.PositionText, "12500/-007250,");
+}
+
+TEST(ExtendedFormats, AMatchLimitFaultIsLoggedAndTheRulesResultStands)
+{
+    Rig rig;
+    // Nested quantifiers over a run of letters that cannot match: exponential backtracking.
+    rig.home.Write("formats.wdf", "Slow;;1:DEC;2:DEC;^((\\w+\\s?)*)$\r\n");
+    rig.station.opt.mnuExtendedDecoding = true;
+    rig.station.CurrentMessage =
+        Canonical(kReg, "H1", '2', "M01A", "BA0117", std::string(40, 'a') + "!\r\nPOS,N4512,W01230,\r\n");
+    Dispatch_Message(rig.station);
+    EXPECT_EQ(rig.station.PositionText, "45200/-012500,");
+    EXPECT_EQ(Sources(rig.station), std::vector<std::string>{"AF1"});
+    const std::string log = rig.home.Read("Logs/ErrorLog .txt");
+    EXPECT_NE(log.find("Procedure: DecodeArrivedMessage - Module: Decode"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace korval
