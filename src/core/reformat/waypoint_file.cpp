@@ -1,9 +1,9 @@
 #include "reformat/waypoint_file.h"
 
-#include <fstream>
-#include <iterator>
 #include <system_error>
+#include <utility>
 
+#include "station/files.h"
 #include "text/convert.h"
 #include "text/fault.h"
 
@@ -34,11 +34,9 @@ bool SplitEntry(const std::string& entry, WaypointPair& pair)
 
 std::string ReadWhole(const std::filesystem::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) Raise(kFileAccessError, "Path/File access error");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) Raise(kFileAccessError, "Path/File access error");
-    return text;
+    FileRead read = ReadRegularFile(file, kMaxDataFileBytes);
+    if (read.status != FileStatus::Read) Raise(kFileAccessError, "Path/File access error");
+    return std::move(read.text);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "station/files.h"
 #include "text/convert.h"
 
 namespace korval {
@@ -38,6 +39,23 @@ std::string_view TrimBlanks(std::string_view s)
 std::string Errno(int code)
 {
     return std::strerror(code);
+}
+
+std::filesystem::path FolderOf(const std::filesystem::path& file)
+{
+    return file.parent_path().empty() ? std::filesystem::path(".") : file.parent_path();
+}
+
+// True when `real` (a path without links) lies in `folder` or below it.
+bool IsInside(const std::filesystem::path& real, const std::filesystem::path& folder)
+{
+    std::error_code ec;
+    const std::filesystem::path base = std::filesystem::canonical(folder, ec);
+    if (ec) return false;
+    auto r = real.begin();
+    for (auto b = base.begin(); b != base.end(); ++b, ++r)
+        if (r == real.end() || *r != *b) return false;
+    return r != real.end();
 }
 
 }  // namespace
@@ -208,42 +226,24 @@ std::string IniDocument::Text() const
 IniFileRead ReadIniFile(const std::filesystem::path& file)
 {
     IniFileRead r;
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        r.status = errno == ENOENT ? IniFileStatus::Missing : IniFileStatus::Unreadable;
-        r.reason = Errno(errno);
-        return r;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        r.status = IniFileStatus::Unreadable;
-        r.reason = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
-        ::close(fd);
-        return r;
-    }
-    std::string text;
-    char buf[16384];
-    for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            r.status = IniFileStatus::Unreadable;
-            r.reason = Errno(errno);
-            ::close(fd);
-            return r;
-        }
-        if (n == 0) break;
-        if (text.size() + static_cast<std::size_t>(n) > IniDocument::kMaxBytes) {
+    FileRead read = ReadRegularFile(file, IniDocument::kMaxBytes);
+    r.reason = std::move(read.reason);
+    switch (read.status) {
+        case FileStatus::Read:
+            r.status = IniFileStatus::Read;
+            r.doc = IniDocument::Parse(read.text);
+            break;
+        case FileStatus::Missing:
+            r.status = IniFileStatus::Missing;
+            break;
+        case FileStatus::TooLarge:
             r.status = IniFileStatus::TooLarge;
-            r.reason = "larger than " + std::to_string(IniDocument::kMaxBytes) + " bytes";
-            ::close(fd);
-            return r;
-        }
-        text.append(buf, static_cast<std::size_t>(n));
+            break;
+        case FileStatus::NotRegular:
+        case FileStatus::Failed:
+            r.status = IniFileStatus::Unreadable;
+            break;
     }
-    ::close(fd);
-    r.status = IniFileStatus::Read;
-    r.doc = IniDocument::Parse(text);
     return r;
 }
 
@@ -253,8 +253,14 @@ bool WriteIniFileAtomically(const std::filesystem::path& file, const IniDocument
     fs::path target = file;
     std::error_code ec;
     if (fs::is_symlink(file, ec)) {
-        fs::path link = fs::read_symlink(file, ec);
-        if (!ec) target = link.is_absolute() ? link : file.parent_path() / link;
+        // Written through only to a file that exists inside the file's own folder: a link that
+        // dangles or leads out of it would make the save create or replace a file elsewhere.
+        fs::path real = fs::canonical(file, ec);
+        if (ec || !fs::is_regular_file(real, ec) || !IsInside(real, FolderOf(file))) {
+            reason = "it is a link that does not lead to a file inside " + FolderOf(file).string();
+            return false;
+        }
+        target = real;
     }
     fs::path temp = target;
     temp += ".tmp-" + std::to_string(::getpid());
@@ -288,7 +294,7 @@ bool WriteIniFileAtomically(const std::filesystem::path& file, const IniDocument
     if (closed != 0) return fail(errno);
     if (::rename(temp.c_str(), target.c_str()) != 0) return fail(errno);
     // Make the rename itself durable; a failure here leaves a complete file either way.
-    fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    fs::path folder = FolderOf(target);
     int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         (void)::fsync(dir);

@@ -68,7 +68,7 @@ private:
 enum class IniFileStatus {
     Read,        // read and parsed (possibly with bad lines)
     Missing,     // no file: every key is absent
-    Unreadable,  // exists but cannot be read (a folder, no permission, an I/O error)
+    Unreadable,  // exists but cannot be read (a folder, FIFO or device, no permission, an I/O error)
     TooLarge,    // more than IniDocument::kMaxBytes
 };
 
@@ -82,8 +82,10 @@ IniFileRead ReadIniFile(const std::filesystem::path& file);
 
 // Replaces `file` by the document in one step: the text goes to a temporary file in the same
 // folder, is flushed to the disk and renamed over the file, so a crash leaves either the old or
-// the new settings, never half a file. A symbolic link is followed, not replaced. On failure the
-// file is untouched, the temporary file removed, and `reason` says why.
+// the new settings, never half a file. A symbolic link is followed, not replaced, when it leads
+// to a file that exists inside the folder of `file`; any other link (dangling, to a folder, out
+// of the folder) is refused. On failure the file is untouched, the temporary file removed, and
+// `reason` says why.
 bool WriteIniFileAtomically(const std::filesystem::path& file, const IniDocument& doc, std::string& reason);
 
 }  // namespace korval

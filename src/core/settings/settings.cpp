@@ -167,6 +167,31 @@ float Single(const std::string& v)
     return f;
 }
 
+// The text to write for a placement value: the file's own text while it still reads as that
+// value, so a number is saved as the user wrote it ("99999999", which single precision holds
+// as 1E+08, stays "99999999"); otherwise the value's shortest text.
+std::string PlacementText(const IniDocument& file, const char* section, const char* key, float value)
+{
+    if (std::optional<std::string_view> written = file.Get(section, key)) {
+        try {
+            std::string text = Trim(*written);
+            if (Single(text) == value) return text;
+        } catch (const Fault&) {
+            // not a number: the value replaces it
+        }
+    }
+    return SingleText(value);
+}
+
+// The placement keys a window writes as it closes.
+void AddPlacementWrites(std::vector<SettingWrite>& writes, const IniDocument& file, const char* section,
+                        const PlacementKey (&keys)[4], const Placement& p)
+{
+    for (const PlacementKey& k : keys)
+        if (std::isfinite(p.*k.member))
+            writes.push_back({section, k.key, PlacementText(file, section, k.key, p.*k.member)});
+}
+
 void LoadPlacement(Loader& l, SettingsOwner owner, const char* section, const PlacementKey (&keys)[4],
                    Placement& target)
 {
@@ -322,17 +347,15 @@ void SaveSettings(Station& s)
     s.Guard("SaveSettings", "ini_settings", [&] {
         std::vector<SettingWrite> writes;
         const Placement& p = s.mainPlacement;
-        if (!s.mainMinimised && p.Present) {
-            for (const PlacementKey& k : kMainPlacement)
-                if (std::isfinite(p.*k.member)) writes.push_back({"KORVAL", k.key, SingleText(p.*k.member)});
-        }
-        std::optional<IniDocument> current;  // read only when an option may be left out
+        std::optional<IniDocument> current;  // read only when it is needed
+        auto currentDoc = [&]() -> const IniDocument& {
+            if (!current) current = ReadIniFile(s.SettingsFile()).doc;
+            return *current;
+        };
+        if (!s.mainMinimised && p.Present) AddPlacementWrites(writes, currentDoc(), "KORVAL", kMainPlacement, p);
         for (const OptionRow& r : kOptionRows) {
             if (!r.writtenAtClose) continue;
-            if (r.writtenOnceUsed && !(s.opt.*r.member)) {
-                if (!current) current = ReadIniFile(s.SettingsFile()).doc;
-                if (!current->Get(r.section, r.key)) continue;
-            }
+            if (r.writtenOnceUsed && !(s.opt.*r.member) && !currentDoc().Get(r.section, r.key)) continue;
             writes.push_back({r.section, r.key, BoolText(s.opt.*r.member)});
         }
         WriteSettings(s, writes, SettingsOwner::Main);
@@ -369,8 +392,7 @@ bool SaveMapWindowPlacement(Station& s, int n)
     if (n < 1 || n > 3) return false;
     Placement& p = s.mapPlacement[n - 1];
     std::vector<SettingWrite> writes;
-    for (const PlacementKey& k : kMapPlacement)
-        if (std::isfinite(p.*k.member)) writes.push_back({kMapPlacementSection[n - 1], k.key, SingleText(p.*k.member)});
+    AddPlacementWrites(writes, ReadIniFile(s.SettingsFile()).doc, kMapPlacementSection[n - 1], kMapPlacement, p);
     bool ok = WriteSettings(s, writes, SettingsOwner::MapWindow);
     if (ok) p.Present = writes.size() == 4;
     return ok;

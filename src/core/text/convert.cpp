@@ -16,68 +16,93 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
-// A plain decimal number split into its parts, exactly as written.
+// A plain decimal number with its exponent applied: sign, whole digits and fraction digits.
 struct Decimal {
     bool negative = false;
-    std::string integer;   // digits, leading zeros stripped (may be empty for 0)
+    std::string integer;   // digits, leading zeros stripped (empty for 0)
     std::string fraction;  // digits after the point
-    int exponent = 0;      // power of ten written after e/E
 };
 
-bool ParseDecimal(std::string_view text, Decimal& out)
+enum class Parsed {
+    NotANumber,
+    Number,
+    TooLarge,  // a number whose magnitude is beyond the largest double: no number for the system
+};
+
+bool IsDigit(char c)
+{
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// Whole digits of the largest double (1.797...e308); a value with more cannot be held.
+constexpr std::int64_t kDoubleWholeDigits = 309;
+// Zeros kept after the point before the first significant digit. Values below 1E-400 are far
+// under the smallest double, so every conversion and format gives them as zero either way.
+constexpr std::int64_t kMaxLeadingFractionZeros = 400;
+
+Parsed ParseDecimal(std::string_view text, Decimal& out)
 {
     std::size_t b = 0, e = text.size();
     while (b < e && IsBlank(text[b])) ++b;
     while (e > b && IsBlank(text[e - 1])) --e;
-    if (b == e) return false;
+    if (b == e) return Parsed::NotANumber;
     std::size_t i = b;
     if (text[i] == '-' || text[i] == '+') {
         out.negative = text[i] == '-';
         ++i;
     }
-    bool digits = false;
-    while (i < e && std::isdigit(static_cast<unsigned char>(text[i]))) {
-        out.integer.push_back(text[i++]);
-        digits = true;
-    }
+    const std::size_t intFrom = i;
+    while (i < e && IsDigit(text[i])) ++i;
+    const std::string_view intDigits = text.substr(intFrom, i - intFrom);
+    std::string_view fracDigits;
     if (i < e && text[i] == '.') {
-        ++i;
-        while (i < e && std::isdigit(static_cast<unsigned char>(text[i]))) {
-            out.fraction.push_back(text[i++]);
-            digits = true;
-        }
+        const std::size_t fracFrom = ++i;
+        while (i < e && IsDigit(text[i])) ++i;
+        fracDigits = text.substr(fracFrom, i - fracFrom);
     }
-    if (!digits) return false;
+    if (intDigits.empty() && fracDigits.empty()) return Parsed::NotANumber;
+    std::int64_t exponent = 0;
     if (i < e && (text[i] == 'e' || text[i] == 'E')) {
         ++i;
         bool negExp = false;
         if (i < e && (text[i] == '-' || text[i] == '+')) negExp = text[i++] == '-';
-        if (i == e) return false;
-        int exp = 0;
-        while (i < e && std::isdigit(static_cast<unsigned char>(text[i]))) {
-            if (exp < 10000) exp = exp * 10 + (text[i] - '0');
+        if (i == e) return Parsed::NotANumber;
+        while (i < e && IsDigit(text[i])) {
+            // Far beyond any double either way; the cap keeps the sums below in range.
+            if (exponent < 1'000'000'000'000) exponent = exponent * 10 + (text[i] - '0');
             ++i;
         }
-        out.exponent = negExp ? -exp : exp;
+        if (negExp) exponent = -exponent;
     }
-    if (i != e) return false;
-    // Apply the exponent by moving the point.
-    if (out.exponent > 0) {
-        std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(out.exponent), 400);
-        std::string moved = out.fraction.substr(0, std::min(n, out.fraction.size()));
-        moved.resize(n, '0');
-        out.integer += moved;
-        out.fraction = out.fraction.size() > n ? out.fraction.substr(n) : std::string();
-    } else if (out.exponent < 0) {
-        std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(-out.exponent), 400);
-        std::string padded = std::string(n > out.integer.size() ? n - out.integer.size() : 0, '0') + out.integer;
-        out.fraction = padded.substr(padded.size() - n) + out.fraction;
-        out.integer = padded.substr(0, padded.size() - n);
+    if (i != e) return Parsed::NotANumber;
+
+    // The value is 0.<significant digits> times ten to the power `point`.
+    std::string digits;
+    digits.reserve(intDigits.size() + fracDigits.size());
+    digits.append(intDigits).append(fracDigits);
+    const std::size_t lead = std::min(digits.find_first_not_of('0'), digits.size());
+    const std::string_view significant = std::string_view(digits).substr(lead);
+    out.integer.clear();
+    out.fraction.clear();
+    if (significant.empty()) return Parsed::Number;  // zero, whatever its exponent
+    const std::int64_t point = static_cast<std::int64_t>(intDigits.size()) + exponent - static_cast<std::int64_t>(lead);
+    if (point > kDoubleWholeDigits) return Parsed::TooLarge;
+    if (point > 0) {
+        const auto whole = static_cast<std::size_t>(point);
+        out.integer.assign(significant.substr(0, whole));
+        out.integer.resize(whole, '0');
+        if (significant.size() > whole) out.fraction.assign(significant.substr(whole));
+    } else {
+        out.fraction.assign(static_cast<std::size_t>(std::min(-point, kMaxLeadingFractionZeros)), '0');
+        out.fraction.append(significant);
     }
-    out.exponent = 0;
-    std::size_t nz = out.integer.find_first_not_of('0');
-    out.integer = nz == std::string::npos ? std::string() : out.integer.substr(nz);
-    return true;
+    if (point == kDoubleWholeDigits) {
+        // As many whole digits as the largest double: only the value itself can tell.
+        double v = 0;
+        const auto r = std::from_chars(out.integer.data(), out.integer.data() + out.integer.size(), v);
+        if (r.ec == std::errc::result_out_of_range) return Parsed::TooLarge;
+    }
+    return Parsed::Number;
 }
 
 // Whole value of a decimal rounded half to even; false when it does not fit in 64 bits.
@@ -104,9 +129,11 @@ template <class T>
 T WholeNumber(std::string_view text)
 {
     Decimal d;
-    if (!ParseDecimal(text, d)) Raise(err::TypeMismatch);
+    const Parsed parsed = ParseDecimal(text, d);
+    if (parsed == Parsed::NotANumber) Raise(err::TypeMismatch);
     std::int64_t v = 0;
-    if (!RoundedWhole(d, v) || v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max())
+    if (parsed == Parsed::TooLarge || !RoundedWhole(d, v) || v < std::numeric_limits<T>::min() ||
+        v > std::numeric_limits<T>::max())
         Raise(err::Overflow);
     return static_cast<T>(v);
 }
@@ -182,7 +209,9 @@ std::int32_t CLng(std::string_view text)
 double CDbl(std::string_view text)
 {
     Decimal d;
-    if (!ParseDecimal(text, d)) Raise(err::TypeMismatch);
+    const Parsed parsed = ParseDecimal(text, d);
+    if (parsed == Parsed::NotANumber) Raise(err::TypeMismatch);
+    if (parsed == Parsed::TooLarge) Raise(err::Overflow);
     std::string s;
     s.reserve(d.integer.size() + d.fraction.size() + 3);
     if (d.negative) s += '-';
@@ -219,7 +248,7 @@ bool CBool(std::string_view text)
 bool IsNumeric(std::string_view text)
 {
     Decimal d;
-    return ParseDecimal(text, d);
+    return ParseDecimal(text, d) == Parsed::Number;
 }
 
 std::int32_t RoundHalfEven32(double value)
@@ -253,7 +282,7 @@ std::int32_t ToInt32(std::int64_t value)
 std::string Format(std::string_view text, std::string_view format)
 {
     Decimal d;
-    if (!ParseDecimal(text, d)) return std::string(text);
+    if (ParseDecimal(text, d) != Parsed::Number) return std::string(text);
     std::size_t semi = format.find(';');
     std::string_view positive = format.substr(0, semi);
     std::string_view negative = semi == std::string_view::npos ? std::string_view() : format.substr(semi + 1);
@@ -284,8 +313,10 @@ std::string BoolText(bool value)
 
 std::string SingleText(float value)
 {
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, value);
+    // Fixed notation: the largest single has 39 whole digits, the smallest denormal about 45
+    // decimals after the point plus its own digits.
+    char buf[128];
+    auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
     return std::string(buf, r.ptr);
 }
 
@@ -378,6 +409,22 @@ std::vector<std::string> Split(std::string_view s, std::string_view separator)
         }
         parts.emplace_back(s.substr(from, p - from));
         from = p + separator.size();
+    }
+}
+
+std::vector<std::string> SplitLines(std::string_view s)
+{
+    std::vector<std::string> lines;
+    if (s.empty()) return lines;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t p = s.find_first_of("\r\n", from);
+        if (p == std::string_view::npos) {
+            lines.emplace_back(s.substr(from));
+            return lines;
+        }
+        lines.emplace_back(s.substr(from, p - from));
+        from = p + (s[p] == '\r' && p + 1 < s.size() && s[p + 1] == '\n' ? 2 : 1);
     }
 }
 

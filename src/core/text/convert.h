@@ -11,14 +11,16 @@ namespace korval {
 // Blanks around the text are ignored; leading zeros, a leading sign and a decimal fraction are
 // accepted. A fraction is rounded to the nearest whole number, halves to the even neighbour
 // ("2.5" gives 2, "3.5" gives 4), as stored files expect. Anything else raises error 13 (type
-// mismatch); a value outside the target's range raises error 6 (overflow).
+// mismatch); a value outside the target's range raises error 6 (overflow), and so does a text
+// whose value is beyond the largest double ("1E999", "-2E308"): the conversions work in double
+// precision, so such a text is no number for any of them.
 std::int16_t CInt(std::string_view text);
 std::int32_t CLng(std::string_view text);
 double CDbl(std::string_view text);
 float CSng(std::string_view text);
 // "True"/"False" (any letter case) or a number, 0 being false; anything else is error 13.
 bool CBool(std::string_view text);
-// True when CDbl would accept the text.
+// True when CDbl would accept the text: a decimal number within the range of a double.
 bool IsNumeric(std::string_view text);
 
 // Nearest whole number, halves to the even neighbour; error 6 outside the 32-bit range.
@@ -32,13 +34,14 @@ std::int32_t ToInt32(std::int64_t value);
 // The number formats the system uses: "00", "000", "0000", "00.000;-00.000",
 // "000.000;-000.000". Zeros before the point give the least number of integer digits, zeros
 // after it the exact number of decimals (rounded half away from zero on the decimal text); a
-// second section after ";" is used for negative values. A text that is not a number is
-// returned unchanged.
+// second section after ";" is used for negative values. A text that is not a number (IsNumeric
+// false, a value beyond the largest double among them) is returned unchanged.
 std::string Format(std::string_view text, std::string_view format);
 std::string Format(std::int64_t value, std::string_view format);
 // "True" / "False".
 std::string BoolText(bool value);
-// The shortest decimal text of a single-precision number ("1234", "1234.5").
+// The shortest decimal text of a single-precision number that reads back as the same number,
+// never with an exponent ("1234", "1234.5", "100000000" rather than "1e+08").
 std::string SingleText(float value);
 
 // ---- text helpers --------------------------------------------------------------------------
@@ -58,6 +61,9 @@ std::string ReplaceAll(std::string_view s, std::string_view find, std::string_vi
 void ReplaceAllInPlace(std::string& s, std::string_view find, std::string_view replacement);
 // Split at every separator; "a,,b," gives "a", "", "b", "". An empty text gives no parts.
 std::vector<std::string> Split(std::string_view s, std::string_view separator);
+// Split at every line end, whichever an editor wrote: CR LF, a bare LF or a bare CR is one line
+// end each. As Split with CR LF: an empty text gives no lines, a final line end an empty line.
+std::vector<std::string> SplitLines(std::string_view s);
 std::string UCase(std::string_view s);
 std::string LCase(std::string_view s);
 bool IEquals(std::string_view a, std::string_view b);

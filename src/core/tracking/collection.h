@@ -68,25 +68,26 @@ public:
     std::size_t Count() const { return live_; }
     bool Empty() const { return live_ == 0; }
 
-    // Appends; a key already present raises error 457 like the platform's collection.
-    void Add(Ptr item, std::string_view key = {})
+    // Appends without a key.
+    void Add(Ptr item) { Append(std::move(item), std::string(), false); }
+    // Appends under `key`; every text is a key, the empty one too (an aircraft whose two boxes
+    // are both empty is still one aircraft). A key already present raises error 457 like the
+    // platform's collection.
+    void Add(Ptr item, std::string_view key)
     {
         std::string k = detail::FoldKey(key);
-        if (!k.empty() && keys_.find(std::string_view(k)) != keys_.end())
+        if (keys_.find(std::string_view(k)) != keys_.end())
             Raise(457, "This key is already associated with an element of this collection");
-        slots_.push_back(Slot{std::move(item), k, true});
-        if (!k.empty()) keys_.emplace(std::move(k), slots_.size() - 1);
-        ++live_;
-        GrowTree();
+        Append(std::move(item), std::move(k), true);
     }
 
-    bool HasKey(std::string_view key) const { return !key.empty() && keys_.find(key) != keys_.end(); }
+    bool HasKey(std::string_view key) const { return keys_.find(key) != keys_.end(); }
 
     // Item by key; error 5 when absent.
     const Ptr& Item(std::string_view key) const
     {
         auto it = keys_.find(key);
-        if (key.empty() || it == keys_.end()) Raise(err::InvalidCall);
+        if (it == keys_.end()) Raise(err::InvalidCall);
         return slots_[it->second].item;
     }
     // Item by 1-based position; error 5 outside 1..Count.
@@ -96,7 +97,7 @@ public:
     void Remove(std::string_view key)
     {
         auto it = keys_.find(key);
-        if (key.empty() || it == keys_.end()) Raise(err::InvalidCall);
+        if (it == keys_.end()) Raise(err::InvalidCall);
         Kill(it->second);
     }
 
@@ -145,7 +146,7 @@ public:
             if (s.alive) out.push_back(s.item);
         return out;
     }
-    // The records in order, with their keys (as added, lower-cased).
+    // The records in order, with their keys (as added, lower-cased; "" for a record without one).
     std::vector<std::pair<std::string, Ptr>> Entries() const
     {
         std::vector<std::pair<std::string, Ptr>> out;
@@ -166,8 +167,17 @@ private:
     struct Slot {
         Ptr item;
         std::string key;
+        bool keyed = false;  // added with a key (which may be "")
         bool alive = false;
     };
+
+    void Append(Ptr item, std::string key, bool keyed)
+    {
+        slots_.push_back(Slot{std::move(item), std::move(key), keyed, true});
+        if (keyed) keys_.emplace(slots_.back().key, slots_.size() - 1);
+        ++live_;
+        GrowTree();
+    }
 
     std::size_t SlotOf(std::size_t position) const
     {
@@ -215,8 +225,9 @@ private:
     void Kill(std::size_t slot, bool compact = true)
     {
         Slot& s = slots_[slot];
-        if (!s.key.empty()) keys_.erase(s.key);
+        if (s.keyed) keys_.erase(s.key);
         s.alive = false;
+        s.keyed = false;
         s.item.reset();
         s.key.clear();
         --live_;
@@ -234,7 +245,7 @@ private:
         slots_.swap(kept);
         keys_.clear();
         for (std::size_t i = 0; i < slots_.size(); ++i)
-            if (!slots_[i].key.empty()) keys_.emplace(slots_[i].key, i);
+            if (slots_[i].keyed) keys_.emplace(slots_[i].key, i);
         Rebuild(std::max<std::size_t>(16, slots_.size() * 2));
     }
 

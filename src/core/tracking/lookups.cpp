@@ -1,9 +1,6 @@
 #include "tracking/lookups.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
+#include "station/files.h"
 #include "station/station.h"
 #include "text/convert.h"
 #include "text/fault.h"
@@ -27,14 +24,10 @@ bool SplitEntry(const std::string& line, std::string_view& key, std::string_view
 
 std::vector<std::string> ReadDataFileLines(const Station& s, std::string_view name)
 {
-    std::filesystem::path file = s.Home() / name;
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec)) return {};
-    std::ifstream in(file, std::ios::binary);
-    if (!in || std::filesystem::is_directory(file, ec)) Raise(75, "Path/File access error");
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) Raise(75, "Path/File access error");
-    return Split(text, CRLF);
+    FileRead file = ReadRegularFile(s.Home() / name, kMaxDataFileBytes);
+    if (file.status == FileStatus::Missing) return {};
+    if (file.status != FileStatus::Read) Raise(75, "Path/File access error");
+    return SplitLines(file.text);
 }
 
 void LoadRouteTables(Station& s)

@@ -14,8 +14,9 @@ void LoadRouteTables(Station& s);
 void Route(Station& s);
 void Aircraft_Details(Station& s);
 
-// The lines (split at CR LF) of a data file in the program's folder. A missing file reads as an
-// empty one; a file that is there but cannot be read raises error 75.
+// The lines of a data file in the program's folder, split at CR LF, LF or CR. A missing file
+// reads as an empty one; a file that is there but cannot be read (a folder, FIFO or device in its
+// place, more than kMaxDataFileBytes) raises error 75.
 std::vector<std::string> ReadDataFileLines(const Station& s, std::string_view name);
 
 }  // namespace korval

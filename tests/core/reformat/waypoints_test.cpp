@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "fifo_guard.h"
 #include "reformat/reformat.h"
 #include "reformat/waypoint_file.h"
 #include "reformat/waypoints.h"
@@ -128,6 +129,20 @@ TEST(Waypoints, UnreadableFileReachesTheCaller)
     EXPECT_EQ(s.CurrentMessage, "VIA BOBTU\r\n");
 }
 
+// A FIFO in its place is an unreadable file too, taken as one at once, never waited on.
+TEST(Waypoints, FifoIsUnreadableAndNeverWaitedOn)
+{
+    test::Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuWaypoints = true;
+    const auto fifo = rig.home.path() / "waypoints.wdf";
+    test::MakeFifo(fifo);
+    s.CurrentMessage = "VIA BOBTU\r\n";
+    EXPECT_TRUE(
+        test::FinishesWithin(std::chrono::seconds(20), {fifo}, [&] { EXPECT_THROW(ExpandWaypoints(s), Fault); }));
+    EXPECT_EQ(s.CurrentMessage, "VIA BOBTU\r\n");
+}
+
 // The parsed entries are kept while the file is unchanged and read again when it changes.
 TEST(Waypoints, FileChangesAreSeen)
 {
@@ -223,6 +238,21 @@ TEST(Waypoints, UnreadableOceanicFileIsLoggedByReformatData)
     EXPECT_TRUE(s.OceanicMessage);
     EXPECT_EQ(s.ErrProcedure, "ReformatData");
     EXPECT_EQ(s.ErrModule, "Reformat");
+}
+
+TEST(Waypoints, OceanicFifoIsLoggedByReformatDataAndNeverWaitedOn)
+{
+    test::Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuRefOCA = true;
+    const auto fifo = rig.home.path() / "OCAwaypoints.wdf";
+    test::MakeFifo(fifo);
+    const std::string header = test::Canonical(".G-EUPJ", "H1", '3', "M41A", "BA0117", "");
+    s.CurrentMessage = header + "CLA 55/20 END\r\n";
+    EXPECT_TRUE(test::FinishesWithin(std::chrono::seconds(20), {fifo}, [&] { ReformatData(s); }));
+    EXPECT_EQ(s.CurrentMessage, header + "CLA N5500W02000 END\r\n");
+    EXPECT_EQ(s.ErrProcedure, "ReformatData");
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
+#include "fifo_guard.h"
 #include "station/events.h"
 #include "test_support.h"
 
@@ -138,6 +140,47 @@ TEST(StartUp, UnreadableTableReportsAndSkipsTheRest)
     EXPECT_NE(text.find(" in procedure Form_Load of Form ACARS"), std::string::npos) << text;
     EXPECT_TRUE(rig.station.RegFlightLines.empty());
 }
+
+// A FIFO in place of a file read at start is an unreadable file, taken as one at once: nothing
+// waits for a writer, and start-up ends with that file's usual message.
+struct FifoCase {
+    const char* name;
+    const char* file;
+    const char* message;                      // start of the one message
+    std::size_t routes, aircraft, regFlight;  // lines loaded
+};
+
+class StartUpFifo : public ::testing::TestWithParam<FifoCase> {};
+
+TEST_P(StartUpFifo, IsAnUnreadableFileAndStartUpCompletes)
+{
+    const FifoCase& c = GetParam();
+    Rig rig;
+    rig.home.Write("KORVAL.ini", test::ReadTestData("chain/KORVAL.ini"));
+    rig.home.Write("routes.wdf", "UP6567=CGN-EMA-SDF\r\n");
+    rig.home.Write("aircraft.wdf", "N923UP=B767\r\n");
+    rig.home.Write("RegFlight.wdf", ".N923UP;.N923UX;;\r\n");
+    const auto fifo = rig.home.path() / c.file;
+    std::filesystem::remove(fifo);
+    test::MakeFifo(fifo);
+    EXPECT_TRUE(test::FinishesWithin(std::chrono::seconds(20), {fifo}, [&] { StartUp(rig.station); }));
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    const std::string& text = rig.notes.messages[0].text;
+    EXPECT_EQ(text.rfind(c.message, 0), 0u) << text;
+    EXPECT_EQ(rig.station.RoutesFileLines.size(), c.routes);
+    EXPECT_EQ(rig.station.AircraftFileLines.size(), c.aircraft);
+    EXPECT_EQ(rig.station.RegFlightLines.size(), c.regFlight);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+}
+
+// The first unreadable table ends the start-up's loading, as a folder in its place does.
+INSTANTIATE_TEST_SUITE_P(
+    Events, StartUpFifo,
+    ::testing::Values(FifoCase{"settings", "KORVAL.ini", "Can't read your Korval settings file ", 2, 2, 2},
+                      FifoCase{"routes", "routes.wdf", "Error 75 (Path/File access error) at line ", 0, 0, 0},
+                      FifoCase{"aircraft", "aircraft.wdf", "Error 75 (Path/File access error) at line ", 2, 0, 0},
+                      FifoCase{"regFlight", "RegFlight.wdf", "Error 75 (Path/File access error) at line ", 2, 2, 0}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(StartUp, MinuteCountIsTheMinuteOfTheUtcDay)
 {

@@ -132,10 +132,97 @@ TEST(Text, TinyAndHugeReals)
     EXPECT_FALSE(IsNumeric("N51"));
 }
 
+// The conversions work in double precision: a decimal text whose value is beyond the largest
+// double (1.7976931348623157E308; halfway to the next power of two, 1.797693134862315807937E308,
+// rounds up and so overflows) is no number. The formats give it back unchanged, every conversion
+// raises error 6.
+struct RangeCase {
+    const char* name;
+    std::string text;
+    bool number;
+    double value;           // CDbl when a number
+    std::string formatted;  // through "000.000;-000.000"
+};
+
+class BeyondADouble : public ::testing::TestWithParam<RangeCase> {};
+
+TEST_P(BeyondADouble, IsNoNumber)
+{
+    const RangeCase& c = GetParam();
+    EXPECT_EQ(IsNumeric(c.text), c.number);
+    EXPECT_EQ(Format(c.text, "000.000;-000.000"), c.formatted);
+    EXPECT_EQ(FaultOf([&] { (void)CDbl(c.text); }), c.number ? 0 : 6);
+    if (c.number) {
+        EXPECT_EQ(CDbl(c.text), c.value);
+    }
+    // Far beyond every whole-number and single-precision range either way.
+    EXPECT_EQ(FaultOf([&] { (void)CSng(c.text); }), 6);
+    EXPECT_EQ(FaultOf([&] { (void)CLng(c.text); }), 6);
+    EXPECT_EQ(FaultOf([&] { (void)CInt(c.text); }), 6);
+    EXPECT_EQ(FaultOf([&] { (void)CBool(c.text); }), c.number ? 0 : 6);
+}
+
+const std::string k308Zeros(308, '0');
+
+INSTANTIATE_TEST_SUITE_P(
+    Text, BeyondADouble,
+    ::testing::Values(RangeCase{"oneE999", "1E999", false, 0, "1E999"},
+                      RangeCase{"minusOneE400", "-1E400", false, 0, "-1E400"},
+                      RangeCase{"twoE308", "2E308", false, 0, "2E308"},
+                      RangeCase{"oneE309", "1e309", false, 0, "1e309"},
+                      RangeCase{"signedExponent", " 1E+999 ", false, 0, " 1E+999 "},
+                      RangeCase{"justAboveHalfway", "1.7976931348623159E308", false, 0, "1.7976931348623159E308"},
+                      RangeCase{"wholeDigitsBeyond", "99999E304", false, 0, "99999E304"},
+                      RangeCase{"oneE308", "1E308", true, 1e308, "1" + k308Zeros + ".000"},
+                      RangeCase{"minusOneE308", "-1E308", true, -1e308, "-1" + k308Zeros + ".000"},
+                      RangeCase{"largestDouble", "1.7976931348623157E308", true, 1.7976931348623157e308,
+                                "17976931348623157" + std::string(292, '0') + ".000"},
+                      RangeCase{"roundsToTheLargest", "1.7976931348623158E308", true, 1.7976931348623157e308,
+                                "17976931348623158" + std::string(292, '0') + ".000"},
+                      RangeCase{"fractionZerosCount", "0.00001E313", true, 1e308, "1" + k308Zeros + ".000"},
+                      RangeCase{"manyFractionZeros", "0." + std::string(450, '0') + "1E550", true, 1e99,
+                                "1" + std::string(99, '0') + ".000"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Text, BeyondTheSmallestDoubleIsZero)
+{
+    for (const char* tiny : {"1E-999", "-1E-400", "0.0000001E-999999"}) {
+        EXPECT_TRUE(IsNumeric(tiny)) << tiny;
+        EXPECT_EQ(CDbl(tiny), 0.0) << tiny;
+        EXPECT_EQ(CLng(tiny), 0) << tiny;
+        EXPECT_EQ(Format(tiny, "00"), "00") << tiny;
+    }
+    EXPECT_EQ(Format("0E999", "000"), "000");  // zero, whatever its exponent
+}
+
 TEST(Text, SplitKeepsEmptyFieldsAndGivesNothingForEmptyText)
 {
     EXPECT_EQ(Split("a,,b,", ","), (std::vector<std::string>{"a", "", "b", ""}));
     EXPECT_TRUE(Split("", ",").empty());
+}
+
+TEST(Text, SplitLinesTakesEveryKindOfLineEnd)
+{
+    const std::vector<std::string> three = {"a", "", "b"};
+    EXPECT_EQ(SplitLines("a\r\n\r\nb"), three);
+    EXPECT_EQ(SplitLines("a\n\nb"), three);
+    EXPECT_EQ(SplitLines("a\r\rb"), three);
+    EXPECT_EQ(SplitLines("a\n\r\nb"), three);  // LF, then CR LF
+    EXPECT_EQ(SplitLines("a\n\rb"), three);    // LF, then CR: two line ends
+    EXPECT_EQ(SplitLines("a\r\n"), (std::vector<std::string>{"a", ""}));
+    EXPECT_EQ(SplitLines("a\r"), (std::vector<std::string>{"a", ""}));
+    EXPECT_EQ(SplitLines("a"), (std::vector<std::string>{"a"}));
+    EXPECT_TRUE(SplitLines("").empty());
+}
+
+TEST(Text, SingleTextHasNoExponent)
+{
+    EXPECT_EQ(SingleText(1234.0f), "1234");
+    EXPECT_EQ(SingleText(1234.5f), "1234.5");
+    EXPECT_EQ(SingleText(-120.0f), "-120");
+    EXPECT_EQ(SingleText(99999999.0f), "100000000");  // single precision holds 99999999 as 1E8
+    EXPECT_EQ(SingleText(0.00001f), "0.00001");
+    EXPECT_EQ(SingleText(1e10f), "10000000000");  // 9765625 times 2 to the 10th: exact
 }
 
 TEST(Text, BooleansAcceptWordsAndNumbers)

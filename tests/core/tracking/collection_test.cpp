@@ -43,7 +43,27 @@ TEST(Collection, OrderedOneBasedCaseBlindKeys)
     EXPECT_EQ(c.Item("G-ABCD")->n, 3);
     EXPECT_TRUE(c.HasKey("N923up"));
     EXPECT_FALSE(c.HasKey("N923U"));
+    EXPECT_FALSE(c.HasKey(""));  // added without a key is not added under ""
+}
+
+// The empty text is a key like any other: an aircraft whose boxes are both empty is one record.
+TEST(Collection, EmptyKeyIsARealKey)
+{
+    Col c = Abc();
+    c.Add(std::make_shared<Rec>(Rec{4}), "");
+    EXPECT_EQ(c.Count(), 4u);
+    EXPECT_TRUE(c.HasKey(""));
+    EXPECT_EQ(c.Item("")->n, 4);
+    EXPECT_EQ(FaultOf([&] { c.Add(std::make_shared<Rec>(Rec{5}), ""); }), 457);
+    c.Add(std::make_shared<Rec>(Rec{6}));  // keyless adds still take no key
+    EXPECT_EQ(c.Item("")->n, 4);
+    EXPECT_EQ(Order(c), (std::vector<int>{1, 2, 3, 4, 6}));
+    c.Remove("");
     EXPECT_FALSE(c.HasKey(""));
+    EXPECT_EQ(FaultOf([&] { (void)c.Item(""); }), 5);
+    EXPECT_EQ(Order(c), (std::vector<int>{1, 2, 3, 6}));
+    c.Add(std::make_shared<Rec>(Rec{7}), "");  // free again once removed
+    EXPECT_EQ(c.Item("")->n, 7);
 }
 
 struct BadCall {
@@ -69,6 +89,7 @@ INSTANTIATE_TEST_SUITE_P(Tracking, CollectionFaults,
                                            BadCall{"positionZero", [](Col& c) { (void)c.Item(std::size_t{0}); }, 5},
                                            BadCall{"positionPastEnd", [](Col& c) { (void)c.Item(std::size_t{4}); }, 5},
                                            BadCall{"removeMissingKey", [](Col& c) { c.Remove("ZZZ"); }, 5},
+                                           BadCall{"removeEmptyKeyNeverAdded", [](Col& c) { c.Remove(""); }, 5},
                                            BadCall{"removePastEnd", [](Col& c) { c.Remove(std::size_t{4}); }, 5},
                                            BadCall{"duplicateKeyOtherCase",
                                                    [](Col& c) { c.Add(std::make_shared<Rec>(), "G-ABCD"); }, 457}),
@@ -85,8 +106,12 @@ TEST(Collection, MatchesAPlainListUnderRandomUse)
     for (int step = 0; step < 20000; ++step) {
         const unsigned op = rng() % 10;
         if (op < 5 || model.empty()) {
+            // A third of the records have no key; the empty key itself is the test above's.
             std::string key = (rng() % 3 == 0) ? "" : "K" + std::to_string(next);
-            c.Add(std::make_shared<Rec>(Rec{next}), key);
+            if (key.empty())
+                c.Add(std::make_shared<Rec>(Rec{next}));
+            else
+                c.Add(std::make_shared<Rec>(Rec{next}), key);
             model.emplace_back(key, next++);
         } else if (op < 8) {
             std::size_t pos = rng() % model.size() + 1;

@@ -5,6 +5,7 @@
 
 #include "test_support.h"
 #include "tracking/lookups.h"
+#include "tracking/regflight.h"
 
 namespace korval {
 namespace {
@@ -86,6 +87,60 @@ TEST(LoadRouteTables, MissingFilesAreEmptyTables)
     EXPECT_EQ(s.RoutesFileLines, (std::vector<std::string>{"UP6567=CGN-EMA-SDF", "LH8400=FRA-MUC"}));
     EXPECT_EQ(s.AircraftFileLines, (std::vector<std::string>{"N923UP=B767", ""}));
 }
+
+// The data files as an editor may have saved them: every kind of line end gives the same lines
+// and so the same look-ups and corrections as CR LF.
+struct LineEndCase {
+    const char* name;
+    const char* eol;
+};
+
+class DataFileLineEnds : public ::testing::TestWithParam<LineEndCase> {};
+
+TEST_P(DataFileLineEnds, GiveTheSameLookUps)
+{
+    Rig rig;
+    Station& s = rig.station;
+    auto lines = [&](std::initializer_list<const char*> list) {
+        std::string text;
+        for (const char* line : list) text += std::string(line) + GetParam().eol;
+        return text;
+    };
+    rig.home.Write("routes.wdf", lines({"!routes", "UP6567=CGN-EMA-SDF", "LH8400=FRA=MUC"}));
+    rig.home.Write("aircraft.wdf", lines({"!fleet", "N923UP=Boeing 767-34AF [UPS]", "G-EUPT=Airbus A319"}));
+    rig.home.Write("RegFlight.wdf", lines({"!fixes", ".G-EUPT;;BA;SH", ".N923UP;.N923UX;;"}));
+    LoadRouteTables(s);
+    LoadRegFlight(s);
+    EXPECT_EQ(s.RoutesFileLines, (std::vector<std::string>{"!routes", "UP6567=CGN-EMA-SDF", "LH8400=FRA=MUC", ""}));
+    EXPECT_EQ(s.AircraftFileLines.size(), 4u);
+    EXPECT_EQ(s.RegFlightLines.size(), 4u);
+
+    s.CurrentFlight = "LH8400";
+    Route(s);
+    EXPECT_EQ(s.CurrentRoute, "FRA=MUC");
+    s.CurrentFlight = "UP6567";
+    Route(s);
+    EXPECT_EQ(s.CurrentRoute, "CGN-EMA-SDF");
+    s.box.Aircraft.Text = "G-EUPT";
+    Aircraft_Details(s);
+    EXPECT_EQ(s.CurrentACDetails, "Airbus A319");
+    s.box.Aircraft.Text = "N923UP";
+    Aircraft_Details(s);
+    EXPECT_EQ(s.CurrentACDetails, "Boeing 767-34AF \r\n[UPS]");
+
+    // The third line applies, so the second one was read as a line of its own.
+    s.CurrentMessage = test::Canonical(".N923UP", "15", '2', "M76A", "UP6567", "HELLO\r\n");
+    CorrectRegFlight(s);
+    EXPECT_EQ(s.CurrentMessage, test::Canonical(".N923UX", "15", '2', "M76A", "UP6567", "HELLO\r\n"));
+    s.CurrentMessage = test::Canonical(".G-EUPT", "15", '2', "M76A", "BA0117", "HELLO\r\n");
+    CorrectRegFlight(s);
+    EXPECT_EQ(s.CurrentMessage, test::Canonical(".G-EUPT", "15", '2', "M76A", "SH0117", "HELLO\r\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lookups, DataFileLineEnds,
+                         ::testing::Values(LineEndCase{"crlf", "\r\n"}, LineEndCase{"bareLf", "\n"},
+                                           LineEndCase{"bareCr", "\r"}),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace korval

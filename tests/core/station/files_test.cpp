@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "fifo_guard.h"
+#include "station/files.h"
+#include "test_support.h"
+#include "text/fault.h"
+#include "tracking/lookups.h"
+
+namespace korval {
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class Kind { Missing, File, Empty, AtCeiling, OverCeiling, Folder, Fifo, Device, LinkToFile, DanglingLink };
+
+struct ReadCase {
+    const char* name;
+    Kind kind;
+    FileStatus status;
+    const char* text;
+};
+
+class RegularFiles : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(RegularFiles, OnlyARegularFileWithinTheCeilingIsRead)
+{
+    const ReadCase& c = GetParam();
+    test::TempHome home;
+    const fs::path file = home.path() / "data.wdf";
+    switch (c.kind) {
+        case Kind::Missing:
+            break;
+        case Kind::File:
+            home.Write("data.wdf", "A=1\r\n");
+            break;
+        case Kind::Empty:
+            home.Write("data.wdf", "");
+            break;
+        case Kind::AtCeiling:
+            home.Write("data.wdf", "0123456789");
+            break;
+        case Kind::OverCeiling:
+            home.Write("data.wdf", "0123456789X");
+            break;
+        case Kind::Folder:
+            fs::create_directory(file);
+            break;
+        case Kind::Fifo:
+            test::MakeFifo(file);
+            break;
+        case Kind::Device:
+            fs::create_symlink("/dev/null", file);
+            break;
+        case Kind::LinkToFile:
+            home.Write("real.wdf", "A=1\r\n");
+            fs::create_symlink("real.wdf", file);
+            break;
+        case Kind::DanglingLink:
+            fs::create_symlink("absent.wdf", file);
+            break;
+    }
+    FileRead read;
+    EXPECT_TRUE(test::FinishesWithin(std::chrono::seconds(20), {file}, [&] { read = ReadRegularFile(file, 10); }));
+    EXPECT_EQ(read.status, c.status);
+    EXPECT_EQ(read.text, c.text);
+    EXPECT_EQ(read.reason.empty(), c.status == FileStatus::Read);
+}
+
+INSTANTIATE_TEST_SUITE_P(Station, RegularFiles,
+                         ::testing::Values(ReadCase{"missing", Kind::Missing, FileStatus::Missing, ""},
+                                           ReadCase{"file", Kind::File, FileStatus::Read, "A=1\r\n"},
+                                           ReadCase{"empty", Kind::Empty, FileStatus::Read, ""},
+                                           ReadCase{"atCeiling", Kind::AtCeiling, FileStatus::Read, "0123456789"},
+                                           ReadCase{"overCeiling", Kind::OverCeiling, FileStatus::TooLarge, ""},
+                                           ReadCase{"folder", Kind::Folder, FileStatus::NotRegular, ""},
+                                           ReadCase{"fifo", Kind::Fifo, FileStatus::NotRegular, ""},
+                                           ReadCase{"device", Kind::Device, FileStatus::NotRegular, ""},
+                                           ReadCase{"linkToFile", Kind::LinkToFile, FileStatus::Read, "A=1\r\n"},
+                                           ReadCase{"danglingLink", Kind::DanglingLink, FileStatus::Missing, ""}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// A data file beyond the ceiling is an unreadable one (error 75), not a table of millions of lines.
+TEST(DataFiles, BeyondTheCeilingIsUnreadable)
+{
+    test::Rig rig;
+    rig.home.Write("routes.wdf", std::string(kMaxDataFileBytes + 1, 'x'));
+    int fault = 0;
+    try {
+        (void)ReadDataFileLines(rig.station, "routes.wdf");
+    } catch (const Fault& f) {
+        fault = f.number();
+    }
+    EXPECT_EQ(fault, 75);
+    rig.home.Write("routes.wdf", std::string(kMaxDataFileBytes - 2, 'x') + "\r\n");
+    EXPECT_EQ(ReadDataFileLines(rig.station, "routes.wdf").size(), 2u);
+}
+
+}  // namespace
+}  // namespace korval
