@@ -21,7 +21,14 @@ struct Match {
 // back-references (a reference to a group that took no part matches empty), "." matches any
 // byte but CR and LF, "\s" is [ \t\n\v\f\r]. Messages are never decoded as UTF-8.
 // Patterns are compiled once per thread and cached. A pattern that does not compile raises
-// error 5; a match limit bounds every call, and hitting it raises error 28.
+// error 5.
+//
+// Work is bounded. A search first runs with a small match limit; a pattern whose backtracking
+// runs away on some text (a long run that two quantifiers can share) hits it, and the search is
+// then finished exactly by a scan that finds every position where a match begins in one pass
+// (MatchStarts), the engine running anchored at those positions only: the same matches, in time
+// proportional to the text. A pattern that scan cannot follow (back-references) keeps the full
+// match limit, and hitting that raises error 28.
 class RegExp {
 public:
     RegExp() = default;
@@ -47,9 +54,23 @@ public:
     bool ReplaceIn(std::string& text, std::string_view replacement) const;
     // Number of matches Execute would return, without building them.
     std::size_t Count(std::string_view text) const;
+
+    // Where a group of a match lies in the text; npos for a group that took no part.
+    struct Span {
+        std::size_t begin = std::string_view::npos;
+        std::size_t end = std::string_view::npos;
+    };
+    // The match that begins exactly at `start` (the first one the backtracking finds there):
+    // spans[0] the whole match, spans[n] group n. False when none begins there.
+    bool MatchAt(std::string_view text, std::size_t start, std::vector<Span>& spans) const;
+    // The number of capturing groups of the pattern.
+    std::size_t GroupCount() const;
 };
 
-// Match limit applied to every call (backtracking steps of one match attempt).
+// Match limit of a search whose pattern has no exact fallback, and of an anchored match.
 inline constexpr unsigned kRegexMatchLimit = 20'000'000;
+// Match limit of the first try of a search that can fall back to the scan for match starts: far
+// above what a search of a real message needs, reached within a millisecond or two.
+inline constexpr unsigned kRegexQuickLimit = 200'000;
 
 }  // namespace korval
