@@ -90,9 +90,14 @@ public:
     pcre2_match_context* match() { return match_; }
     // The limit of a search's first try: the quick one when the pattern has the exact fallback.
     pcre2_match_context* firstTry(const Compiled& c) { return c.starts.Supported() ? quick_ : match_; }
-    // Searches of a pattern whose backtracking can run away go through the scan at once: the
-    // match limit counts backtracking steps, not the characters a repeat scans again.
-    static bool ScanFirst(const Compiled& c) { return c.starts.Supported() && c.starts.RunsAway(); }
+    // Searches of a long text with a pattern whose backtracking can run away go through the scan
+    // at once: the match limit counts backtracking steps, not the characters a repeat scans
+    // again. A short text is searched faster by backtracking, and costs little even when it
+    // runs away.
+    static bool ScanFirst(const Compiled& c, std::string_view text)
+    {
+        return text.size() > kRegexLongText && c.starts.Supported() && c.starts.RunsAway();
+    }
 
 private:
     pcre2_match_context* NewContext(unsigned limit)
@@ -150,7 +155,7 @@ void ForEachMatch(const RegExp& re, std::string_view text, F&& onMatch)
 {
     Engine& engine = ThisThread();
     Compiled& c = engine.Get(re.Pattern, re.IgnoreCase);
-    if (Engine::ScanFirst(c)) {
+    if (Engine::ScanFirst(c, text)) {
         ForEachMatchFromStarts(re, c, text, 0, onMatch);
         return;
     }
@@ -201,7 +206,7 @@ bool RegExp::Test(std::string_view text) const
 {
     Engine& engine = ThisThread();
     Compiled& c = engine.Get(Pattern, IgnoreCase);
-    if (Engine::ScanFirst(c)) return AnyStart(c.starts, text);
+    if (Engine::ScanFirst(c, text)) return AnyStart(c.starts, text);
     int rc = pcre2_match(c.code.get(), reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0, c.data,
                          engine.firstTry(c));
     if (rc == PCRE2_ERROR_NOMATCH) return false;

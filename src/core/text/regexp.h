@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,12 +24,13 @@ struct Match {
 // Patterns are compiled once per thread and cached. A pattern that does not compile raises
 // error 5.
 //
-// Work is bounded. A search first runs with a small match limit; a pattern whose backtracking
-// runs away on some text (a long run that two quantifiers can share) hits it, and the search is
-// then finished exactly by a scan that finds every position where a match begins in one pass
-// (MatchStarts), the engine running anchored at those positions only: the same matches, in time
-// proportional to the text. A pattern that scan cannot follow (back-references) keeps the full
-// match limit, and hitting that raises error 28.
+// Work is bounded. A pattern whose backtracking can run away (two unbounded repeats that can take
+// the same characters, or one that can begin a match) searches a long text through a scan that
+// finds every position where a match begins in one pass (MatchStarts), the engine running
+// anchored at those positions only: the same matches, in time proportional to the text. Other
+// searches first run with a small match limit and, when they hit it, are finished the same way.
+// A pattern that scan cannot follow (back-references) keeps the full match limit, and hitting
+// that raises error 28.
 class RegExp {
 public:
     RegExp() = default;
@@ -72,5 +74,9 @@ inline constexpr unsigned kRegexMatchLimit = 20'000'000;
 // Match limit of the first try of a search that can fall back to the scan for match starts: far
 // above what a search of a real message needs, reached within a millisecond or two.
 inline constexpr unsigned kRegexQuickLimit = 200'000;
+// Texts up to this length are searched by backtracking first whatever the pattern: faster for
+// the messages decoders send, and a search that runs away over so short a text still ends within
+// a millisecond. Longer texts go through the scan when the pattern's backtracking can run away.
+inline constexpr std::size_t kRegexLongText = 1024;
 
 }  // namespace korval
