@@ -60,22 +60,30 @@ const std::vector<FirstOnly>& FlightWidening()
 
 // "Flight id:  " (two blanks) becomes "Flight id:" and ten blanks, but only where the rest of
 // the line is blank: an id laid out by the widening above also begins with two blanks, and
-// pushing it right of position 103 would lose it.
+// pushing it right of position 103 would lose it. The search goes on after each label found, as
+// it would in the widened text, and the result is built in one go: a widening in place would
+// move the rest of the text once per label.
 void WidenEmptyFlightIds(std::string& text)
 {
     static constexpr std::string_view kFind = "Flight id:  ";
     static constexpr std::string_view kWide = "Flight id:          ";
-    for (std::size_t p = text.find(kFind); p != std::string::npos;) {
-        std::size_t after = p + kFind.size();
-        std::size_t lineEnd = text.find_first_of("\r\n", after);
-        if (lineEnd == std::string::npos) lineEnd = text.size();
-        std::size_t filled = text.find_first_not_of(' ', after);
-        if (filled == std::string::npos || filled >= lineEnd) {
-            text.replace(p, kFind.size(), kWide);
-            after = p + kWide.size();
-        }
-        p = text.find(kFind, after);
+    std::size_t p = text.find(kFind);
+    if (p == std::string::npos) return;
+    std::string out;
+    std::size_t copied = 0;
+    for (; p != std::string::npos; p = text.find(kFind, p + kFind.size())) {
+        // The rest of the line is blank when the first character that is no blank ends the line
+        // (or there is none); the blanks scanned end before the next label.
+        const std::size_t filled = text.find_first_not_of(' ', p + kFind.size());
+        if (filled != std::string::npos && text[filled] != '\r' && text[filled] != '\n') continue;
+        if (out.empty()) out.reserve(text.size() + 64);
+        out.append(text, copied, p - copied);
+        out += kWide;
+        copied = p + kFind.size();
     }
+    if (copied == 0) return;
+    out.append(text, copied, std::string::npos);
+    text.swap(out);
 }
 
 // Digits of an HFDL number field: zero-padded when numeric, the field itself when not.

@@ -1,5 +1,9 @@
 #include "reformat/reformat.h"
 
+#include <memory>
+
+#include "reformat/keyword_rule.h"
+#include "reformat/line_end_commas.h"
 #include "reformat/waypoints.h"
 #include "station/station.h"
 #include "text/convert.h"
@@ -14,12 +18,22 @@ constexpr std::string_view kReformat = "Reformat";
 
 constexpr std::size_t kShortestUsefulLiteral = 3;
 
-// A rule ready to run: its engine (Global on, IgnoreCase off) and the literal its matches need.
-// Built once: a fresh engine per run with the same settings matches the same, and the patterns
-// are compiled once per process.
+// A rule ready to run: its engine (Global on, IgnoreCase off), the literal its matches need, and
+// the way its passes are made in one sweep where the rule allows one. Built once: a fresh engine
+// per run with the same settings matches the same, and the patterns are compiled once per
+// process.
 struct CompiledRule {
+    explicit CompiledRule(const ReformatRule& rule)
+        : engine(std::string(rule.Pattern), true, false),
+          literal(RequiredLiteral(rule.Pattern)),
+          keyword(KeywordRule::Plan(rule.Pattern, rule.Replacement)),
+          lineEndCommas(IsLineEndCommaRule(rule.Pattern, rule.Replacement))
+    {
+    }
     RegExp engine;
     std::string_view literal;
+    std::unique_ptr<KeywordRule> keyword;  // "(KEYWORD[\s\S]*)TAIL" rules
+    bool lineEndCommas;                    // V1
 };
 
 const std::vector<CompiledRule>& CompiledRules()
@@ -27,8 +41,7 @@ const std::vector<CompiledRule>& CompiledRules()
     static const std::vector<CompiledRule> compiled = [] {
         std::vector<CompiledRule> list;
         list.reserve(ReformatRules().size());
-        for (const ReformatRule& rule : ReformatRules())
-            list.push_back({RegExp(std::string(rule.Pattern), true, false), RequiredLiteral(rule.Pattern)});
+        for (const ReformatRule& rule : ReformatRules()) list.emplace_back(rule);
         return list;
     }();
     return compiled;
@@ -42,11 +55,12 @@ public:
         const auto& rules = ReformatRules();
         const auto index = static_cast<std::size_t>(rule.Number - 1);
         if (rule.Number >= 1 && index < rules.size() &&
-            (&rules[index] == &rule || rules[index].Pattern == rule.Pattern)) {
+            (&rules[index] == &rule ||
+             (rules[index].Pattern == rule.Pattern && rules[index].Replacement == rule.Replacement))) {
             compiled_ = &CompiledRules()[index];
         } else {
-            own_ = {RegExp(std::string(rule.Pattern), true, false), RequiredLiteral(rule.Pattern)};
-            compiled_ = &own_;
+            own_ = std::make_unique<CompiledRule>(rule);
+            compiled_ = own_.get();
         }
     }
     Prepared(const Prepared&) = delete;
@@ -58,32 +72,42 @@ public:
     bool Matches(std::string_view message) const
     {
         if (!compiled_->literal.empty() && message.find(compiled_->literal) == std::string_view::npos) return false;
+        if (compiled_->keyword) return compiled_->keyword->Matches(message);
         return compiled_->engine.Test(message);
+    }
+
+    // The global replacement, made at most `passes` times. A pass that changes nothing would
+    // leave every later pass with nothing to change, so the passes stop there; the message takes
+    // each pass's result at once, so a fault in a later pass keeps the earlier ones. Rules that
+    // allow it make all their passes in one sweep with the same result.
+    void Passes(std::string& message, std::string_view replacement, std::size_t passes) const
+    {
+        if (compiled_->keyword) {
+            compiled_->keyword->Apply(message, passes);
+            return;
+        }
+        if (compiled_->lineEndCommas) {
+            ApplyLineEndCommas(message, passes);
+            return;
+        }
+        for (std::size_t pass = 0; pass < passes; ++pass) {
+            std::string next = compiled_->engine.Replace(message, replacement);
+            if (next == message) return;
+            message.swap(next);
+        }
     }
 
 private:
     const CompiledRule* compiled_ = nullptr;
-    CompiledRule own_;
+    std::unique_ptr<CompiledRule> own_;
 };
-
-// The global replacement, made at most `passes` times. A pass that changes nothing would leave
-// every later pass with nothing to change, so the passes stop there; the message takes each
-// pass's result at once, so a fault in a later pass keeps the earlier ones.
-void ApplyPasses(std::string& message, const RegExp& engine, std::string_view replacement, std::size_t passes)
-{
-    for (std::size_t pass = 0; pass < passes; ++pass) {
-        std::string next = engine.Replace(message, replacement);
-        if (next == message) return;
-        message.swap(next);
-    }
-}
 
 // The repeated, not marking way: test, then the passes.
 bool ApplyRepeated(std::string& message, const ReformatRule& rule, std::size_t passes)
 {
     const Prepared prepared(rule);
     if (!prepared.Matches(message)) return false;
-    ApplyPasses(message, prepared.engine(), rule.Replacement, passes);
+    prepared.Passes(message, rule.Replacement, passes);
     return true;
 }
 
@@ -227,7 +251,7 @@ void ReformatData(Station& s)
             const Prepared prepared(rule);
             if (prepared.Matches(message)) {
                 FlattenContent(message);
-                ApplyPasses(message, prepared.engine(), rule.Replacement, passes);
+                prepared.Passes(message, rule.Replacement, passes);
                 s.PositionReformatted = true;
                 s.RulesFired.push_back(10);
             }
@@ -242,7 +266,7 @@ void ReformatData(Station& s)
             if (prepared.Matches(message)) {
                 s.RulesFired.push_back(67);
                 ReplaceAllInPlace(message, ".BDFM0", ".BD FM0");
-                message = prepared.engine().Replace(message, rule.Replacement);
+                prepared.Passes(message, rule.Replacement, 1);
             }
         }
         {
@@ -250,7 +274,7 @@ void ReformatData(Station& s)
             const Prepared prepared(rule);
             if (prepared.Matches(message)) {
                 s.RulesFired.push_back(68);
-                message = prepared.engine().Replace(message, rule.Replacement);
+                prepared.Passes(message, rule.Replacement, 1);
                 ReplaceAllInPlace(message, ".BDFM0", ".BD FM0");
             }
         }
@@ -263,7 +287,7 @@ void ReformatData(Station& s)
             const Prepared prepared(rule);
             if (prepared.Matches(message)) {
                 s.RulesFired.push_back(70);
-                message = prepared.engine().Replace(message, rule.Replacement);
+                prepared.Passes(message, rule.Replacement, 1);
             }
         }
 

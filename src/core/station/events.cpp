@@ -19,19 +19,32 @@ constexpr std::string_view kWindow = "ACARS";
 
 struct EventRow {
     LinkBox box;
-    std::string_view name;
+    std::string_view source;  // the link box
+    std::string_view name;    // its change event
     std::string Station::*store;
     void (*event)(Station&);
 };
 
 constexpr EventRow kEvents[] = {
-    {LinkBox::AirData, "AirData_Change", &Station::AirData, AirData_Change},
-    {LinkBox::SkyData, "SkyData_Change", &Station::SkyData, SkyData_Change},
-    {LinkBox::ANAData, "ANAData_Change", &Station::ANAData, ANAData_Change},
-    {LinkBox::HFDL, "HFDL_Change", &Station::HFDL, HFDL_Change},
-    {LinkBox::HFACARSData, "HFACARSData_Change", &Station::HFACARSData, HFACARSData_Change},
-    {LinkBox::txtNewData, "txtNewData_Change", &Station::txtNewData, txtNewData_Change},
+    {LinkBox::AirData, "AirData", "AirData_Change", &Station::AirData, AirData_Change},
+    {LinkBox::SkyData, "SkyData", "SkyData_Change", &Station::SkyData, SkyData_Change},
+    {LinkBox::ANAData, "ANAData", "ANAData_Change", &Station::ANAData, ANAData_Change},
+    {LinkBox::HFDL, "HFDL", "HFDL_Change", &Station::HFDL, HFDL_Change},
+    {LinkBox::HFACARSData, "HFACARSData", "HFACARSData_Change", &Station::HFACARSData, HFACARSData_Change},
+    {LinkBox::txtNewData, "txtNewData", "txtNewData_Change", &Station::txtNewData, txtNewData_Change},
 };
+
+// A text too long for its box: one short error-log entry, counted; nothing else happens.
+void RefuseLongText(Station& s, const EventRow& row, std::size_t length)
+{
+    ++s.RefusedTexts;
+    s.LogFaultLine(Fault(err::Overflow,
+                         "Text of " + std::to_string(length) + " characters from " + std::string(row.source) +
+                             " refused; a link text holds at most " + std::to_string(kLinkTextLimit),
+                         0),
+                   row.name, kWindow);
+    s.Notify(ChangeCounters);
+}
 
 // Runs one step of HFDL_Change: a type mismatch goes on with the next step, anything else ends
 // the event (and reaches OnLinkText, which logs it).
@@ -73,6 +86,10 @@ void OnLinkText(Station& s, LinkBox box, std::string text)
 {
     for (const EventRow& row : kEvents) {
         if (row.box != box) continue;
+        if (text.size() > kLinkTextLimit) {
+            RefuseLongText(s, row, text.size());
+            return;
+        }
         s.*row.store = std::move(text);
         s.SourceInHand = box;
         ++s.traffic.received[BoxIndex(box)];

@@ -44,7 +44,7 @@ inline constexpr std::uint32_t Corrected = 0xC000C0;  // registration/flight cor
 enum Change : unsigned {
     ChangeBoxes = 1u << 0,     // Aircraft, Flight, txtRepeat texts or colours
     ChangeLiveData = 1u << 1,  // LiveData was set (every processed message, even the same text)
-    ChangeCounters = 1u << 2,  // txtCount, txtOCA
+    ChangeCounters = 1u << 2,  // txtCount, txtOCA, RefusedTexts
     ChangeClock = 1u << 3,     // labUTC
     ChangeMaps = 1u << 4,      // what the maps draw (RefreshMaps)
     ChangeOptions = 1u << 5,   // menu check marks, dialog stores, map settings
@@ -310,6 +310,8 @@ public:
     std::string ErrProcedure, ErrModule, ErrorFile, ErrorText;
     // The missing-Logs-folder message was shown and no position-log write has succeeded since.
     bool LogsFolderMissingShown = false;
+    // Link texts refused since start for being longer than a link box holds (for a status line).
+    std::int64_t RefusedTexts = 0;
 
     // ---- tables loaded at start ------------------------------------------------------------
     std::vector<std::string> RoutesFileLines, AircraftFileLines, RegFlightLines;

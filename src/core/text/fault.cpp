@@ -40,11 +40,19 @@ Fault::Fault(int number, std::string description, int line)
 {
 }
 
+#if defined(__cpp_lib_source_location)
 void Raise(int number, std::string description, std::source_location where)
 {
     if (description.empty()) description = ErrorDescription(number);
     throw Fault(number, std::move(description), static_cast<int>(where.line()));
 }
+#else
+void Raise(int number, std::string description, int line)
+{
+    if (description.empty()) description = ErrorDescription(number);
+    throw Fault(number, std::move(description), line);
+}
+#endif
 
 Fault CurrentFault()
 {

@@ -39,9 +39,15 @@ private:
     int line_;
 };
 
-// Raises fault `number` with its standard description (or `description` when given).
+// Raises fault `number` with its standard description (or `description` when given), at the
+// caller's source line. Clang before version 15 cannot build libstdc++'s source_location (the
+// fuzz targets are built with clang 14); there the compilers' line builtin gives the same line.
+#if defined(__cpp_lib_source_location)
 [[noreturn]] void Raise(int number, std::string description = {},
                         std::source_location where = std::source_location::current());
+#else
+[[noreturn]] void Raise(int number, std::string description = {}, int line = __builtin_LINE());
+#endif
 
 // Turns any exception in flight into a Fault (bad_alloc is error 7, anything else error 5).
 Fault CurrentFault();

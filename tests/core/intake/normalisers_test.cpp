@@ -120,6 +120,13 @@ INSTANTIATE_TEST_SUITE_P(
         RewriteCase{"anadLowerCaseUntouched", ANAD_FIX, AnadFlight("ab12"), AnadFlight("ab12")},
         // An empty flight id is still widened; an id that merely starts with blanks is kept.
         RewriteCase{"anadEmptyFlightWidened", ANAD_FIX, AnadFlight(" "), AnadFlight("         ")},
+        RewriteCase{"anadEmptyFlightAtEnd", ANAD_FIX, "Flight id:  ", "Flight id:          "},
+        RewriteCase{"anadEmptyFlightBeforeLf", ANAD_FIX, "Flight id:  \nX", "Flight id:          \nX"},
+        // Each label is judged by the rest of its own line; the first of two on a line is not empty.
+        RewriteCase{"anadTwoLabelsOnOneLine", ANAD_FIX, "Flight id:  Flight id:  \r\n",
+                    "Flight id:  Flight id:          \r\n"},
+        RewriteCase{"anadEmptyLabelsOnTwoLines", ANAD_FIX, "Flight id:  \r\nFlight id:    \r\n",
+                    "Flight id:          \r\nFlight id:            \r\n"},
         RewriteCase{"anadBlankLedFlightKept", ANAD_FIX, AnadFlight(" AB12"), AnadFlight(" AB12")},
         RewriteCase{"anadEmptyBlockId", ANAD_FIX, "Block id:   Msg. no: M01A", "Block id:    Msg. no: M01A"},
         RewriteCase{"anadNoInfoLabelBlank", ANAD_FIX, "label: _  Block", "label: _   Block"},

@@ -1,0 +1,144 @@
+// Rules that open with a keyword and a greedy run make all their passes in one sweep; the result
+// must be what the passes one by one give.
+#include "reformat/keyword_rule.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "pcre_reference.h"
+#include "random_texts.h"
+#include "reformat/reformat.h"
+
+namespace korval {
+namespace {
+
+// The rules of that form: the keyword's group, a run over everything, the tail.
+const std::set<int> kKeywordRules = {3,  5,  6,  7,  8,  10, 12, 22, 29, 30, 31, 32, 33, 34, 35, 36, 37,
+                                     38, 39, 40, 41, 46, 47, 48, 49, 50, 58, 59, 60, 61, 62, 67, 68, 70};
+
+TEST(KeywordRule, PlansExactlyTheRulesOfItsForm)
+{
+    for (const ReformatRule& rule : ReformatRules())
+        EXPECT_EQ(KeywordRule::Plan(rule.Pattern, rule.Replacement) != nullptr, kKeywordRules.count(rule.Number) == 1)
+            << "rule " << rule.Number;
+}
+
+// The sweep against the passes one by one, through the plain engine.
+void ExpectSameAsPassByPass(std::string_view pattern, std::string_view replacement, const std::string& text,
+                            std::size_t passes)
+{
+    const auto rule = KeywordRule::Plan(pattern, replacement);
+    ASSERT_NE(rule, nullptr) << pattern;
+    std::string expected = text;
+    const bool matched = test::PcreReference(pattern).Passes(expected, replacement, passes);
+    std::string actual = text;
+    EXPECT_EQ(rule->Matches(text), matched) << pattern << " over \"" << text << "\"";
+    EXPECT_EQ(rule->Apply(actual, passes), matched) << pattern << " over \"" << text << "\"";
+    EXPECT_EQ(actual, expected) << pattern << " over \"" << text << "\"";
+}
+
+TEST(KeywordRule, EveryRuleGivesWhatThePassesGive)
+{
+    test::RandomTexts texts(1205);
+    for (const ReformatRule& rule : ReformatRules()) {
+        if (!kKeywordRules.count(rule.Number)) continue;
+        for (int i = 0; i < 50; ++i) {
+            const std::string text = texts.NextMessage(40);
+            ExpectSameAsPassByPass(rule.Pattern, rule.Replacement, text, text.size() + 1);
+            ExpectSameAsPassByPass(rule.Pattern, rule.Replacement, text, 1 + i % 3);  // a pass limit that bites
+        }
+    }
+}
+
+struct SweepCase {
+    const char* name;
+    int rule;
+    const char* text;
+    const char* result;  // worked out by hand from the pattern and the replacement
+};
+
+class KeywordRuleExamples : public ::testing::TestWithParam<SweepCase> {};
+
+TEST_P(KeywordRuleExamples, RewritesFromTheLastMatchBack)
+{
+    const ReformatRule& rule = Rule(GetParam().rule);
+    std::string text = GetParam().text;
+    ASSERT_TRUE(KeywordRule::Plan(rule.Pattern, rule.Replacement)->Apply(text, text.size() + 1));
+    EXPECT_EQ(text, GetParam().result);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reformat, KeywordRuleExamples,
+    ::testing::Values(
+        // UA4: each pass rewrites the last " -ddddddd" and puts a blank before the keyword.
+        SweepCase{"PirepLongitudes", 32, "PIREP -1234567 -7654321", "  PIREP NW1234567 NW7654321"},
+        // Rule 7: the run keeps each point's dot, the replacement writes one of its own.
+        SweepCase{"RequestPoints", 7, "REQPWI/WQ330:5030N.5040N", "REQPWI/WQ330:.N50000W030000..N50000W040000"},
+        // Rule 5: every whole-degree point, the blank after it taken.
+        SweepCase{"ClearancePoints", 5, "CLX 1234 VIA 55N020W 55N030W END", "CLX 1234 VIA N5500W02000N5500W03000END"},
+        // KLM1: a flight id beginning "KL".
+        SweepCase{"KlmPosition", 22, "Flight id: KL1234\r\nPOS 5230N02015W/ 1234",
+                  "Flight id: KL1234\r\nPOS  N52300W020150/  1234"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+TEST(KeywordRule, TextWithoutTheKeywordIsLeftAlone)
+{
+    const ReformatRule& rule = Rule(32);
+    std::string text = "PIRE -1234567";
+    EXPECT_FALSE(KeywordRule::Plan(rule.Pattern, rule.Replacement)->Apply(text, 100));
+    EXPECT_EQ(text, "PIRE -1234567");
+}
+
+// Forms the table does not have, each taking the passes one by one where the sweep cannot be
+// sure: X that makes a new keyword in front of the old one, and a shorter keyword that ends
+// before the first one.
+struct OddCase {
+    const char* name;
+    const char* pattern;
+    const char* replacement;
+    const char* text;
+};
+
+class KeywordRuleOddForms : public ::testing::TestWithParam<OddCase> {};
+
+TEST_P(KeywordRuleOddForms, GivesWhatThePassesGive)
+{
+    for (std::size_t passes : {1u, 2u, 3u, 100u})
+        ExpectSameAsPassByPass(GetParam().pattern, GetParam().replacement, GetParam().text, passes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reformat, KeywordRuleOddForms,
+    ::testing::Values(OddCase{"PrefixMakesAnEarlierKeyword", R"((AA[\s\S]*)(\d))", "A$1x", "AA1 2 3"},
+                      OddCase{"PrefixKeepsTheKeywordFirst", R"((AB[\s\S]*)(\d))", "A$1x", "AB1 2 3"},
+                      OddCase{"ShorterKeywordEndsFirst", R"((ABCD|BC)([\s\S]*)(D))", "$1$2<$3>", "ABCD"},
+                      OddCase{"MidTextClosesTheGroup", R"((KEY[\s\S]*POS)\+(\d))", "$1=$2", "KEY POS+1 POS+2 POS+"},
+                      OddCase{"ReplacementEqualToTheMatch", R"((KEY[\s\S]*)(\d))", "$1$2", "KEY 1 2"}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+struct NoPlanCase {
+    const char* name;
+    const char* pattern;
+    const char* replacement;
+};
+
+class KeywordRuleNoPlan : public ::testing::TestWithParam<NoPlanCase> {};
+
+TEST_P(KeywordRuleNoPlan, DeclinesOtherForms)
+{
+    EXPECT_EQ(KeywordRule::Plan(GetParam().pattern, GetParam().replacement), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Reformat, KeywordRuleNoPlan,
+                         ::testing::Values(NoPlanCase{"NoRun", R"((N|S)(\d{4}))", "$1$2"},
+                                           NoPlanCase{"TopLevelAlternation", R"((KEY[\s\S]*)(\d)|X)", "$1$2"},
+                                           NoPlanCase{"ReplacementRepeatsTheKeyword", R"((KEY[\s\S]*)(\d))", "$1$2$1"},
+                                           NoPlanCase{"ReplacementWithoutTheKeyword", R"((KEY[\s\S]*)(\d))", "$2"},
+                                           NoPlanCase{"BackReferenceInTheTail", R"((KEY[\s\S]*)(\d)\2)", "$1"},
+                                           NoPlanCase{"KeywordWithAClass", R"((K\dY[\s\S]*)(\d))", "$1$2"}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+}  // namespace
+}  // namespace korval
