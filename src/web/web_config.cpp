@@ -17,7 +17,8 @@ std::optional<ListenAddress> Fail(std::string* reason, std::string why)
 
 std::optional<ListenAddress> ParseListen(std::string_view text, std::string* reason)
 {
-    const std::string quoted = "\"" + std::string(text) + "\"";
+    std::string quoted(1, '"');
+    quoted.append(text).push_back('"');
     std::string_view host, port = text;
     if (!text.empty() && text.front() == '[') {
         const std::size_t close = text.find(']');
@@ -58,6 +59,16 @@ std::optional<ListenAddress> ListenFromSettings(const std::filesystem::path& ini
     std::optional<ListenAddress> a = ParseListen(*value, &why);
     if (!a && reason) *reason = "[Web] Listen=" + std::string(*value) + ": " + why;
     return a;
+}
+
+bool HostAllowed(const ListenAddress& where, std::string_view host)
+{
+    if (!where.address.isLoopback()) return true;
+    if (!host.empty() && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    const QString name = QString::fromLatin1(host.data(), static_cast<qsizetype>(host.size()));
+    if (name.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) return true;
+    const QHostAddress address(name);
+    return !address.isNull() && address.isLoopback();
 }
 
 std::string ToText(const ListenAddress& a)

@@ -118,6 +118,7 @@ WebView::~WebView()
 
 bool WebView::Start(const ListenAddress& where)
 {
+    where_ = where;
     std::string error;
     if (!http_->Listen(where.address, where.port, error)) {
         if (log_) log_("web view: cannot listen on " + ToText(where) + ": " + error);
@@ -145,6 +146,8 @@ void WebView::Accept(std::unique_ptr<QWebSocket> socket)
         refusal = "not the page's WebSocket path";
     } else if (!SameOrigin(*socket)) {
         refusal = "opened by a page of another site";
+    } else if (!HostAllowed(where_, socket->requestUrl().host().toStdString())) {
+        refusal = "asked for by a name of another site";
     } else if (clients_.size() >= limits_.sockets) {
         refusal = "too many pages open";
     }

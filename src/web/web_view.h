@@ -104,6 +104,7 @@ private:
     Station& s_;
     Log log_;
     ViewLimits limits_;
+    ListenAddress where_;
     std::unique_ptr<HttpFront> http_;
     std::unique_ptr<Feed> feed_;
     std::unique_ptr<MapPainter> painter_;

@@ -434,6 +434,36 @@ TEST_F(Server, OtherSitesAndPagesOverTheLimitAreTurnedAway)
     EXPECT_FALSE(ours.Closed(100ms));
 }
 
+TEST_F(Server, APageAskingByAnotherSitesNameIsTurnedAway)
+{
+    Start();  // on the loopback address
+    auto handshake = [&](const QByteArray& host) {
+        QTcpSocket raw;
+        raw.connectToHost(QHostAddress::LocalHost, port);
+        WaitUntil([&] { return raw.state() == QAbstractSocket::ConnectedState; }, 5s);
+        raw.write("GET /ws HTTP/1.1\r\nHost: " + host +
+                  "\r\nConnection: Upgrade\r\nUpgrade: websocket\r\n"
+                  "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n");
+        QByteArray got;
+        WaitUntil(
+            [&] {
+                got += raw.readAll();
+                return got.contains("\r\n\r\n") && got.size() > got.indexOf("\r\n\r\n") + 4;
+            },
+            3s);
+        return got.mid(got.indexOf("\r\n\r\n") + 4);  // the first frame after the upgrade
+    };
+    // A close frame (0x88) with the code 1008, policy violated.
+    const QByteArray refused = handshake("evil.example:" + QByteArray::number(port));
+    ASSERT_GE(refused.size(), 4);
+    EXPECT_EQ(static_cast<unsigned char>(refused[0]), 0x88);
+    EXPECT_EQ(refused.mid(2, 2), QByteArray("\x03\xf0", 2));
+    // Its own name is greeted (a text frame, 0x81).
+    const QByteArray greeted = handshake("localhost:" + QByteArray::number(port));
+    ASSERT_GE(greeted.size(), 1);
+    EXPECT_EQ(static_cast<unsigned char>(greeted[0]), 0x81);
+}
+
 // ---- the station is never held up -------------------------------------------------------------
 
 // Reads nothing once its WebSocket is open, over a connection with a small receive window:
