@@ -1,8 +1,73 @@
 #!/usr/bin/env bash
-# Builds KORVAL with AddressSanitizer and UBSan and runs every test.
+# The test command: builds KORVAL every way it ships and runs every test. One leg at a time, each
+# timed; the first failing leg ends the command with its status.
+#
+#   format   every C++ file as the project's .clang-format lays it out
+#   core     the core alone (KORVAL_CORE_ONLY=ON): it builds without Qt
+#   asan     Debug with AddressSanitizer + UBSan and -Werror: every test
+#   release  Release with -Werror: the programs and benchmarks, each benchmark run once, briefly
+#   fuzz     the fuzz targets (clang, libFuzzer), each run a few seconds
+#
+#   bash tools/test.sh             every leg
+#   bash tools/test.sh asan fuzz   only these legs
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/deps.sh
-cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DKORVAL_SANITIZE=ON -DKORVAL_WERROR=ON -DKORVAL_BENCH=ON
-cmake --build build/asan -j"$(nproc)"
-ctest --test-dir build/asan --output-on-failure -j"$(nproc)"
+
+jobs=$(nproc)
+# A compiler cache, where the machine has one, makes a rebuild of unchanged files cheap.
+cache=()
+if command -v ccache >/dev/null 2>&1; then cache=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+
+leg_format() {
+    local files
+    mapfile -t files < <(git ls-files '*.cpp' '*.h')
+    clang-format --dry-run --Werror "${files[@]}"
+    echo "${#files[@]} files formatted as .clang-format says"
+}
+
+leg_core() {
+    cmake -S . -B build/core -DCMAKE_BUILD_TYPE=Release -DKORVAL_CORE_ONLY=ON -DKORVAL_WERROR=ON \
+        -DKORVAL_BENCH=OFF "${cache[@]}" >/dev/null
+    cmake --build build/core -j"$jobs" --target korval_core korval-replay korval-demo
+}
+
+leg_asan() {
+    cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DKORVAL_SANITIZE=ON -DKORVAL_WERROR=ON \
+        -DKORVAL_BENCH=OFF "${cache[@]}" >/dev/null
+    cmake --build build/asan -j"$jobs"
+    ctest --test-dir build/asan --output-on-failure -j"$jobs"
+}
+
+leg_release() {
+    # The tests run in the asan leg; here the programs and benchmarks are built as shipped.
+    cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DKORVAL_WERROR=ON -DKORVAL_BENCH=ON \
+        -DKORVAL_TESTS=OFF "${cache[@]}" >/dev/null
+    cmake --build build/release -j"$jobs"
+    # Each benchmark once with the shortest time, so none can rot unseen.
+    local b
+    while IFS= read -r b; do
+        echo "== $b"
+        QT_QPA_PLATFORM=offscreen timeout 300 "$b" --benchmark_min_time=0.001 >/dev/null
+    done < <(find build/release/bench -type f -perm -u+x -name 'bench_*' | sort)
+}
+
+leg_fuzz() {
+    if [ -f tools/fuzz.sh ]; then bash tools/fuzz.sh --seconds 5; else echo "no fuzz targets"; fi
+}
+
+legs=("$@")
+[ ${#legs[@]} -gt 0 ] || legs=(format core asan release fuzz)
+report=()
+for leg in "${legs[@]}"; do
+    declare -F "leg_$leg" >/dev/null || {
+        echo "test.sh: no leg \"$leg\" (format core asan release fuzz)" >&2
+        exit 2
+    }
+    echo "==== test.sh: $leg"
+    start=$(date +%s)
+    "leg_$leg"
+    report+=("$leg $(($(date +%s) - start)) s")
+done
+echo "==== test.sh: every leg passed"
+printf '  %s\n' "${report[@]}"

@@ -2,7 +2,6 @@
 // server and no windows, until SIGINT or SIGTERM, which save the settings as closing the main
 // window does.
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -11,24 +10,19 @@
 #include <string>
 #include <string_view>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QSocketNotifier>
 
-#include <sys/socket.h>
-#include <unistd.h>
-
+#include "gui_main.h"
+#include "link/quit_signals.h"
 #include "settings/settings.h"
 #include "station/seams.h"
 #include "station/station.h"
+#include "qt_notifier.h"
 #include "station_host.h"
 #include "web/web_config.h"
 #include "web/web_view.h"
-
-#include <QApplication>
-
-#include "gui_main.h"
-#include "qt_notifier.h"
 
 namespace {
 
@@ -76,40 +70,14 @@ int Usage(std::string_view problem)
     return kExitUsage;
 }
 
-// ---- signals ------------------------------------------------------------------------------------
-
-int g_signalPipe[2] = {-1, -1};  // written by the handler, read on the event loop
-
-void OnSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(g_signalPipe[1], &byte, 1);
-}
-
 // SIGINT and SIGTERM close the program as closing the main window does: the settings are saved
 // and the event loop ends with status 0.
 void SaveSettingsOnSignals(korval::Station& s)
 {
-    std::signal(SIGPIPE, SIG_IGN);  // a reader that went away is a failed write, not a killed program
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0) {
-        std::cerr << "korval: cannot watch for signals; SIGTERM will end the program without saving\n";
-        return;
-    }
-    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, QCoreApplication::instance(), [notifier, &s] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t n = ::read(g_signalPipe[0], &byte, 1);
-        notifier->setEnabled(false);  // a second signal while closing changes nothing
+    korval::link::WhenQuitSignalled([&s] {
         korval::SaveSettings(s);
         QCoreApplication::exit(kExitOk);
     });
-
-    struct sigaction action {};
-    action.sa_handler = OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
 }
 
 void ToStderr(const std::string& line)
@@ -162,6 +130,8 @@ int RunHeadless(int argc, char** argv, const Options& options)
 
 int main(int argc, char** argv)
 {
+    // From the first moment on, a signal waits for the event loop instead of ending the program.
+    korval::link::CatchQuitSignals();
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string_view a = argv[i];

@@ -315,50 +315,54 @@ std::string TrailerTime(std::int64_t unixSeconds)
     return text;
 }
 
-std::string AirmasterText(const AcarsFields& m)
+namespace {
+
+// The header, content and trailer of an ACARS text in one of the two layouts the decoders send.
+struct AcarsLayout {
+    std::string_view prefix;     // before "ACARS mode: "
+    std::string_view eol;        // every line end
+    std::string_view flightSep;  // before "Flight id: "
+};
+
+std::string AcarsText(const AcarsFields& m, const AcarsLayout& form)
 {
     std::string t;
     t.reserve(200 + m.text.size() + m.text.size() / 16);
+    t += form.prefix;
     t += "ACARS mode: ";
     t += HeaderChar(m.mode);
     t += "  Aircraft reg: ";
     t += Registration(m.reg);
-    t += "\r\nMessage label: ";
+    t += form.eol;
+    t += "Message label: ";
     t += Label(m.label);
     t += "  Block id: ";
     t += HeaderChar(m.block);
     t += "  Msg. no: ";
     t += Fixed(m.msgNo, 4);
-    t += "\r\nFlight id: ";
+    t += form.flightSep;
+    t += "Flight id: ";
     t += Fixed(m.flight, 6);
-    t += "\r\nMessage content:-\r\n";
-    AppendLines(t, m.text, "\r\n");
+    t += form.eol;
+    t += "Message content:-";
+    t += form.eol;
+    AppendLines(t, m.text, form.eol);
     t += kTrailerDashes;
-    t += '[' + TrailerTime(m.time) + "]\r\n";
+    t += '[' + TrailerTime(m.time) + ']';
+    t += form.eol;
     return t;
+}
+
+}  // namespace
+
+std::string AirmasterText(const AcarsFields& m)
+{
+    return AcarsText(m, {"", "\r\n", "\r\n"});
 }
 
 std::string HfAcarsText(const AcarsFields& m)
 {
-    std::string t;
-    t.reserve(200 + m.text.size());
-    t += "1ACARS mode: ";
-    t += HeaderChar(m.mode);
-    t += "  Aircraft reg: ";
-    t += Registration(m.reg);
-    t += "\nMessage label: ";
-    t += Label(m.label);
-    t += "  Block id: ";
-    t += HeaderChar(m.block);
-    t += "  Msg. no: ";
-    t += Fixed(m.msgNo, 4);
-    t += " Flight id: ";
-    t += Fixed(m.flight, 6);
-    t += "\nMessage content:-\n";
-    AppendLines(t, m.text, "\n");
-    t += kTrailerDashes;
-    t += '[' + TrailerTime(m.time) + "]\n";
-    return t;
+    return AcarsText(m, {"1", "\n", " "});
 }
 
 std::string HfdlRecord(const HfdlPosition& p)
@@ -403,26 +407,7 @@ std::vector<std::string_view> SplitJsonValues(std::string_view d)
             pieces.push_back(d.substr(start, i - start));
             continue;
         }
-        int depth = 0;
-        bool inString = false;
-        for (; i < d.size(); ++i) {
-            const char c = d[i];
-            if (inString) {
-                if (c == '\\') {
-                    ++i;
-                } else if (c == '"') {
-                    inString = false;
-                }
-            } else if (c == '"') {
-                inString = true;
-            } else if (c == '{' || c == '[') {
-                ++depth;
-            } else if ((c == '}' || c == ']') && --depth == 0) {
-                ++i;
-                break;
-            }
-        }
-        i = std::min(i, d.size());
+        i = ScanJsonValue(d, i).end;
         pieces.push_back(d.substr(start, i - start));
     }
     return pieces;
@@ -439,7 +424,7 @@ void ConvertDatagram(Source source, std::string_view datagram, std::int64_t now,
     for (std::string_view piece : SplitJsonValues(datagram)) {
         ++counters.received;
         try {
-            if (NestingDepth(piece) > kMaxDepth) throw Drop{"broken JSON"};
+            if (ScanJsonValue(piece, 0).depth > kMaxDepth) throw Drop{"broken JSON"};
             const Json j = Json::parse(linktool::Utf8FromBytes(piece), nullptr, /*allow_exceptions=*/false);
             if (j.is_discarded()) throw Drop{"broken JSON"};
             out.push_back(Convert(source, j, now));

@@ -58,11 +58,12 @@ void AppendLines(std::string& out, std::string_view text, std::string_view eol)
     if (last != '\n' && last != '\r') out += eol;
 }
 
-int NestingDepth(std::string_view json)
+JsonExtent ScanJsonValue(std::string_view json, std::size_t start)
 {
     int depth = 0, deepest = 0;
     bool inString = false;
-    for (std::size_t i = 0; i < json.size(); ++i) {
+    std::size_t i = start;
+    for (; i < json.size(); ++i) {
         const char c = json[i];
         if (inString) {
             if (c == '\\') {
@@ -74,11 +75,12 @@ int NestingDepth(std::string_view json)
             inString = true;
         } else if (c == '{' || c == '[') {
             deepest = std::max(deepest, ++depth);
-        } else if (c == '}' || c == ']') {
-            --depth;
+        } else if ((c == '}' || c == ']') && --depth == 0) {
+            ++i;
+            break;
         }
     }
-    return deepest;
+    return {std::min(i, json.size()), deepest};
 }
 
 }  // namespace korval::bridge

@@ -33,7 +33,12 @@ std::string Label(std::string_view label);
 // a last line that has none. Nothing for an empty text.
 void AppendLines(std::string& out, std::string_view text, std::string_view eol);
 
-// How deep the brackets of a JSON text nest (outside its strings).
-int NestingDepth(std::string_view json);
+// The JSON value that starts at `start` (a '{' or '['): `end` is one past its closing bracket, or
+// the end of `json` when it is cut short; `depth` is how deep its brackets nest outside strings.
+struct JsonExtent {
+    std::size_t end;
+    int depth;
+};
+JsonExtent ScanJsonValue(std::string_view json, std::size_t start);
 
 }  // namespace korval::bridge

@@ -37,16 +37,6 @@ constexpr ServedItem kServed[] = {
     {"txtCount", &MainBoxes::txtCount}, {"txtOCA", &MainBoxes::txtOCA},
 };
 
-// A timer tick never ends the program: a fault is logged under the timer's name.
-template <class F>
-void Tick(Station& s, std::string_view procedure, F&& timer)
-{
-    try {
-        timer(s);
-    } catch (...) {
-        s.LogFault(CurrentFault(), procedure, "ACARS");
-    }
-}
 
 }  // namespace
 
@@ -173,8 +163,8 @@ StationHost::StationHost(Station& s, HostLog log) : s_(s), port_(s), server_(s, 
 
     timer1_.setInterval(kTimer1Ms);
     timer2_.setInterval(kTimer2Ms);
-    QObject::connect(&timer1_, &QTimer::timeout, &timer1_, [this] { Tick(s_, "Timer1_Timer", Timer1_Timer); });
-    QObject::connect(&timer2_, &QTimer::timeout, &timer2_, [this] { Tick(s_, "Timer2_Timer", Timer2_Timer); });
+    QObject::connect(&timer1_, &QTimer::timeout, &timer1_, [this] { OnTimer1(s_); });
+    QObject::connect(&timer2_, &QTimer::timeout, &timer2_, [this] { OnTimer2(s_); });
 }
 
 StationHost::~StationHost()
@@ -195,7 +185,7 @@ void StationHost::StartHeadless()
     StartUp(s_);
     RelinkSources(s_);
     server_.Start();
-    Tick(s_, "Timer1_Timer", Timer1_Timer);
+    OnTimer1(s_);
     timer1_.start();
     timer2_.start();
 }

@@ -4,42 +4,6 @@
 
 namespace korval::linktool {
 
-std::string Utf8FromBytes(std::string_view bytes)
-{
-    std::string utf8;
-    utf8.reserve(bytes.size() + bytes.size() / 8);
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            utf8.push_back(c);
-        } else {
-            utf8.push_back(static_cast<char>(0xC0 | (b >> 6)));
-            utf8.push_back(static_cast<char>(0x80 | (b & 0x3F)));
-        }
-    }
-    return utf8;
-}
-
-std::optional<std::string> BytesFromUtf8(std::string_view utf8)
-{
-    std::string bytes;
-    bytes.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        if (b < 0x80) {
-            bytes.push_back(utf8[i]);
-            continue;
-        }
-        // Only U+0080..U+00FF have a byte: lead 0xC2 or 0xC3 and one continuation byte.
-        if ((b != 0xC2 && b != 0xC3) || i + 1 >= utf8.size()) return std::nullopt;
-        const auto next = static_cast<unsigned char>(utf8[i + 1]);
-        if ((next & 0xC0) != 0x80) return std::nullopt;
-        bytes.push_back(static_cast<char>(((b & 0x03) << 6) | (next & 0x3F)));
-        ++i;
-    }
-    return bytes;
-}
-
 ReplayLine ParseReplayLine(std::string_view line)
 {
     ReplayLine r;

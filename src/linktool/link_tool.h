@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/bytes.h"
+
 namespace korval::linktool {
 
 // Exit statuses.
@@ -17,8 +19,8 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitNoLink = 3;  // no server answers (error 282), or the link was lost or refused
 
 // JSON strings carry message bytes one character each: U+0000..U+00FF stand for the bytes 0..255.
-std::string Utf8FromBytes(std::string_view bytes);
-std::optional<std::string> BytesFromUtf8(std::string_view utf8);  // nothing when a character is above U+00FF
+using korval::BytesFromUtf8;  // nothing when a character is above U+00FF
+using korval::Utf8FromBytes;
 
 // One line of a replay file: {"source": S, "text": T}. Lines with "tick", lines without "text"
 // and blank lines are skipped; a line that is not such an object is bad and says why.

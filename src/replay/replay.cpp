@@ -12,10 +12,13 @@
 #include <string_view>
 #include <vector>
 
+#include "export/tracks.h"
+#include "export/write.h"
 #include "station/events.h"
 #include "station/mainwindow.h"
 #include "station/seams.h"
 #include "station/station.h"
+#include "text/bytes.h"
 
 namespace korval {
 namespace {
@@ -57,51 +60,15 @@ struct LineError {
 // this maps it back to bytes, refusing any character above U+00FF.
 std::string ToBytes(const std::string& utf8, std::string_view field)
 {
-    std::string bytes;
-    bytes.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        auto c = static_cast<unsigned char>(utf8[i]);
-        std::uint32_t cp = c;
-        std::size_t len = 1;
-        if (c >= 0xF0) {
-            cp = c & 0x07u;
-            len = 4;
-        } else if (c >= 0xE0) {
-            cp = c & 0x0Fu;
-            len = 3;
-        } else if (c >= 0xC0) {
-            cp = c & 0x1Fu;
-            len = 2;
-        }
-        for (std::size_t k = 1; k < len && i + k < utf8.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3Fu);
-        if (cp > 0xFF) {
-            char hex[16];
-            std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(cp));
-            throw LineError{"\"" + std::string(field) + "\" holds the character " + hex +
-                            "; only U+0000 to U+00FF stand for bytes"};
-        }
-        bytes.push_back(static_cast<char>(cp));
-        i += len;
+    std::uint32_t refused = 0;
+    std::optional<std::string> bytes = BytesFromUtf8(utf8, &refused);
+    if (!bytes) {
+        char hex[16];
+        std::snprintf(hex, sizeof hex, "U+%04X", static_cast<unsigned>(refused));
+        throw LineError{"\"" + std::string(field) + "\" holds the character " + hex +
+                        "; only U+0000 to U+00FF stand for bytes"};
     }
-    return bytes;
-}
-
-// Each byte of a text becomes the character U+00XX.
-std::string FromBytes(std::string_view bytes)
-{
-    std::string utf8;
-    utf8.reserve(bytes.size() + bytes.size() / 8);
-    for (char ch : bytes) {
-        auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            utf8.push_back(ch);
-        } else {
-            utf8.push_back(static_cast<char>(0xC0 | (c >> 6)));
-            utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        }
-    }
-    return utf8;
+    return std::move(*bytes);
 }
 
 // "HHMM" as minutes of the day, or nothing when it is not a time of day.
@@ -137,16 +104,6 @@ void SetTimeOfDay(ManualClock& clock, int minuteOfDay)
     clock.Set(now);
 }
 
-// A timer tick must not end the replay either.
-template <class F>
-void Tick(Station& s, std::string_view procedure, F&& timer)
-{
-    try {
-        timer(s);
-    } catch (...) {
-        s.LogFault(CurrentFault(), procedure, "ACARS");
-    }
-}
 
 const Json& Field(const Json& line, const char* name)
 {
@@ -176,8 +133,8 @@ void RunLine(Station& s, ManualClock& clock, const Json& line)
         int minuteOfDay = 0;
         TimeField(Field(line, "tick"), "tick", minuteOfDay);
         SetTimeOfDay(clock, minuteOfDay);
-        Tick(s, "Timer1_Timer", Timer1_Timer);
-        Tick(s, "Timer2_Timer", Timer2_Timer);
+        OnTimer1(s);
+        OnTimer2(s);
         return;
     }
 
@@ -204,7 +161,7 @@ void RunLine(Station& s, ManualClock& clock, const Json& line)
 
     if (utc) {
         SetTimeOfDay(clock, *utc);
-        Tick(s, "Timer1_Timer", Timer1_Timer);
+        OnTimer1(s);
     }
     OnLinkText(s, row->box, std::move(bytes));
 }
@@ -223,14 +180,14 @@ Json Snapshot(const Station& s)
     flags["RegFlightCorrected"] = s.RegFlightCorrected;
 
     Json j;
-    j["live"] = FromBytes(s.box.LiveData.Text);
-    j["aircraft"] = FromBytes(s.box.Aircraft.Text);
-    j["flight"] = FromBytes(s.box.Flight.Text);
-    j["positions"] = FromBytes(s.PositionText);
+    j["live"] = Utf8FromBytes(s.box.LiveData.Text);
+    j["aircraft"] = Utf8FromBytes(s.box.Aircraft.Text);
+    j["flight"] = Utf8FromBytes(s.box.Flight.Text);
+    j["positions"] = Utf8FromBytes(s.PositionText);
     j["found"] = s.PositionFound;
-    j["count"] = FromBytes(s.box.txtCount.Text);
-    j["oca"] = FromBytes(s.box.txtOCA.Text);
-    j["marker"] = s.box.txtRepeat.Visible ? FromBytes(s.box.txtRepeat.Text) : std::string();
+    j["count"] = Utf8FromBytes(s.box.txtCount.Text);
+    j["oca"] = Utf8FromBytes(s.box.txtOCA.Text);
+    j["marker"] = s.box.txtRepeat.Visible ? Utf8FromBytes(s.box.txtRepeat.Text) : std::string();
     j["flags"] = std::move(flags);
     return j;
 }
@@ -240,50 +197,50 @@ Json Tracks(const Station& s)
     Json aircraft = Json::array();
     for (const auto& [key, a] : s.AircraftCol.Entries()) {
         Json j;
-        j["key"] = FromBytes(key);
-        j["ID"] = FromBytes(a->ID);
-        j["FNo"] = FromBytes(a->FNo);
-        j["NewLocation"] = FromBytes(a->NewLocation);
-        j["OldLocation"] = FromBytes(a->OldLocation);
+        j["key"] = Utf8FromBytes(key);
+        j["ID"] = Utf8FromBytes(a->ID);
+        j["FNo"] = Utf8FromBytes(a->FNo);
+        j["NewLocation"] = Utf8FromBytes(a->NewLocation);
+        j["OldLocation"] = Utf8FromBytes(a->OldLocation);
         j["Oceanic"] = a->Oceanic;
         j["REQPWI"] = a->REQPWI;
         j["Show"] = a->Show;
         if (a->WayList) {
             Json list = Json::array();
-            for (const std::string& w : *a->WayList) list.push_back(FromBytes(w));
+            for (const std::string& w : *a->WayList) list.push_back(Utf8FromBytes(w));
             j["WayList"] = std::move(list);
         } else {
             j["WayList"] = nullptr;
         }
         j["WayIndex"] = a->WayIndex;
-        j["LastTime"] = FromBytes(a->LastTime);
-        j["NextTime"] = FromBytes(a->NextTime);
-        j["Mach"] = FromBytes(a->Mach);
-        j["Level"] = FromBytes(a->Level);
-        j["Route"] = FromBytes(a->Route);
-        j["ACDetails"] = FromBytes(a->ACDetails);
+        j["LastTime"] = Utf8FromBytes(a->LastTime);
+        j["NextTime"] = Utf8FromBytes(a->NextTime);
+        j["Mach"] = Utf8FromBytes(a->Mach);
+        j["Level"] = Utf8FromBytes(a->Level);
+        j["Route"] = Utf8FromBytes(a->Route);
+        j["ACDetails"] = Utf8FromBytes(a->ACDetails);
         aircraft.push_back(std::move(j));
     }
     Json routelines = Json::array();
     for (const auto& [key, r] : s.RouteLineCol.Entries()) {
         Json j;
-        j["ID"] = FromBytes(r->ID);
-        j["OldPosition"] = FromBytes(r->OldPosition);
-        j["NewPosition"] = FromBytes(r->NewPosition);
-        j["NATrack"] = FromBytes(r->NATrack);
-        j["NATPos"] = FromBytes(r->NATPos);
+        j["ID"] = Utf8FromBytes(r->ID);
+        j["OldPosition"] = Utf8FromBytes(r->OldPosition);
+        j["NewPosition"] = Utf8FromBytes(r->NewPosition);
+        j["NATrack"] = Utf8FromBytes(r->NATrack);
+        j["NATPos"] = Utf8FromBytes(r->NATPos);
         j["Style"] = r->Style;
         routelines.push_back(std::move(j));
     }
     Json sbs = Json::array();
     for (const auto& [key, a] : s.SBSAircraftCol.Entries()) {
         Json j;
-        j["key"] = FromBytes(key);
-        j["ID"] = FromBytes(a->ID);
-        j["FNo"] = FromBytes(a->FNo);
-        j["NewPosition"] = FromBytes(a->NewPosition);
-        j["OldPosition"] = FromBytes(a->OldPosition);
-        j["Level"] = FromBytes(a->Level);
+        j["key"] = Utf8FromBytes(key);
+        j["ID"] = Utf8FromBytes(a->ID);
+        j["FNo"] = Utf8FromBytes(a->FNo);
+        j["NewPosition"] = Utf8FromBytes(a->NewPosition);
+        j["OldPosition"] = Utf8FromBytes(a->OldPosition);
+        j["Level"] = Utf8FromBytes(a->Level);
         j["AltChange"] = a->AltChange;
         j["LastUpdate"] = a->LastUpdate;
         sbs.push_back(std::move(j));
@@ -316,7 +273,7 @@ void WriteError(std::ostream& out, std::size_t lineNumber, const std::string& wh
 std::string ReplayHelp()
 {
     return "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--live-all]\n"
-           "                     [--snapshot N=FILE.jpg]...\n"
+           "                     [--snapshot N=FILE.jpg]... [--geojson FILE] [--kml FILE]\n"
            "\n"
            "Runs archived datalink traffic through KORVAL without windows or links.\n"
            "\n"
@@ -330,6 +287,10 @@ std::string ReplayHelp()
            "                after the last line, write map N (1-3) as its window would show it, at the\n"
            "                window size stored in KORVAL.ini (800 x 600 pixels when none), as JPEG;\n"
            "                repeatable. Drawn offscreen when there is no display.\n"
+           "  --geojson FILE\n"
+           "  --kml FILE    after the last line, export what is tracked (aircraft, route lines,\n"
+           "                oceanic estimates, NAT tracks, SBS-1 tracks) as GeoJSON or as KML;\n"
+           "                each file is replaced whole or left as it was\n"
            "  --live-all    add \"live_all\" to each output line: every LiveData value the\n"
            "                line set, in order (a counted message sets it twice)\n"
            "\n"
@@ -382,7 +343,7 @@ int RunReplay(const ReplayOptions& options, std::istream& in, std::ostream& out,
     StreamNotifier notifier(err);
     Station s(options.home, clock, notifier);
     StartUp(s);
-    Tick(s, "Timer1_Timer", Timer1_Timer);  // the end of the main window's start-up
+    OnTimer1(s);  // the end of the main window's start-up
     if (options.prepare) options.prepare(s);
 
     std::vector<std::string> lives;  // LiveData values set by the line in hand
@@ -409,7 +370,7 @@ int RunReplay(const ReplayOptions& options, std::istream& in, std::ostream& out,
             Json snapshot = Snapshot(s);
             if (options.liveAll) {
                 Json all = Json::array();
-                for (const std::string& live : lives) all.push_back(FromBytes(live));
+                for (const std::string& live : lives) all.push_back(Utf8FromBytes(live));
                 snapshot["live_all"] = std::move(all);
             }
             WriteLine(out, snapshot);
@@ -446,10 +407,26 @@ int RunReplay(const ReplayOptions& options, std::istream& in, std::ostream& out,
             anyFailed = true;
         }
     }
+    bool exportFailed = false;
+    if (!options.geojson.empty() || !options.kml.empty()) {
+        const TrackSet tracks = CollectTracks(s);
+        for (const std::string& problem : tracks.problems)
+            err << "korval-replay: left out of the export: " << Utf8FromBytes(problem) << '\n';
+        const std::pair<const std::string*, std::string (*)(const TrackSet&)> exports[] = {
+            {&options.geojson, GeoJsonText}, {&options.kml, KmlText}};
+        for (const auto& [file, format] : exports) {
+            std::string why;
+            if (!file->empty() && !WriteExport(*file, format(tracks), why)) {
+                err << "korval-replay: " << why << '\n';
+                exportFailed = true;
+            }
+        }
+    }
     if (!out) {
         err << "korval-replay: writing the output failed\n";
         return 2;
     }
+    if (exportFailed) return 2;
     return anyFailed ? 1 : 0;
 }
 

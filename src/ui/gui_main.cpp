@@ -25,7 +25,7 @@ int RunKorvalGui(int argc, char** argv, korval::Station& station, korval::LinkPo
     maps.SetShowChanged([&station](int, bool) { station.Notify(korval::ChangeOptions); });
     window.mapHooks.showMapClick = [&maps](int n) { maps.ShowMapClicked(n); };
     window.mapHooks.showMap = [&maps, &station](int n) {
-        bool& item = n == 1 ? station.opt.mnuShowMap1 : n == 2 ? station.opt.mnuShowMap2 : station.opt.mnuShowMap3;
+        bool& item = station.opt.ShowMap(n);
         item = false;  // shown afresh, exactly as a click on the unchecked item would
         maps.ShowMapClicked(n);
     };

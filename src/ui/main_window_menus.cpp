@@ -184,7 +184,7 @@ void MainWindow::ShowMap(int n)
             mapHooks.showMapClick(n);
             return;
         }
-        bool& shown = n == 1 ? s_.opt.mnuShowMap1 : n == 2 ? s_.opt.mnuShowMap2 : s_.opt.mnuShowMap3;
+        bool& shown = s_.opt.ShowMap(n);
         shown = !shown;
         s_.Notify(ChangeOptions);
     });

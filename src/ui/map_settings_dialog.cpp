@@ -16,6 +16,7 @@
 
 #include "main_window.h"
 #include "maps/redraw.h"
+#include "settings/dialog_saves.h"
 #include "settings/profile.h"
 #include "settings/settings.h"
 #include "text/convert.h"
@@ -355,72 +356,19 @@ void MapSettingsDialog::ColourChosen(ColourSwatch* swatch, const QColor& colour)
 
 void MapSettingsDialog::WriteMapWide()
 {
-    const int index = comMaxPlot_->currentIndex();  // -1 when none is selected
-    const std::string clear = ToBytes(txtClearMapTime_->text());
-    const std::string mins = ToBytes(txtSBSOldPlotLimit_->text());
-    const bool sbsOnly = chkSBS_->isChecked();
-    const SettingWrite writes[] = {{"Menus", "MaxPlots", std::to_string(index)},
-                                   {"Menus", "ClearMapTime", clear},
-                                   {"Menus", "SBSMins", mins},
-                                   {"Menus", "SBSOnly", sbsOnly ? "1" : "0"}};
-    WriteSettings(s_, writes, SettingsOwner::MapSettings);
-    // The store the redraws, SBS-1 ageing, plot limit and daily clearing read.
-    s_.dlg.comMaxPlot = index;
-    s_.dlg.txtClearMapTime = clear;
-    s_.dlg.txtSBSOldPlotLimit = mins;
-    s_.dlg.chkSBS = sbsOnly;
-    s_.Notify(ChangeOptions);
+    SaveMapWideSettings(s_, {comMaxPlot_->currentIndex(), ToBytes(txtClearMapTime_->text()),
+                             ToBytes(txtSBSOldPlotLimit_->text()), chkSBS_->isChecked()});
 }
 
 void MapSettingsDialog::SaveMap(int n)
 {
-    const std::string section = MapSection(n);
-    const std::string north = ToBytes(txtN_->text()), east = ToBytes(txtE_->text());
-    const std::string south = ToBytes(txtS_->text()), west = ToBytes(txtW_->text());
-    const std::string path = ToBytes(txtFilePath_->text());
-    auto colourText = [](const ColourSwatch* sw) { return std::to_string(static_cast<std::int32_t>(sw->Colour())); };
-    const SettingWrite writes[] = {
-        {section, "N", north},
-        {section, "E", east},
-        {section, "S", south},
-        {section, "W", west},
-        {section, "MapPath", path},
-        {section, "ACIDBack", colourText(pctACIDBackCol_)},
-        {section, "ACIDText", colourText(pctACIDTextCol_)},
-        {section, "Circle", colourText(pctCircleCol_)},
-        {section, "Line", colourText(pctLineCol_)},
-    };
-    WriteSettings(s_, writes, SettingsOwner::MapSettings);
-
-    // The running map takes the new values at once, whether or not the file could be written.
-    MapConfig& m = s_.map[n - 1];
-    m.N = LatitudeEdge(north);
-    m.E = LongitudeEdge(east);
-    m.S = LatitudeEdge(south);
-    m.W = LongitudeEdge(west);
-    m.MapPath = path;
-    const std::pair<std::string MapConfig::*, std::int32_t MapConfig::*> colourMembers[] = {
-        {&MapConfig::ACIDBackText, &MapConfig::ACIDBack},
-        {&MapConfig::ACIDTextText, &MapConfig::ACIDText},
-        {&MapConfig::CircleText, &MapConfig::Circle},
-        {&MapConfig::LineText, &MapConfig::Line}};
-    const ColourSwatch* swatchOf[] = {pctACIDBackCol_, pctACIDTextCol_, pctCircleCol_, pctLineCol_};
-    for (std::size_t i = 0; i < std::size(colourMembers); ++i) {
-        m.*colourMembers[i].first = colourText(swatchOf[i]);
-        m.*colourMembers[i].second = static_cast<std::int32_t>(swatchOf[i]->Colour());
-    }
-
-    if (path == kNoMapChosen) {
-        s_.opt.mnuShowMapEnabled[n - 1] = false;
-        s_.Notify(ChangeOptions | ChangeMaps);
-        return;
-    }
-    s_.opt.mnuShowMapEnabled[n - 1] = true;
-    if (hooks_.showMap) s_.Guard("cmdSave_Click", "frmMapSettings", [&] { hooks_.showMap(n); });
-    (n == 1 ? s_.opt.mnuShowMap1 : n == 2 ? s_.opt.mnuShowMap2 : s_.opt.mnuShowMap3) = true;
-    s_.Notify(ChangeOptions | ChangeMaps);
-    void (*const redraw[])(Station&) = {NewPlot1, NewPlot2, NewPlot3};
-    redraw[n - 1](s_);
+    auto colour = [](const ColourSwatch* sw) { return static_cast<std::int32_t>(sw->Colour()); };
+    const MapValues values{ToBytes(txtN_->text()),       ToBytes(txtE_->text()),      ToBytes(txtS_->text()),
+                           ToBytes(txtW_->text()),       ToBytes(txtFilePath_->text()), colour(pctACIDBackCol_),
+                           colour(pctACIDTextCol_),      colour(pctCircleCol_),       colour(pctLineCol_)};
+    SaveMapSettings(s_, n, values, [&] {
+        if (hooks_.showMap) hooks_.showMap(n);
+    });
 }
 
 void MapSettingsDialog::cmdSave()

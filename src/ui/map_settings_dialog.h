@@ -51,7 +51,6 @@ class MapSettingsDialog final : public QDialog {
 
 public:
     // The text of txtFilePath while a map has no image.
-    static constexpr const char* kNoMapChosen = "Click Browse to select a map";
 
     MapSettingsDialog(Station& s, MapHooks& hooks, QWidget* parent = nullptr);
 

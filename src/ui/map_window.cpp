@@ -10,6 +10,7 @@
 #include <QtGui/QResizeEvent>
 #include <QtGui/QScreen>
 
+#include "maps/map_window_rules.h"
 #include "maps/redraw.h"
 #include "settings/settings.h"
 #include "station/station.h"
@@ -25,11 +26,6 @@ constexpr QSize kLargest{8000, 8000};    // nor above this (an absurd number in 
 constexpr float kLabelPoints = 7;
 
 void (*const kNewPlot[3])(Station&) = {NewPlot1, NewPlot2, NewPlot3};
-
-bool& ShowItem(Station& s, int n)
-{
-    return n == 1 ? s.opt.mnuShowMap1 : n == 2 ? s.opt.mnuShowMap2 : s.opt.mnuShowMap3;
-}
 
 bool Usable(float v)
 {
@@ -137,19 +133,13 @@ void MapWindow::Load()
 
 void MapWindow::Unload()
 {
-    bool& item = ShowItem(s_, n_);
-    const bool was = item;
-    item = false;
-    if (was && showChanged_) showChanged_(n_, false);
+    std::optional<Placement> placement;
     if (loaded_ && !isMinimized()) {
-        Placement& p = s_.mapPlacement[n_ - 1];
         const double tpp = TwipsPerPixel();
-        p.Top = static_cast<float>(y() * tpp);
-        p.Left = static_cast<float>(x() * tpp);
-        p.Height = static_cast<float>(height() * tpp);
-        p.Width = static_cast<float>(width() * tpp);
-        SaveMapWindowPlacement(s_, n_);
+        placement = Placement{true, static_cast<float>(x() * tpp), static_cast<float>(y() * tpp),
+                              static_cast<float>(width() * tpp), static_cast<float>(height() * tpp)};
     }
+    if (UnloadMapWindow(s_, n_, placement) && showChanged_) showChanged_(n_, false);
     loaded_ = false;
     label_->hide();
     hide();

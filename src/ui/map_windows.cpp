@@ -8,6 +8,7 @@
 #include <QtGui/QImageReader>
 #include <QtWidgets/QFileDialog>
 
+#include "maps/map_window_rules.h"
 #include "maps/export.h"
 #include "maps/redraw.h"
 #include "station/station.h"
@@ -23,18 +24,6 @@ const char* const kSaveProcedure[3] = {"mnuMap1Save_Click", "mnuMap2Save_Click",
 QString JpegFilter()
 {
     return QStringLiteral("JPEG Files (*.jpg *.jpe *.jpeg)");
-}
-
-bool& ShowItem(Station& s, int n)
-{
-    return n == 1 ? s.opt.mnuShowMap1 : n == 2 ? s.opt.mnuShowMap2 : s.opt.mnuShowMap3;
-}
-
-bool ImageFileExists(const std::string& path)
-{
-    if (path.empty()) return false;
-    std::error_code ec;
-    return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
 }
 
 std::optional<QString> Ask(const FileDialogRequest& r)
@@ -104,7 +93,7 @@ void MapWindows::ShowChanged(int n, bool checked)
 void MapWindows::ShowMapClicked(int n)
 {
     if (n < 1 || n > 3) return;
-    bool& item = ShowItem(s_, n);
+    bool& item = s_.opt.ShowMap(n);
     MapWindow* existing = Existing(n);
     if (item) {
         item = false;
@@ -113,7 +102,7 @@ void MapWindows::ShowMapClicked(int n)
         return;
     }
     // A map without its picture is not shown at all; the settings dialog is where to fix it.
-    if (!ImageFileExists(s_.map[n - 1].MapPath)) {
+    if (!MapPictureExists(s_, n)) {
         if (existing) existing->hide();
         ShowChanged(n, false);
         return;
@@ -130,7 +119,7 @@ void MapWindows::ShowMapClicked(int n)
 void MapWindows::ShowCheckedMaps()
 {
     for (int n = 1; n <= 3; ++n) {
-        bool& item = ShowItem(s_, n);
+        bool& item = s_.opt.ShowMap(n);
         if (!item) continue;
         item = false;
         ShowMapClicked(n);

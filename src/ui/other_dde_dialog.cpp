@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "settings/dialog_saves.h"
 #include "settings/profile.h"
 #include "settings/settings.h"
 #include "twips.h"
@@ -92,18 +93,8 @@ void OtherDdeDialog::Open()
 
 void OtherDdeDialog::cmdServerSave()
 {
-    const std::string server = ToBytes(txtServer_->text());
-    const std::string topic = ToBytes(txtTopic_->text());
     const int format = Option1_->isChecked() ? 1 : Option2_->isChecked() ? 2 : 3;
-    const SettingWrite writes[] = {
-        {"Korval", "NewServer", server}, {"Korval", "NewTopic", topic}, {"Korval", "Format", std::to_string(format)}};
-    if (WriteSettings(s_, writes, SettingsOwner::DDEServer)) {
-        // What the link to "Other" and its change event use from now on.
-        s_.dlg.txtServer = server;
-        s_.dlg.txtTopic = topic;
-        s_.dlg.DDEFormat = format;
-        s_.Notify(ChangeOptions);
-    }
+    SaveDDEServerSettings(s_, ToBytes(txtServer_->text()), ToBytes(txtTopic_->text()), format);
     hide();
 }
 

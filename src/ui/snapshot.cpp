@@ -21,17 +21,12 @@ bool Fail(std::string* error, std::string reason)
     return false;
 }
 
-bool& ShowItem(Options& opt, int map)
-{
-    return map == 1 ? opt.mnuShowMap1 : map == 2 ? opt.mnuShowMap2 : opt.mnuShowMap3;
-}
-
 // Puts a view and a checked Show item in place for one redraw and gives back what was there,
 // whatever the redraw does.
 class Borrowed {
 public:
     Borrowed(Station& s, int map, MapView& view)
-        : s_(s), index_(map - 1), show_(ShowItem(s.opt, map)), view_(s.mapView[index_]), wasShown_(show_)
+        : s_(s), index_(map - 1), show_(s.opt.ShowMap(map)), view_(s.mapView[index_]), wasShown_(show_)
     {
         s_.mapView[index_] = &view;
         show_ = true;

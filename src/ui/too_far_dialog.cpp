@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "settings/dialog_saves.h"
 #include "settings/profile.h"
 #include "settings/settings.h"
 #include "text/convert.h"
@@ -75,16 +76,9 @@ void TooFarDialog::Open()
 
 void TooFarDialog::cmdTooFarSave()
 {
-    const std::string lat = ToBytes(txtTooLat_->text());
-    const std::string lon = ToBytes(txtTooLong_->text());
-    const SettingWrite writes[] = {{"Filters", "TooLat", lat}, {"Filters", "TooLong", lon}};
-    WriteSettings(s_, writes, SettingsOwner::WrongPlot);  // as typed; a failure has its message
-    // The boxes show at least two digits ("8" as "08"); the position update reads them.
-    s_.dlg.txtTooLat = Format(lat, "00");
-    s_.dlg.txtTooLong = Format(lon, "00");
+    SaveWrongPlotSettings(s_, ToBytes(txtTooLat_->text()), ToBytes(txtTooLong_->text()));
     txtTooLat_->setText(FromBytes(s_.dlg.txtTooLat));
     txtTooLong_->setText(FromBytes(s_.dlg.txtTooLong));
-    s_.Notify(ChangeOptions);
     hide();
 }
 

@@ -19,21 +19,6 @@ namespace {
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 
-TEST(LinkTool, EveryByteSurvivesTheJsonMapping)
-{
-    std::string all;
-    for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
-    EXPECT_EQ(BytesFromUtf8(Utf8FromBytes(all)), all);
-    EXPECT_EQ(Utf8FromBytes("\xe9"), "\xc3\xa9");
-}
-
-TEST(LinkTool, CharactersWithoutAByteAreRefused)
-{
-    for (const std::string& utf8 : {"\xc4\x80"s, "\xe2\x82\xac"s, "\xc3"s, "\xc3\x41"s, "\x80"s}) {
-        EXPECT_FALSE(BytesFromUtf8(utf8).has_value()) << utf8;
-    }
-}
-
 struct LineCase {
     const char* name;
     std::string line;

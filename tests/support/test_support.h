@@ -22,7 +22,9 @@ public:
         messages.push_back({std::string(text), std::string(title), icon});
     }
     void Beep() override { ++beeps; }
+    void Diagnostic(std::string_view line) override { diagnostics.emplace_back(line); }
     std::vector<Entry> messages;
+    std::vector<std::string> diagnostics;
     int beeps = 0;
 };
 

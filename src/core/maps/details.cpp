@@ -20,20 +20,10 @@ constexpr float kClickGap = 60;
 constexpr float kEdgeGap = 100;
 constexpr float kMap1TopLeftGap = 100;  // map 1 keeps further from a click near the top
 
-// The marker point of a position text, rounded halves to even as a marker is drawn. Raises the
-// fault of a text without "/" (the empty latitude), of a part that is no number, or of a point
-// out of range.
-void MarkerPoint(const WindowProjection& p, const std::string& position, std::int32_t& px, std::int32_t& py)
-{
-    PositionParts parts = SplitPosition(position);
-    py = RoundHalfEven32(static_cast<double>(p.LatScale) * CLng(parts.lat));
-    px = RoundHalfEven32(static_cast<double>(p.LonScale) * CLng(parts.lon));
-}
-
 bool Reads(const WindowProjection& p, const std::string& position, std::int32_t& px, std::int32_t& py)
 {
     try {
-        MarkerPoint(p, position, px, py);
+        p.Marker(position, px, py);
         return true;
     } catch (const Fault&) {
         return false;
@@ -51,40 +41,9 @@ std::vector<std::shared_ptr<T>> FirstRecords(const KeyedCollection<T>& col)
 
 }  // namespace
 
-float WindowProjection::OriginLeft() const
+WindowProjection ComputeWindowProjection(const Station& s, int n, int clientWidthTwips, int clientHeightTwips)
 {
-    return static_cast<float>(static_cast<double>(EdgeW) * LonScale);
-}
-float WindowProjection::OriginTop() const
-{
-    return static_cast<float>(static_cast<double>(EdgeN) * LatScale);
-}
-
-WindowProjection ComputeWindowProjection(Station& s, int n, int clientWidthTwips, int clientHeightTwips)
-{
-    // The redraw's set-up, run on a scratch station state so that the shared projection of the
-    // map drawn last stays as it was.
-    Station& st = s;
-    const std::int32_t w = st.EdgeW, north = st.EdgeN, e = st.EdgeE, south = st.EdgeS;
-    const float lat = st.LatScale, lon = st.LonScale;
-    auto restore = [&] {
-        st.EdgeW = w;
-        st.EdgeN = north;
-        st.EdgeE = e;
-        st.EdgeS = south;
-        st.LatScale = lat;
-        st.LonScale = lon;
-    };
-    WindowProjection p;
-    try {
-        SetupProjection(st, n, clientWidthTwips, clientHeightTwips);
-        p = {st.EdgeW, st.EdgeN, st.EdgeE, st.EdgeS, st.LatScale, st.LonScale};
-    } catch (...) {
-        restore();
-        throw;
-    }
-    restore();
-    return p;
+    return ComputeProjection(s.map[n - 1], clientWidthTwips, clientHeightTwips);
 }
 
 bool HitsMarker(std::int32_t px, std::int32_t py, float x, float y)

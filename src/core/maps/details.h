@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "maps/canvas.h"
+#include "maps/projection.h"
 
 namespace korval {
 
@@ -13,21 +14,13 @@ class Station;
 // The mouse buttons a click on a map surface can come from.
 enum class MouseButton { Left, Right, Middle, Other };
 
-// A map window's own copy of its projection, computed when the user clicks: edges in thousandths
-// of a degree, scales in twips per thousandth of a degree, exactly as a redraw computes them. The
-// redraw's shared projection belongs to whichever map was drawn last, so a click never reads it.
-struct WindowProjection {
-    std::int32_t EdgeW = 0, EdgeN = 0, EdgeE = 0, EdgeS = 0;
-    float LatScale = 0, LonScale = 0;
+// A map window's own copy of its projection, computed when the user clicks, exactly as a redraw
+// computes it. The redraw's shared projection belongs to whichever map was drawn last, so a
+// click never reads it.
+using WindowProjection = Projection;
 
-    // Surface coordinates (twips) of the client area's top-left corner.
-    float OriginLeft() const;
-    float OriginTop() const;
-};
-
-// Projection of map n (1..3) over a client area of the given size in twips. Raises the fault of
-// an edge that is no number (error 13) or of a frame of zero height or width (error 11, 6).
-WindowProjection ComputeWindowProjection(Station& s, int n, int clientWidthTwips, int clientHeightTwips);
+// Projection of map n (1..3) over a client area of the given size in twips (ComputeProjection).
+WindowProjection ComputeWindowProjection(const Station& s, int n, int clientWidthTwips, int clientHeightTwips);
 
 // Half the side of the square a click must fall in to hit a marker, in twips.
 inline constexpr int kHitHalfSide = 40;

@@ -45,12 +45,44 @@ void MapSegment(Station& s, const std::string& oldPos, const std::string& newPos
     s.LineX2 = Single(CLng(b.lon), s.LonScale);
 }
 
-// A marker point, rounded halves to even.
-void MapPoint(Station& s, const std::string& position)
+// The projection's fields into `t` (a Projection or the station's shared projection), one after
+// the other, so that a fault leaves those before it written.
+template <class T>
+void FillProjection(T& t, const MapConfig& m, int clientWidthTwips, int clientHeightTwips)
+{
+    t.EdgeW = CLng(m.W);
+    t.EdgeN = CLng(m.N);
+    t.EdgeE = CLng(m.E);
+    t.EdgeS = CLng(m.S);
+    t.LatScale = Scale(clientHeightTwips, t.EdgeN, t.EdgeS);
+    t.LonScale = Scale(clientWidthTwips, t.EdgeW, t.EdgeE);
+}
+
+// A marker point under the scales of `t`, rounded halves to even: y first, then x.
+template <class T>
+void MarkerOf(const T& t, std::string_view position, std::int32_t& px, std::int32_t& py)
 {
     PositionParts p = SplitPosition(position);
-    s.PlotY = RoundHalfEven32(static_cast<double>(s.LatScale) * CLng(p.lat));
-    s.PlotX = RoundHalfEven32(static_cast<double>(s.LonScale) * CLng(p.lon));
+    py = RoundHalfEven32(static_cast<double>(t.LatScale) * CLng(p.lat));
+    px = RoundHalfEven32(static_cast<double>(t.LonScale) * CLng(p.lon));
+}
+
+template <class T>
+float OriginLeftOf(const T& t)
+{
+    return static_cast<float>(static_cast<double>(t.EdgeW) * t.LonScale);
+}
+
+template <class T>
+float OriginTopOf(const T& t)
+{
+    return static_cast<float>(static_cast<double>(t.EdgeN) * t.LatScale);
+}
+
+// A marker point of the shared projection into PlotX/PlotY.
+void MapPoint(Station& s, const std::string& position)
+{
+    MarkerOf(s, position, s.PlotX, s.PlotY);
 }
 
 template <class T>
@@ -62,24 +94,38 @@ const T& Current(const std::shared_ptr<T>& p)
 
 }  // namespace
 
+float Projection::OriginLeft() const
+{
+    return OriginLeftOf(*this);
+}
+float Projection::OriginTop() const
+{
+    return OriginTopOf(*this);
+}
+void Projection::Marker(std::string_view position, std::int32_t& px, std::int32_t& py) const
+{
+    MarkerOf(*this, position, px, py);
+}
+
+Projection ComputeProjection(const MapConfig& map, int clientWidthTwips, int clientHeightTwips)
+{
+    Projection p;
+    FillProjection(p, map, clientWidthTwips, clientHeightTwips);
+    return p;
+}
+
 void SetupProjection(Station& s, int n, int clientWidthTwips, int clientHeightTwips)
 {
-    const MapConfig& m = s.map[n - 1];
-    s.EdgeW = CLng(m.W);
-    s.EdgeN = CLng(m.N);
-    s.EdgeE = CLng(m.E);
-    s.EdgeS = CLng(m.S);
-    s.LatScale = Scale(clientHeightTwips, s.EdgeN, s.EdgeS);
-    s.LonScale = Scale(clientWidthTwips, s.EdgeW, s.EdgeE);
+    FillProjection(s, s.map[n - 1], clientWidthTwips, clientHeightTwips);
 }
 
 float OriginLeft(const Station& s)
 {
-    return static_cast<float>(static_cast<double>(s.EdgeW) * s.LonScale);
+    return OriginLeftOf(s);
 }
 float OriginTop(const Station& s)
 {
-    return static_cast<float>(static_cast<double>(s.EdgeN) * s.LatScale);
+    return OriginTopOf(s);
 }
 
 PositionParts SplitPosition(std::string_view position)

@@ -103,20 +103,7 @@ void Reset_Display(Station& s)
 
 void Clear_Flags(Station& s)
 {
-    s.HFDLMessage = false;
-    s.REQPWIMessage = false;
-    s.SAExpanded = false;
-    s.B9Expanded = false;
-    s.PositionReformatted = false;
-    s.OceanicMessage = false;
-    s.GanderMessage = false;
-    s.SBSMessage = false;
-    s.CurrentNAT.clear();
-    // These two belong to the message in hand as much as the others: left standing, one HFDL
-    // message with "HF Flight Nos." on would track every later ACARS message under its flight
-    // id, and one correction would label every later message as corrected.
-    s.HFFlightAsID = false;
-    s.RegFlightCorrected = false;
+    s.Flags() = MessageFlags{};
 }
 
 bool Is_Loop_Or_SQ(const Station& s)

@@ -85,6 +85,16 @@ void Timer2_Timer(Station& s)
     else s.MinuteCount = static_cast<std::int16_t>((s.MinuteCount + 1) % kMinutesPerDay);
 }
 
+void OnTimer1(Station& s)
+{
+    s.Guard("Timer1_Timer", "ACARS", [&] { Timer1_Timer(s); });
+}
+
+void OnTimer2(Station& s)
+{
+    s.Guard("Timer2_Timer", "ACARS", [&] { Timer2_Timer(s); });
+}
+
 bool cmdDelete(Station& s, const std::string& typedId)
 {
     if (typedId.empty()) return false;

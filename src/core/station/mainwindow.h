@@ -14,6 +14,9 @@ void Box_Color(Station& s);
 void Oceanic_Color(Station& s);
 void Timer1_Timer(Station& s);  // every second: clock label, daily clearing
 void Timer2_Timer(Station& s);  // every minute: MinuteCount, every second tick MidWaypoint
+// A timer's tick as a host runs it: nothing escapes, a fault is logged under the timer's name.
+void OnTimer1(Station& s);
+void OnTimer2(Station& s);
 // The delete-aircraft dialog's Delete button; false when no aircraft matched (message shown) or
 // nothing was typed.
 bool cmdDelete(Station& s, const std::string& typedId);

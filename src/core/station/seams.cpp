@@ -46,6 +46,11 @@ DateTime ManualClock::Local() const
     return FromTm(out);
 }
 
+void Notifier::Diagnostic(std::string_view line)
+{
+    std::cerr << "KORVAL: " << line << '\n';
+}
+
 void StderrNotifier::Message(std::string_view text, std::string_view title, Icon)
 {
     std::cerr << title << ": " << text << '\n';

@@ -55,6 +55,9 @@ public:
     virtual ~Notifier() = default;
     virtual void Message(std::string_view text, std::string_view title = "KORVAL", Icon icon = Icon::Exclamation) = 0;
     virtual void Beep() = 0;
+    // A line for whoever runs the program, not a message box: a trouble the program works
+    // around (an error log that cannot be written). Printed on standard error unless overridden.
+    virtual void Diagnostic(std::string_view line);
 };
 
 // Prints each message as one line on standard error; beeps are silent.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <iostream>
 
 namespace korval {
 
@@ -66,13 +65,13 @@ std::string Station::ShortErrorEntry(const Fault& fault) const
 namespace {
 
 // Appends text + CR LF to the error log. A missing Logs folder drops the entry; the fact is
-// reported once on standard error so that nothing stops.
-void AppendErrorLog(const std::filesystem::path& file, const std::string& text, bool& warned)
+// reported once through the notifier's diagnostics so that nothing stops.
+void AppendErrorLog(const std::filesystem::path& file, const std::string& text, bool& warned, Notifier& notifier)
 {
     std::ofstream out(file, std::ios::binary | std::ios::app);
     if (!out) {
         if (!warned) {
-            std::cerr << "KORVAL: cannot write the error log " << file.string() << "; error entries are dropped\n";
+            notifier.Diagnostic("cannot write the error log " + file.string() + "; error entries are dropped");
             warned = true;
         }
         return;
@@ -87,14 +86,14 @@ void Station::Write_ErrorLog(const Fault& fault)
 {
     ErrorFile = (LogsFolder() / "ErrorLog .txt").string();
     ErrorText = FullErrorEntry(fault);
-    AppendErrorLog(ErrorFile, ErrorText, errorLogWarned_);
+    AppendErrorLog(ErrorFile, ErrorText, errorLogWarned_, *notifier_);
 }
 
 void Station::Write_ErrorLine(const Fault& fault)
 {
     ErrorFile = (LogsFolder() / "ErrorLog .txt").string();
     ErrorText = ShortErrorEntry(fault);
-    AppendErrorLog(ErrorFile, ErrorText, errorLogWarned_);
+    AppendErrorLog(ErrorFile, ErrorText, errorLogWarned_, *notifier_);
 }
 
 std::int64_t Station::TimelineNow()

@@ -76,6 +76,8 @@ struct Options {
     // Enabled state of the Show Map items (the map settings dialog disables one without a map).
     bool mnuShowMapEnabled[3] = {true, true, true};
 
+    // The Show Map item of map n (1..3).
+    bool& ShowMap(int n) { return n == 1 ? mnuShowMap1 : n == 2 ? mnuShowMap2 : mnuShowMap3; }
     bool ShowMap(int n) const { return n == 1 ? mnuShowMap1 : n == 2 ? mnuShowMap2 : mnuShowMap3; }
 };
 
@@ -113,6 +115,38 @@ struct Placement {
     float Left = 0, Top = 0, Width = 0, Height = 0;
 };
 
+// The flags of the message in hand: all false, and no NAT, at the start of every message
+// (Clear_Flags), so a flag can never be left standing from the message before.
+struct MessageFlags {
+    bool PositionReformatted = false;
+    bool OceanicMessage = false;
+    bool REQPWIMessage = false;
+    bool GanderMessage = false;
+    bool SBSMessage = false;
+    bool SAExpanded = false;
+    bool B9Expanded = false;
+    bool HFDLMessage = false;
+    bool HFFlightAsID = false;
+    bool RegFlightCorrected = false;
+    std::string CurrentNAT;
+};
+
+// The message in hand: its text, the values the chain reads from it, and its flags. Each
+// message's chain sets the values before it reads them.
+struct MessageInHand : MessageFlags {
+    std::string CurrentMessage;
+    std::string CurrentReg;    // characters 31-37 with dots
+    std::string CurrentMsgNo;  // characters 80-84
+    std::string CurrentFlight;
+    std::string CurrentID;
+    std::string CurrentKey;
+    std::string RepeatKey;
+    std::string PositionText;
+    bool PositionFound = false;  // cleared with the display (Reset_Display)
+    std::string CurrentMach, CurrentLevel, CurrentEPT;
+    std::string CurrentRoute, CurrentACDetails;
+};
+
 // The boxes a decoder link delivers into.
 enum class LinkBox { AirData, SkyData, ANAData, HFDL, HFACARSData, txtNewData };
 
@@ -120,7 +154,7 @@ enum class LinkBox { AirData, SkyData, ANAData, HFDL, HFACARSData, txtNewData };
 // states, the dialog stores, the message in hand with its flags, the tables and the tracked
 // records. The procedures of the message chain are free functions over a Station; the seams
 // (clock, notifier, program folder) are the only ways it meets the world.
-class Station {
+class Station : public MessageInHand {
 public:
     Station(std::filesystem::path home, Clock& clock, Notifier& notifier);
     Station(const Station&) = delete;
@@ -188,28 +222,9 @@ public:
     // The hidden link boxes: the last text each delivered.
     std::string AirData, SkyData, ANAData, HFDL, HFACARSData, txtNewData;
 
-    // ---- the message in hand ---------------------------------------------------------------
-    std::string CurrentMessage;
-    std::string CurrentReg;    // characters 31-37 with dots
-    std::string CurrentMsgNo;  // characters 80-84
-    std::string CurrentFlight;
-    std::string CurrentID;
-    std::string CurrentKey;
-    std::string RepeatKey;
-    std::string PositionText;
-    bool PositionFound = false;
-    bool PositionReformatted = false;
-    bool OceanicMessage = false;
-    bool REQPWIMessage = false;
-    bool GanderMessage = false;
-    bool SBSMessage = false;
-    bool SAExpanded = false;
-    bool B9Expanded = false;
-    bool HFDLMessage = false;
-    bool HFFlightAsID = false;
-    bool RegFlightCorrected = false;
-    std::string CurrentNAT, CurrentMach, CurrentLevel, CurrentEPT;
-    std::string CurrentRoute, CurrentACDetails;
+    // ---- the message in hand (MessageInHand) -------------------------------------------------
+    MessageInHand& Message() { return *this; }
+    MessageFlags& Flags() { return *this; }
 
     // The repeat store (text of the hidden txtMessCheck): CR LF + key, oldest first.
     std::string txtMessCheck;

@@ -47,6 +47,8 @@ public:
     bool ReplaceIn(std::string& text, std::string_view replacement) const;
     // Number of matches Execute would return, without building them.
     std::size_t Count(std::string_view text) const;
+    // Number of capture groups in the pattern (the size of every SubMatches).
+    std::size_t GroupCount() const;
 };
 
 // Match limit applied to every call (backtracking steps of one match attempt).

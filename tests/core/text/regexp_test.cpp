@@ -172,6 +172,20 @@ TEST(Facility, BadPatternRaisesAFault)
     }
 }
 
+TEST(Facility, GroupCountCountsCapturingGroupsOnly)
+{
+    EXPECT_EQ(RegExp("abc").GroupCount(), 0u);
+    EXPECT_EQ(RegExp("(a)(?:b)(c(d))").GroupCount(), 3u);
+    EXPECT_EQ(RegExp("(a)|(b)").Execute("b")[0].SubMatches.size(), RegExp("(a)|(b)").GroupCount());
+    int number = 0;
+    try {
+        (void)RegExp("(").GroupCount();
+    } catch (const Fault& f) {
+        number = f.number();
+    }
+    EXPECT_EQ(number, err::InvalidCall);
+}
+
 TEST(Facility, SettingsChangedBetweenCallsTakeEffect)
 {
     RegExp re("abc");

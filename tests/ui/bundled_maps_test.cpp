@@ -1,0 +1,306 @@
+// The default background maps in data/maps: known places far from any coast must show the land
+// or the sea colour at the pixel the map's plate carree frame puts them on. The places were chosen
+// from atlases (cities, ice caps, open water), at least about 30 km from a coast at the map's scale
+// and off the graticule lines, so JPEG noise and antialiased edges cannot decide the answer.
+#include <gtest/gtest.h>
+
+#include <QtGui/QColor>
+#include <QtGui/QImage>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "test_images.h"
+
+namespace korval {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Frames of the bundled maps, in degrees (north and east positive) and pixels.
+struct Frame {
+    double north, south, west, east;
+    int width, height;
+};
+
+const std::map<std::string, Frame>& Frames()
+{
+    static const std::map<std::string, Frame> frames = {
+        {"europe", {64, 34, -16, 34, 1600, 1000}},
+        {"atlantic", {68, 36, -72, -4, 1600, 1000}},
+        {"world", {90, -90, -180, 180, 1800, 900}},
+    };
+    return frames;
+}
+
+// The maps' colour scheme.
+const QColor kSea(22, 44, 74);
+const QColor kLand(58, 74, 56);
+
+enum class Surface { Land, Sea };
+
+struct Place {
+    const char* map;
+    const char* name;
+    double lat, lon;
+    Surface surface;
+};
+
+std::ostream& operator<<(std::ostream& os, const Place& p)
+{
+    return os << p.map << ' ' << p.name << " (" << p.lat << ", " << p.lon << ")";
+}
+
+constexpr Surface L = Surface::Land;
+constexpr Surface S = Surface::Sea;
+
+// clang-format off
+const Place kPlaces[] = {
+    // Europe: 64N..34N, 16W..34E.
+    {"europe", "Madrid", 40.40, -3.70, L},
+    {"europe", "Paris", 48.86, 2.35, L},
+    {"europe", "Berlin", 52.50, 13.40, L},
+    {"europe", "Warsaw", 52.20, 21.00, L},
+    {"europe", "Kyiv", 50.45, 30.50, L},
+    {"europe", "Abruzzo", 42.35, 13.40, L},
+    {"europe", "Budapest", 47.50, 19.05, L},
+    {"europe", "Munich", 48.14, 11.58, L},
+    {"europe", "Jamtland", 63.18, 14.64, L},
+    {"europe", "Kuopio", 62.90, 27.70, L},
+    {"europe", "Hedmark", 60.88, 11.56, L},
+    {"europe", "Roros", 62.57, 11.38, L},
+    {"europe", "Minsk", 53.90, 27.57, L},
+    {"europe", "Smolensk", 54.78, 32.04, L},
+    {"europe", "Konya", 37.87, 32.49, L},
+    {"europe", "TunisianSteppe", 35.23, 9.13, L},
+    {"europe", "SaharanAtlas", 34.67, 3.25, L},
+    {"europe", "Sofia", 42.70, 23.32, L},
+    {"europe", "Brasov", 45.65, 25.60, L},
+    {"europe", "Belgrade", 44.80, 20.46, L},
+    {"europe", "IrishMidlands", 53.42, -7.94, L},
+    {"europe", "Birmingham", 52.48, -1.90, L},
+    {"europe", "Cairngorms", 57.08, -3.67, L},
+    {"europe", "MassifCentral", 45.78, 3.08, L},
+    {"europe", "Zaragoza", 41.65, -0.88, L},
+    {"europe", "Alentejo", 38.57, -7.91, L},
+    {"europe", "BayOfBiscay", 45.50, -4.00, S},
+    {"europe", "OffPortugal", 39.00, -12.00, S},
+    {"europe", "CelticSea", 50.50, -8.00, S},
+    {"europe", "NorthSea", 56.00, 3.00, S},
+    {"europe", "NorwegianSea", 63.00, 2.00, S},
+    {"europe", "EastOfShetland", 61.00, 1.30, S},
+    {"europe", "OffWesternNorway", 61.50, 2.50, S},
+    {"europe", "SouthernBaltic", 55.60, 18.30, S},
+    {"europe", "BothnianSea", 62.00, 19.60, S},
+    {"europe", "EastOfGotland", 58.50, 20.30, S},
+    {"europe", "BalearicBasin", 39.50, 5.80, S},
+    {"europe", "TyrrhenianSea", 39.30, 12.50, S},
+    {"europe", "IonianSea", 37.00, 18.50, S},
+    {"europe", "AdriaticSea", 43.00, 15.20, S},
+    {"europe", "CentralMediterranean", 35.20, 17.50, S},
+    {"europe", "BlackSea", 43.00, 33.00, S},
+    {"europe", "WesternBlackSea", 43.30, 30.80, S},
+    {"europe", "WestOfIreland", 53.50, -13.50, S},
+    {"europe", "OffMorocco", 35.50, -12.00, S},
+    {"europe", "NorthOfFaroe", 63.50, -6.00, S},
+    {"europe", "NorthOfScotland", 59.50, -8.00, S},
+    {"europe", "GulfOfLion", 42.60, 4.40, S},
+    {"europe", "BalearicSea", 40.60, 2.60, S},
+    {"europe", "SouthOfCrete", 34.40, 26.50, S},
+
+    // North Atlantic: 68N..36N, 72W..4W.
+    {"atlantic", "IcelandCentre", 64.90, -18.60, L},
+    {"atlantic", "IcelandNorthEast", 65.20, -15.90, L},
+    {"atlantic", "IcelandSouth", 64.40, -19.60, L},
+    {"atlantic", "GreenlandIce66N", 66.00, -45.00, L},
+    {"atlantic", "GreenlandIce64N", 64.00, -47.00, L},
+    {"atlantic", "GreenlandEast", 67.50, -38.00, L},
+    {"atlantic", "GreenlandSouth", 62.50, -46.00, L},
+    {"atlantic", "BaffinIsland", 67.30, -68.00, L},
+    {"atlantic", "Labrador", 54.00, -64.00, L},
+    {"atlantic", "QuebecInterior", 51.50, -71.50, L},
+    {"atlantic", "Newfoundland", 48.60, -56.30, L},
+    {"atlantic", "NewBrunswick", 46.60, -66.40, L},
+    {"atlantic", "Maine", 45.20, -69.30, L},
+    {"atlantic", "NewHampshire", 43.00, -71.70, L},
+    {"atlantic", "IrishMidlands", 53.42, -7.94, L},
+    {"atlantic", "Tipperary", 52.68, -7.81, L},
+    {"atlantic", "Roscommon", 53.63, -8.19, L},
+    {"atlantic", "Leon", 42.30, -5.60, L},
+    {"atlantic", "Caceres", 39.47, -6.37, L},
+    {"atlantic", "Cordoba", 37.88, -4.78, L},
+    {"atlantic", "Avila", 40.65, -4.70, L},
+    {"atlantic", "SouthOfUngavaBay", 56.50, -68.50, L},
+    {"atlantic", "Chibougamau", 49.50, -71.50, L},
+    {"atlantic", "QuebecNorthShore", 51.00, -66.00, L},
+    {"atlantic", "DenmarkStrait", 66.50, -28.00, S},
+    {"atlantic", "NorthOfIceland", 67.40, -15.50, S},
+    {"atlantic", "IcelandSea", 67.00, -8.00, S},
+    {"atlantic", "EastOfIceland", 65.00, -9.00, S},
+    {"atlantic", "SouthOfIceland", 62.50, -19.00, S},
+    {"atlantic", "IrmingerSea", 62.00, -35.00, S},
+    {"atlantic", "LabradorSea", 58.00, -55.00, S},
+    {"atlantic", "DavisStrait", 66.30, -57.80, S},
+    {"atlantic", "UngavaBay", 59.30, -67.50, S},
+    {"atlantic", "GulfOfStLawrence", 48.20, -60.80, S},
+    {"atlantic", "OffNovaScotia", 43.00, -61.50, S},
+    {"atlantic", "GulfOfMaine", 43.00, -68.50, S},
+    {"atlantic", "SargassoNorth", 38.50, -55.30, S},
+    {"atlantic", "MidAtlantic", 45.50, -35.50, S},
+    {"atlantic", "NorthAtlantic55N", 55.50, -25.50, S},
+    {"atlantic", "WestOfAzores", 37.00, -35.00, S},
+    {"atlantic", "BayOfBiscay", 45.50, -6.00, S},
+    {"atlantic", "WestOfPortugal", 38.50, -12.50, S},
+    {"atlantic", "CelticSea", 50.50, -8.00, S},
+    {"atlantic", "WestOfIreland", 53.50, -13.50, S},
+    {"atlantic", "RockallTrough", 57.00, -10.50, S},
+    {"atlantic", "SouthOfFaroe", 61.00, -10.50, S},
+    {"atlantic", "WestOfIceland", 64.00, -28.50, S},
+    {"atlantic", "SouthOfGreenland", 58.50, -43.50, S},
+
+    // World: 90N..90S, 180W..180E.
+    {"world", "IcelandCentre", 64.90, -18.60, L},
+    {"world", "GreenlandSummit", 72.60, -38.50, L},
+    {"world", "GreenlandNorth", 77.50, -45.00, L},
+    {"world", "GreenlandNorthEast", 78.50, -32.50, L},
+    {"world", "ChukotkaEastOf180", 67.30, -178.00, L},
+    {"world", "ChukotkaWestOf180", 67.50, 175.50, L},
+    {"world", "ChukotkaInterior", 66.50, 171.50, L},
+    {"world", "AnadyrLowland", 65.00, 172.00, L},
+    {"world", "Kamchatka", 56.50, 159.00, L},
+    {"world", "AlaskaInterior", 64.50, -152.50, L},
+    {"world", "KoyukukAlaska", 66.50, -155.50, L},
+    {"world", "SouthIslandNZ", -45.50, 168.50, L},
+    {"world", "CentralSiberia", 65.50, 105.50, L},
+    {"world", "Taymyr", 73.50, 95.50, L},
+    {"world", "VictoriaIsland", 71.20, -106.50, L},
+    {"world", "BaffinIsland", 68.50, -71.50, L},
+    {"world", "EllesmereIsland", 81.20, -73.50, L},
+    {"world", "Nunavut", 62.50, -105.50, L},
+    {"world", "Lapland", 66.50, 18.50, L},
+    {"world", "Finland", 63.50, 26.50, L},
+    {"world", "Yakutia", 66.50, 125.50, L},
+    {"world", "Kolyma", 67.50, 155.50, L},
+    {"world", "Moscow", 55.50, 37.50, L},
+    {"world", "Kazakhstan", 48.50, 67.50, L},
+    {"world", "Chad", 15.50, 18.50, L},
+    {"world", "CongoBasin", -3.50, 23.50, L},
+    {"world", "Sahara", 24.50, 5.50, L},
+    {"world", "Highveld", -28.50, 24.50, L},
+    {"world", "MatoGrosso", -12.50, -52.50, L},
+    {"world", "CentralAustralia", -25.50, 134.50, L},
+    {"world", "Kansas", 38.50, -98.50, L},
+    {"world", "Alberta", 55.50, -115.50, L},
+    {"world", "Gansu", 34.50, 103.50, L},
+    {"world", "CentralIndia", 22.50, 78.50, L},
+    {"world", "Mongolia", 46.50, 103.50, L},
+    {"world", "AntarcticPlateau", -75.50, 105.50, L},
+    {"world", "QueenMaudLand", -73.50, 25.50, L},
+    {"world", "EllsworthLand", -77.50, -95.50, L},
+    {"world", "PolarPlateauEastOf180", -87.50, 175.50, L},
+    {"world", "PolarPlateauWestOf180", -87.50, -175.50, L},
+    {"world", "PolarPlateauAtlanticSide", -86.50, -45.50, L},
+    {"world", "NearSouthPole", -88.50, 45.50, L},
+    {"world", "SouthPoleRow", -89.00, -135.50, L},
+    {"world", "WilkesLand", -82.50, 135.00, L},
+    {"world", "NorwegianSea", 68.50, 3.50, S},
+    {"world", "GreenlandSea", 75.50, -5.50, S},
+    {"world", "BarentsSea", 75.50, 33.50, S},
+    {"world", "ArcticOcean", 85.50, 45.50, S},
+    {"world", "NorthOfSvalbard", 81.50, 15.50, S},
+    {"world", "WestOfSpitsbergen", 77.50, 5.50, S},
+    {"world", "DenmarkStrait", 66.50, -28.00, S},
+    {"world", "NorthOfIceland", 67.50, -15.50, S},
+    {"world", "BaffinBay", 73.50, -65.50, S},
+    {"world", "HudsonBay", 58.00, -85.50, S},
+    {"world", "BeaufortSea", 72.50, -142.50, S},
+    {"world", "ChukchiSea", 71.20, -165.50, S},
+    {"world", "NorthOfWrangel", 72.50, -175.50, S},
+    {"world", "EastSiberianSea", 73.00, 176.00, S},
+    {"world", "BeringSeaEastOf180", 57.50, -178.50, S},
+    {"world", "BeringSeaWestOf180", 59.00, 178.50, S},
+    {"world", "SouthOfAleutians", 48.50, -175.50, S},
+    {"world", "NorthOfFiji", -14.50, 179.00, S},
+    {"world", "EastOfFiji", -17.00, -177.00, S},
+    {"world", "SouthFijiBasin", -25.50, 178.50, S},
+    {"world", "EastOfKermadec", -26.50, -176.50, S},
+    {"world", "CentralPacific180", 3.50, 178.50, S},
+    {"world", "NorthPacific180", 35.50, -178.00, S},
+    {"world", "SouthernOcean80E", -63.50, 82.50, S},
+    {"world", "BellingshausenSea", -65.50, -105.50, S},
+    {"world", "SouthernOcean180", -65.50, -178.50, S},
+    {"world", "RossSea", -72.50, -178.50, S},
+    {"world", "ScotiaSea", -58.50, -35.50, S},
+    {"world", "CaspianSea", 42.00, 51.30, S},
+    {"world", "NorthAtlantic", 32.50, -42.50, S},
+    {"world", "IndianOcean", -22.50, 75.50, S},
+    {"world", "SouthPacific", -15.50, -125.50, S},
+    {"world", "Mediterranean", 34.00, 18.00, S},
+    {"world", "GulfOfMexico", 25.50, -88.50, S},
+    {"world", "SeaOfOkhotsk", 55.50, 148.50, S},
+    {"world", "LabradorSea", 58.00, -55.00, S},
+};
+// clang-format on
+
+// Of the two scheme colours, the one nearer to `c`.
+Surface Classify(QColor c)
+{
+    auto distance = [&](QColor k) {
+        const int dr = c.red() - k.red(), dg = c.green() - k.green(), db = c.blue() - k.blue();
+        return dr * dr + dg * dg + db * db;
+    };
+    return distance(kLand) < distance(kSea) ? Surface::Land : Surface::Sea;
+}
+
+const QImage& Bundled(const std::string& map)
+{
+    static std::map<std::string, QImage> images;
+    auto it = images.find(map);
+    if (it == images.end()) {
+        const fs::path file = fs::path(KORVAL_SOURCE_DIR) / "data" / "maps" / (map + ".jpg");
+        it = images.emplace(map, QImage(test::QtName(file))).first;
+    }
+    return it->second;
+}
+
+TEST(BundledMaps, HaveTheSizesOfTheirFrames)
+{
+    for (const auto& [map, frame] : Frames()) {
+        const QImage& image = Bundled(map);
+        ASSERT_FALSE(image.isNull()) << map << ".jpg does not load";
+        EXPECT_EQ(image.size(), QSize(frame.width, frame.height)) << map;
+    }
+}
+
+TEST(BundledMaps, TableHasTwentyLandAndTwentySeaPlacesPerMap)
+{
+    std::map<std::string, int> land, sea;
+    for (const Place& p : kPlaces) ++(p.surface == Surface::Land ? land : sea)[p.map];
+    for (const auto& [map, frame] : Frames()) {
+        EXPECT_GE(land[map], 20) << map;
+        EXPECT_GE(sea[map], 20) << map;
+    }
+}
+
+class BundledMapPlace : public ::testing::TestWithParam<Place> {};
+
+TEST_P(BundledMapPlace, HasItsSurfaceColour)
+{
+    const Place& p = GetParam();
+    const Frame& f = Frames().at(p.map);
+    ASSERT_TRUE(p.lat < f.north && p.lat > f.south && p.lon > f.west && p.lon < f.east) << "outside the frame";
+    const QImage& image = Bundled(p.map);
+    ASSERT_EQ(image.size(), QSize(f.width, f.height));
+    const int x = static_cast<int>((p.lon - f.west) / (f.east - f.west) * f.width);
+    const int y = static_cast<int>((f.north - p.lat) / (f.north - f.south) * f.height);
+    const QColor c = image.pixelColor(x, y);
+    EXPECT_EQ(Classify(c), p.surface) << "pixel " << x << "," << y << " is " << test::Describe(c) << ", expected "
+                                      << (p.surface == Surface::Land ? "land" : "sea");
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, BundledMapPlace, ::testing::ValuesIn(kPlaces),
+                         [](const auto& p) { return std::string(p.param.map) + "_" + p.param.name; });
+
+}  // namespace
+}  // namespace korval
