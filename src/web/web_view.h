@@ -16,6 +16,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QElapsedTimer>
@@ -96,6 +97,8 @@ private:
     bool HoldBack(Client& c, std::chrono::steady_clock::time_point now);
     void Drop(Client& c, const char* why);
 
+    // The track export for a download link, made at most once a second.
+    std::optional<QByteArray> Export(Resource r);
     void ScheduleFlush();
     void Flush();
     void ScheduleMaps();
@@ -117,6 +120,11 @@ private:
     QElapsedTimer sinceMaps_;
     std::chrono::milliseconds mapPause_{0};  // at least this long between drawings
     std::array<std::chrono::steady_clock::time_point, 3> faultedAt_{};
+    struct Made {
+        QByteArray text;
+        std::chrono::steady_clock::time_point at{};
+    };
+    Made geojson_, kml_;
 };
 
 }  // namespace korval::web

@@ -233,6 +233,8 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"script", "GET /app.js HTTP/1.1\r\nHost: x\r\n\r\n", 200, "text/javascript"},
         PathCase{"style", "GET /style.css HTTP/1.1\r\nHost: x\r\n\r\n", 200, "text/css"},
         PathCase{"icon", "GET /icon.svg HTTP/1.1\r\nHost: x\r\n\r\n", 200, "image/svg+xml"},
+        PathCase{"geojson", "GET /tracks.geojson HTTP/1.1\r\nHost: x\r\n\r\n", 200, "application/geo+json"},
+        PathCase{"kml", "GET /tracks.kml HTTP/1.1\r\nHost: x\r\n\r\n", 200, "application/vnd.google-earth.kml+xml"},
         PathCase{"unknown", "GET /secret HTTP/1.1\r\nHost: x\r\n\r\n", 404, "text/plain"},
         PathCase{"settingsFile", "GET /KORVAL.ini HTTP/1.1\r\nHost: x\r\n\r\n", 404, "text/plain"},
         PathCase{"dotDot", "GET /../KORVAL.ini HTTP/1.1\r\nHost: x\r\n\r\n", 400, "text/plain"},
@@ -257,6 +259,26 @@ TEST_F(Server, TheHeadOfThePageHasItsLengthAndNoBody)
     EXPECT_TRUE(head.body.isEmpty());
     EXPECT_TRUE(head.head.contains("Content-Length: " + QByteArray::number(get.body.size())));
     EXPECT_TRUE(get.body.contains("<title>KORVAL</title>"));
+}
+
+TEST_F(Server, TheDownloadLinksExportWhatIsTrackedAsOfNow)
+{
+    auto a = std::make_shared<Aircraft>();
+    a->ID = "G-DOWN", a->FNo = "KV777", a->NewLocation = "51500/-1250", a->Show = true;
+    s.AircraftCol.Add(a, a->ID);
+    Start();
+    const Reply geojson = Exchange(port, Get("/tracks.geojson"));
+    ASSERT_EQ(geojson.status, 200);
+    EXPECT_TRUE(geojson.head.contains("Content-Disposition: attachment; filename=\"korval-tracks.geojson\""));
+    const QJsonObject collection = QJsonDocument::fromJson(geojson.body).object();
+    EXPECT_EQ(collection.value(QStringLiteral("type")).toString(), QStringLiteral("FeatureCollection"));
+    EXPECT_TRUE(geojson.body.contains("G-DOWN"));
+    EXPECT_TRUE(geojson.body.contains("[-1.25,51.5]")) << geojson.body.toStdString();  // longitude first
+    const Reply kml = Exchange(port, Get("/tracks.kml"));
+    ASSERT_EQ(kml.status, 200);
+    EXPECT_TRUE(kml.body.contains("<kml xmlns=\"http://www.opengis.net/kml/2.2\""));
+    EXPECT_TRUE(kml.body.contains("G-DOWN"));
+    EXPECT_EQ(s.AircraftCol.Count(), 1u);
 }
 
 // ---- limits on requests -----------------------------------------------------------------------

@@ -41,6 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RouteCase{"style", "GET", "/style.css", 200, Resource::Style},
                       RouteCase{"icon", "GET", "/icon.svg", 200, Resource::Icon},
                       RouteCase{"socket", "GET", "/ws", 200, Resource::Socket},
+                      RouteCase{"geojson", "GET", "/tracks.geojson", 200, Resource::GeoJson},
+                      RouteCase{"kml", "GET", "/tracks.kml?now=1", 200, Resource::Kml},
                       RouteCase{"head", "HEAD", "/", 200, Resource::Page},
                       RouteCase{"queryIgnored", "GET", "/app.js?v=2&x=%2e%2e", 200, Resource::Script},
                       RouteCase{"escapedLetters", "GET", "/%61pp.js", 200, Resource::Script},
