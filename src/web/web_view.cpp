@@ -83,7 +83,7 @@ WebView::WebView(Station& s, Log log, ViewLimits limits)
       painter_(std::make_unique<MapPainter>(s))
 {
     flushTimer_.setSingleShot(true);
-    flushTimer_.setInterval(0);
+    flushTimer_.setInterval(static_cast<int>(limits_.flushInterval.count()));
     QObject::connect(&flushTimer_, &QTimer::timeout, &flushTimer_, [this] { Flush(); });
     mapTimer_.setSingleShot(true);
     QObject::connect(&mapTimer_, &QTimer::timeout, &mapTimer_, [this] { DrawMaps(); });

@@ -45,6 +45,8 @@ struct ViewLimits {
     std::chrono::milliseconds stuckTime{30'000};    // pictures held back this long drop the page
     std::chrono::milliseconds mapInterval{250};     // between two drawings of the maps, at least
     std::chrono::milliseconds tableInterval{1000};  // between two aircraft tables
+    // Messages, counts and clock go out together at most this often (a burst is one message).
+    std::chrono::milliseconds flushInterval{100};
 };
 
 // What the view did, for the log, the tests and the benchmarks.

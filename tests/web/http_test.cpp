@@ -50,6 +50,7 @@ ViewLimits TestLimits()
     l.stuckTime = 1s;
     l.mapInterval = 50ms;
     l.tableInterval = 100ms;
+    l.flushInterval = 20ms;
     return l;
 }
 
