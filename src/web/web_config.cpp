@@ -61,6 +61,16 @@ std::optional<ListenAddress> ListenFromSettings(const std::filesystem::path& ini
     return a;
 }
 
+bool HostAllowed(const ListenAddress& where, std::string_view host)
+{
+    if (!where.address.isLoopback()) return true;
+    if (!host.empty() && host.front() == '[' && host.back() == ']') host = host.substr(1, host.size() - 2);
+    const QString name = QString::fromLatin1(host.data(), static_cast<qsizetype>(host.size()));
+    if (name.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) return true;
+    const QHostAddress address(name);
+    return !address.isNull() && address.isLoopback();
+}
+
 std::string ToText(const ListenAddress& a)
 {
     const std::string host = a.address.toString().toStdString();

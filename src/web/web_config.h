@@ -27,6 +27,12 @@ std::optional<ListenAddress> ParseListen(std::string_view text, std::string* rea
 // does not parse is nullopt with `reason` set.
 std::optional<ListenAddress> ListenFromSettings(const std::filesystem::path& iniFile, std::string* reason = nullptr);
 
+// Whether a page that asked for `host` (the name in its Host header, without the port) may read
+// the station. Listening on a loopback address, only this machine's own names pass ("localhost",
+// a loopback address), so that no other site reaches the view through a name of its own that
+// resolves to this machine; listening on any other address, every name passes.
+bool HostAllowed(const ListenAddress& where, std::string_view host);
+
 // "127.0.0.1:8080", "[::1]:8080": how to name the address in messages and URLs.
 std::string ToText(const ListenAddress& a);
 

@@ -200,6 +200,14 @@ QJsonArray Feed::AircraftRows()
     return rows;
 }
 
+std::string Feed::ReportTime(std::string_view kind, const std::string& id) const
+{
+    const auto seen = seen_.find(std::string(kind) + '\n' + id);
+    if (seen == seen_.end() || seen->second.stamp.size() < 5) return {};
+    const std::string& t = seen->second.stamp;  // HH:MM:SS
+    return t.substr(0, 2) + t.substr(3, 2);
+}
+
 QJsonObject Feed::Counters() const
 {
     QJsonObject c;

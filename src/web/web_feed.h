@@ -9,6 +9,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include <QByteArray>
@@ -43,6 +44,10 @@ public:
     // (the caller paces the table; the rest goes at once).
     QJsonObject Take(bool withAircraft);
     bool AircraftChanged() const { return aircraftDirty_; }
+
+    // HHMM (UTC) of the message that last moved the aircraft `id` of `kind` ("ACARS", "SBS-1"), as
+    // of the last look; empty when not known.
+    std::string ReportTime(std::string_view kind, const std::string& id) const;
 
     // Values since the start (how many LiveData values the station set).
     std::uint64_t LiveSeen() const { return liveSeq_; }

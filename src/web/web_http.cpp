@@ -242,10 +242,23 @@ void HttpFront::Answer(const QHttpServerRequest& request, QTcpSocket* socket, co
     QHttpServerResponder responder = makeResponder(request, socket);
     QByteArray body;
     QByteArray type = "text/plain; charset=utf-8";
+    QByteArray download;  // Content-Disposition of an export
     Status status = static_cast<Status>(route.status);
     if (route.status == 200 && route.resource == Resource::Socket) {
         status = Status::UpgradeRequired;  // a plain request for the WebSocket's path
         body = "this path is the page's WebSocket\n";
+    } else if (route.resource == Resource::GeoJson || route.resource == Resource::Kml) {
+        const std::optional<QByteArray> made = make_ ? make_(route.resource) : std::nullopt;
+        if (made) {
+            body = *made;
+            type = QByteArray(MediaTypeOf(route.resource).data(),
+                              static_cast<qsizetype>(MediaTypeOf(route.resource).size()));
+            download = route.resource == Resource::Kml ? "attachment; filename=\"korval-tracks.kml\""
+                                                       : "attachment; filename=\"korval-tracks.geojson\"";
+        } else {
+            status = Status::ServiceUnavailable;
+            body = "the export could not be made\n";
+        }
     } else if (route.status == 200) {
         const auto found = bodies_.find(static_cast<int>(route.resource));
         if (found == bodies_.end()) {
@@ -279,6 +292,7 @@ void HttpFront::Answer(const QHttpServerRequest& request, QTcpSocket* socket, co
          "base-uri 'none'; form-action 'none'; frame-ancestors 'none'"},
     });
     if (status == Status::MethodNotAllowed) responder.writeHeader("Allow", "GET, HEAD");
+    if (!download.isEmpty()) responder.writeHeader("Content-Disposition", download);
     responder.writeBody(request.method() == QHttpServerRequest::Method::Head ? QByteArray() : body);
 }
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -56,6 +57,11 @@ public:
     bool Listen(const QHostAddress& address, quint16 port, std::string& error);
     quint16 Port() const;
 
+    // Makes the body of a resource that is no file of the page (the track exports); nullopt
+    // answers 503.
+    using Maker = std::function<std::optional<QByteArray>(Resource)>;
+    void OnMake(Maker maker) { make_ = std::move(maker); }
+
     // Receives each WebSocket that completed its handshake (any path: the receiver checks).
     void OnWebSocket(std::function<void(std::unique_ptr<QWebSocket>)> handler) { onSocket_ = std::move(handler); }
 
@@ -89,6 +95,7 @@ private:
     QTimer sweep_;
     std::unordered_map<int, QByteArray> bodies_;  // by Resource
     std::function<void(std::unique_ptr<QWebSocket>)> onSocket_;
+    Maker make_;
 };
 
 }  // namespace korval::web

@@ -101,6 +101,19 @@ MapPainter::MapPainter(Station& s) : s_(s), cache_(std::make_shared<ui::Backgrou
 
 MapPainter::~MapPainter() = default;
 
+ui::CanvasMapView& MapPainter::View(int n, QSize size)
+{
+    auto& kept = views_[static_cast<std::size_t>(n - 1)];
+    for (auto it = kept.begin(); it != kept.end(); ++it) {
+        if (it->first != size) continue;
+        kept.splice(kept.begin(), kept, it);
+        return *kept.front().second;
+    }
+    if (kept.size() >= kSurfacesPerMap) kept.pop_back();
+    kept.emplace_front(size, std::make_unique<ui::CanvasMapView>(size, kDpi, cache_));
+    return *kept.front().second;
+}
+
 QSize MapPainter::Clamped(QSize pixels)
 {
     return {std::clamp(pixels.width(), kMinSide, kMaxSide), std::clamp(pixels.height(), kMinSide, kMaxSide)};
@@ -133,10 +146,9 @@ MapPicture MapPainter::Draw(int n, QSize pixels)
         return out;
     }
 
-    auto& view = views_[static_cast<std::size_t>(n - 1)];
-    if (!view) view = std::make_unique<ui::CanvasMapView>(QSize(), kDpi, cache_);
-    view->SetClientSize(out.size);
+    ui::CanvasMapView* view = &View(n, out.size);
     if (view->canvas().Failed()) {
+        views_[static_cast<std::size_t>(n - 1)].pop_front();
         out.problem = QStringLiteral("not enough memory for the picture");
         return out;
     }

@@ -7,6 +7,7 @@
 // station is as it was; a redraw fault still writes its error-log entry, as a window's would.
 
 #include <array>
+#include <list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +31,9 @@ namespace korval::web {
 inline constexpr int kMinSide = 16;
 inline constexpr int kMaxSide = 2048;
 inline constexpr int kJpegQuality = 80;
+// Surfaces kept per map, one per size pages ask for: a surface keeps its background scaled to its
+// size, so pages of different sizes do not make each other scale the map picture again.
+inline constexpr std::size_t kSurfacesPerMap = 6;
 
 struct MapPicture {
     QByteArray jpeg;  // empty when not drawn
@@ -56,9 +60,12 @@ public:
     static QSize Clamped(QSize pixels);
 
 private:
+    // The surface of map n at `size`, most recently used first.
+    ui::CanvasMapView& View(int n, QSize size);
+
     Station& s_;
     std::shared_ptr<ui::BackgroundCache> cache_;
-    std::array<std::unique_ptr<ui::CanvasMapView>, 3> views_;
+    std::array<std::list<std::pair<QSize, std::unique_ptr<ui::CanvasMapView>>>, 3> views_;
 };
 
 }  // namespace korval::web

@@ -12,13 +12,15 @@ struct Served {
 };
 
 // Every path the web view answers; "/" and "/index.html" are the same page.
-constexpr std::array<Served, 6> kServed = {{
+constexpr std::array<Served, 8> kServed = {{
     {"/", Resource::Page, "text/html; charset=utf-8"},
     {"/index.html", Resource::Page, "text/html; charset=utf-8"},
     {"/app.js", Resource::Script, "text/javascript; charset=utf-8"},
     {"/style.css", Resource::Style, "text/css; charset=utf-8"},
     {"/icon.svg", Resource::Icon, "image/svg+xml"},
     {"/ws", Resource::Socket, ""},
+    {"/tracks.geojson", Resource::GeoJson, "application/geo+json"},
+    {"/tracks.kml", Resource::Kml, "application/vnd.google-earth.kml+xml"},
 }};
 
 int HexValue(char c)

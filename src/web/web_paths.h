@@ -11,8 +11,9 @@
 
 namespace korval::web {
 
-// The page's parts; Socket is the WebSocket the page opens.
-enum class Resource { None, Page, Script, Style, Icon, Socket };
+// The page's parts; Socket is the WebSocket the page opens; GeoJson and Kml the track exports
+// its download links fetch.
+enum class Resource { None, Page, Script, Style, Icon, Socket, GeoJson, Kml };
 
 struct Route {
     int status = 404;  // 200, or the HTTP status of the refusal

@@ -11,6 +11,7 @@
 #include <QWebSocket>
 
 #include "maps/details.h"
+#include "web/web_export.h"
 #include "web/web_feed.h"
 #include "web/web_maps.h"
 
@@ -25,6 +26,7 @@ constexpr auto kFaultPause = 60s;     // a map whose redraw logged a fault waits
 constexpr int kBacklogRetryMs = 100;  // a held-back picture is tried again after this
 constexpr int kPictureHeader = 16;    // bytes before the JPEG in a picture message
 constexpr int kDrawShare = 4;         // drawing takes at most 1/kDrawShare of the time
+constexpr auto kExportReuse = 1s;     // a track export serves downloads this long
 
 QByteArray Json(const QJsonObject& o)
 {
@@ -81,7 +83,7 @@ WebView::WebView(Station& s, Log log, ViewLimits limits)
       painter_(std::make_unique<MapPainter>(s))
 {
     flushTimer_.setSingleShot(true);
-    flushTimer_.setInterval(0);
+    flushTimer_.setInterval(static_cast<int>(limits_.flushInterval.count()));
     QObject::connect(&flushTimer_, &QTimer::timeout, &flushTimer_, [this] { Flush(); });
     mapTimer_.setSingleShot(true);
     QObject::connect(&mapTimer_, &QTimer::timeout, &mapTimer_, [this] { DrawMaps(); });
@@ -102,6 +104,7 @@ WebView::WebView(Station& s, Log log, ViewLimits limits)
         }
     });
     http_->OnWebSocket([this](std::unique_ptr<QWebSocket> socket) { Accept(std::move(socket)); });
+    http_->OnMake([this](Resource r) { return Export(r); });
     sinceMaps_.start();
 }
 
@@ -118,6 +121,7 @@ WebView::~WebView()
 
 bool WebView::Start(const ListenAddress& where)
 {
+    where_ = where;
     std::string error;
     if (!http_->Listen(where.address, where.port, error)) {
         if (log_) log_("web view: cannot listen on " + ToText(where) + ": " + error);
@@ -145,6 +149,8 @@ void WebView::Accept(std::unique_ptr<QWebSocket> socket)
         refusal = "not the page's WebSocket path";
     } else if (!SameOrigin(*socket)) {
         refusal = "opened by a page of another site";
+    } else if (!HostAllowed(where_, socket->requestUrl().host().toStdString())) {
+        refusal = "asked for by a name of another site";
     } else if (clients_.size() >= limits_.sockets) {
         refusal = "too many pages open";
     }
@@ -301,6 +307,18 @@ void WebView::OnClick(Client& c, const QJsonObject& m)
         }
     }
     SendText(c, Json(reply));
+}
+
+// ---- downloads ----------------------------------------------------------------------------------
+
+std::optional<QByteArray> WebView::Export(Resource r)
+{
+    Made& made = r == Resource::Kml ? kml_ : geojson_;
+    const auto now = Clock::now();
+    if (!made.text.isEmpty() && now - made.at < kExportReuse) return made.text;
+    std::optional<QByteArray> text = MakeTrackExport(s_, *feed_, r);
+    if (text) made = {*text, now};
+    return text;
 }
 
 // ---- what changed -------------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QElapsedTimer>
@@ -44,6 +45,8 @@ struct ViewLimits {
     std::chrono::milliseconds stuckTime{30'000};    // pictures held back this long drop the page
     std::chrono::milliseconds mapInterval{250};     // between two drawings of the maps, at least
     std::chrono::milliseconds tableInterval{1000};  // between two aircraft tables
+    // Messages, counts and clock go out together at most this often (a burst is one message).
+    std::chrono::milliseconds flushInterval{100};
 };
 
 // What the view did, for the log, the tests and the benchmarks.
@@ -96,6 +99,8 @@ private:
     bool HoldBack(Client& c, std::chrono::steady_clock::time_point now);
     void Drop(Client& c, const char* why);
 
+    // The track export for a download link, made at most once a second.
+    std::optional<QByteArray> Export(Resource r);
     void ScheduleFlush();
     void Flush();
     void ScheduleMaps();
@@ -104,6 +109,7 @@ private:
     Station& s_;
     Log log_;
     ViewLimits limits_;
+    ListenAddress where_;
     std::unique_ptr<HttpFront> http_;
     std::unique_ptr<Feed> feed_;
     std::unique_ptr<MapPainter> painter_;
@@ -116,6 +122,11 @@ private:
     QElapsedTimer sinceMaps_;
     std::chrono::milliseconds mapPause_{0};  // at least this long between drawings
     std::array<std::chrono::steady_clock::time_point, 3> faultedAt_{};
+    struct Made {
+        QByteArray text;
+        std::chrono::steady_clock::time_point at{};
+    };
+    Made geojson_, kml_;
 };
 
 }  // namespace korval::web

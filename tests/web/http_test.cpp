@@ -50,6 +50,7 @@ ViewLimits TestLimits()
     l.stuckTime = 1s;
     l.mapInterval = 50ms;
     l.tableInterval = 100ms;
+    l.flushInterval = 20ms;
     return l;
 }
 
@@ -233,6 +234,8 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"script", "GET /app.js HTTP/1.1\r\nHost: x\r\n\r\n", 200, "text/javascript"},
         PathCase{"style", "GET /style.css HTTP/1.1\r\nHost: x\r\n\r\n", 200, "text/css"},
         PathCase{"icon", "GET /icon.svg HTTP/1.1\r\nHost: x\r\n\r\n", 200, "image/svg+xml"},
+        PathCase{"geojson", "GET /tracks.geojson HTTP/1.1\r\nHost: x\r\n\r\n", 200, "application/geo+json"},
+        PathCase{"kml", "GET /tracks.kml HTTP/1.1\r\nHost: x\r\n\r\n", 200, "application/vnd.google-earth.kml+xml"},
         PathCase{"unknown", "GET /secret HTTP/1.1\r\nHost: x\r\n\r\n", 404, "text/plain"},
         PathCase{"settingsFile", "GET /KORVAL.ini HTTP/1.1\r\nHost: x\r\n\r\n", 404, "text/plain"},
         PathCase{"dotDot", "GET /../KORVAL.ini HTTP/1.1\r\nHost: x\r\n\r\n", 400, "text/plain"},
@@ -257,6 +260,26 @@ TEST_F(Server, TheHeadOfThePageHasItsLengthAndNoBody)
     EXPECT_TRUE(head.body.isEmpty());
     EXPECT_TRUE(head.head.contains("Content-Length: " + QByteArray::number(get.body.size())));
     EXPECT_TRUE(get.body.contains("<title>KORVAL</title>"));
+}
+
+TEST_F(Server, TheDownloadLinksExportWhatIsTrackedAsOfNow)
+{
+    auto a = std::make_shared<Aircraft>();
+    a->ID = "G-DOWN", a->FNo = "KV777", a->NewLocation = "51500/-1250", a->Show = true;
+    s.AircraftCol.Add(a, a->ID);
+    Start();
+    const Reply geojson = Exchange(port, Get("/tracks.geojson"));
+    ASSERT_EQ(geojson.status, 200);
+    EXPECT_TRUE(geojson.head.contains("Content-Disposition: attachment; filename=\"korval-tracks.geojson\""));
+    const QJsonObject collection = QJsonDocument::fromJson(geojson.body).object();
+    EXPECT_EQ(collection.value(QStringLiteral("type")).toString(), QStringLiteral("FeatureCollection"));
+    EXPECT_TRUE(geojson.body.contains("G-DOWN"));
+    EXPECT_TRUE(geojson.body.contains("[-1.25,51.5]")) << geojson.body.toStdString();  // longitude first
+    const Reply kml = Exchange(port, Get("/tracks.kml"));
+    ASSERT_EQ(kml.status, 200);
+    EXPECT_TRUE(kml.body.contains("<kml xmlns=\"http://www.opengis.net/kml/2.2\""));
+    EXPECT_TRUE(kml.body.contains("G-DOWN"));
+    EXPECT_EQ(s.AircraftCol.Count(), 1u);
 }
 
 // ---- limits on requests -----------------------------------------------------------------------
@@ -432,6 +455,36 @@ TEST_F(Server, OtherSitesAndPagesOverTheLimitAreTurnedAway)
     EXPECT_EQ(third.socket.closeCode(), QWebSocketProtocol::CloseCodePolicyViolated);
     EXPECT_EQ(view->Counts().refused, 2u);
     EXPECT_FALSE(ours.Closed(100ms));
+}
+
+TEST_F(Server, APageAskingByAnotherSitesNameIsTurnedAway)
+{
+    Start();  // on the loopback address
+    auto handshake = [&](const QByteArray& host) {
+        QTcpSocket raw;
+        raw.connectToHost(QHostAddress::LocalHost, port);
+        WaitUntil([&] { return raw.state() == QAbstractSocket::ConnectedState; }, 5s);
+        raw.write("GET /ws HTTP/1.1\r\nHost: " + host +
+                  "\r\nConnection: Upgrade\r\nUpgrade: websocket\r\n"
+                  "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n");
+        QByteArray got;
+        WaitUntil(
+            [&] {
+                got += raw.readAll();
+                return got.contains("\r\n\r\n") && got.size() > got.indexOf("\r\n\r\n") + 4;
+            },
+            3s);
+        return got.mid(got.indexOf("\r\n\r\n") + 4);  // the first frame after the upgrade
+    };
+    // A close frame (0x88) with the code 1008, policy violated.
+    const QByteArray refused = handshake("evil.example:" + QByteArray::number(port));
+    ASSERT_GE(refused.size(), 4);
+    EXPECT_EQ(static_cast<unsigned char>(refused[0]), 0x88);
+    EXPECT_EQ(refused.mid(2, 2), QByteArray("\x03\xf0", 2));
+    // Its own name is greeted (a text frame, 0x81).
+    const QByteArray greeted = handshake("localhost:" + QByteArray::number(port));
+    ASSERT_GE(greeted.size(), 1);
+    EXPECT_EQ(static_cast<unsigned char>(greeted[0]), 0x81);
 }
 
 // ---- the station is never held up -------------------------------------------------------------

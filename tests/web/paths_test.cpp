@@ -41,6 +41,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RouteCase{"style", "GET", "/style.css", 200, Resource::Style},
                       RouteCase{"icon", "GET", "/icon.svg", 200, Resource::Icon},
                       RouteCase{"socket", "GET", "/ws", 200, Resource::Socket},
+                      RouteCase{"geojson", "GET", "/tracks.geojson", 200, Resource::GeoJson},
+                      RouteCase{"kml", "GET", "/tracks.kml?now=1", 200, Resource::Kml},
                       RouteCase{"head", "HEAD", "/", 200, Resource::Page},
                       RouteCase{"queryIgnored", "GET", "/app.js?v=2&x=%2e%2e", 200, Resource::Script},
                       RouteCase{"escapedLetters", "GET", "/%61pp.js", 200, Resource::Script},
@@ -162,6 +164,32 @@ INSTANTIATE_TEST_SUITE_P(Web, Listening,
                                            ListenCase{"bracketNoPort", "[::1]", false, ""},
                                            ListenCase{"badAddress", "300.1.1.1:80", false, ""}),
                          [](const ::testing::TestParamInfo<ListenCase>& i) { return std::string(i.param.name); });
+
+TEST(Web, OnTheLoopbackAddressOnlyThisMachinesOwnNamesPass)
+{
+    const ListenAddress loopback = *ParseListen("127.0.0.1:8080");
+    const ListenAddress everyNetwork = *ParseListen("0.0.0.0:8080");
+    const ListenAddress loopback6 = *ParseListen("[::1]:8080");
+    struct Case {
+        const char* host;
+        bool onLoopback;
+    };
+    const Case cases[] = {{"127.0.0.1", true},
+                          {"127.3.4.5", true},
+                          {"localhost", true},
+                          {"LocalHost", true},
+                          {"::1", true},
+                          {"[::1]", true},
+                          {"evil.example", false},
+                          {"192.168.1.20", false},
+                          {"localhost.evil.example", false},
+                          {"", false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(HostAllowed(loopback, c.host), c.onLoopback) << c.host;
+        EXPECT_EQ(HostAllowed(loopback6, c.host), c.onLoopback) << c.host;
+        EXPECT_TRUE(HostAllowed(everyNetwork, c.host)) << c.host;
+    }
+}
 
 TEST(Web, TheSettingsFileSwitchesTheViewOnOnlyWithItsKey)
 {

@@ -152,7 +152,18 @@
 
   // ---- messages, counts, clock --------------------------------------------------------------
 
+  // Messages wait for the next frame the browser draws, so a busy station costs one change of
+  // the list per frame, not one per message.
+  let waiting = [];
   function addLive(items) {
+    stats.messages += items.length;
+    if (!waiting.length) requestAnimationFrame(showLive);
+    waiting = waiting.concat(items);
+  }
+
+  function showLive() {
+    const items = waiting.length > LIVE_KEPT ? waiting.slice(-LIVE_KEPT) : waiting;
+    waiting = [];
     const fragment = document.createDocumentFragment();
     for (let i = items.length - 1; i >= 0; i--) {  // items come oldest first
       const item = items[i];
@@ -166,7 +177,6 @@
     }
     live.insertBefore(fragment, live.firstChild);
     while (live.childElementCount > LIVE_KEPT) live.lastElementChild.remove();
-    stats.messages += items.length;
   }
 
   function setBoxes(message) {
@@ -229,6 +239,7 @@
     switch (message.t) {
       case 'hello':
         live.replaceChildren();
+        waiting = [];
         stats.messages = 0;
         if (message.live) addLive(message.live);
         setBoxes(message);
