@@ -170,8 +170,8 @@ void BM_OnLinkText_Mix(benchmark::State& state)
 {
     static const std::vector<std::pair<LinkBox, std::string>> mix = [] {
         const std::pair<const char*, LinkBox> boxes[] = {
-            {"airmaster", LinkBox::AirData}, {"skyspy", LinkBox::SkyData}, {"anad", LinkBox::ANAData},
-            {"hfacars", LinkBox::HFACARSData}, {"hfdl", LinkBox::HFDL},    {"other", LinkBox::txtNewData}};
+            {"airmaster", LinkBox::AirData},   {"skyspy", LinkBox::SkyData}, {"anad", LinkBox::ANAData},
+            {"hfacars", LinkBox::HFACARSData}, {"hfdl", LinkBox::HFDL},      {"other", LinkBox::txtNewData}};
         std::vector<std::pair<LinkBox, std::string>> out;
         std::ifstream in(std::string(KORVAL_BENCH_DATA) + "/messages.jsonl", std::ios::binary);
         std::string line, source, text;

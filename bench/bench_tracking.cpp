@@ -23,8 +23,14 @@ struct BenchStation {
     Station s{std::filesystem::temp_directory_path() / "korval-bench-tracking", clock, notifier};
 };
 
-std::string Reg(int i) { return std::string("N").append(std::to_string(10000 + i)); }
-std::string Flight(int i) { return std::string("UA").append(std::to_string(1000 + i)); }
+std::string Reg(int i)
+{
+    return std::string("N").append(std::to_string(10000 + i));
+}
+std::string Flight(int i)
+{
+    return std::string("UA").append(std::to_string(1000 + i));
+}
 
 // `aircraft` records keyed as the position update keys them, with `linesEach` route lines each.
 void Populate(Station& s, int aircraft, int linesEach)

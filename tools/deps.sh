@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages KORVAL builds with, when any is missing. Needs root.
 set -euo pipefail
-packages=(build-essential cmake pkg-config g++ qt6-base-dev libpcre2-dev nlohmann-json3-dev
-          libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth fonts-dejavu-core)
+packages=(build-essential cmake pkg-config g++ qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
+          libpcre2-dev nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth
+          fonts-dejavu-core chromium ccache clang-format)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -6,7 +6,8 @@
 # The program folder is $KORVAL_HOME, else $HOME/.local/share/korval. What it lacks of the
 # defaults in data/ (settings, data files, maps, a Logs folder) is put there; files already there
 # are never overwritten. With a display ($DISPLAY or $WAYLAND_DISPLAY) KORVAL opens its windows;
-# without one it runs headless and map snapshots of the demo traffic are written first.
+# without one it runs headless, map snapshots of the demo traffic are written first, and the web
+# view serves the maps, messages and aircraft on http://127.0.0.1:8080/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -93,6 +94,8 @@ else
     --snapshot 1="$shots/$stamp-map1.jpg" --snapshot 2="$shots/$stamp-map2.jpg" \
     --snapshot 3="$shots/$stamp-map3.jpg" >/dev/null || fail "korval-replay could not draw the snapshots"
   say "map snapshots after the demo traffic: $shots/$stamp-map{1,2,3}.jpg"
+  web=127.0.0.1:8080
   say "no display: starting KORVAL headless on $home (Ctrl+C ends it)"
-  "$korval" --headless --home "$home"
+  say "web view: http://$web/ on this machine (from another one: ssh -L 8080:$web THIS-MACHINE)"
+  "$korval" --headless --home "$home" --http "$web"
 fi

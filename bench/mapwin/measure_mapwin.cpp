@@ -30,9 +30,9 @@ namespace {
 
 std::vector<std::pair<LinkBox, std::string>> Traffic()
 {
-    const std::pair<const char*, LinkBox> boxes[] = {
-        {"airmaster", LinkBox::AirData}, {"skyspy", LinkBox::SkyData}, {"anad", LinkBox::ANAData},
-        {"hfacars", LinkBox::HFACARSData}, {"hfdl", LinkBox::HFDL},     {"other", LinkBox::txtNewData}};
+    const std::pair<const char*, LinkBox> boxes[] = {{"airmaster", LinkBox::AirData}, {"skyspy", LinkBox::SkyData},
+                                                     {"anad", LinkBox::ANAData},      {"hfacars", LinkBox::HFACARSData},
+                                                     {"hfdl", LinkBox::HFDL},         {"other", LinkBox::txtNewData}};
     std::vector<std::pair<LinkBox, std::string>> out;
     std::ifstream in(KORVAL_BENCH_DATA "/messages.jsonl");
     for (std::string line; std::getline(in, line);) {
@@ -97,9 +97,12 @@ void Run(int rate, const std::vector<std::pair<LinkBox, std::string>>& traffic)
             ++sent;
             OnLinkText(s, box, text);
             // Queued after the map's own redraw, so it runs once the plot is on the surface.
-            QMetaObject::invokeMethod(&ctx, [&, arrival, before] {
-                if (windows.Redraws(1) != before) latencyMs.push_back((clockNs.nsecsElapsed() - arrival) / 1e6);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                &ctx,
+                [&, arrival, before] {
+                    if (windows.Redraws(1) != before) latencyMs.push_back((clockNs.nsecsElapsed() - arrival) / 1e6);
+                },
+                Qt::QueuedConnection);
         });
         stallProbe.start(1);
         feed.start(1000 / rate);
@@ -107,10 +110,11 @@ void Run(int rate, const std::vector<std::pair<LinkBox, std::string>>& traffic)
         QCoreApplication::exec();
         feed.stop();
         stallProbe.stop();
-        std::printf("%4d msg/s: %d messages, %zu plotted; arrival to plot median %.2f ms, p99 %.2f ms; "
-                    "longest event-loop stall %.2f ms; %zu aircraft\n",
-                    rate, sent, latencyMs.size(), Percentile(latencyMs, 0.5), Percentile(latencyMs, 0.99),
-                    longestStallMs, s.AircraftCol.Count());
+        std::printf(
+            "%4d msg/s: %d messages, %zu plotted; arrival to plot median %.2f ms, p99 %.2f ms; "
+            "longest event-loop stall %.2f ms; %zu aircraft\n",
+            rate, sent, latencyMs.size(), Percentile(latencyMs, 0.5), Percentile(latencyMs, 0.99), longestStallMs,
+            s.AircraftCol.Count());
         windows.CloseAll();
     }
     std::error_code ec;

@@ -1,11 +1,13 @@
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <iostream>
 #include <string>
 #include <string_view>
 
 #include <QCoreApplication>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "bridge_run.h"
 #include "link/protocol.h"
@@ -52,6 +54,10 @@ int main(int argc, char** argv)
 {
     if (argc < 2) return Usage();
     const std::string_view command = argv[1];
+    if (command == "--help" || command == "-h") {
+        std::cout << kUsage;
+        return kExitOk;
+    }
     if (command == "bridge") return korval::bridge::BridgeMain(argc, argv);
     if (command != "serve" && command != "listen") return Usage("unknown command " + std::string(command));
 
@@ -61,6 +67,10 @@ int main(int argc, char** argv)
     bool hasTopic = false;
     for (int i = 2; i < argc; ++i) {
         const std::string_view a = argv[i];
+        if (a == "--help" || a == "-h") {
+            std::cout << kUsage;
+            return kExitOk;
+        }
         const bool hasValue = i + 1 < argc;
         auto value = [&]() -> std::string_view { return argv[++i]; };
         const bool both = a == "--topic" || a == "--item";
@@ -95,14 +105,16 @@ int main(int argc, char** argv)
     if (!hasTopic) return Usage("--topic is required");
     if (!korval::link::IsItemName(serve.item)) return Usage("an item name is 1 to 255 printable characters, no blanks");
 
-    std::ios::sync_with_stdio(false);  // standard input is read in large blocks, not a byte at a time
+    std::ios::sync_with_stdio(false);  // values are printed in large blocks, not a byte at a time
     QCoreApplication app(argc, argv);
     if (command == "listen") return RunListen(listen, std::cout, std::cerr);
-    if (input.empty()) return RunServe(serve, std::cin, std::cerr);
-    std::ifstream file(input, std::ios::binary);
-    if (!file) {
+    if (input.empty()) return RunServe(serve, STDIN_FILENO, std::cerr);
+    const int file = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file < 0) {
         std::cerr << "korval-link: cannot read " << input << '\n';
         return kExitFailed;
     }
-    return RunServe(serve, file, std::cerr);
+    const int status = RunServe(serve, file, std::cerr);
+    ::close(file);
+    return status;
 }

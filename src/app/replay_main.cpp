@@ -17,7 +17,7 @@ namespace {
 int Usage()
 {
     std::cerr << "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--live-all]\n"
-                 "                     [--snapshot N=FILE.jpg]...\n"
+                 "                     [--snapshot N=FILE.jpg]... [--geojson FILE] [--kml FILE]\n"
                  "       korval-replay --help\n";
     return 2;
 }
@@ -41,7 +41,8 @@ int main(int argc, char** argv)
             options.liveAll = true;
             continue;
         }
-        if (a != "--home" && a != "--input" && a != "--utc" && a != "--snapshot") return Usage();
+        if (a != "--home" && a != "--input" && a != "--utc" && a != "--snapshot" && a != "--geojson" && a != "--kml")
+            return Usage();
         if (i + 1 >= argc) {
             std::cerr << "korval-replay: " << a << " needs a value\n";
             return Usage();
@@ -53,6 +54,10 @@ int main(int argc, char** argv)
             options.input = value;
         } else if (a == "--utc") {
             options.utc = value;
+        } else if (a == "--geojson") {
+            options.geojson = value;
+        } else if (a == "--kml") {
+            options.kml = value;
         } else {
             std::pair<int, std::string> snapshot;
             if (!korval::ParseSnapshotOption(value, snapshot)) {

@@ -27,7 +27,7 @@ struct Refused {
 
 std::string TwoDigits(int n)
 {
-    char text[8];
+    char text[16];  // room for any int, though times need two digits
     std::snprintf(text, sizeof text, "%02d", n);
     return text;
 }

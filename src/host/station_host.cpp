@@ -4,6 +4,8 @@
 
 #include "station/events.h"
 #include "station/mainwindow.h"
+#include "station/status.h"
+#include "text/convert.h"
 #include "text/fault.h"
 
 namespace korval::app {
@@ -11,6 +13,7 @@ namespace {
 
 constexpr int kTimer1Ms = 1000;    // the clock label and the daily map clearing
 constexpr int kTimer2Ms = 60'000;  // MinuteCount and the oceanic estimate
+constexpr int kStatusMs = 60'000;  // the operator's status line
 constexpr std::int64_t kFlushBytes = 64 * 1024;
 
 // The link boxes with the change events that log what befalls their links.
@@ -36,7 +39,6 @@ constexpr ServedItem kServed[] = {
     {"LiveData", &MainBoxes::LiveData}, {"Aircraft", &MainBoxes::Aircraft}, {"Flight", &MainBoxes::Flight},
     {"txtCount", &MainBoxes::txtCount}, {"txtOCA", &MainBoxes::txtOCA},
 };
-
 
 }  // namespace
 
@@ -68,12 +70,27 @@ QtLinkPort::~QtLinkPort()
 
 void QtLinkPort::Link(LinkBox box, const std::string& topic, const std::string& item)
 {
+    made_[Index(box)] = false;
     clients_[Index(box)]->Link(topic, item);
+    made_[Index(box)] = true;
+    Tell(box, LinkEvent::Made);
+}
+
+void QtLinkPort::LinkLater(LinkBox box, const std::string& topic, const std::string& item)
+{
+    made_[Index(box)] = false;
+    clients_[Index(box)]->LinkLater(topic, item);
 }
 
 void QtLinkPort::Unlink(LinkBox box)
 {
+    made_[Index(box)] = false;
     clients_[Index(box)]->Unlink();
+}
+
+void QtLinkPort::Tell(LinkBox box, LinkEvent event)
+{
+    if (onLinkEvent_) onLinkEvent_(box, event);
 }
 
 void QtLinkPort::SetFolder(const std::filesystem::path& folder)
@@ -94,6 +111,7 @@ void QtLinkPort::Lost(LinkBox box)
         return;
     }
     LinkLost(s_, box);
+    Tell(box, LinkEvent::Lost);
 }
 
 void QtLinkPort::Restored(LinkBox box)
@@ -103,6 +121,10 @@ void QtLinkPort::Restored(LinkBox box)
         return;
     }
     LinkRestored(s_, box);
+    // The first time up of a source that was waited for from the start is its making.
+    const bool first = !made_[Index(box)];
+    made_[Index(box)] = true;
+    Tell(box, first ? LinkEvent::Made : LinkEvent::Restored);
 }
 
 // ---- StationServer ----------------------------------------------------------------------------
@@ -165,13 +187,41 @@ StationHost::StationHost(Station& s, HostLog log) : s_(s), port_(s), server_(s, 
     timer2_.setInterval(kTimer2Ms);
     QObject::connect(&timer1_, &QTimer::timeout, &timer1_, [this] { OnTimer1(s_); });
     QObject::connect(&timer2_, &QTimer::timeout, &timer2_, [this] { OnTimer2(s_); });
+    statusTimer_.setInterval(kStatusMs);
+    QObject::connect(&statusTimer_, &QTimer::timeout, &statusTimer_, [this] {
+        const auto ms = std::chrono::milliseconds(statusTimer_.interval());
+        const std::string span = ms.count() == kStatusMs ? "last minute" : "last " + std::to_string(ms.count()) + " ms";
+        Report(StatusLine(s_, reported_, span.c_str()));
+        reported_ = s_.traffic;
+    });
 }
 
 StationHost::~StationHost()
 {
     timer1_.stop();
     timer2_.stop();
+    statusTimer_.stop();
     if (s_.links == &port_) s_.links = nullptr;
+}
+
+void StationHost::ReportTo(HostLog report, bool statusLines)
+{
+    report_ = std::move(report);
+    port_.OnLinkEvent([this](LinkBox box, LinkEvent event) { Report(LinkEventLine(s_, box, event)); });
+    if (!statusLines) statusTimer_.stop();
+    statusLines_ = statusLines;
+}
+
+void StationHost::SetStatusInterval(std::chrono::milliseconds every)
+{
+    statusTimer_.setInterval(static_cast<int>(every.count()));
+}
+
+void StationHost::Report(const std::string& line)
+{
+    if (!report_) return;
+    const DateTime utc = s_.clock().Utc();
+    report_(Format(utc.hour, "00") + ":" + Format(utc.minute, "00") + ":" + Format(utc.second, "00") + " UTC " + line);
 }
 
 void StationHost::SetFolder(const std::filesystem::path& folder)
@@ -188,6 +238,8 @@ void StationHost::StartHeadless()
     OnTimer1(s_);
     timer1_.start();
     timer2_.start();
+    reported_ = s_.traffic;
+    if (report_ && statusLines_) statusTimer_.start();
 }
 
 }  // namespace korval::app

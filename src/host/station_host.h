@@ -28,10 +28,12 @@ using HostLog = std::function<void(const std::string& line)>;
 //
 // A decoder that stops or restarts while linked would leave its box dead until the user unchecks
 // and checks the source; instead the link is tried again every 10 seconds for as long as the
-// source stays checked, and the loss and the restoring are written to the error log.
+// source stays checked, and the loss and the restoring are written to the error log. A source
+// that was not running when the program started (LinkLater) is waited for the same way.
 class QtLinkPort final : public LinkPort {
 public:
     static constexpr std::chrono::milliseconds kRetryEvery{10'000};
+    using LinkEventHandler = std::function<void(LinkBox box, LinkEvent event)>;
 
     explicit QtLinkPort(Station& s);
     ~QtLinkPort() override;
@@ -40,6 +42,7 @@ public:
 
     // Raises error 282 when no server answers for `topic`.
     void Link(LinkBox box, const std::string& topic, const std::string& item) override;
+    void LinkLater(LinkBox box, const std::string& topic, const std::string& item) override;
     void Unlink(LinkBox box) override;
 
     // The folder of the decoders' sockets (default: the user's link folder).
@@ -47,6 +50,8 @@ public:
     void SetRetryInterval(std::chrono::milliseconds every);
     // Runs after each delivered text has been processed.
     void OnDelivered(std::function<void()> handler) { onDelivered_ = std::move(handler); }
+    // Each link made (the first time it is up after being chosen), lost or restored.
+    void OnLinkEvent(LinkEventHandler handler) { onLinkEvent_ = std::move(handler); }
 
     const link::LinkClient& Client(LinkBox box) const { return *clients_[Index(box)]; }
 
@@ -56,10 +61,13 @@ private:
 
     void Lost(LinkBox box);
     void Restored(LinkBox box);
+    void Tell(LinkBox box, LinkEvent event);
 
     Station& s_;
     std::array<std::unique_ptr<link::LinkClient>, kBoxes> clients_;
+    std::array<bool, kBoxes> made_{};  // the box's link has been up since it was chosen
     std::function<void()> onDelivered_;
+    LinkEventHandler onLinkEvent_;
 };
 
 // The main window as a link source: topic "KORVAL|ACARS", items LiveData (every processed
@@ -101,9 +109,14 @@ public:
     StationHost& operator=(const StationHost&) = delete;
 
     // The main window's start-up without windows: settings and tables, the checked sources
-    // linked (a source that is not running gives its message and comes up unchecked), the
+    // linked (a source that is not running yet gives its message and is waited for), the
     // server, Timer1 once, then both timers.
     void StartHeadless();
+    // For the operator of a headless station: one line to `report` for each link made, lost or
+    // restored and, with `statusLines`, a status line every minute (see station/status.h). Each
+    // line starts with the UTC time of the station's clock.
+    void ReportTo(HostLog report, bool statusLines);
+    void SetStatusInterval(std::chrono::milliseconds every);
     // For the windows, which run the start-up and the timers themselves: the server only.
     void StartServer() { server_.Start(); }
 
@@ -116,8 +129,14 @@ private:
     Station& s_;
     QtLinkPort port_;
     StationServer server_;
+    void Report(const std::string& line);
+
     QTimer timer1_;
     QTimer timer2_;
+    QTimer statusTimer_;
+    HostLog report_;
+    bool statusLines_ = false;
+    TrafficCounts reported_;  // the totals at the last status line
 };
 
 }  // namespace korval::app

@@ -60,9 +60,8 @@ void LinkClient::SetRetryInterval(std::chrono::milliseconds every)
     }
 }
 
-void LinkClient::Link(std::string_view topic, std::string_view item)
+std::string LinkClient::SocketPathOf(std::string_view topic, std::string_view item)
 {
-    Unlink();
     if (!IsItemName(item)) {
         reason_ = NotAnItemName(item);
         Raise(err::InvalidCall);
@@ -77,7 +76,25 @@ void LinkClient::Link(std::string_view topic, std::string_view item)
         reason_ = folder.reason;
         Raise(err::DdeNoAnswer);
     }
-    const std::string path = (folder.path / *name).string();
+    return (folder.path / *name).string();
+}
+
+void LinkClient::LinkLater(std::string_view topic, std::string_view item)
+{
+    Unlink();
+    const std::string path = SocketPathOf(topic, item);
+    reason_ = "waiting for " + std::string(topic);
+    topic_ = topic;
+    socketPath_ = path;
+    items_.assign(1, std::string(item));
+    state_ = State::Waiting;
+    if (retryEvery_.count() > 0) retryTimer_->start();
+}
+
+void LinkClient::Link(std::string_view topic, std::string_view item)
+{
+    Unlink();
+    const std::string path = SocketPathOf(topic, item);
     socket_ = NewSocket();
     socket_->connectToServer(QFile::decodeName(path.c_str()));
     if (!socket_->waitForConnected(kConnectMs)) {

@@ -42,6 +42,11 @@ public:
     // the name is not "Application|Topic", there is no socket, or nobody answers on it; the reason
     // is then in LastReason().
     void Link(std::string_view topic, std::string_view item);
+    // A link to a server that is not there yet: the client waits as for a lost link, tries at
+    // the retry interval, advises `item` once a server answers and calls the restored handler.
+    // Raises as Link() does for a name that can never be linked (no "Application|Topic", not an
+    // item name, no link folder); an absent or silent server is no error here.
+    void LinkLater(std::string_view topic, std::string_view item);
     // Further items over the same link. False when the name is not an item name or there is no link.
     bool Advise(std::string_view item);
     bool Unadvise(std::string_view item);
@@ -63,6 +68,8 @@ public:
 private:
     enum class State { Idle, Connected, Waiting, Retrying };
 
+    // The socket of `topic`'s server; raises as Link() does for names that cannot be linked.
+    std::string SocketPathOf(std::string_view topic, std::string_view item);
     QLocalSocket* NewSocket();
     void DropSocket();
     void Read();

@@ -94,6 +94,8 @@ void LinkServer::Close()
 {
     const std::vector<std::shared_ptr<Client>> clients = clients_;
     for (const auto& client : clients) {
+        // A flush that finds the client gone reports it at once: closing reports no drops.
+        client->socket->disconnect(this);
         client->socket->flush();
         Drop(client.get(), {}, false);
     }
@@ -153,7 +155,11 @@ int LinkServer::AdvisedCount(std::string_view item) const
 
 void LinkServer::Flush()
 {
-    for (const auto& client : clients_) client->socket->flush();
+    // A flush that finds its client gone drops it there and then, which changes clients_.
+    const std::vector<std::shared_ptr<Client>> clients = clients_;
+    for (const auto& client : clients) {
+        if (!client->dropped) client->socket->flush();
+    }
 }
 
 std::int64_t LinkServer::PendingBytes() const
@@ -220,13 +226,13 @@ void LinkServer::Handle(Client& client, Verb verb, std::string_view name)
     std::string reply;
     if (verb == Verb::Unknown) {
         AppendError(reply, "unknown command " + std::string(name.substr(0, kEchoedWord)));
-        Write(client, reply);
+        Reply(client, reply);
         return;
     }
     Item* item = Find(name);
     if (!item) {
         AppendError(reply, "unknown item " + std::string(name));
-        Write(client, reply);
+        Reply(client, reply);
         return;
     }
     const std::string folded = FoldCase(name);
@@ -245,7 +251,7 @@ void LinkServer::Handle(Client& client, Verb verb, std::string_view name)
             return;
         case Verb::Request:
             AppendData(reply, item->name, item->value);
-            if (!Write(client, reply)) Drop(&client, StoppedReading());
+            Reply(client, reply);
             return;
         case Verb::Unknown:
             return;
@@ -254,8 +260,16 @@ void LinkServer::Handle(Client& client, Verb verb, std::string_view name)
 
 bool LinkServer::Write(Client& client, std::string_view bytes)
 {
-    client.socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
-    return client.socket->bytesToWrite() <= backlogLimit_;
+    const auto size = static_cast<qint64>(bytes.size());
+    if (client.socket->bytesToWrite() + size > backlogLimit_) return false;
+    client.socket->write(bytes.data(), size);
+    largestBacklog_ = std::max(largestBacklog_, static_cast<std::int64_t>(client.socket->bytesToWrite()));
+    return true;
+}
+
+void LinkServer::Reply(Client& client, std::string_view bytes)
+{
+    if (!Write(client, bytes)) Drop(&client, StoppedReading());
 }
 
 void LinkServer::Drop(Client* client, const std::string& reason, bool report)

@@ -23,7 +23,9 @@ namespace korval::link {
 //
 // Every SetValue is a new value, sent to every client advised on the item, even when it equals the
 // last one. A client that sends a malformed line, or stops reading until more than its backlog
-// limit waits for it, is dropped; the server and the other clients go on.
+// limit would wait for it, is dropped; the server and the other clients go on. Every byte sent
+// counts towards the limit: values, answers to REQUEST and the error lines that answer unknown
+// items and commands, so a client cannot make the server hold more than the limit for it.
 class LinkServer : public QObject {
     Q_OBJECT
 public:
@@ -37,7 +39,8 @@ public:
 
     // The folder for the socket; by default the user's link folder (see naming.h).
     void SetFolder(std::filesystem::path folder);
-    // Bytes that may wait for one client before it counts as stopped and is dropped (64 MiB).
+    // Bytes that may wait for one client (64 MiB). A client that a value or reply would take over
+    // it counts as stopped: nothing more is queued and it is dropped.
     void SetBacklogLimit(std::int64_t bytes) { backlogLimit_ = bytes; }
 
     // Starts serving `topic`. False (and LastReason) when the name is not "Application|Topic", the
@@ -64,6 +67,8 @@ public:
     void Flush();
     // Bytes written to clients that have not reached the system yet.
     std::int64_t PendingBytes() const;
+    // The most bytes that have waited for one client at once since this server was made.
+    std::int64_t LargestBacklog() const { return largestBacklog_; }
 
     const std::string& LastReason() const { return reason_; }
 
@@ -81,7 +86,10 @@ private:
     void Accept();
     void Read(const std::shared_ptr<Client>& client);
     void Handle(Client& client, Verb verb, std::string_view item);
-    bool Write(Client& client, std::string_view bytes);  // false when the client lags too far behind
+    // Queues bytes for a client; false (and nothing queued) when they would take its backlog over
+    // the limit.
+    bool Write(Client& client, std::string_view bytes);
+    void Reply(Client& client, std::string_view bytes);  // Write, dropping a client that lags
     void Drop(Client* client, const std::string& reason, bool report = true);
     Item* Find(std::string_view item);
 
@@ -94,6 +102,7 @@ private:
     std::vector<std::shared_ptr<Client>> clients_;
     std::string frame_;  // reused for every value sent
     std::int64_t backlogLimit_ = 64LL * 1024 * 1024;
+    std::int64_t largestBacklog_ = 0;
     AdviseHandler onAdvise_;
     DropHandler onDrop_;
 };

@@ -1,11 +1,13 @@
 #include <cmath>
-#include <istream>
 #include <ostream>
+#include <string>
+#include <string_view>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include "input_lines.h"
 #include "link/protocol.h"
 #include "link/server.h"
 #include "link_tool.h"
@@ -18,15 +20,18 @@ constexpr int kFastBatch = 1000;                        // values per event-loop
 constexpr int kDrainPollMs = 10;
 
 // Publishes the texts of a replay file as new values of one item, at a steady rate measured from
-// the first value (a late timer catches up rather than slowing the run down).
+// the first value (a late timer catches up rather than slowing the run down). The input is read
+// only as far as it can be without waiting: while the next line has not come, the event loop runs
+// on, so every value published goes out whole and a signal ends the run at once.
 class Publisher {
 public:
-    Publisher(const ServeOptions& options, link::LinkServer& server, std::istream& in, std::ostream& err)
-        : options_(options), server_(server), in_(in), err_(err)
+    Publisher(const ServeOptions& options, link::LinkServer& server, int input, std::ostream& err)
+        : options_(options), server_(server), in_(input), err_(err)
     {
         timer_.setSingleShot(true);
         timer_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer_, &QTimer::timeout, &server_, [this] { Tick(); });
+        in_.OnReadable([this] { Tick(); });
     }
 
     void Start()
@@ -40,48 +45,59 @@ public:
     bool Failed() const { return failed_; }
 
 private:
-    // The next text to publish, or nothing at the end of the input. Bad lines are reported and passed.
-    std::optional<std::string> NextText()
+    enum class Next { Published, Waiting, Done };
+
+    // Publishes the next text of the input. Bad lines are reported and passed.
+    Next PublishOne()
     {
         std::string line;
-        // The next read may wait on a pipe: what was published must not wait with it.
-        if (in_.rdbuf()->in_avail() <= 0) server_.Flush();
-        while (std::getline(in_, line)) {
-            ++lineNo_;
+        for (;;) {
+            switch (in_.Next(line)) {
+                case InputLines::Result::Line:
+                    break;
+                case InputLines::Result::TooLong:
+                    PassOver("it is longer than 8 MiB");
+                    continue;
+                case InputLines::Result::Waiting:
+                    return Next::Waiting;
+                case InputLines::Result::Failed:
+                    err_ << "korval-link: the input could not be read to its end\n";
+                    failed_ = true;
+                    return Next::Done;
+                case InputLines::Result::End:
+                    return Next::Done;
+            }
             ReplayLine entry = ParseReplayLine(line);
             if (entry.kind == ReplayLine::Kind::Bad) {
-                err_ << "korval-link: line " << lineNo_ << " passed over: " << entry.reason << '\n';
+                PassOver(entry.reason);
                 continue;
             }
             if (entry.kind == ReplayLine::Kind::Skip) continue;
             if (options_.source && entry.source != *options_.source) continue;
             if (entry.text.size() > link::kMaxValue) {
-                err_ << "korval-link: line " << lineNo_ << " passed over: its text is over 1 MiB\n";
+                PassOver("its text is over 1 MiB");
                 continue;
             }
-            return std::move(entry.text);
+            server_.SetValue(options_.item, entry.text);
+            ++sent_;
+            return Next::Published;
         }
-        if (in_.bad()) {
-            err_ << "korval-link: the input could not be read to its end\n";
-            failed_ = true;
-        }
-        return std::nullopt;
     }
 
-    bool PublishOne()
+    void PassOver(std::string_view reason)
     {
-        std::optional<std::string> text = NextText();
-        if (!text) return false;
-        server_.SetValue(options_.item, *text);
-        ++sent_;
-        return true;
+        err_ << "korval-link: line " << in_.LineNumber() << " passed over: " << reason << '\n';
     }
 
+    // Publishes what is due; comes back by the timer, or when the input has more to read.
     void Tick()
     {
+        if (finished_) return;
         if (options_.rate <= 0) {
             for (int i = 0; i < kFastBatch && server_.PendingBytes() < kFastBacklog; ++i) {
-                if (!PublishOne()) return Finish();
+                const Next next = PublishOne();
+                if (next == Next::Done) return Finish();
+                if (next == Next::Waiting) return;
             }
             timer_.start(0);
             return;
@@ -89,7 +105,9 @@ private:
         const double elapsed = static_cast<double>(clock_.nsecsElapsed()) / 1e9;
         const auto due = static_cast<long long>(std::floor(elapsed * options_.rate)) + 1;
         while (sent_ < due) {
-            if (!PublishOne()) return Finish();
+            const Next next = PublishOne();
+            if (next == Next::Done) return Finish();
+            if (next == Next::Waiting) return;
         }
         const double nextAt = static_cast<double>(sent_) / options_.rate;
         const auto waitMs = static_cast<int>(std::ceil((nextAt - elapsed) * 1000.0));
@@ -98,6 +116,7 @@ private:
 
     void Finish()
     {
+        finished_ = true;
         err_ << "korval-link: published " << sent_ << (sent_ == 1 ? " value" : " values") << " of " << options_.item
              << '\n';
         if (!options_.exitWhenDone) return;
@@ -119,19 +138,19 @@ private:
 
     const ServeOptions& options_;
     link::LinkServer& server_;
-    std::istream& in_;
+    InputLines in_;
     std::ostream& err_;
     QTimer timer_;
     QElapsedTimer clock_;
     long long sent_ = 0;
-    long long lineNo_ = 0;
     bool started_ = false;
+    bool finished_ = false;
     bool failed_ = false;
 };
 
 }  // namespace
 
-int RunServe(const ServeOptions& options, std::istream& in, std::ostream& err)
+int RunServe(const ServeOptions& options, int input, std::ostream& err)
 {
     QuitOnSignals();  // before the socket appears: from then on the server may be told to stop
     link::LinkServer server;
@@ -143,7 +162,7 @@ int RunServe(const ServeOptions& options, std::istream& in, std::ostream& err)
         err << "korval-link: cannot serve " << options.topic << ": " << server.LastReason() << '\n';
         return kExitNoLink;
     }
-    Publisher publisher(options, server, in, err);
+    Publisher publisher(options, server, input, err);
     // Nothing is published before a client takes the item, so the first client misses nothing.
     server.OnAdvise([&](const std::string& item) {
         if (link::SameName(item, options.item)) publisher.Start();

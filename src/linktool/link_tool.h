@@ -50,8 +50,9 @@ struct ListenOptions {
     bool wait = false;    // retry every second until the server is there (and after a lost link)
 };
 
-// Both run the event loop of the QCoreApplication that the caller made.
-int RunServe(const ServeOptions& options, std::istream& in, std::ostream& err);
+// Both run the event loop of the QCoreApplication that the caller made. Serve reads its replay
+// lines from the descriptor `input` (a file, a pipe or a terminal) without ever waiting on it.
+int RunServe(const ServeOptions& options, int input, std::ostream& err);
 int RunListen(const ListenOptions& options, std::ostream& out, std::ostream& err);
 
 // SIGINT and SIGTERM end the event loop with status 0.

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "export/tracks.h"
+#include "export/write.h"
 #include "station/events.h"
 #include "station/mainwindow.h"
 #include "station/seams.h"
@@ -101,7 +103,6 @@ void SetTimeOfDay(ManualClock& clock, int minuteOfDay)
     now.second = 0;
     clock.Set(now);
 }
-
 
 const Json& Field(const Json& line, const char* name)
 {
@@ -271,7 +272,7 @@ void WriteError(std::ostream& out, std::size_t lineNumber, const std::string& wh
 std::string ReplayHelp()
 {
     return "usage: korval-replay --home DIR [--input FILE] [--utc HHMM] [--tracks] [--live-all]\n"
-           "                     [--snapshot N=FILE.jpg]...\n"
+           "                     [--snapshot N=FILE.jpg]... [--geojson FILE] [--kml FILE]\n"
            "\n"
            "Runs archived datalink traffic through KORVAL without windows or links.\n"
            "\n"
@@ -285,6 +286,10 @@ std::string ReplayHelp()
            "                after the last line, write map N (1-3) as its window would show it, at the\n"
            "                window size stored in KORVAL.ini (800 x 600 pixels when none), as JPEG;\n"
            "                repeatable. Drawn offscreen when there is no display.\n"
+           "  --geojson FILE\n"
+           "  --kml FILE    after the last line, export what is tracked (aircraft, route lines,\n"
+           "                oceanic estimates, NAT tracks, SBS-1 tracks) as GeoJSON or as KML;\n"
+           "                each file is replaced whole or left as it was\n"
            "  --live-all    add \"live_all\" to each output line: every LiveData value the\n"
            "                line set, in order (a counted message sets it twice)\n"
            "\n"
@@ -401,10 +406,26 @@ int RunReplay(const ReplayOptions& options, std::istream& in, std::ostream& out,
             anyFailed = true;
         }
     }
+    bool exportFailed = false;
+    if (!options.geojson.empty() || !options.kml.empty()) {
+        const TrackSet tracks = CollectTracks(s);
+        for (const std::string& problem : tracks.problems)
+            err << "korval-replay: left out of the export: " << Utf8FromBytes(problem) << '\n';
+        const std::pair<const std::string*, std::string (*)(const TrackSet&)> exports[] = {
+            {&options.geojson, GeoJsonText}, {&options.kml, KmlText}};
+        for (const auto& [file, format] : exports) {
+            std::string why;
+            if (!file->empty() && !WriteExport(*file, format(tracks), why)) {
+                err << "korval-replay: " << why << '\n';
+                exportFailed = true;
+            }
+        }
+    }
     if (!out) {
         err << "korval-replay: writing the output failed\n";
         return 2;
     }
+    if (exportFailed) return 2;
     return anyFailed ? 1 : 0;
 }
 

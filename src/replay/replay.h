@@ -26,6 +26,9 @@ struct ReplayOptions {
     std::vector<std::pair<int, std::string>> snapshots;
     std::function<bool(Station&, int map, const std::string& file, int widthPx, int heightPx, std::string* error)>
         drawMap;
+    // --geojson FILE / --kml FILE: after the last line, what is tracked, exported to FILE
+    // (written whole or not at all). Empty: not exported.
+    std::string geojson, kml;
 };
 
 // Parses the value of --snapshot ("1=map1.jpg"); false when it is not N=FILE with N 1 to 3.

@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -25,6 +26,7 @@
 #include "text/convert.h"
 #include "too_far_dialog.h"
 #include "twips.h"
+#include "window_placement.h"
 
 namespace korval::ui {
 namespace {
@@ -198,6 +200,32 @@ void MainWindow::Form_Resize()
     for (const auto& [w, r] : placed) w->setGeometry(ToPixels(this, *r));
 }
 
+bool MainWindow::CopiesSelection(const QKeyEvent* key) const
+{
+    return key->matches(QKeySequence::Copy) && LiveData_->textCursor().hasSelection();
+}
+
+bool MainWindow::event(QEvent* event)
+{
+    // Asked before a key becomes a shortcut: taken here, Ctrl+C reaches the keyboard focus as a
+    // key press instead of choosing "Clear Maps Now".
+    if (event->type() == QEvent::ShortcutOverride && CopiesSelection(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    // LiveData copies for itself when it has the focus; from anywhere else it is done here.
+    if (CopiesSelection(event)) {
+        LiveData_->copy();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == centralWidget() && event->type() == QEvent::Resize) Form_Resize();
@@ -282,45 +310,25 @@ void MainWindow::ApplyPlacement()
         if (screen) move(screen->availableGeometry().center() - rect().center());
         return;
     }
-    const QRect frame(PixelsX(this, p.Left), PixelsY(this, p.Top), PixelsX(this, p.Width), PixelsY(this, p.Height));
+    const QRect placed = FromStoredTwips(p, TwipsPerPixelX(this), TwipsPerPixelY(this));
     // A placement on a screen that is no longer there would open the window out of reach.
     bool reachable = false;
-    for (QScreen* sc : QGuiApplication::screens()) reachable = reachable || sc->availableGeometry().intersects(frame);
-    const QSize extra = frameGeometry().size() - size();  // the frame, once the window has one
-    resize(frame.size() - extra);
+    for (QScreen* sc : QGuiApplication::screens()) reachable = reachable || sc->availableGeometry().intersects(placed);
+    resize(placed.size());
     if (reachable)
-        move(frame.topLeft());
+        move(placed.topLeft());
     else if (screen)
         move(screen->availableGeometry().center() - rect().center());
-    placementPending_ = !isVisible();
-}
-
-void MainWindow::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    if (!placementPending_) return;
-    placementPending_ = false;
-    // The stored width and height include the frame, known only now.
-    QTimer::singleShot(0, this, [this] {
-        const Placement& p = s_.mainPlacement;
-        const QSize extra = frameGeometry().size() - size();
-        if (p.Present && !extra.isEmpty()) resize(QSize(PixelsX(this, p.Width), PixelsY(this, p.Height)) - extra);
-    });
 }
 
 void MainWindow::RecordPlacement()
 {
     s_.mainMinimised = isMinimized();
     if (s_.mainMinimised) return;  // the placement of the last normal close stays
-    QRect outer = frameGeometry();
-    if (isMaximized() || isFullScreen()) {
-        // The size the window comes back to, not the whole screen.
-        const QRect normal = normalGeometry();
-        outer = QRect(normal.topLeft(), normal.size() + (frameGeometry().size() - size()));
-    }
-    const TwipsRect t = ToTwips(this, outer);
-    s_.mainPlacement = {true, static_cast<float>(t.left), static_cast<float>(t.top), static_cast<float>(t.width),
-                        static_cast<float>(t.height)};
+    std::optional<QRect> normal;
+    if (isMaximized() || isFullScreen()) normal = normalGeometry();  // the size it comes back to
+    s_.mainPlacement = ToStoredTwips(PlacementToStore(frameGeometry(), geometry(), normal), TwipsPerPixelX(this),
+                                     TwipsPerPixelY(this));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -79,8 +79,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     struct ItemRow;
@@ -114,6 +115,10 @@ private:
     void SaveMap3() { SaveMap(3); }
     void ViewMap();
     void ClearNow();
+    void UndoClear();
+    // Ctrl+C (the platform's Copy keys) with text selected in LiveData copies it and does nothing
+    // else; without a selection the keys stay "Clear Maps Now".
+    bool CopiesSelection(const QKeyEvent* key) const;
     void ShowDeleteAircraft();
     void ShowSbsKey();
     void ShowTooFarSettings();
@@ -121,7 +126,6 @@ private:
     Station& s_;
     int listener_ = 0;
     bool quitOnClose_ = true;
-    bool placementPending_ = false;
 
     // Controls.
     QPlainTextEdit* LiveData_ = nullptr;

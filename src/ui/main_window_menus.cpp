@@ -1,5 +1,7 @@
 // The main window's menus: one table of items with their captions, shortcuts, check marks and
 // commands; the check marks always show the station's option states.
+#include <string_view>
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
@@ -47,6 +49,7 @@ const std::vector<MainWindow::ItemRow>& MainWindow::ItemRows()
         {"mnuMap", "Maps", "mnuMap3Save", "Save Map 3", nullptr, nullptr, &W::SaveMap3},
         {"mnuMap", "Maps", "mnuViewMap", "View Map", nullptr, nullptr, &W::ViewMap},
         {"mnuMap", "Maps", "mnuClear", "&Clear Maps Now", "Ctrl+C", nullptr, &W::ClearNow},
+        {"mnuMap", "Maps", "mnuUndoClear", "&Undo Clear Maps", "Ctrl+Z", nullptr, &W::UndoClear},
         {"mnuMap", "Maps", "mnuDailyClearMap", "Clear Maps Daily", nullptr, &Options::mnuDailyClearMap, nullptr},
         {"mnuMap", "Maps", "mnuDeletAircraft", "&Delete Aircraft", "Ctrl+X", nullptr, &W::ShowDeleteAircraft},
         {"mnuMap", "Maps", "mnuSBSKey", "SBS-1 Key", nullptr, nullptr, &W::ShowSbsKey},
@@ -67,6 +70,32 @@ const std::vector<MainWindow::ItemRow>& MainWindow::ItemRows()
     return rows;
 }
 
+namespace {
+
+// The captions of the link items name the Windows decoders the links were made for; on Linux
+// the decoders reach them through korval-link bridge.
+struct LinkTip {
+    const char* item;
+    const char* tip;
+};
+constexpr LinkTip kLinkTips[] = {
+    {"mnuAir",
+     "WinACARS|ACARS: acarsdec or dumpvdl2 (VDL2), and SBS-1 positions from dump1090 or readsb, "
+     "through korval-link bridge"},
+    {"mnuSky",
+     "SkySpy|ACARS: SkySpy or ACARSD only; on Linux use Airmaster/JACARS with korval-link bridge "
+     "(acarsdec or dumpvdl2)"},
+    {"mnuANAD",
+     "ANAD|ACARS: AirNav ACARS Decoder only; on Linux use Airmaster/JACARS with korval-link bridge "
+     "(acarsdec or dumpvdl2)"},
+    {"mnuPCHFDL", "PCHFDL|HFDL and PCHFDL|ACARS: dumphfdl through korval-link bridge"},
+    {"mnuNew",
+     "The server and topic of DDE > Settings, e.g. a second korval-link bridge started with "
+     "--topic Bridge2|ACARS (format Airmaster)"},
+};
+
+}  // namespace
+
 void MainWindow::BuildMenus()
 {
     QMenu* menu = nullptr;
@@ -82,6 +111,12 @@ void MainWindow::BuildMenus()
         }
         QAction* a = menu->addAction(QLatin1String(row.caption));
         a->setObjectName(QLatin1String(row.name));
+        for (const LinkTip& t : kLinkTips) {
+            if (std::string_view(t.item) != row.name) continue;
+            a->setToolTip(QLatin1String(t.tip));
+            a->setStatusTip(QLatin1String(t.tip));
+            menu->setToolTipsVisible(true);
+        }
         if (row.shortcut) {
             a->setShortcut(QKeySequence::fromString(QLatin1String(row.shortcut), QKeySequence::PortableText));
             a->setShortcutContext(Qt::WindowShortcut);
@@ -115,6 +150,7 @@ void MainWindow::SyncMenus()
     for (int n = 1; n <= 3; ++n)
         if (QAction* show = Item(QStringLiteral("mnuShowMap%1").arg(n)))
             show->setEnabled(s_.opt.mnuShowMapEnabled[n - 1]);
+    if (QAction* undo = Item(QStringLiteral("mnuUndoClear"))) undo->setEnabled(!s_.MapsCleared.Empty());
 }
 
 QAction* MainWindow::Item(const QString& name) const
@@ -207,7 +243,12 @@ void MainWindow::ViewMap()
 
 void MainWindow::ClearNow()
 {
-    RunCommand("mnuClear_Click", [this] { ClearMap(s_); });
+    RunCommand("mnuClear_Click", [this] { mnuClear_Click(s_); });
+}
+
+void MainWindow::UndoClear()
+{
+    RunCommand("mnuUndoClear_Click", [this] { UndoClearMap(s_); });
 }
 
 }  // namespace korval::ui

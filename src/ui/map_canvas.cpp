@@ -41,7 +41,6 @@ QSize Sanitised(QSize pixels)
     return QSize(std::max(0, pixels.width()), std::max(0, pixels.height()));
 }
 
-
 }  // namespace
 
 MapCanvas::MapCanvas(QSize pixels, double dpi, std::shared_ptr<BackgroundCache> cache)

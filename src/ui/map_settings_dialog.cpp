@@ -363,9 +363,9 @@ void MapSettingsDialog::WriteMapWide()
 void MapSettingsDialog::SaveMap(int n)
 {
     auto colour = [](const ColourSwatch* sw) { return static_cast<std::int32_t>(sw->Colour()); };
-    const MapValues values{ToBytes(txtN_->text()),       ToBytes(txtE_->text()),      ToBytes(txtS_->text()),
-                           ToBytes(txtW_->text()),       ToBytes(txtFilePath_->text()), colour(pctACIDBackCol_),
-                           colour(pctACIDTextCol_),      colour(pctCircleCol_),       colour(pctLineCol_)};
+    const MapValues values{ToBytes(txtN_->text()),  ToBytes(txtE_->text()),        ToBytes(txtS_->text()),
+                           ToBytes(txtW_->text()),  ToBytes(txtFilePath_->text()), colour(pctACIDBackCol_),
+                           colour(pctACIDTextCol_), colour(pctCircleCol_),         colour(pctLineCol_)};
     SaveMapSettings(s_, n, values, [&] {
         if (hooks_.showMap) hooks_.showMap(n);
     });

@@ -19,7 +19,7 @@ namespace korval::ui {
 namespace {
 
 constexpr double kTwipsPerInch = 1440;
-constexpr double kDpi = 96;  // the surface's, as the maps were always drawn
+constexpr double kDpi = 96;              // the surface's, as the maps were always drawn
 constexpr QSize kDefaultSize{800, 500};  // pixels, for a window without a stored placement
 constexpr QSize kSmallest{160, 120};     // a stored size below this is taken as unusable
 constexpr QSize kLargest{8000, 8000};    // nor above this (an absurd number in the file)
@@ -214,8 +214,8 @@ void MapWindow::MouseDown(MouseButton button, QPoint at)
     label_->adjustSize();
 
     const float w = static_cast<float>(label_->width() * tpp), h = static_cast<float>(label_->height() * tpp);
-    const LabelPlace place = PlaceDetailsLabel(n_, x, y, w, h, left, top, static_cast<float>(widthTwips),
-                                               static_cast<float>(heightTwips));
+    const LabelPlace place =
+        PlaceDetailsLabel(n_, x, y, w, h, left, top, static_cast<float>(widthTwips), static_cast<float>(heightTwips));
     label_->move(static_cast<int>(std::lround((place.Left - left) / tpp)),
                  static_cast<int>(std::lround((place.Top - top) / tpp)));
     label_->show();

@@ -38,7 +38,8 @@ private:
 // whenever a redraw takes its surface, so a redraw started from anywhere reaches the screen.
 class WindowMapView final : public MapView {
 public:
-    WindowMapView(QWidget& widget, std::shared_ptr<BackgroundCache> cache) : widget_(widget), inner_({}, 96, std::move(cache))
+    WindowMapView(QWidget& widget, std::shared_ptr<BackgroundCache> cache)
+        : widget_(widget), inner_({}, 96, std::move(cache))
     {
     }
     CanvasMapView& inner() { return inner_; }

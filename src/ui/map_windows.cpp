@@ -8,8 +8,8 @@
 #include <QtGui/QImageReader>
 #include <QtWidgets/QFileDialog>
 
-#include "maps/map_window_rules.h"
 #include "maps/export.h"
+#include "maps/map_window_rules.h"
 #include "maps/redraw.h"
 #include "station/station.h"
 #include "text/fault.h"
@@ -130,7 +130,8 @@ void MapWindows::ScheduleRedraw()
 {
     if (redrawPending_) return;
     redrawPending_ = true;
-    QMetaObject::invokeMethod(&context_, [this] { FlushRedraws(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &context_, [this] { FlushRedraws(); }, Qt::QueuedConnection);
 }
 
 void MapWindows::FlushRedraws()

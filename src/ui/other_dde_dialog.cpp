@@ -12,9 +12,15 @@
 #include "settings/dialog_saves.h"
 #include "settings/profile.h"
 #include "settings/settings.h"
+#include "text/convert.h"
 #include "twips.h"
 
 namespace korval::ui {
+namespace {
+
+constexpr const char* kNotSet = "Set";
+
+}  // namespace
 
 OtherDdeDialog::OtherDdeDialog(Station& s, QWidget* parent) : QDialog(parent), s_(s)
 {
@@ -62,7 +68,31 @@ OtherDdeDialog::OtherDdeDialog(Station& s, QWidget* parent) : QDialog(parent), s
     connect(save, &QPushButton::clicked, this, &OtherDdeDialog::cmdServerSave);
     connect(cancel, &QPushButton::clicked, this, &OtherDdeDialog::cmdServerCancel);
     txtServer_->setMinimumWidth(PixelsX(this, 3000));
+    txtServer_->setPlaceholderText(QStringLiteral("not set (e.g. Bridge2)"));
+    txtTopic_->setPlaceholderText(QStringLiteral("not set (e.g. ACARS)"));
+    const QString tip = QStringLiteral(
+        "A second korval-link bridge started with --topic Bridge2|ACARS is linked here with\n"
+        "server Bridge2, topic ACARS and the Airmaster format.");
+    txtServer_->setToolTip(tip);
+    txtTopic_->setToolTip(tip);
 }
+
+namespace {
+
+// "Set" is what the settings hold for a server or topic never given; the box then shows
+// nothing (its placeholder says so), and an empty box is saved as "Set" again.
+QString Shown(const std::string& stored)
+{
+    return stored == kNotSet ? QString() : FromBytes(stored);
+}
+
+std::string Stored(const QString& shown)
+{
+    const std::string text = ToBytes(shown);
+    return Trim(text).empty() ? std::string(kNotSet) : text;
+}
+
+}  // namespace
 
 void OtherDdeDialog::SetFormat(int format)
 {
@@ -76,8 +106,8 @@ void OtherDdeDialog::SetFormat(int format)
 void OtherDdeDialog::Load()
 {
     LoadDDEServerSettings(s_);
-    txtServer_->setText(FromBytes(s_.dlg.txtServer));
-    txtTopic_->setText(FromBytes(s_.dlg.txtTopic));
+    txtServer_->setText(Shown(s_.dlg.txtServer));
+    txtTopic_->setText(Shown(s_.dlg.txtTopic));
     SetFormat(s_.dlg.DDEFormat);
 }
 
@@ -94,7 +124,7 @@ void OtherDdeDialog::Open()
 void OtherDdeDialog::cmdServerSave()
 {
     const int format = Option1_->isChecked() ? 1 : Option2_->isChecked() ? 2 : 3;
-    SaveDDEServerSettings(s_, ToBytes(txtServer_->text()), ToBytes(txtTopic_->text()), format);
+    SaveDDEServerSettings(s_, Stored(txtServer_->text()), Stored(txtTopic_->text()), format);
     hide();
 }
 

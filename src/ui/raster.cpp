@@ -66,7 +66,6 @@ bool ClipSegment(QPointF& a, QPointF& b, double lo, double hiX, double hiY)
     return true;
 }
 
-
 bool Drawable(QPointF p)
 {
     return std::abs(p.x()) <= kFar && std::abs(p.y()) <= kFar;  // false for NaN too

@@ -188,5 +188,65 @@ TEST(Replay, TracksListsTheRecordsInCollectionOrder)
         "\"Level\":\"\",\"AltChange\":2,\"LastUpdate\":17}]}\n");
 }
 
+// A JSON line carrying a canonical message from Airmaster.
+std::string AirmasterLine(const std::string& text)
+{
+    return nlohmann::json{{"source", "airmaster"}, {"text", text}}.dump() + "\n";
+}
+
+TEST(Replay, ExportsTheTracksAsGeoJsonAndKml)
+{
+    auto home = HomeFrom("home-plain");
+    const std::string input =
+        AirmasterLine(test::Canonical(".G-EUPT", "H1", '2', "M01A", "BA0123", "POS N 60.317/E024.963 FL350\r\n")) +
+        AirmasterLine(test::Canonical(".G-EUPT", "H1", '2', "M02A", "BA0123", "POS N 60.500/E025.250 FL350\r\n"));
+    ReplayOptions options = At(home->path());
+    const Outcome plain = Replay(options, input);
+    options.geojson = (home->path() / "tracks.geojson").string();
+    options.kml = (home->path() / "tracks.kml").string();
+    const Outcome run = Replay(options, input);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, plain.out);  // the exports add files, nothing to the output
+    EXPECT_EQ(run.err, "");
+
+    const nlohmann::json doc = nlohmann::json::parse(home->Read("tracks.geojson"));
+    ASSERT_EQ(doc["features"].size(), 2u);
+    EXPECT_EQ(doc["features"][0]["properties"]["kind"], "aircraft");
+    EXPECT_EQ(doc["features"][0]["geometry"]["coordinates"], nlohmann::json::parse("[25.25,60.5]"));
+    EXPECT_EQ(doc["features"][1]["geometry"]["coordinates"], nlohmann::json::parse("[[24.963,60.317],[25.25,60.5]]"));
+    const std::string kml = home->Read("tracks.kml");
+    EXPECT_NE(kml.find("<kml xmlns=\"http://www.opengis.net/kml/2.2\">"), std::string::npos);
+    EXPECT_NE(kml.find("<coordinates>24.963,60.317 25.25,60.5</coordinates>"), std::string::npos) << kml;
+}
+
+TEST(Replay, AnExportThatCannotBeWrittenSaysWhyAndTheOtherIsWritten)
+{
+    auto home = HomeFrom("home-plain");
+    ReplayOptions options = At(home->path());
+    options.geojson = (home->path() / "missing" / "tracks.geojson").string();
+    options.kml = (home->path() / "tracks.kml").string();
+    const Outcome run = Replay(options, "");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "korval-replay: cannot create " + options.geojson + ": No such file or directory\n");
+    EXPECT_TRUE(home->Exists("tracks.kml"));
+}
+
+TEST(Replay, RecordsLeftOutOfAnExportAreNamed)
+{
+    auto home = HomeFrom("home-plain");
+    ReplayOptions options = At(home->path());
+    options.kml = (home->path() / "tracks.kml").string();
+    options.prepare = [](Station& s) {
+        auto a = std::make_shared<Aircraft>();
+        a->ID = "CAF\xC9";
+        a->NewLocation = "north";
+        s.AircraftCol.Add(a, "x");
+    };
+    const Outcome run = Replay(options, "");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err,
+              "korval-replay: left out of the export: aircraft CAF\u00C9: position \"north\" cannot be read\n");
+}
+
 }  // namespace
 }  // namespace korval

@@ -381,7 +381,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"KORVAL/Airmaster=True"},
                   false,
                   "Airmaster must be running before selecting as DDE source",
-                  "Airmaster=False",
+                  "Airmaster=True",
                   SIGTERM},
         StartCase{"airmasterRunning", {"KORVAL/Airmaster=True", "Menus/Beep=True"}, true, "", "Beep=True", SIGINT}),
     test::CaseName());

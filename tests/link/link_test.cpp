@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
@@ -438,6 +440,85 @@ TEST_F(LinkTest, RelinkingReplacesTheOldLink)
     server.SetValue("Flight", "mine");
     ASSERT_TRUE(RunUntil([&] { return received[0].size() == 1; }));
     EXPECT_EQ(received[0][0], (Value{"Flight", "mine"}));
+}
+
+struct UnreadReplyCase {
+    const char* name;
+    std::string command;  // sent over and over; what answers it is never read
+};
+
+class UnreadReplies : public LinkTest, public ::testing::WithParamInterface<UnreadReplyCase> {};
+
+// Every answer waits for its client as values do: a client that asks and never reads what it is
+// told is dropped at its backlog, and the server never holds more than that for it.
+TEST_P(UnreadReplies, DropTheClientAtItsBacklog)
+{
+    NewClient();
+    ASSERT_TRUE(Advised(1));
+    ASSERT_TRUE(server.SetValue("LiveData", std::string(1000, 'v')));  // what REQUEST answers with
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() == 1; }));
+    std::vector<std::string> drops;
+    server.OnDrop([&](const std::string& why) { drops.push_back(why); });
+    constexpr std::int64_t kLimit = 256 * 1024;
+    server.SetBacklogLimit(kLimit);
+
+    QLocalSocket asker;             // sends and never reads
+    asker.setReadBufferSize(4096);  // nor lets the event loop read for it
+    asker.connectToServer(SocketPath());
+    ASSERT_TRUE(asker.waitForConnected(2000));
+    std::string burst;
+    while (burst.size() < 4 * 1024 * 1024) burst += GetParam().command;
+    asker.write(burst.data(), static_cast<qint64>(burst.size()));
+    std::int64_t mostPending = 0;
+    ASSERT_TRUE(RunUntil([&] {
+        mostPending = std::max(mostPending, server.PendingBytes());
+        return !drops.empty();
+    }));
+    ASSERT_EQ(drops.size(), 1u);
+    EXPECT_NE(drops[0].find("stopped reading"), std::string::npos) << drops[0];
+    EXPECT_LE(server.LargestBacklog(), kLimit);
+    EXPECT_LE(mostPending, kLimit);
+    EXPECT_EQ(server.ClientCount(), 1);
+
+    server.SetValue("LiveData", "after the asker");  // the reading client goes on
+    ASSERT_TRUE(RunUntil([&] { return received[0].size() == 2; }));
+    EXPECT_EQ(received[0][1].value, "after the asker");
+}
+
+INSTANTIATE_TEST_SUITE_P(Link, UnreadReplies,
+                         ::testing::Values(UnreadReplyCase{"unknownCommands", "X\n"},
+                                           UnreadReplyCase{"unknownItems", "REQUEST Nope\n"},
+                                           UnreadReplyCase{"requests", "REQUEST LiveData\n"}),
+                         [](const ::testing::TestParamInfo<UnreadReplyCase>& p) { return std::string(p.param.name); });
+
+// Flushing finds clients that went away and drops each once; closing drops the rest unreported.
+TEST_F(LinkTest, FlushAndCloseFindClientsGone)
+{
+    std::vector<std::string> drops;
+    server.OnDrop([&](const std::string& why) { drops.push_back(why); });
+    auto advisedAndGone = [&] {
+        std::vector<std::unique_ptr<QLocalSocket>> peers;
+        for (int i = 0; i < 3; ++i) {
+            auto& peer = peers.emplace_back(std::make_unique<QLocalSocket>());
+            peer->connectToServer(SocketPath());
+            EXPECT_TRUE(peer->waitForConnected(2000));
+            peer->write("ADVISE LiveData\n");
+        }
+        EXPECT_TRUE(Advised(3));
+        for (auto& peer : peers) peer->abort();
+        server.SetValue("LiveData", std::string(1000, 'v'));
+    };
+
+    advisedAndGone();
+    server.Flush();
+    ASSERT_TRUE(RunUntil([&] { return server.ClientCount() == 0; }));
+    EXPECT_EQ(drops.size(), 3u);
+
+    drops.clear();
+    advisedAndGone();
+    server.Close();
+    EXPECT_EQ(server.ClientCount(), 0);
+    EXPECT_TRUE(drops.empty());
 }
 
 }  // namespace

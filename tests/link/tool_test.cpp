@@ -167,5 +167,55 @@ INSTANTIATE_TEST_SUITE_P(Link, LinkUsage,
                                                       QStringLiteral("0")}}),
                          test::CaseName());
 
+// korval-link serve fed by a pipe that stays open, as a decoder feeds it: as fast as the client
+// takes the values, and at a rate whose next value is due long before the next line comes.
+class ServeFromAPipe : public LinkProgram, public ::testing::WithParamInterface<const char*> {
+protected:
+    void StartServe()
+    {
+        Start(serve,
+              {QStringLiteral("serve"), kTopic, QStringLiteral("Test|ACARS"), QStringLiteral("--rate"),
+               QString::fromLatin1(GetParam())},
+              /*withInput=*/true);
+        ASSERT_TRUE(Served("test%7cacars"));
+    }
+
+    test::Program serve, listen;
+};
+
+// A value longer than the system takes at once goes out whole as soon as its line has come,
+// without waiting for the next line.
+TEST_P(ServeFromAPipe, LongValueArrivesWholeWithoutAFurtherLine)
+{
+    StartServe();
+    Start(listen, {QStringLiteral("listen"), kTopic, QStringLiteral("Test|ACARS"), QStringLiteral("--count"),
+                   QStringLiteral("1")});
+    const std::string text(300 * 1024, 'L');
+    serve.Write(R"({"text": ")" + text + "\"}\n");  // and the input stays open
+    // The event loop hands the line to the pipe while the listener waits for the value.
+    ASSERT_TRUE(listen.Finished(std::chrono::seconds(30))) << "the value did not arrive whole";
+    EXPECT_EQ(listen.ExitCode(), kExitOk) << listen.Err();
+    EXPECT_EQ(listen.Out(), R"({"item": "LiveData", "value": ")" + text + "\"}\n");
+}
+
+// SIGTERM ends the run at once, also while the next line has not come.
+TEST_P(ServeFromAPipe, EndsOnTerminateWhileTheInputStaysOpen)
+{
+    StartServe();
+    Start(listen, {QStringLiteral("listen"), kTopic, QStringLiteral("Test|ACARS")});
+    serve.Write("{\"text\": \"one\"}\n");
+    ASSERT_TRUE(test::RunUntil([&] { return listen.OutLines() >= 1; }));
+    EXPECT_EQ(listen.Out(), "{\"item\": \"LiveData\", \"value\": \"one\"}\n");
+    serve.Signal(SIGTERM);
+    ASSERT_TRUE(serve.Finished(std::chrono::seconds(10))) << "the signal was not heard";
+    EXPECT_EQ(serve.ExitCode(), kExitOk) << serve.Err();
+}
+
+INSTANTIATE_TEST_SUITE_P(Link, ServeFromAPipe, ::testing::Values("0", "1000"),
+                         [](const ::testing::TestParamInfo<const char*>& p) {
+                             return std::string(p.param) == "0" ? std::string("asFastAsTaken")
+                                                                : std::string("thousandPerSecond");
+                         });
+
 }  // namespace
 }  // namespace korval::linktool

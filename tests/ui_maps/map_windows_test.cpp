@@ -192,8 +192,8 @@ TEST_F(MapWindowsTest, LabelNearTheBottomRightCornerGoesUpAndLeft)
     Click(w.Surface(), Qt::LeftButton, at);
     QLabel& label = w.DetailsLabel();
     ASSERT_TRUE(label.isVisible());
-    EXPECT_EQ(label.x(), at.x() - label.width() - 4);                   // 60 twips left of the click
-    EXPECT_NEAR(label.y(), w.height() - label.height() - 7, 1);         // 100 twips above the bottom
+    EXPECT_EQ(label.x(), at.x() - label.width() - 4);            // 60 twips left of the click
+    EXPECT_NEAR(label.y(), w.height() - label.height() - 7, 1);  // 100 twips above the bottom
 }
 
 TEST_F(MapWindowsTest, SaveMapProposesTheDefaultNameAndWritesTheSurface)
@@ -214,7 +214,8 @@ TEST_F(MapWindowsTest, SaveMapProposesTheDefaultNameAndWritesTheSurface)
     EXPECT_FALSE(rig.home.Exists("saved.jpg"));
     EXPECT_EQ(asked.title, QStringLiteral("Save Map 1"));
     EXPECT_TRUE(asked.save);
-    EXPECT_TRUE(asked.initialPath.endsWith(QStringLiteral("/KorvalMap1051226,0000Z.jpg"))) << asked.initialPath.toStdString();
+    EXPECT_TRUE(asked.initialPath.endsWith(QStringLiteral("/KorvalMap1051226,0000Z.jpg")))
+        << asked.initialPath.toStdString();
 
     cancel = false;
     ASSERT_TRUE(windows.SaveMap(1));
@@ -261,9 +262,9 @@ TEST_F(MapWindowsTest, ViewMapSizesTheViewerToThePictureWithinTheScreen)
 // Messages of the recorded traffic, each with the link box it arrives in.
 std::vector<std::pair<LinkBox, std::string>> Traffic()
 {
-    const std::pair<const char*, LinkBox> boxes[] = {
-        {"airmaster", LinkBox::AirData}, {"skyspy", LinkBox::SkyData}, {"anad", LinkBox::ANAData},
-        {"hfacars", LinkBox::HFACARSData}, {"hfdl", LinkBox::HFDL},     {"other", LinkBox::txtNewData}};
+    const std::pair<const char*, LinkBox> boxes[] = {{"airmaster", LinkBox::AirData}, {"skyspy", LinkBox::SkyData},
+                                                     {"anad", LinkBox::ANAData},      {"hfacars", LinkBox::HFACARSData},
+                                                     {"hfdl", LinkBox::HFDL},         {"other", LinkBox::txtNewData}};
     std::vector<std::pair<LinkBox, std::string>> out;
     std::ifstream in(KORVAL_BENCH_DATA "/messages.jsonl");
     for (std::string line; std::getline(in, line);) {

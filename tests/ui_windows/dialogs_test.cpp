@@ -313,6 +313,26 @@ TEST(OtherDdeDialog, LoadsSavesAndCancels)
     EXPECT_FALSE(rig.station.opt.mnuNew);  // saving does not relink
 }
 
+// "Set" stands for a server or topic never given: the boxes show nothing but their
+// placeholders, and an empty box is saved as "Set" again.
+TEST(OtherDdeDialog, NeverShowsSetAsAServerOrTopic)
+{
+    Rig rig;
+    rig.home.Write("KORVAL.ini", "[KORVAL]\r\nNewServer=Set\r\nNewTopic=Set\r\nFormat=1\r\n");
+    OtherDdeDialog d(rig.station);
+    d.Open();
+    for (const char* box : {"txtServer", "txtTopic"}) {
+        EXPECT_EQ(Text(&d, box), QString()) << box;
+        EXPECT_FALSE(Child<QLineEdit>(&d, box)->placeholderText().isEmpty()) << box;
+        EXPECT_FALSE(Child<QLineEdit>(&d, box)->placeholderText().contains(QStringLiteral("Set"))) << box;
+    }
+    Type(&d, "txtTopic", "ACARS");
+    Click(&d, "cmdServerSave");
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "NewServer"), "Set");
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "NewTopic"), "ACARS");
+    EXPECT_EQ(rig.station.dlg.txtServer, "Set");  // "Other" still says the server is not set
+}
+
 struct FormatCase {
     const char* name;
     const char* stored;  // nullptr: no Format key

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <QTimer>
 
 #include "delete_aircraft_dialog.h"
@@ -15,6 +20,7 @@
 #include "station/events.h"
 #include "twips.h"
 #include "ui_test_support.h"
+#include "window_placement.h"
 
 namespace korval::ui {
 namespace {
@@ -106,6 +112,7 @@ TEST(MainMenus, CaptionsShortcutsAndCheckMarksFollowTheStation)
     const Row rows[] = {{"mnuMapSettings", "&Map Settings", "Ctrl+M"},
                         {"mnuShowMap2", "Show Map2", "F2"},
                         {"mnuClear", "&Clear Maps Now", "Ctrl+C"},
+                        {"mnuUndoClear", "&Undo Clear Maps", "Ctrl+Z"},
                         {"mnuDeletAircraft", "&Delete Aircraft", "Ctrl+X"},
                         {"mnuPCHFDL", "PC-HFDL", ""},
                         {"mnuTooFarSettings", "Settings", ""}};
@@ -145,15 +152,91 @@ TEST(MainClose, WritesThePlacementInTwipsAndRestoresIt)
     w->show();
     w->setGeometry(100, 60, 640, 320);
     w->close();
-    // The outer rectangle (the offscreen platform's frame is 2 pixels wide) at 15 twips a pixel
-    // (96 dpi): (98, 58) and 644 x 324 pixels.
+    // The frame's corner (where move() puts a window; the offscreen platform's frame is 2 pixels
+    // wide) and the client size (what resize() sets), at 15 twips a pixel (96 dpi).
     EXPECT_EQ(IniValue(rig.home, "KORVAL", "Left"), "1470");
     EXPECT_EQ(IniValue(rig.home, "KORVAL", "Top"), "870");
-    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Width"), "9660");
-    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Height"), "4860");
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Width"), "9600");
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Height"), "4800");
 
     Restart second(rig);
-    EXPECT_EQ(second.window->frameGeometry(), QRect(98, 58, 644, 324));
+    EXPECT_EQ(second.window->size(), QSize(640, 320));
+    EXPECT_EQ(second.window->pos(), QPoint(98, 58));
+}
+
+// Under a window manager the frame adds to the client area. Each start places the window from
+// the file and each quit stores it again: the pure arithmetic of that, with frames and screens
+// of several kinds, keeps the placement (the first run may round it to whole pixels).
+struct FrameCase {
+    const char* name;
+    QMargins frame;  // what the window manager draws round the client area
+    double dpi;
+    Placement start;
+    bool maximised;  // quit while maximised: the normal placement is kept
+};
+
+class PlacementCycles : public ::testing::TestWithParam<FrameCase> {};
+
+TEST_P(PlacementCycles, TenStartsAndQuitsKeepThePlacement)
+{
+    const FrameCase& c = GetParam();
+    const double tpp = 1440.0 / c.dpi;
+    Placement stored = c.start;
+    Placement first;
+    for (int run = 1; run <= 10; ++run) {
+        // Started: moved to the frame corner and resized to the client size; the manager puts
+        // the frame's corner where the window was moved and draws the frame round the client.
+        const QRect placed = FromStoredTwips(stored, tpp, tpp);
+        const QRect client(placed.topLeft() + QPoint(c.frame.left(), c.frame.top()), placed.size());
+        QRect frame = client.marginsAdded(c.frame);
+        std::optional<QRect> normal;
+        QRect reported = client;
+        if (c.maximised) {
+            normal = client;
+            reported = QRect(QPoint(0, 0) + QPoint(c.frame.left(), c.frame.top()), QSize(1900, 1000));
+            frame = reported.marginsAdded(c.frame);
+        }
+        stored = ToStoredTwips(PlacementToStore(frame, reported, normal), tpp, tpp);
+        if (run == 1) {
+            first = stored;
+            EXPECT_NEAR(first.Left, c.start.Left, tpp / 2);
+            EXPECT_NEAR(first.Top, c.start.Top, tpp / 2);
+            EXPECT_NEAR(first.Width, c.start.Width, tpp / 2);
+            EXPECT_NEAR(first.Height, c.start.Height, tpp / 2);
+        }
+        EXPECT_EQ(stored.Left, first.Left) << "run " << run;
+        EXPECT_EQ(stored.Top, first.Top) << "run " << run;
+        EXPECT_EQ(stored.Width, first.Width) << "run " << run;
+        EXPECT_EQ(stored.Height, first.Height) << "run " << run;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Main, PlacementCycles,
+    ::testing::Values(FrameCase{"titleBar25", QMargins(1, 25, 1, 1), 96, {true, 1500, 900, 11520, 7680}, false},
+                      FrameCase{"thickBorders", QMargins(8, 31, 8, 8), 96, {true, 0, 0, 9000, 4500}, false},
+                      FrameCase{"noFrame", QMargins(), 96, {true, 1500, 900, 11520, 7680}, false},
+                      FrameCase{"dpi120", QMargins(2, 25, 2, 2), 120, {true, 1500, 900, 11520, 7680}, false},
+                      // 13.09 twips to a pixel: stored values are no whole pixels at first.
+                      FrameCase{"dpi110", QMargins(2, 25, 2, 2), 110, {true, 1500, 900, 11520, 7680}, false},
+                      FrameCase{"quitMaximised", QMargins(1, 25, 1, 1), 96, {true, 1500, 900, 11520, 7680}, true}),
+    korval::test::CaseName());
+
+// The same with the real window on the offscreen platform, which draws a frame of its own.
+TEST(MainClose, TenStartsAndQuitsLeaveThePlacementAsItWas)
+{
+    Rig rig;
+    rig.home.Write("KORVAL.ini", "[KORVAL]\r\nLeft=1500\r\nTop=900\r\nHeight=7680\r\nWidth=13500\r\n");
+    for (int run = 1; run <= 10; ++run) {
+        Restart next(rig);
+        next.window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(next.window.get()));
+        next.window->close();
+        EXPECT_EQ(IniValue(rig.home, "KORVAL", "Left"), "1500") << "run " << run;
+        EXPECT_EQ(IniValue(rig.home, "KORVAL", "Top"), "900") << "run " << run;
+        EXPECT_EQ(IniValue(rig.home, "KORVAL", "Width"), "13500") << "run " << run;
+        EXPECT_EQ(IniValue(rig.home, "KORVAL", "Height"), "7680") << "run " << run;
+    }
 }
 
 TEST(MainClose, AMinimisedWindowKeepsTheOldPlacement)
@@ -250,7 +333,9 @@ TEST(DdeStart, RelinksTheCheckedSourcesAndShowsTheCheckedMaps)
     w->StartUp();
     EXPECT_EQ(port.linked, std::set<LinkBox>{LinkBox::AirData});
     EXPECT_TRUE(w->Item(QStringLiteral("mnuAir"))->isChecked());
-    EXPECT_FALSE(w->Item(QStringLiteral("mnuANAD"))->isChecked());
+    // Not running yet: told, kept checked and waited for.
+    EXPECT_TRUE(w->Item(QStringLiteral("mnuANAD"))->isChecked());
+    EXPECT_EQ(port.waiting, std::set<LinkBox>{LinkBox::ANAData});
     ASSERT_EQ(rig.notes.messages.size(), 1u);
     EXPECT_EQ(rig.notes.messages[0].text, "AirNav ACARS Decoder must be running before selecting as DDE source");
     EXPECT_EQ(shown, (std::vector<int>{1, 3}));
@@ -265,6 +350,94 @@ TEST(DdeStart, RelinksTheCheckedSourcesAndShowsTheCheckedMaps)
     EXPECT_TRUE(timer1->isActive() && timer2->isActive());
     EXPECT_EQ(timer1->interval(), 1000);
     EXPECT_EQ(timer2->interval(), 60000);
+}
+
+// ---- the link items' tips --------------------------------------------------------------------------
+
+TEST(DdeTips, EachLinkItemNamesWhatReachesItOnLinux)
+{
+    Rig rig;
+    auto w = Open(rig.station);
+    const std::pair<const char*, const char*> items[] = {{"mnuAir", "acarsdec"},
+                                                         {"mnuSky", "korval-link bridge"},
+                                                         {"mnuANAD", "korval-link bridge"},
+                                                         {"mnuPCHFDL", "dumphfdl"},
+                                                         {"mnuNew", "korval-link bridge"}};
+    for (const auto& [item, names] : items) {
+        QAction* a = w->Item(QLatin1String(item));
+        EXPECT_TRUE(a->toolTip().contains(QLatin1String(names))) << item << ": " << a->toolTip().toStdString();
+        EXPECT_EQ(a->statusTip(), a->toolTip()) << item;
+    }
+    EXPECT_TRUE(w->findChild<QMenu*>(QStringLiteral("mnuDDE"))->toolTipsVisible());
+    EXPECT_EQ(w->Item(QStringLiteral("mnuAir"))->text(), QStringLiteral("Airmaster/JACARS"));  // captions kept
+}
+
+// ---- the keys of the message pane and the maps -----------------------------------------------
+
+// Two aircraft with a route line on the maps and a message in LiveData, the window active.
+struct KeysRig {
+    KeysRig()
+    {
+        for (const char* id : {"G-ABCD", "N923UP"}) {
+            auto a = std::make_shared<Aircraft>();
+            a->ID = id;
+            rig.station.AircraftCol.Add(a, id);
+            auto r = std::make_shared<RouteLine>();
+            r->ID = id;
+            rig.station.RouteLineCol.Add(r);
+        }
+        rig.station.SBSAircraftCol.Add(std::make_shared<SBSAircraft>(), "4CA123");
+        w->show();
+        w->activateWindow();
+        rig.station.box.LiveData.Text = "1POS N51234W010500";
+        rig.station.Notify(ChangeLiveData);
+        live = Child<QPlainTextEdit>(w.get(), "LiveData");
+        live->setFocus();
+    }
+    Rig rig;
+    std::unique_ptr<MainWindow> w = Open(rig.station);
+    QPlainTextEdit* live = nullptr;
+};
+
+TEST(MainKeys, CtrlCWithASelectionInTheMessagePaneOnlyCopies)
+{
+    KeysRig k;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(k.w.get()));
+    k.live->selectAll();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    QTest::keyClick(k.live, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("1POS N51234W010500"));
+    EXPECT_EQ(k.rig.station.AircraftCol.Count(), 2u);
+    EXPECT_EQ(k.rig.station.RouteLineCol.Count(), 2u);
+    EXPECT_FALSE(k.w->Item(QStringLiteral("mnuUndoClear"))->isEnabled());
+}
+
+TEST(MainKeys, CtrlCWithoutASelectionClearsTheMapsAndCtrlZBringsThemBack)
+{
+    KeysRig k;
+    ASSERT_TRUE(QTest::qWaitForWindowActive(k.w.get()));
+    const auto before = k.rig.station.AircraftCol.Snapshot();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    EXPECT_FALSE(k.w->Item(QStringLiteral("mnuUndoClear"))->isEnabled());
+    QTest::keyClick(k.live, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+    EXPECT_TRUE(k.rig.station.AircraftCol.Empty());
+    EXPECT_TRUE(k.rig.station.RouteLineCol.Empty());
+    EXPECT_TRUE(k.w->Item(QStringLiteral("mnuUndoClear"))->isEnabled());
+
+    // An aircraft heard since the clearing stays, after those that come back.
+    auto fresh = std::make_shared<Aircraft>();
+    fresh->ID = "D-ALCA";
+    k.rig.station.AircraftCol.Add(fresh, "D-ALCA");
+    QTest::keyClick(k.live, Qt::Key_Z, Qt::ControlModifier);
+    const auto after = k.rig.station.AircraftCol.Snapshot();
+    ASSERT_EQ(after.size(), 3u);
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_EQ(after[1], before[1]);
+    EXPECT_EQ(after[2], fresh);
+    EXPECT_EQ(k.rig.station.RouteLineCol.Count(), 2u);
+    EXPECT_EQ(k.rig.station.SBSAircraftCol.Count(), 1u);  // the clearing leaves SBS-1 tracks alone
+    EXPECT_FALSE(k.w->Item(QStringLiteral("mnuUndoClear"))->isEnabled());
 }
 
 // ---- the layout -------------------------------------------------------------------------------

@@ -18,8 +18,14 @@ class FakeLinkPort final : public LinkPort {
 public:
     std::set<std::string> running;
     std::set<LinkBox> linked;
+    std::set<LinkBox> waiting;  // kept until the source comes up
     void Link(LinkBox box, const std::string& topic, const std::string& item) override;
-    void Unlink(LinkBox box) override { linked.erase(box); }
+    void LinkLater(LinkBox box, const std::string&, const std::string&) override { waiting.insert(box); }
+    void Unlink(LinkBox box) override
+    {
+        linked.erase(box);
+        waiting.erase(box);
+    }
 };
 
 // The child of `parent` called `name`, or a test failure.

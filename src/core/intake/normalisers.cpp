@@ -79,9 +79,15 @@ void WidenEmptyFlightIds(std::string& text)
 }
 
 // Digits of an HFDL number field: zero-padded when numeric, the field itself when not.
-std::string Digits(std::string_view field, std::string_view format) { return Format(field, format); }
+std::string Digits(std::string_view field, std::string_view format)
+{
+    return Format(field, format);
+}
 
-std::string FirstCharacter(std::string_view field) { return Left(field, 1); }
+std::string FirstCharacter(std::string_view field)
+{
+    return Left(field, 1);
+}
 
 constexpr std::size_t kHfdlFields = 12;
 

@@ -52,7 +52,11 @@ bool HitsMarker(std::int32_t px, std::int32_t py, float x, float y)
     return dx > -kHitHalfSide && dx < kHitHalfSide && dy > -kHitHalfSide && dy < kHitHalfSide;
 }
 
-Details BuildDetails(Station& s, int n, const WindowProjection& p, MouseButton button, float x, float y)
+namespace {
+
+// The four passes; `unreadable` (when given) gets the ACARS aircraft whose location cannot be read.
+Details Passes(const Station& s, int n, const WindowProjection& p, MouseButton button, float x, float y,
+               std::vector<const Aircraft*>* unreadable)
 {
     Details d;
     if (button != MouseButton::Left && button != MouseButton::Right) return d;
@@ -60,10 +64,9 @@ Details BuildDetails(Station& s, int n, const WindowProjection& p, MouseButton b
     std::int32_t px = 0, py = 0;
 
     if (!s.AircraftCol.Empty()) {
-        std::vector<const Aircraft*> unreadable;
         for (const auto& a : FirstRecords(s.AircraftCol)) {
             if (!Reads(p, a->NewLocation, px, py)) {
-                unreadable.push_back(a.get());
+                if (unreadable) unreadable->push_back(a.get());
                 continue;
             }
             if (!HitsMarker(px, py, x, y)) continue;
@@ -74,13 +77,6 @@ Details BuildDetails(Station& s, int n, const WindowProjection& p, MouseButton b
                 d.BackColour = kIdentityBack;
                 d.Caption += kCrLf + a->ID + kCrLf + a->ACDetails;
             }
-        }
-        if (!unreadable.empty()) {
-            s.AircraftCol.RemoveIf([&](const Aircraft& a) {
-                for (const Aircraft* u : unreadable)
-                    if (u == &a) return true;
-                return false;
-            });
         }
     }
 
@@ -97,6 +93,27 @@ Details BuildDetails(Station& s, int n, const WindowProjection& p, MouseButton b
         }
     }
     return d;
+}
+
+}  // namespace
+
+Details BuildDetails(Station& s, int n, const WindowProjection& p, MouseButton button, float x, float y)
+{
+    std::vector<const Aircraft*> unreadable;
+    Details d = Passes(s, n, p, button, x, y, &unreadable);
+    if (!unreadable.empty()) {
+        s.AircraftCol.RemoveIf([&](const Aircraft& a) {
+            for (const Aircraft* u : unreadable)
+                if (u == &a) return true;
+            return false;
+        });
+    }
+    return d;
+}
+
+Details PeekDetails(const Station& s, int n, const WindowProjection& p, MouseButton button, float x, float y)
+{
+    return Passes(s, n, p, button, x, y, nullptr);
 }
 
 LabelPlace PlaceDetailsLabel(int n, float x, float y, float w, float h, float left, float top, float width,

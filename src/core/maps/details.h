@@ -52,6 +52,11 @@ struct Details {
 // ages out by itself.
 Details BuildDetails(Station& s, int n, const WindowProjection& p, MouseButton button, float x, float y);
 
+// The same caption and colour without changing the station: an unreadable ACARS aircraft is
+// passed over and stays in AircraftCol (a window's next click removes it). For views that only
+// look, such as the web view.
+Details PeekDetails(const Station& s, int n, const WindowProjection& p, MouseButton button, float x, float y);
+
 // The details label's top-left corner, in surface twips, for a label of w x h twips shown for a
 // click at (x, y) in a client area whose top-left corner is (left, top) and whose size is
 // width x height (twips). A label that would run past the bottom is lifted 100 twips above the

@@ -20,7 +20,10 @@ constexpr std::array<int, 9> kPlotLimits = {0, 20, 40, 60, 80, 100, 125, 150, 20
 // may fire up to three times in them).
 constexpr int kClearWindowSeconds = 2;
 
-bool Limited(const Aircraft& a) { return !a.Oceanic && !a.REQPWI; }
+bool Limited(const Aircraft& a)
+{
+    return !a.Oceanic && !a.REQPWI;
+}
 
 }  // namespace
 
@@ -48,13 +51,36 @@ void RefreshMaps(Station& s)
     s.Guard("RefreshMaps", kModule, [&] { s.Notify(ChangeMaps); });
 }
 
-void ClearMap(Station& s)
+ClearedPlots ClearMap(Station& s)
 {
+    ClearedPlots taken;
     s.Guard("ClearMap", kModule, [&] {
+        taken.routeLines = s.RouteLineCol.Entries();
         s.RouteLineCol.Clear();
+        taken.aircraft = s.AircraftCol.Entries();
         s.AircraftCol.Clear();
         RefreshMaps(s);
     });
+    return taken;
+}
+
+void mnuClear_Click(Station& s)
+{
+    s.MapsCleared = ClearMap(s);
+}
+
+bool UndoClearMap(Station& s)
+{
+    if (s.MapsCleared.Empty()) return false;
+    const ClearedPlots cleared = std::move(s.MapsCleared);
+    s.MapsCleared = {};
+    s.Guard("UndoClearMap", kModule, [&] {
+        PutBackOlder(s.RouteLineCol, cleared.routeLines);
+        PutBackOlder(s.AircraftCol, cleared.aircraft);
+        RefreshMaps(s);
+    });
+    Limit_Plots(s);
+    return true;
 }
 
 void ClearOldSBS(Station& s)
@@ -100,6 +126,7 @@ void DailyClearing(Station& s, const DateTime& utc)
         const std::int64_t target = CLng(s.dlg.txtClearMapTime + "00");
         if (now < target || now > target + kClearWindowSeconds) return;
         ClearMap(s);
+        s.MapsCleared = {};  // what an earlier "Clear Maps Now" took is gone for good
         // (to_string: assigning the literal trips a false GCC 12 -Wrestrict warning when optimised)
         s.box.txtCount.Text = std::to_string(0);
         s.box.txtOCA.Text = std::to_string(0);

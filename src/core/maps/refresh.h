@@ -3,14 +3,21 @@
 #include <cstdint>
 
 #include "station/seams.h"
+#include "station/station.h"
 
 namespace korval {
 
-class Station;
-
 // What there is to draw (module "ProcessMess"). RefreshMaps redraws every shown map.
 void RefreshMaps(Station& s);
-void ClearMap(Station& s);
+// Clears the route lines and the ACARS aircraft (SBS-1 tracks stay) and returns what it took,
+// for UndoClearMap; nothing after a fault.
+ClearedPlots ClearMap(Station& s);
+// "Clear Maps Now": ClearMap, keeping what it took in MapsCleared.
+void mnuClear_Click(Station& s);
+// Puts back what the last "Clear Maps Now" took, merged with what arrived since (see
+// PutBackOlder: an aircraft heard again since keeps its new record), applies the plot limit and
+// redraws. False when there is nothing to put back.
+bool UndoClearMap(Station& s);
 void ClearOldSBS(Station& s);
 void Limit_Plots(Station& s);
 // The daily clearing, run by the one-second timer with the UTC time it showed.

@@ -14,9 +14,15 @@ constexpr std::string_view kModule = "Oceanic";
 
 // Positions are stored in thousandths of a degree; the distance works in single-precision
 // degrees.
-float Degrees(std::string_view thousandths) { return static_cast<float>(CLng(thousandths) / 1000.0); }
+float Degrees(std::string_view thousandths)
+{
+    return static_cast<float>(CLng(thousandths) / 1000.0);
+}
 
-std::int64_t PositiveModulo(std::int64_t a, std::int64_t m) { return ((a % m) + m) % m; }
+std::int64_t PositiveModulo(std::int64_t a, std::int64_t m)
+{
+    return ((a % m) + m) % m;
+}
 
 // A division by nothing: 0/0 is an overflow, anything else over 0 a division by zero.
 [[noreturn]] void RaiseDivision(double numerator)
@@ -26,10 +32,22 @@ std::int64_t PositiveModulo(std::int64_t a, std::int64_t m) { return ((a % m) + 
 
 }  // namespace
 
-double Rad(double degrees) { return degrees * kPi / 180.0; }
-double SinSquared(double x) { return (1.0 - std::cos(2.0 * x)) / 2.0; }
-double ArcSin(double x) { return std::atan(x / std::sqrt(1.0 - x * x)); }
-double MinOf(double a, double b) { return a <= b ? a : b; }
+double Rad(double degrees)
+{
+    return degrees * kPi / 180.0;
+}
+double SinSquared(double x)
+{
+    return (1.0 - std::cos(2.0 * x)) / 2.0;
+}
+double ArcSin(double x)
+{
+    return std::atan(x / std::sqrt(1.0 - x * x));
+}
+double MinOf(double a, double b)
+{
+    return a <= b ? a : b;
+}
 
 double GreatCircleMiles(double lat1, double long1, double lat2, double long2)
 {

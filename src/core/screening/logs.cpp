@@ -39,6 +39,9 @@ constexpr HeaderRule kHeaderRules[] = {
     {kB9, 0, "--Expanded B9 Message--"},
 };
 
+// The header of the first rule that holds, or "" when none does (a literal of the table).
+std::string_view HeaderOf(const Station& s);
+
 unsigned Flags(const Station& s)
 {
     unsigned f = 0;
@@ -81,17 +84,25 @@ void AppendEntry(Station& s, const std::string& header)
 
 void Log_Message(Station& s)
 {
+    std::string_view header;
     try {
-        if (s.opt.mnuTag) {
-            std::string header = LogHeader(s);
-            if (!header.empty()) AppendEntry(s, header);
-        }
+        header = HeaderOf(s);
+        if (RepeatsLastEntry(s.LoggedInHand, s.LoggedHeader, s.box.LiveData.Text, header, s.CurrentMessage)) return;
+        if (s.opt.mnuTag && !header.empty()) AppendEntry(s, std::string(header));
     } catch (...) {
         s.LogFault(CurrentFault(), "Log_Message", "Messages");
     }
+    s.LoggedInHand = true;
+    s.LoggedHeader = header;
     // The output whatever became of the log: the position parser reads this text next.
     s.box.LiveData.Text = s.CurrentMessage;
     s.Notify(ChangeLiveData);
+}
+
+bool RepeatsLastEntry(bool loggedInHand, std::string_view lastHeader, std::string_view shown, std::string_view header,
+                      std::string_view text)
+{
+    return loggedInHand && header == lastHeader && shown == text;
 }
 
 std::string PositionLogName(const DateTime& local)
@@ -102,10 +113,19 @@ std::string PositionLogName(const DateTime& local)
 
 std::string LogHeader(const Station& s)
 {
+    return std::string(HeaderOf(s));
+}
+
+namespace {
+
+std::string_view HeaderOf(const Station& s)
+{
     const unsigned f = Flags(s);
     for (const HeaderRule& r : kHeaderRules)
         if ((f & r.need) == r.need && (f & r.exclude) == 0) return r.header;
     return {};
 }
+
+}  // namespace
 
 }  // namespace korval

@@ -52,9 +52,9 @@ void SaveMapSettings(Station& s, int n, const MapValues& v, const std::function<
 {
     const std::string section = "Map" + std::to_string(n) + " Settings";
     const std::pair<std::int32_t, std::string MapConfig::*> colours[] = {{v.ACIDBack, &MapConfig::ACIDBackText},
-                                                                          {v.ACIDText, &MapConfig::ACIDTextText},
-                                                                          {v.Circle, &MapConfig::CircleText},
-                                                                          {v.Line, &MapConfig::LineText}};
+                                                                         {v.ACIDText, &MapConfig::ACIDTextText},
+                                                                         {v.Circle, &MapConfig::CircleText},
+                                                                         {v.Line, &MapConfig::LineText}};
     const SettingWrite writes[] = {
         {section, "N", v.N},
         {section, "E", v.E},

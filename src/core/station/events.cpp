@@ -72,6 +72,8 @@ void OnLinkText(Station& s, LinkBox box, std::string text)
     for (const EventRow& row : kEvents) {
         if (row.box != box) continue;
         s.*row.store = std::move(text);
+        s.SourceInHand = box;
+        ++s.traffic.received[BoxIndex(box)];
         try {
             row.event(s);
             s.Notify(ChangeBoxes);

@@ -38,7 +38,8 @@ std::int64_t CounterValue(std::string_view text)
     const std::string t = Trim(text);
     std::int64_t v = 0;
     auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (ec != std::errc() || end != t.data() + t.size() || v < 0 || v == std::numeric_limits<std::int64_t>::max()) return 0;
+    if (ec != std::errc() || end != t.data() + t.size() || v < 0 || v == std::numeric_limits<std::int64_t>::max())
+        return 0;
     return v;
 }
 
@@ -53,11 +54,20 @@ void Fill_Boxes(Station& s)
     } else {
         return;  // neither counted nor logged
     }
+    if (s.SourceInHand) ++s.traffic.counted[BoxIndex(*s.SourceInHand)];
+    // The second Log_Message for this message: it writes and publishes only what changed since
+    // the first (a header the counting made different, a text rewritten on the way).
     Log_Message(s);
 }
 
-void Box_Color(Station& s) { Colour(s, colour::Navy); }
-void Oceanic_Color(Station& s) { Colour(s, colour::Green); }
+void Box_Color(Station& s)
+{
+    Colour(s, colour::Navy);
+}
+void Oceanic_Color(Station& s)
+{
+    Colour(s, colour::Green);
+}
 
 void Timer1_Timer(Station& s)
 {
@@ -81,8 +91,10 @@ void Timer2_Timer(Station& s)
     }
     // Minutes since 00:00 UTC, the clock of SBS-1 ageing. A day without a tick at 0000 (a late
     // timer) wraps it all the same, so ages measured modulo one day stay right.
-    if (Mid(s.box.labUTC, 6) == "0000") s.MinuteCount = 0;
-    else s.MinuteCount = static_cast<std::int16_t>((s.MinuteCount + 1) % kMinutesPerDay);
+    if (Mid(s.box.labUTC, 6) == "0000")
+        s.MinuteCount = 0;
+    else
+        s.MinuteCount = static_cast<std::int16_t>((s.MinuteCount + 1) % kMinutesPerDay);
 }
 
 void OnTimer1(Station& s)
@@ -101,8 +113,10 @@ bool cmdDelete(Station& s, const std::string& typedId)
     // IDs are shown in capitals; what is typed is compared in capitals, exactly.
     const std::string id = UCase(typedId);
     const std::size_t removed = s.AircraftCol.RemoveIf([&](const Aircraft& a) { return a.ID == id; });
-    if (removed > 0) s.RouteLineCol.RemoveIf([&](const RouteLine& r) { return r.ID == id; });
-    else s.notifier().Message(kNoMatchingAircraft, "KORVAL", Icon::None);
+    if (removed > 0)
+        s.RouteLineCol.RemoveIf([&](const RouteLine& r) { return r.ID == id; });
+    else
+        s.notifier().Message(kNoMatchingAircraft, "KORVAL", Icon::None);
     RefreshMaps(s);
     return removed > 0;
 }

@@ -84,6 +84,7 @@ void AppendErrorLog(const std::filesystem::path& file, const std::string& text, 
 
 void Station::Write_ErrorLog(const Fault& fault)
 {
+    if (fault.number() != 0) ++traffic.errorsLogged;
     ErrorFile = (LogsFolder() / "ErrorLog .txt").string();
     ErrorText = FullErrorEntry(fault);
     AppendErrorLog(ErrorFile, ErrorText, errorLogWarned_, *notifier_);
@@ -91,6 +92,7 @@ void Station::Write_ErrorLog(const Fault& fault)
 
 void Station::Write_ErrorLine(const Fault& fault)
 {
+    if (fault.number() != 0) ++traffic.errorsLogged;
     ErrorFile = (LogsFolder() / "ErrorLog .txt").string();
     ErrorText = ShortErrorEntry(fault);
     AppendErrorLog(ErrorFile, ErrorText, errorLogWarned_, *notifier_);

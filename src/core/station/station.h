@@ -1,9 +1,11 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -128,6 +130,7 @@ struct MessageFlags {
     bool HFDLMessage = false;
     bool HFFlightAsID = false;
     bool RegFlightCorrected = false;
+    bool LoggedInHand = false;  // Log_Message has run for this message
     std::string CurrentNAT;
 };
 
@@ -149,6 +152,29 @@ struct MessageInHand : MessageFlags {
 
 // The boxes a decoder link delivers into.
 enum class LinkBox { AirData, SkyData, ANAData, HFDL, HFACARSData, txtNewData };
+inline constexpr std::size_t kLinkBoxes = 6;
+constexpr std::size_t BoxIndex(LinkBox box)
+{
+    return static_cast<std::size_t>(box);
+}
+
+// Running totals since start, for views of the station's health (the headless status line):
+// the texts each link box delivered, how many of them Fill_Boxes counted, and the error-log
+// entries written for faults. Never reset; a view keeps the copy it showed last to tell what
+// changed since.
+struct TrafficCounts {
+    std::array<std::uint64_t, kLinkBoxes> received{};
+    std::array<std::uint64_t, kLinkBoxes> counted{};
+    std::uint64_t errorsLogged = 0;
+};
+
+// What "Clear Maps Now" took off the maps, in collection order with the records' keys, kept
+// so that it can be put back.
+struct ClearedPlots {
+    std::vector<std::pair<std::string, std::shared_ptr<korval::Aircraft>>> aircraft;
+    std::vector<std::pair<std::string, std::shared_ptr<korval::RouteLine>>> routeLines;
+    bool Empty() const { return aircraft.empty() && routeLines.empty(); }
+};
 
 // The one object that owns all state of a running KORVAL: what the windows show, the option
 // states, the dialog stores, the message in hand with its flags, the tables and the tracked
@@ -221,10 +247,17 @@ public:
 
     // The hidden link boxes: the last text each delivered.
     std::string AirData, SkyData, ANAData, HFDL, HFACARSData, txtNewData;
+    // The box the message in hand came from (none for a message the station made itself).
+    std::optional<LinkBox> SourceInHand;
+    TrafficCounts traffic;
 
     // ---- the message in hand (MessageInHand) -------------------------------------------------
     MessageInHand& Message() { return *this; }
     MessageFlags& Flags() { return *this; }
+
+    // The header ("" for none) Log_Message last wrote for the message in hand (LoggedInHand):
+    // the counting step's second call is then a repeat unless the header or the text changed.
+    std::string_view LoggedHeader;
 
     // The repeat store (text of the hidden txtMessCheck): CR LF + key, oldest first.
     std::string txtMessCheck;
@@ -247,6 +280,9 @@ public:
     std::shared_ptr<korval::Aircraft> CurrentAircraft;
     std::shared_ptr<korval::SBSAircraft> CurrentSBSAircraft;
     std::shared_ptr<korval::RouteLine> CurrentRouteLine;
+    // What the last "Clear Maps Now" took away, until it is put back or the maps are cleared
+    // again.
+    ClearedPlots MapsCleared;
     std::vector<std::string> PositionArray;
     std::int16_t PosIndex = 0;
     std::string RouteOldPos, RouteNewPos, UpdatedLocation;
@@ -280,7 +316,7 @@ private:
     int nextListener_ = 1;
     bool errorLogWarned_ = false;
     bool timelineStarted_ = false;
-    int timelineLastHHMM_ = 0;       // minutes of the day last seen
+    int timelineLastHHMM_ = 0;  // minutes of the day last seen
     std::int64_t timelineDayBase_ = 0;
 };
 

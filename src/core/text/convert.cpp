@@ -11,7 +11,10 @@
 namespace korval {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // A plain decimal number split into its parts, exactly as written.
 struct Decimal {
@@ -87,8 +90,10 @@ bool RoundedWhole(const Decimal& d, std::int64_t& out)
     if (!d.fraction.empty()) {
         char first = d.fraction[0];
         bool restNonZero = d.fraction.find_first_not_of('0', 1) != std::string::npos;
-        if (first > '5' || (first == '5' && restNonZero)) up = true;
-        else if (first == '5') up = (v % 2) != 0;
+        if (first > '5' || (first == '5' && restNonZero))
+            up = true;
+        else if (first == '5')
+            up = (v % 2) != 0;
     }
     if (up) ++v;
     out = d.negative ? -v : v;
@@ -121,8 +126,10 @@ void RoundDecimalText(const Decimal& d, std::size_t decimals, std::string& integ
         std::string all = integer + fraction;
         int k = static_cast<int>(all.size()) - 1;
         while (k >= 0 && all[static_cast<std::size_t>(k)] == '9') all[static_cast<std::size_t>(k--)] = '0';
-        if (k >= 0) ++all[static_cast<std::size_t>(k)];
-        else all.insert(all.begin(), '1');
+        if (k >= 0)
+            ++all[static_cast<std::size_t>(k)];
+        else
+            all.insert(all.begin(), '1');
         integer = all.substr(0, all.size() - decimals);
         fraction = all.substr(all.size() - decimals);
     }
@@ -163,8 +170,14 @@ std::size_t Decimals(std::string_view section)
 
 }  // namespace
 
-std::int16_t CInt(std::string_view text) { return WholeNumber<std::int16_t>(text); }
-std::int32_t CLng(std::string_view text) { return WholeNumber<std::int32_t>(text); }
+std::int16_t CInt(std::string_view text)
+{
+    return WholeNumber<std::int16_t>(text);
+}
+std::int32_t CLng(std::string_view text)
+{
+    return WholeNumber<std::int32_t>(text);
+}
 
 double CDbl(std::string_view text)
 {
@@ -218,7 +231,10 @@ std::int32_t RoundHalfEven32(double value)
     return static_cast<std::int32_t>(r);
 }
 
-std::int16_t RoundHalfEven16(double value) { return ToInt16(RoundHalfEven32(value)); }
+std::int16_t RoundHalfEven16(double value)
+{
+    return ToInt16(RoundHalfEven32(value));
+}
 
 std::int16_t ToInt16(std::int64_t value)
 {
@@ -244,8 +260,8 @@ std::string Format(std::string_view text, std::string_view format)
     std::string_view section = positive;
     std::string integer, fraction;
     RoundDecimalText(d, Decimals(positive), integer, fraction);
-    bool isZero = integer.find_first_not_of('0') == std::string::npos &&
-                  fraction.find_first_not_of('0') == std::string::npos;
+    bool isZero =
+        integer.find_first_not_of('0') == std::string::npos && fraction.find_first_not_of('0') == std::string::npos;
     bool useNegative = d.negative && !isZero;
     if (useNegative && !negative.empty()) {
         section = negative;
@@ -261,7 +277,10 @@ std::string Format(std::int64_t value, std::string_view format)
     return Format(std::to_string(value), format);
 }
 
-std::string BoolText(bool value) { return value ? "True" : "False"; }
+std::string BoolText(bool value)
+{
+    return value ? "True" : "False";
+}
 
 std::string SingleText(float value)
 {
@@ -270,7 +289,10 @@ std::string SingleText(float value)
     return std::string(buf, r.ptr);
 }
 
-std::string Trim(std::string_view s) { return RTrim(LTrim(s)); }
+std::string Trim(std::string_view s)
+{
+    return RTrim(LTrim(s));
+}
 
 std::string LTrim(std::string_view s)
 {
@@ -291,7 +313,10 @@ std::string Mid(std::string_view s, std::size_t start, std::size_t length)
     return std::string(s.substr(start - 1, length));
 }
 
-std::string Left(std::string_view s, std::size_t length) { return std::string(s.substr(0, length)); }
+std::string Left(std::string_view s, std::size_t length)
+{
+    return std::string(s.substr(0, length));
+}
 
 std::string Right(std::string_view s, std::size_t length)
 {
@@ -306,7 +331,10 @@ std::size_t InStr(std::string_view s, std::string_view find, std::size_t start)
     return p == std::string_view::npos ? 0 : p + 1;
 }
 
-bool Contains(std::string_view s, std::string_view find) { return s.find(find) != std::string_view::npos; }
+bool Contains(std::string_view s, std::string_view find)
+{
+    return s.find(find) != std::string_view::npos;
+}
 
 std::string ReplaceAll(std::string_view s, std::string_view find, std::string_view replacement)
 {
@@ -369,8 +397,7 @@ std::string LCase(std::string_view s)
 
 bool IEquals(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
            });
 }

@@ -42,7 +42,7 @@ std::string BoolText(bool value);
 std::string SingleText(float value);
 
 // ---- text helpers --------------------------------------------------------------------------
-std::string Trim(std::string_view s);    // blanks (spaces) at both ends removed
+std::string Trim(std::string_view s);  // blanks (spaces) at both ends removed
 std::string LTrim(std::string_view s);
 std::string RTrim(std::string_view s);
 // Characters from 1-based position `start`, at most `length` of them; reads past the end give

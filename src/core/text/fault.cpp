@@ -8,18 +8,30 @@ namespace korval {
 std::string ErrorDescription(int number)
 {
     switch (number) {
-    case err::InvalidCall: return "Invalid procedure call or argument";
-    case err::Overflow: return "Overflow";
-    case err::OutOfMemory: return "Out of memory";
-    case err::Subscript: return "Subscript out of range";
-    case err::DivisionByZero: return "Division by zero";
-    case err::TypeMismatch: return "Type mismatch";
-    case err::OutOfStack: return "Out of stack space";
-    case err::FileNotFound: return "File not found";
-    case err::PathNotFound: return "Path not found";
-    case err::DdeNoAnswer: return "No foreign application responded to a DDE initiate";
-    case err::InvalidPicture: return "Invalid picture";
-    default: return "Application-defined or object-defined error";
+        case err::InvalidCall:
+            return "Invalid procedure call or argument";
+        case err::Overflow:
+            return "Overflow";
+        case err::OutOfMemory:
+            return "Out of memory";
+        case err::Subscript:
+            return "Subscript out of range";
+        case err::DivisionByZero:
+            return "Division by zero";
+        case err::TypeMismatch:
+            return "Type mismatch";
+        case err::OutOfStack:
+            return "Out of stack space";
+        case err::FileNotFound:
+            return "File not found";
+        case err::PathNotFound:
+            return "Path not found";
+        case err::DdeNoAnswer:
+            return "No foreign application responded to a DDE initiate";
+        case err::InvalidPicture:
+            return "Invalid picture";
+        default:
+            return "Application-defined or object-defined error";
     }
 }
 

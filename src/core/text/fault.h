@@ -8,16 +8,16 @@ namespace korval {
 
 // Run-time error numbers the system reports (the numbers stored error logs carry).
 namespace err {
-inline constexpr int InvalidCall = 5;       // invalid procedure call or argument
+inline constexpr int InvalidCall = 5;  // invalid procedure call or argument
 inline constexpr int Overflow = 6;
 inline constexpr int OutOfMemory = 7;
-inline constexpr int Subscript = 9;         // subscript out of range
+inline constexpr int Subscript = 9;  // subscript out of range
 inline constexpr int DivisionByZero = 11;
 inline constexpr int TypeMismatch = 13;
-inline constexpr int OutOfStack = 28;       // also raised when a regular expression hits its match limit
+inline constexpr int OutOfStack = 28;  // also raised when a regular expression hits its match limit
 inline constexpr int FileNotFound = 53;
 inline constexpr int PathNotFound = 76;
-inline constexpr int DdeNoAnswer = 282;     // no application responded to the link request
+inline constexpr int DdeNoAnswer = 282;  // no application responded to the link request
 inline constexpr int InvalidPicture = 481;
 }  // namespace err
 

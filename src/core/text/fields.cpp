@@ -5,29 +5,65 @@
 
 namespace korval::fields {
 
-std::string RegistrationField(std::string_view message) { return Mid(message, 31, 7); }
+std::string RegistrationField(std::string_view message)
+{
+    return Mid(message, 31, 7);
+}
 
-std::string DisplayRegistration(std::string_view message) { return ReplaceAll(RegistrationField(message), ".", ""); }
+std::string DisplayRegistration(std::string_view message)
+{
+    return ReplaceAll(RegistrationField(message), ".", "");
+}
 
-std::string MessageNumberField(std::string_view message) { return Mid(message, 80, 5); }
+std::string MessageNumberField(std::string_view message)
+{
+    return Mid(message, 80, 5);
+}
 
-std::string MessageNumber(std::string_view message) { return Trim(MessageNumberField(message)); }
+std::string MessageNumber(std::string_view message)
+{
+    return Trim(MessageNumberField(message));
+}
 
-std::string FlightField(std::string_view message) { return Mid(message, 98, 6); }
+std::string FlightField(std::string_view message)
+{
+    return Mid(message, 98, 6);
+}
 
-std::string AirlineCode(std::string_view message) { return Mid(message, 98, 2); }
+std::string AirlineCode(std::string_view message)
+{
+    return Mid(message, 98, 2);
+}
 
-std::string DisplayFlight(std::string_view message) { return LTrim(Mid(message, 97, 7)); }
+std::string DisplayFlight(std::string_view message)
+{
+    return LTrim(Mid(message, 97, 7));
+}
 
-std::string Content(std::string_view message) { return Mid(message, kContentStart); }
+std::string Content(std::string_view message)
+{
+    return Mid(message, kContentStart);
+}
 
-std::string Header(std::string_view message) { return Left(message, kHeaderLength); }
+std::string Header(std::string_view message)
+{
+    return Left(message, kHeaderLength);
+}
 
-std::string CorrectionHeader(std::string_view message) { return Left(message, 104); }
+std::string CorrectionHeader(std::string_view message)
+{
+    return Left(message, 104);
+}
 
-std::string CorrectionRest(std::string_view message) { return Mid(message, 105); }
+std::string CorrectionRest(std::string_view message)
+{
+    return Mid(message, 105);
+}
 
-std::string LogText(std::string_view message) { return Mid(message, 2); }
+std::string LogText(std::string_view message)
+{
+    return Mid(message, 2);
+}
 
 bool IsLoopOrSquitter(std::string_view message)
 {
@@ -46,11 +82,20 @@ bool IsUplink(std::string_view message)
     return false;
 }
 
-bool IsSAMessage(std::string_view message) { return Contains(message, "Message label: SA  Block"); }
+bool IsSAMessage(std::string_view message)
+{
+    return Contains(message, "Message label: SA  Block");
+}
 
-bool IsB9Message(std::string_view message) { return Contains(message, "Message label: B9  Block"); }
+bool IsB9Message(std::string_view message)
+{
+    return Contains(message, "Message label: B9  Block");
+}
 
-bool IsSBSReport(std::string_view message) { return Contains(message, "SBS-1 position report"); }
+bool IsSBSReport(std::string_view message)
+{
+    return Contains(message, "SBS-1 position report");
+}
 
 bool IsOceanicClearance(std::string_view message)
 {

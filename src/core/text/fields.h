@@ -40,9 +40,9 @@ std::string LogText(std::string_view message);
 bool IsLoopOrSquitter(std::string_view message);
 // "Block id: " followed by a capital letter, and not a loop test or squitter.
 bool IsUplink(std::string_view message);
-bool IsSAMessage(std::string_view message);    // "Message label: SA  Block"
-bool IsB9Message(std::string_view message);    // "Message label: B9  Block"
-bool IsSBSReport(std::string_view message);    // "SBS-1 position report"
+bool IsSAMessage(std::string_view message);  // "Message label: SA  Block"
+bool IsB9Message(std::string_view message);  // "Message label: B9  Block"
+bool IsSBSReport(std::string_view message);  // "SBS-1 position report"
 // "RCL ", "CLA " or "CLX " at or after character 125.
 bool IsOceanicClearance(std::string_view message);
 

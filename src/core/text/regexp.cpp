@@ -57,8 +57,8 @@ public:
         PCRE2_SIZE offset = 0;
         std::uint32_t options = PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY;
         if (ignoreCase) options |= PCRE2_CASELESS;
-        pcre2_code* re = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
-                                       options, &code, &offset, compile_);
+        pcre2_code* re = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(), options, &code,
+                                       &offset, compile_);
         if (!re) Raise(err::InvalidCall, "Syntax error in regular expression");
         pcre2_jit_compile(re, PCRE2_JIT_COMPLETE);  // falls back to the interpreter when unavailable
         auto c = std::make_unique<Compiled>();
@@ -129,8 +129,8 @@ bool RegExp::Test(std::string_view text) const
 {
     Engine& engine = ThisThread();
     Compiled& c = engine.Get(Pattern, IgnoreCase);
-    int rc = pcre2_match(c.code.get(), reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0, c.data,
-                         engine.match());
+    int rc =
+        pcre2_match(c.code.get(), reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0, c.data, engine.match());
     if (rc == PCRE2_ERROR_NOMATCH) return false;
     if (rc < 0) {
         if (rc == PCRE2_ERROR_MATCHLIMIT || rc == PCRE2_ERROR_DEPTHLIMIT || rc == PCRE2_ERROR_HEAPLIMIT ||

@@ -24,7 +24,10 @@ namespace korval {
 namespace detail {
 // Keys fold the 26 letters A-Z only, whatever the process locale says, so a key stored and a
 // key looked up always fold alike.
-constexpr char FoldKeyChar(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+constexpr char FoldKeyChar(char c) noexcept
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 inline std::string FoldKey(std::string_view key)
 {
     std::string out(key);
@@ -185,7 +188,8 @@ private:
 
     void Update(std::size_t slot, int delta)
     {
-        for (std::size_t i = slot + 1; i < tree_.size(); i += i & (~i + 1)) tree_[i] = static_cast<std::size_t>(static_cast<std::int64_t>(tree_[i]) + delta);
+        for (std::size_t i = slot + 1; i < tree_.size(); i += i & (~i + 1))
+            tree_[i] = static_cast<std::size_t>(static_cast<std::int64_t>(tree_[i]) + delta);
     }
 
     void Rebuild(std::size_t capacity)
@@ -202,8 +206,10 @@ private:
 
     void GrowTree()
     {
-        if (slots_.size() + 1 > tree_.size()) Rebuild(std::max<std::size_t>(16, slots_.size() * 2));
-        else Update(slots_.size() - 1, +1);
+        if (slots_.size() + 1 > tree_.size())
+            Rebuild(std::max<std::size_t>(16, slots_.size() * 2));
+        else
+            Update(slots_.size() - 1, +1);
     }
 
     void Kill(std::size_t slot, bool compact = true)
@@ -237,5 +243,25 @@ private:
     std::vector<std::size_t> tree_ = std::vector<std::size_t>(1, 0);
     std::size_t live_ = 0;
 };
+
+// Puts records taken out of `now` earlier back in front of the records it holds today: the
+// older records keep their order, and all of them come before every newer one (the plot limit
+// removes the oldest first). An older record whose key a newer record has taken stays out: the
+// newer one is the current state of that key. Records without a key always come back. Returns
+// how many came back.
+template <class T>
+std::size_t PutBackOlder(KeyedCollection<T>& now, const std::vector<std::pair<std::string, std::shared_ptr<T>>>& older)
+{
+    KeyedCollection<T> merged;
+    std::size_t back = 0;
+    for (const auto& [key, item] : older) {
+        if (!item || now.HasKey(key) || merged.HasKey(key)) continue;
+        merged.Add(item, key);
+        ++back;
+    }
+    for (auto& [key, item] : now.Entries()) merged.Add(std::move(item), key);
+    now = std::move(merged);
+    return back;
+}
 
 }  // namespace korval

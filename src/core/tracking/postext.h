@@ -24,7 +24,10 @@ struct LatLon {
 LatLon ParsePosition(std::string_view position);
 
 // Within one degree of the equator (-1000 to 1000 inclusive): such plots are decoding noise.
-inline bool NearEquator(std::int32_t lat) { return lat >= -1000 && lat <= 1000; }
+inline bool NearEquator(std::int32_t lat)
+{
+    return lat >= -1000 && lat <= 1000;
+}
 
 std::string PositionTextOf(std::int32_t lat, std::int32_t lon);
 

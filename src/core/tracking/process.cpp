@@ -159,8 +159,10 @@ void Update_Location(Station& s)
         std::shared_ptr<Aircraft> item = s.AircraftCol.Item(s.CurrentKey);
         item->OldLocation = item->NewLocation;
         // A refused position keeps the aircraft where it was (and still makes a segment).
-        if (!s.opt.mnuTooFar || !TooFar(s)) s.UpdatedLocation = CurrentElement(s);
-        else s.UpdatedLocation = item->OldLocation;
+        if (!s.opt.mnuTooFar || !TooFar(s))
+            s.UpdatedLocation = CurrentElement(s);
+        else
+            s.UpdatedLocation = item->OldLocation;
         item->NewLocation = s.UpdatedLocation;
         s.RouteOldPos = item->OldLocation;
         s.RouteNewPos = s.UpdatedLocation;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <limits>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,18 +66,18 @@ struct SBSAircraft {
     std::string OldPosition;
     std::string ID;
     std::string FNo;
-    std::string Level;           // "Ht: 35000 ft "
+    std::string Level;  // "Ht: 35000 ft "
     std::string Route;
     std::string ACDetails;
-    std::int16_t LastUpdate = 0; // MinuteCount at the last report
+    std::int16_t LastUpdate = 0;  // MinuteCount at the last report
 };
 
 // One straight segment between two successive positions of an Aircraft.
 struct RouteLine {
     std::string NewPosition;
     std::string OldPosition;
-    std::string NATrack;  // "NAT A" label, or empty
-    std::string NATPos;   // where the label is drawn, or empty
+    std::string NATrack;     // "NAT A" label, or empty
+    std::string NATPos;      // where the label is drawn, or empty
     std::int16_t Style = 0;  // 0 track, 2 dotted position/weather request
     std::string ID;
 };

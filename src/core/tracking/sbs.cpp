@@ -53,8 +53,10 @@ void SBSAltChange(Station& s)
         newText = AltitudeNumberText(s.CurrentLevel);
         const std::int64_t oldFeet = CLng(oldText);
         const std::int64_t newFeet = CLng(newText);
-        if (oldFeet - newFeet >= kTrendThresholdFeet) s.AltChangeCode = kDescending;
-        else if (newFeet - oldFeet >= kTrendThresholdFeet) s.AltChangeCode = kClimbing;
+        if (oldFeet - newFeet >= kTrendThresholdFeet)
+            s.AltChangeCode = kDescending;
+        else if (newFeet - oldFeet >= kTrendThresholdFeet)
+            s.AltChangeCode = kClimbing;
     } catch (...) {
         // Typically a level in another notation; the entry names both texts.
         s.LogFault(CurrentFault(), "SBSAltChange\r\nOld Level:>" + oldText + "<New Level:>" + newText + "<", kModule);

@@ -117,8 +117,7 @@ TEST_P(AdscBasic, DecodesEveryField)
     EXPECT_FALSE(positions[0].etaSeconds.has_value());
 }
 
-INSTANTIATE_TEST_SUITE_P(Adsc, AdscBasic, ::testing::ValuesIn(kBasicCases),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Adsc, AdscBasic, ::testing::ValuesIn(kBasicCases), test::CaseName());
 
 // ---- the other groups --------------------------------------------------------------------------
 
@@ -378,8 +377,7 @@ TEST_P(AdscDamaged, GivesItsStatusAndNoPosition)
     EXPECT_TRUE(AdscPositions(*r).empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Adsc, AdscDamaged, ::testing::ValuesIn(DamageCases()),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Adsc, AdscDamaged, ::testing::ValuesIn(DamageCases()), test::CaseName());
 
 TEST(Adsc, UnknownTagAfterBasicReportKeepsTheBasicReport)
 {

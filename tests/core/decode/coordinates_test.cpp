@@ -83,8 +83,7 @@ TEST_P(CoordinateText, Reads)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Coordinates, CoordinateText, ::testing::ValuesIn(kCases),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Coordinates, CoordinateText, ::testing::ValuesIn(kCases), test::CaseName());
 
 }  // namespace
 }  // namespace korval

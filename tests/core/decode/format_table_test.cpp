@@ -125,8 +125,7 @@ TEST_P(FormatFamily, ReadsItsPositions)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(FormatTable, FormatFamily, ::testing::ValuesIn(kFamilies),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(FormatTable, FormatFamily, ::testing::ValuesIn(kFamilies), test::CaseName());
 
 TEST(FormatTable, BundledFormatsLeaveOtherMessagesAlone)
 {
@@ -181,8 +180,7 @@ TEST_P(FormatSyntax, BadLineIsNamedAndSkippedTheRestWorks)
     EXPECT_EQ(got[0].source, "Good");
 }
 
-INSTANTIATE_TEST_SUITE_P(FormatTable, FormatSyntax, ::testing::ValuesIn(kSyntax),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(FormatTable, FormatSyntax, ::testing::ValuesIn(kSyntax), test::CaseName());
 
 TEST(FormatTable, FieldsLabelsAndLineEnds)
 {

@@ -18,7 +18,10 @@ const char* const kLog = "Logs/ErrorLog .txt";
 const std::string kDel(1, '\x7f');
 
 using Normaliser = void (*)(Station&);
-void RunHFDL(Station& s) { (void)HFDL_FIX(s); }
+void RunHFDL(Station& s)
+{
+    (void)HFDL_FIX(s);
+}
 
 // ---- whole messages from each source against hand-written expected files ------------------
 
@@ -81,7 +84,10 @@ TEST_P(Rewrites, GiveTheExpectedText)
 }
 
 // An AirNav header whose flight line holds `flight`.
-std::string AnadFlight(const std::string& flight) { return "Flight id: " + flight + "\r\nMessage content:-\r\n"; }
+std::string AnadFlight(const std::string& flight)
+{
+    return "Flight id: " + flight + "\r\nMessage content:-\r\n";
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Intake, Rewrites,
@@ -128,14 +134,16 @@ INSTANTIATE_TEST_SUITE_P(
 // The flight ids of the widening table must be readable at positions 98-103 afterwards.
 TEST(Intake, WidenedFlightIdsStayInTheirWindow)
 {
-    const std::string head = "\r\nACARS mode: 2  Aircraft reg: .G-EUPJ\r\nMessage label: 15  Block id: 4  Msg. no: M01A\r\n";
+    const std::string head =
+        "\r\nACARS mode: 2  Aircraft reg: .G-EUPJ\r\nMessage label: 15  Block id: 4  Msg. no: M01A\r\n";
     struct Row {
         const char* sent;
         const char* field;  // positions 98-103 afterwards
         const char* shown;  // what the Flight box reads
     };
-    for (const Row& row : {Row{"123", "  123 ", "123 "}, Row{"A123", "  A123", "A123"}, Row{"AB123", "AB123 ", "AB123 "},
-                           Row{"AB12", "AB12  ", "AB12  "}, Row{"AB1", "  AB1 ", "AB1 "}, Row{"ABC12", "ABC12 ", "ABC12 "}}) {
+    for (const Row& row :
+         {Row{"123", "  123 ", "123 "}, Row{"A123", "  A123", "A123"}, Row{"AB123", "AB123 ", "AB123 "},
+          Row{"AB12", "AB12  ", "AB12  "}, Row{"AB1", "  AB1 ", "AB1 "}, Row{"ABC12", "ABC12 ", "ABC12 "}}) {
         Rig rig;
         rig.station.CurrentMessage = head + AnadFlight(row.sent) + "TEXT\r\n";
         ANAD_FIX(rig.station);

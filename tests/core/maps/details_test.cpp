@@ -164,6 +164,26 @@ TEST_F(ClickDetails, UnreadableLocationsAreRemovedAndTheClickGoesOn)
     EXPECT_EQ(s.SBSAircraftCol.Count(), 1u);  // unreadable SBS-1 positions are passed over
 }
 
+TEST_F(ClickDetails, PeekingGivesTheSameDetailsAndLeavesUnreadableAircraftAlone)
+{
+    AddAircraft("NOSLASH", "50000-20000");
+    AddAircraft("G-EEEE", kCentre);
+    AddAircraft("WORDS", "north/west");
+    AddSBS("S1", kCentre);
+
+    const korval::Details left = PeekDetails(s, 1, p, MouseButton::Left, kCx, kCy);
+    EXPECT_EQ(left.Caption, "\r\nFNG-EEEE  M080  F350  EGLL-KJFK\r\nSBS1  Ht: 35000 ft \r\nLHR-JFK");
+    EXPECT_EQ(left.BackColour, kFlightDataBack);
+    const korval::Details right = PeekDetails(s, 2, p, MouseButton::Right, kCx, kCy);
+    EXPECT_EQ(right.Caption, "\r\nG-EEEE\r\nB744 G-EEEE");  // SBS-1 aircraft are on map 1 only
+    EXPECT_EQ(right.BackColour, kIdentityBack);
+    EXPECT_EQ(s.AircraftCol.Count(), 3u);
+
+    // The window's click then says the same and tidies.
+    EXPECT_EQ(BuildDetails(s, 1, p, MouseButton::Left, kCx, kCy).Caption, left.Caption);
+    EXPECT_EQ(s.AircraftCol.Count(), 1u);
+}
+
 TEST_F(ClickDetails, OnlyTheFirstTwoThousandOfACollectionTakePart)
 {
     for (int i = 0; i < 2001; ++i) AddAircraft("A" + std::to_string(i), kCentre);

@@ -73,7 +73,8 @@ TEST_P(PlotLimits, OldestCountedAircraftGoFirst)
     EXPECT_EQ(Redraws(s, [&] { Limit_Plots(s); }), c.removed.empty() ? 0 : 1);
     std::vector<std::string> expected;
     for (int i = 1; i <= c.aircraft; ++i)
-        if (std::find(c.removed.begin(), c.removed.end(), i) == c.removed.end()) expected.push_back("A" + std::to_string(i));
+        if (std::find(c.removed.begin(), c.removed.end(), i) == c.removed.end())
+            expected.push_back("A" + std::to_string(i));
     EXPECT_EQ(Ids(s), expected);
     // The removed aircraft's unlabelled lines go; labelled lines stay.
     EXPECT_EQ(s.RouteLineCol.Count(), expected.size() + 1);
@@ -105,6 +106,60 @@ TEST(Maps, ClearMapKeepsSBSAircraft)
     EXPECT_EQ(s.SBSAircraftCol.Count(), 1u);
 }
 
+TEST(Maps, ClearMapsNowIsUndoneWithWhatArrivedSince)
+{
+    Rig rig;
+    Station& s = rig.station;
+    Populate(s, 3);  // A1..A3 under keys K1..K3, four route lines
+    s.SBSAircraftCol.Add(std::make_shared<SBSAircraft>(), "4CA123");
+    mnuClear_Click(s);
+    EXPECT_TRUE(s.AircraftCol.Empty());
+    EXPECT_EQ(s.MapsCleared.aircraft.size(), 3u);
+    EXPECT_EQ(s.MapsCleared.routeLines.size(), 4u);
+
+    // Since the clearing: A2 heard again (key K2, a new record) and a new aircraft A9.
+    auto again = std::make_shared<Aircraft>();
+    again->ID = "A2";
+    again->NewLocation = "51000/-001000";
+    s.AircraftCol.Add(again, "K2");
+    auto fresh = std::make_shared<Aircraft>();
+    fresh->ID = "A9";
+    s.AircraftCol.Add(fresh, "K9");
+    auto line = std::make_shared<RouteLine>();
+    line->ID = "A9";
+    s.RouteLineCol.Add(line);
+
+    EXPECT_EQ(Redraws(s, [&] { EXPECT_TRUE(UndoClearMap(s)); }), 1);
+    EXPECT_EQ(Ids(s), (std::vector<std::string>{"A1", "A3", "A2", "A9"}));
+    EXPECT_EQ(s.AircraftCol.Item(std::string_view("K2"))->NewLocation, "51000/-001000");
+    EXPECT_EQ(s.RouteLineCol.Count(), 5u);
+    EXPECT_EQ(s.RouteLineCol.Item(5)->ID, "A9");
+    EXPECT_EQ(s.SBSAircraftCol.Count(), 1u);  // never cleared
+    EXPECT_FALSE(UndoClearMap(s));            // once only
+}
+
+TEST(Maps, UndoKeepsThePlotLimitAndADailyClearingCannotBeUndone)
+{
+    Rig rig;
+    Station& s = rig.station;
+    Populate(s, 25);
+    mnuClear_Click(s);
+    Populate(s, 10);       // A1..A10 again under the same keys
+    s.dlg.comMaxPlot = 1;  // 20
+    ASSERT_TRUE(UndoClearMap(s));
+    // K11..K25 come back in front of the ten new ones (25 in all); the limit takes the oldest
+    // five, A11..A15.
+    EXPECT_EQ(s.AircraftCol.Count(), 20u);
+    EXPECT_EQ(Ids(s).front(), "A16");
+    EXPECT_EQ(Ids(s).back(), "A10");
+
+    mnuClear_Click(s);
+    s.opt.mnuDailyClearMap = true;
+    s.dlg.txtClearMapTime = "0000";
+    DailyClearing(s, DateTime{2026, 12, 6, 0, 0, 1});
+    EXPECT_FALSE(UndoClearMap(s));
+}
+
 struct AgeCase {
     const char* name;
     std::int16_t minuteCount, lastUpdate;
@@ -125,7 +180,8 @@ TEST_P(SBSAges, OlderThanTheLimitGoes)
     s.dlg.txtSBSOldPlotLimit = GetParam().limit;
     EXPECT_EQ(Redraws(s, [&] { ClearOldSBS(s); }), 0);
     EXPECT_EQ(s.SBSAircraftCol.Count(), GetParam().kept ? 1u : 0u);
-    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt").find("Procedure: ClearOldSBS") != std::string::npos, GetParam().logged);
+    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt").find("Procedure: ClearOldSBS") != std::string::npos,
+              GetParam().logged);
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, SBSAges,

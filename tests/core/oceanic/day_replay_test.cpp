@@ -23,9 +23,9 @@ std::pair<double, int> OffRoute(const LatLon& p)
     std::pair<double, int> best{1e18, 0};
     for (std::size_t i = 1; i < kRoute.size(); ++i) {
         const double ax = kRoute[i - 1].lon, ay = kRoute[i - 1].lat, bx = kRoute[i].lon, by = kRoute[i].lat;
-        const double t = std::clamp(((p.lon - ax) * (bx - ax) + (p.lat - ay) * (by - ay)) /
-                                        ((bx - ax) * (bx - ax) + (by - ay) * (by - ay)),
-                                    0.0, 1.0);
+        const double t = std::clamp(
+            ((p.lon - ax) * (bx - ax) + (p.lat - ay) * (by - ay)) / ((bx - ax) * (bx - ax) + (by - ay) * (by - ay)),
+            0.0, 1.0);
         const double d = std::hypot(p.lon - (ax + t * (bx - ax)), p.lat - (ay + t * (by - ay)));
         if (d < best.first) best = {d, static_cast<int>(i)};
     }

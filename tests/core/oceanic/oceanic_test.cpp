@@ -63,9 +63,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Oceanic, TimelineOccurrences)
 {
     EXPECT_EQ(TimeTextMinutes("1345"), 825);
-    EXPECT_EQ(TimeTextMinutes("130"), 90);    // compared as the number 130: 01:30
-    EXPECT_EQ(TimeTextMinutes("2430"), 1470);  // the Gander estimate past midnight
-    EXPECT_EQ(NearestOccurrence(20, 1400), 1460);       // taken 23:20 for 00:20
+    EXPECT_EQ(TimeTextMinutes("130"), 90);                // compared as the number 130: 01:30
+    EXPECT_EQ(TimeTextMinutes("2430"), 1470);             // the Gander estimate past midnight
+    EXPECT_EQ(NearestOccurrence(20, 1400), 1460);         // taken 23:20 for 00:20
     EXPECT_EQ(NearestOccurrence(1410, 1440 + 10), 1410);  // taken 00:10 for 23:30 just gone
     EXPECT_EQ(NearestOccurrence(750, 720), 750);
     EXPECT_EQ(NearestOccurrence(0, 720), 1440);  // twelve hours either way: the later

@@ -68,8 +68,7 @@ TEST_P(Positions, ReadFromLiveData)
     EXPECT_EQ(s.ErrProcedure, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Position, Positions, ::testing::ValuesIn(kPositions),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Position, Positions, ::testing::ValuesIn(kPositions), test::CaseName());
 
 struct ShownCase {
     const char* name;

@@ -114,8 +114,7 @@ TEST_P(Runs, RewriteAndFlags)
     EXPECT_EQ(s.ErrProcedure, "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Reformat, Runs, ::testing::ValuesIn(kRuns),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Reformat, Runs, ::testing::ValuesIn(kRuns), test::CaseName());
 
 TEST(Reformat, FlatteningKeepsTheHeader)
 {
@@ -197,8 +196,7 @@ TEST_P(Applies, RewriteAndFlag)
     EXPECT_EQ(s.PositionReformatted, c.reformatted);
 }
 
-INSTANTIATE_TEST_SUITE_P(Reformat, Applies, ::testing::ValuesIn(kApplies),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Reformat, Applies, ::testing::ValuesIn(kApplies), test::CaseName());
 
 TEST(Reformat, FaultInApplyIsLoggedUnderItsName)
 {

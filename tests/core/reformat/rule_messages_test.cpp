@@ -290,8 +290,7 @@ TEST_P(RuleMessages, ReformatThenParse)
     EXPECT_EQ(s.PositionFound, std::string(c.positions).size() > 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Reformat, RuleMessages, ::testing::ValuesIn(kRuleMessages),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Reformat, RuleMessages, ::testing::ValuesIn(kRuleMessages), test::CaseName());
 
 // Every rule of the table has a message above.
 TEST(Reformat, EveryRuleHasAMessage)

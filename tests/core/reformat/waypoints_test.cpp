@@ -90,8 +90,7 @@ TEST_P(Expansions, Rewrite)
     EXPECT_FALSE(s.PositionReformatted);
 }
 
-INSTANTIATE_TEST_SUITE_P(Waypoints, Expansions, ::testing::ValuesIn(kExpansions),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Waypoints, Expansions, ::testing::ValuesIn(kExpansions), test::CaseName());
 
 TEST(Waypoints, HeaderIsRewrittenToo)
 {
@@ -194,8 +193,7 @@ TEST_P(Oceanic, Rewrite)
     EXPECT_EQ(s.CurrentMessage, c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Waypoints, Oceanic, ::testing::ValuesIn(kOceanic),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Waypoints, Oceanic, ::testing::ValuesIn(kOceanic), test::CaseName());
 
 // The clearance's positions are rewritten first, then its waypoint names.
 TEST(Waypoints, ClearanceThroughReformatData)

@@ -24,7 +24,10 @@ std::string Down(const char* reg7, const char* msgNo, const char* flight6 = "LH8
 {
     return Canonical(reg7, label, '2', msgNo, flight6, kPlain);
 }
-std::string Up(const char* reg7, const char* msgNo) { return Canonical(reg7, "H1", 'A', msgNo, "      ", kPlain); }
+std::string Up(const char* reg7, const char* msgNo)
+{
+    return Canonical(reg7, "H1", 'A', msgNo, "      ", kPlain);
+}
 
 struct Filters {
     bool decErr = false, repeats = false, sq = false;

@@ -34,9 +34,15 @@ TEST_P(Expanders, RewriteTheLastCodedPart)
 
     bool* flag = nullptr;
     switch (c.expander) {
-    case Expander::SBS: SBS_Message(s), flag = &s.SBSMessage; break;
-    case Expander::SA: SA_Message(s), flag = &s.SAExpanded; break;
-    case Expander::TI: TI_Message(s), flag = &s.B9Expanded; break;
+        case Expander::SBS:
+            SBS_Message(s), flag = &s.SBSMessage;
+            break;
+        case Expander::SA:
+            SA_Message(s), flag = &s.SAExpanded;
+            break;
+        case Expander::TI:
+            TI_Message(s), flag = &s.B9Expanded;
+            break;
     }
     bool changes = !c.expected.empty();
     EXPECT_EQ(s.CurrentMessage, header + (changes ? c.expected : c.content));

@@ -3,7 +3,9 @@
 #include <filesystem>
 #include <string>
 
+#include "screening/dispatch.h"
 #include "screening/logs.h"
+#include "station/mainwindow.h"
 #include "test_support.h"
 
 namespace korval {
@@ -121,7 +123,9 @@ TEST(Logs, LiveDataShownWithTheLogOff)
     s.PositionReformatted = true;
     s.CurrentMessage = kDownlink;
     Log_Message(s);
-    Log_Message(s);  // the same text again is announced again
+    Clear_Flags(s);  // the next message, of the same text, is announced again
+    s.PositionReformatted = true;
+    Log_Message(s);
     EXPECT_EQ(s.box.LiveData.Text, kDownlink);
     EXPECT_EQ(told, 2);
     EXPECT_TRUE(std::filesystem::is_empty(rig.home.path() / "Logs"));
@@ -145,12 +149,86 @@ TEST(Logs, MissingLogsFolderToldOnceAndMessageStillShown)
     EXPECT_EQ(rig.notes.messages[0].title, "KORVAL");
     EXPECT_EQ(rig.notes.messages[0].icon, Icon::Exclamation);
 
+    // Each call below is a message of its own.
+    auto next = [&s] {
+        Clear_Flags(s);
+        s.PositionReformatted = true;
+        Log_Message(s);
+    };
     std::filesystem::create_directory(s.LogsFolder());
-    Log_Message(s);
+    next();
     EXPECT_TRUE(rig.home.Exists("Logs/KorvalLog 051226.wdf"));
     std::filesystem::remove_all(s.LogsFolder());
-    Log_Message(s);  // lost again after a good write: told again
+    next();  // lost again after a good write: told again
     EXPECT_EQ(rig.notes.messages.size(), 2u);
+}
+
+struct RepeatCase {
+    const char* name;
+    bool loggedInHand;
+    const char* lastHeader;
+    const char* shown;
+    const char* header;
+    const char* text;
+    bool repeats;
+};
+
+class LogRepeats : public ::testing::TestWithParam<RepeatCase> {};
+
+TEST_P(LogRepeats, OnlyTheSameEntryForTheSameMessageRepeats)
+{
+    const RepeatCase& c = GetParam();
+    EXPECT_EQ(RepeatsLastEntry(c.loggedInHand, c.lastHeader, c.shown, c.header, c.text), c.repeats);
+}
+
+INSTANTIATE_TEST_SUITE_P(Logs, LogRepeats,
+                         ::testing::Values(RepeatCase{"sameEntryAgain", true, "--Position Reformatted--", "1POS",
+                                                      "--Position Reformatted--", "1POS", true},
+                                           RepeatCase{"noHeaderTwice", true, "", "1POS", "", "1POS", true},
+                                           RepeatCase{"newMessage", false, "--Position Reformatted--", "1POS",
+                                                      "--Position Reformatted--", "1POS", false},
+                                           RepeatCase{"headerChanged", true, "--Position Reformatted--", "1POS",
+                                                      "--Position Reformatted & RegFlight Corrected--", "1POS", false},
+                                           RepeatCase{"headerAppeared", true, "", "1POS", "--Oceanic Message--", "1POS",
+                                                      false},
+                                           RepeatCase{"textRewritten", true, "--Position Reformatted--", "1POS",
+                                                      "--Position Reformatted--", "1POS2", false}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// A counted position passes Log_Message twice (the chain's logging step and the counting step):
+// one entry in the daily log and one LiveData value for the programs linked to the station.
+TEST(Logs, ACountedPositionIsLoggedAndPublishedOnce)
+{
+    Rig rig;
+    Station& s = rig.station;
+    s.opt.mnuTag = true;
+    int published = 0;
+    s.Subscribe([&](ChangeFlags f) { published += (f & ChangeLiveData) ? 1 : 0; });
+    auto message = [&s](bool corrected) {
+        Clear_Flags(s);
+        s.CurrentMessage = kDownlink;
+        s.PositionReformatted = true;
+        Log_Message(s);                    // the chain's logging step
+        s.RegFlightCorrected = corrected;  // what happened on the way to the counting step
+        Fill_Boxes(s);                     // counts, then Log_Message again
+    };
+    message(false);
+    EXPECT_EQ(rig.home.Read("Logs/KorvalLog 051226.wdf"),
+              "--Position Reformatted--\r\n" + kDownlink.substr(1) + "\r\n");
+    EXPECT_EQ(published, 1);
+    EXPECT_EQ(s.box.txtCount.Text, "1");
+
+    // The same text as the next message: logged and published again.
+    message(false);
+    EXPECT_EQ(published, 2);
+    // A header that changed on the way is a new entry.
+    message(true);
+    EXPECT_EQ(published, 4);
+    const std::string entry = "--Position Reformatted--\r\n" + kDownlink.substr(1) + "\r\n";
+    EXPECT_EQ(
+        rig.home.Read("Logs/KorvalLog 051226.wdf"),
+        entry + entry + entry + "--Position Reformatted & RegFlight Corrected--\r\n" + kDownlink.substr(1) + "\r\n");
+    EXPECT_EQ(s.box.txtCount.Text, "3");
 }
 
 }  // namespace

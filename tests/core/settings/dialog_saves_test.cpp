@@ -66,7 +66,8 @@ TEST(DialogSaves, MapWithPictureIsEnabledShownAndTakesItsFrameAtOnce)
     rig.home.Write("europe.jpg", "not decoded here");
     const std::string picture = (rig.home.path() / "europe.jpg").string();
     int shown = 0;
-    SaveMapSettings(rig.station, 2, {"52.5", "10", "40", "-7.5", picture, 0xFFFFFF, 0, 255, 0xFF0000}, [&] { ++shown; });
+    SaveMapSettings(rig.station, 2, {"52.5", "10", "40", "-7.5", picture, 0xFFFFFF, 0, 255, 0xFF0000},
+                    [&] { ++shown; });
     const MapConfig& m = rig.station.map[1];
     EXPECT_EQ(m.N, "52500");
     EXPECT_EQ(m.W, "-007500");

@@ -85,8 +85,7 @@ TEST_P(OptionRoundTrip, SavedUnderItsKeyAndLoadedBack)
     EXPECT_TRUE(rig.notes.messages.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Settings, OptionRoundTrip, ::testing::ValuesIn(kOptions),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Settings, OptionRoundTrip, ::testing::ValuesIn(kOptions), test::CaseName());
 
 // ---- a full file -------------------------------------------------------------------------------
 

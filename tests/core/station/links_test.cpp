@@ -17,6 +17,7 @@ class FakePort final : public LinkPort {
 public:
     std::set<std::string> running;
     std::map<LinkBox, std::string> linked;
+    std::map<LinkBox, std::string> waiting;  // kept for the source to come up
     std::vector<std::string> calls;
     void Link(LinkBox box, const std::string& topic, const std::string& item) override
     {
@@ -24,7 +25,16 @@ public:
         if (!running.count(topic)) Raise(err::DdeNoAnswer);
         linked[box] = topic;
     }
-    void Unlink(LinkBox box) override { linked.erase(box); }
+    void LinkLater(LinkBox box, const std::string& topic, const std::string& item) override
+    {
+        calls.push_back("later " + topic + " " + item);
+        waiting[box] = topic;
+    }
+    void Unlink(LinkBox box) override
+    {
+        linked.erase(box);
+        waiting.erase(box);
+    }
 };
 
 struct MenuCase {
@@ -120,11 +130,119 @@ TEST(Station, StartUpRelinksCheckedSourcesInMenuOrder)
     port.running = {"SkySpy|ACARS"};
     rig.station.opt.mnuAir = rig.station.opt.mnuSky = true;
     RelinkSources(rig.station);
-    EXPECT_FALSE(rig.station.opt.mnuAir);  // not running: message and unchecked
+    EXPECT_TRUE(rig.station.opt.mnuAir);  // not running yet: message, and waited for
     EXPECT_TRUE(rig.station.opt.mnuSky);
-    EXPECT_EQ(port.calls, (std::vector<std::string>{"link WinACARS|ACARS LiveData", "link SkySpy|ACARS LiveData"}));
+    EXPECT_EQ(port.calls, (std::vector<std::string>{"link WinACARS|ACARS LiveData", "later WinACARS|ACARS LiveData",
+                                                    "link SkySpy|ACARS LiveData"}));
     EXPECT_EQ(rig.notes.messages.size(), 1u);
 }
+
+// A source that is not up yet when the program starts (services start in any order) is told
+// once, logged, kept checked and waited for; the saved choice stays the user's.
+struct StartCase {
+    const char* name;
+    bool Options::*item;
+    std::vector<LinkBox> boxes;
+    std::vector<std::string> topics;
+    const char* procedure;
+    const char* notRunning;
+};
+
+class StartWithoutSource : public ::testing::TestWithParam<StartCase> {};
+
+TEST_P(StartWithoutSource, KeepsTheItemCheckedAndWaitsForIt)
+{
+    const StartCase& c = GetParam();
+    test::Rig rig;
+    FakePort port;
+    rig.station.links = &port;
+    rig.station.dlg.txtServer = "Mine";
+    rig.station.dlg.txtTopic = "Feed";
+    rig.station.opt.*c.item = true;
+    RelinkSources(rig.station);
+
+    EXPECT_TRUE(rig.station.opt.*c.item);
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_EQ(rig.notes.messages[0].text, c.notRunning);
+    EXPECT_EQ(rig.notes.messages[0].icon, Icon::Exclamation);
+    EXPECT_EQ(rig.notes.beeps, 1);
+    EXPECT_TRUE(port.linked.empty());
+    ASSERT_EQ(port.waiting.size(), c.boxes.size());
+    std::string log;
+    for (std::size_t i = 0; i < c.boxes.size(); ++i) {
+        EXPECT_EQ(port.waiting[c.boxes[i]], c.topics[i]);
+        log += "Error: 282 (Link to " + c.topics[i] +
+               " not answering at start; retrying every 10 seconds) at line 0 in "
+               "procedure " +
+               c.procedure + " of Module ACARS\r\n\r\n";
+    }
+    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), log);
+
+    // Unchecking it is the user's choice: the waiting ends.
+    if (c.item == &Options::mnuAir) mnuAir_Click(rig.station);
+    if (c.item == &Options::mnuPCHFDL) mnuPCHFDL_Click(rig.station);
+    if (c.item == &Options::mnuNew) mnuNew_Click(rig.station);
+    EXPECT_FALSE(rig.station.opt.*c.item);
+    EXPECT_TRUE(port.waiting.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Station, StartWithoutSource,
+                         ::testing::Values(StartCase{"Airmaster",
+                                                     &Options::mnuAir,
+                                                     {LinkBox::AirData},
+                                                     {"WinACARS|ACARS"},
+                                                     "Link_Airmaster",
+                                                     "Airmaster must be running before selecting as DDE source"},
+                                           StartCase{"PcHfdl",
+                                                     &Options::mnuPCHFDL,
+                                                     {LinkBox::HFDL, LinkBox::HFACARSData},
+                                                     {"PCHFDL|HFDL", "PCHFDL|ACARS"},
+                                                     "Link_PCHFDL",
+                                                     "PC-HFDL must be running before selecting as DDE source"},
+                                           StartCase{
+                                               "Other",
+                                               &Options::mnuNew,
+                                               {LinkBox::txtNewData},
+                                               {"Mine|Feed"},
+                                               "Link_Other",
+                                               "Your specified DDE must be running before selecting it as DDE source"}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+TEST(Station, StartUpWithoutALinkLayerUnchecksAsBefore)
+{
+    test::Rig rig;
+    rig.station.opt.mnuSky = true;
+    RelinkSources(rig.station);
+    EXPECT_FALSE(rig.station.opt.mnuSky);
+    EXPECT_EQ(rig.notes.messages.size(), 1u);
+}
+
+struct EventCase {
+    const char* name;
+    LinkBox box;
+    LinkEvent event;
+    const char* line;
+};
+
+class LinkEvents : public ::testing::TestWithParam<EventCase> {};
+
+TEST_P(LinkEvents, SayWhichSourceAndTopic)
+{
+    test::Rig rig;
+    rig.station.dlg.txtServer = " Bridge2";
+    rig.station.dlg.txtTopic = "ACARS ";
+    EXPECT_EQ(LinkEventLine(rig.station, GetParam().box, GetParam().event), GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Station, LinkEvents,
+    ::testing::Values(
+        EventCase{"made", LinkBox::AirData, LinkEvent::Made, "link made: Airmaster/JACARS (WinACARS|ACARS)"},
+        EventCase{"lost", LinkBox::HFDL, LinkEvent::Lost,
+                  "link lost: PC-HFDL HFDL (PCHFDL|HFDL); retrying every 10 seconds"},
+        EventCase{"restored", LinkBox::HFACARSData, LinkEvent::Restored, "link restored: PC-HFDL ACARS (PCHFDL|ACARS)"},
+        EventCase{"other", LinkBox::txtNewData, LinkEvent::Made, "link made: Other (Bridge2|ACARS)"}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(Station, LostLinkIsWrittenToTheErrorLogNotShown)
 {

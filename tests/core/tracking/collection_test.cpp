@@ -19,7 +19,6 @@ struct Rec {
 };
 using Col = KeyedCollection<Rec>;
 
-
 std::vector<int> Order(const Col& c)
 {
     std::vector<int> out;
@@ -64,16 +63,16 @@ TEST_P(CollectionFaults, FailWithoutDisturbing)
     EXPECT_EQ(c.Item("n923up")->n, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tracking, CollectionFaults,
-    ::testing::Values(BadCall{"missingKey", [](Col& c) { (void)c.Item("ZZZ"); }, 5},
-                      BadCall{"emptyKey", [](Col& c) { (void)c.Item(""); }, 5},
-                      BadCall{"positionZero", [](Col& c) { (void)c.Item(std::size_t{0}); }, 5},
-                      BadCall{"positionPastEnd", [](Col& c) { (void)c.Item(std::size_t{4}); }, 5},
-                      BadCall{"removeMissingKey", [](Col& c) { c.Remove("ZZZ"); }, 5},
-                      BadCall{"removePastEnd", [](Col& c) { c.Remove(std::size_t{4}); }, 5},
-                      BadCall{"duplicateKeyOtherCase", [](Col& c) { c.Add(std::make_shared<Rec>(), "G-ABCD"); }, 457}),
-    test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Tracking, CollectionFaults,
+                         ::testing::Values(BadCall{"missingKey", [](Col& c) { (void)c.Item("ZZZ"); }, 5},
+                                           BadCall{"emptyKey", [](Col& c) { (void)c.Item(""); }, 5},
+                                           BadCall{"positionZero", [](Col& c) { (void)c.Item(std::size_t{0}); }, 5},
+                                           BadCall{"positionPastEnd", [](Col& c) { (void)c.Item(std::size_t{4}); }, 5},
+                                           BadCall{"removeMissingKey", [](Col& c) { c.Remove("ZZZ"); }, 5},
+                                           BadCall{"removePastEnd", [](Col& c) { c.Remove(std::size_t{4}); }, 5},
+                                           BadCall{"duplicateKeyOtherCase",
+                                                   [](Col& c) { c.Add(std::make_shared<Rec>(), "G-ABCD"); }, 457}),
+                         test::CaseName());
 
 // Random adds and removals against a plain vector: positions, keys and order must always agree,
 // through the holes and the compactions of the index.
@@ -126,6 +125,44 @@ TEST(Collection, RemoveIfKeepsOrderAndKeys)
     EXPECT_TRUE(c.Empty());
     EXPECT_FALSE(c.HasKey("k0"));
 }
+
+// Putting earlier records back: the older ones first in their order, then the newer ones; an
+// older record whose key a newer one has taken stays out; keyless records always come back.
+struct PutBackCase {
+    const char* name;
+    std::vector<std::pair<std::string, int>> older, newer;
+    std::vector<int> merged;
+    std::size_t back;
+};
+
+class PutBack : public ::testing::TestWithParam<PutBackCase> {};
+
+TEST_P(PutBack, OlderFirstUnlessTheirKeyIsTaken)
+{
+    const PutBackCase& c = GetParam();
+    std::vector<std::pair<std::string, std::shared_ptr<Rec>>> older;
+    for (const auto& [key, n] : c.older) older.emplace_back(key, std::make_shared<Rec>(Rec{n}));
+    Col now;
+    for (const auto& [key, n] : c.newer) now.Add(std::make_shared<Rec>(Rec{n}), key);
+    EXPECT_EQ(PutBackOlder(now, older), c.back);
+    EXPECT_EQ(Order(now), c.merged);
+    // Every key is still there once, found case-blind.
+    for (const auto& [key, n] : c.newer) {
+        if (!key.empty()) {
+            EXPECT_EQ(now.Item(key)->n, n) << key;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Collection, PutBack,
+    ::testing::Values(PutBackCase{"nothingArrivedSince", {{"a", 1}, {"b", 2}}, {}, {1, 2}, 2},
+                      PutBackCase{"nothingTaken", {}, {{"c", 3}}, {3}, 0},
+                      PutBackCase{"mergedOlderFirst", {{"a", 1}, {"b", 2}}, {{"c", 3}, {"d", 4}}, {1, 2, 3, 4}, 2},
+                      // An aircraft heard again since the clearing keeps its new record.
+                      PutBackCase{"keyTakenCaseBlind", {{"n923up", 1}, {"b", 2}}, {{"N923UP", 3}}, {2, 3}, 1},
+                      PutBackCase{"keylessAlwaysBack", {{"", 1}, {"", 2}}, {{"", 3}}, {1, 2, 3}, 2}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(Records, WayListElementBounds)
 {

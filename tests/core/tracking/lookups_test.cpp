@@ -15,12 +15,12 @@ using test::Rig;
 struct LookupCase {
     const char* name;
     std::vector<std::string> lines;
-    const char* key;      // CurrentFlight for Route, Aircraft box for Aircraft_Details
-    const char* answer;   // "before" when the look-up leaves it alone
+    const char* key;     // CurrentFlight for Route, Aircraft box for Aircraft_Details
+    const char* answer;  // "before" when the look-up leaves it alone
 };
 
-const std::vector<std::string> kRoutes = {"!comment", "no key here", "UP6567=CGN-EMA-SDF", "UP6567 =X",
-                                          "LH8400=FRA=MUC", ""};
+const std::vector<std::string> kRoutes = {"!comment",  "no key here",    "UP6567=CGN-EMA-SDF",
+                                          "UP6567 =X", "LH8400=FRA=MUC", ""};
 const std::vector<std::string> kAircraft = {"!comment", "N923UP=Boeing 767-34AF [UPS] [msn 27239]",
                                             "D-ALCA=[Lufthansa Cargo] MD-11F", "G-EUPT=Airbus A319"};
 
@@ -37,16 +37,16 @@ TEST_P(RouteLookup, FirstExactKeyWins)
     EXPECT_EQ(s.CurrentRoute, GetParam().answer);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Lookups, RouteLookup,
-    ::testing::Values(LookupCase{"found", kRoutes, "UP6567", "CGN-EMA-SDF"},
-                      LookupCase{"notFound", kRoutes, "UP6568", "No Route Data"},
-                      LookupCase{"blankBelongsToTheKey", {"UP6567 =X"}, "UP6567", "No Route Data"},
-                      LookupCase{"caseCounts", kRoutes, "up6567", "No Route Data"},
-                      LookupCase{"valueKeepsLaterEquals", kRoutes, "LH8400", "FRA=MUC"},
-                      LookupCase{"noKeyLinesLeavesItAlone", {"!only", "comments"}, "UP6567", "before"},
-                      LookupCase{"emptyTableLeavesItAlone", {}, "UP6567", "before"}),
-    test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Lookups, RouteLookup,
+                         ::testing::Values(LookupCase{"found", kRoutes, "UP6567", "CGN-EMA-SDF"},
+                                           LookupCase{"notFound", kRoutes, "UP6568", "No Route Data"},
+                                           LookupCase{"blankBelongsToTheKey", {"UP6567 =X"}, "UP6567", "No Route Data"},
+                                           LookupCase{"caseCounts", kRoutes, "up6567", "No Route Data"},
+                                           LookupCase{"valueKeepsLaterEquals", kRoutes, "LH8400", "FRA=MUC"},
+                                           LookupCase{
+                                               "noKeyLinesLeavesItAlone", {"!only", "comments"}, "UP6567", "before"},
+                                           LookupCase{"emptyTableLeavesItAlone", {}, "UP6567", "before"}),
+                         test::CaseName());
 
 class AircraftLookup : public ::testing::TestWithParam<LookupCase> {};
 

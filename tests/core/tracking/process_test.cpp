@@ -81,7 +81,8 @@ TEST_P(ProcessJumps, LimitsOfAPlausibleJump)
     s.opt.mnuTooFar = c.tooFarOn;
     s.dlg.txtTooLat = c.latLimit;
     s.dlg.txtTooLong = c.lonLimit;
-    DeliverTrackMsg(s, {.positions = std::string("50000/170000,") + c.to + ",", .oceanic = c.oceanic, .request = c.request});
+    DeliverTrackMsg(
+        s, {.positions = std::string("50000/170000,") + c.to + ",", .oceanic = c.oceanic, .request = c.request});
     ASSERT_EQ(s.RouteLineCol.Count(), 1u);  // a refused jump still makes a zero-length segment
     const RouteLine& r = *s.RouteLineCol.Item(std::size_t{1});
     EXPECT_EQ(r.OldPosition, "50000/170000");
@@ -117,8 +118,8 @@ class TrackingKeys : public ::testing::TestWithParam<KeyCase> {};
 TEST_P(TrackingKeys, FromBoxesAndFlags)
 {
     Rig rig;
-    PrepareTrackMsg(rig.station, {.oceanic = GetParam().oceanic, .request = GetParam().request,
-                                  .hfFlightAsId = GetParam().hf});
+    PrepareTrackMsg(rig.station,
+                    {.oceanic = GetParam().oceanic, .request = GetParam().request, .hfFlightAsId = GetParam().hf});
     EXPECT_EQ(TrackingKey(rig.station), GetParam().key);
 }
 

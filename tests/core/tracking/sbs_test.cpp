@@ -72,8 +72,9 @@ TEST(SBSTracks, UnreadableLevelNamesBothTexts)
     Rig rig;
     Report(rig.station, "4CA123", "51000/-001000,", "Ht: 35000 ft ");
     Report(rig.station, "4CA123", "51100/-001000,", "Ht: FL350 ft ");
-    EXPECT_NE(ErrorLog(rig).find("Procedure: SBSAltChange\r\nOld Level:> 35000 <New Level:> FL350 < - Module: ProcessMess"),
-              std::string::npos);
+    EXPECT_NE(
+        ErrorLog(rig).find("Procedure: SBSAltChange\r\nOld Level:> 35000 <New Level:> FL350 < - Module: ProcessMess"),
+        std::string::npos);
 }
 
 struct DropCase {

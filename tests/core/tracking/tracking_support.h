@@ -55,6 +55,9 @@ inline void DeliverTrackMsg(Station& s, const TrackMsg& m)
 }
 
 // The error log's text ("" when nothing was logged).
-inline std::string ErrorLog(const Rig& rig) { return rig.home.Read("Logs/ErrorLog .txt"); }
+inline std::string ErrorLog(const Rig& rig)
+{
+    return rig.home.Read("Logs/ErrorLog .txt");
+}
 
 }  // namespace korval::test

@@ -1,0 +1,335 @@
+#pragma once
+
+// Readers for the exports, written independently of the writers: a GeoJSON checker over a
+// parsed JSON document and a small, strict XML reader. Both say what is wrong rather than just
+// failing, so a broken export names its fault.
+
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korval::test {
+
+// ---- GeoJSON ----------------------------------------------------------------------------------
+
+// "" when `position` is [longitude, latitude] (an optional third number, the height, allowed)
+// within the globe; else what is wrong.
+inline std::string PositionProblem(const nlohmann::json& position)
+{
+    if (!position.is_array() || position.size() < 2 || position.size() > 3) return "a position is not [lon, lat]";
+    for (const auto& n : position)
+        if (!n.is_number()) return "a coordinate is not a number";
+    const double lon = position[0].get<double>(), lat = position[1].get<double>();
+    if (lon < -180 || lon > 180) return "longitude " + std::to_string(lon) + " outside -180..180";
+    if (lat < -90 || lat > 90) return "latitude " + std::to_string(lat) + " outside -90..90";
+    return "";
+}
+
+// A LineString's positions: at least two, and no step more than 180 degrees of longitude (a
+// line crossing the 180th meridian must be cut there).
+inline std::string LineProblem(const nlohmann::json& line)
+{
+    if (!line.is_array() || line.size() < 2) return "a line has fewer than two positions";
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (std::string p = PositionProblem(line[i]); !p.empty()) return p;
+        if (i > 0 && std::fabs(line[i][0].get<double>() - line[i - 1][0].get<double>()) > 180)
+            return "a line steps over the 180th meridian without being cut";
+    }
+    return "";
+}
+
+// A polygon ring: at least four positions, the last equal to the first.
+inline std::string RingProblem(const nlohmann::json& ring)
+{
+    if (!ring.is_array() || ring.size() < 4) return "a ring has fewer than four positions";
+    for (const auto& p : ring)
+        if (std::string problem = PositionProblem(p); !problem.empty()) return problem;
+    if (ring.front() != ring.back()) return "a ring is not closed";
+    return "";
+}
+
+inline std::string GeometryProblem(const nlohmann::json& g)
+{
+    if (!g.is_object() || !g.contains("type") || !g.contains("coordinates"))
+        return "a geometry lacks type or coordinates";
+    const std::string type = g["type"].get<std::string>();
+    const nlohmann::json& c = g["coordinates"];
+    if (type == "Point") return PositionProblem(c);
+    if (type == "LineString") return LineProblem(c);
+    if (type == "MultiLineString" || type == "Polygon") {
+        if (!c.is_array() || c.empty()) return type + " without members";
+        for (const auto& member : c)
+            if (std::string p = type == "Polygon" ? RingProblem(member) : LineProblem(member); !p.empty()) return p;
+        return "";
+    }
+    return "unexpected geometry type " + type;
+}
+
+// "" when `doc` is a FeatureCollection of Features that RFC 7946 accepts, each with a geometry
+// and a properties object.
+inline std::string GeoJsonProblem(const nlohmann::json& doc)
+{
+    if (!doc.is_object() || doc.value("type", "") != "FeatureCollection") return "not a FeatureCollection";
+    if (doc.contains("crs")) return "\"crs\" is not GeoJSON any more";
+    if (!doc.contains("features") || !doc["features"].is_array()) return "no features array";
+    for (const auto& f : doc["features"]) {
+        if (!f.is_object() || f.value("type", "") != "Feature") return "a member of features is not a Feature";
+        if (!f.contains("geometry")) return "a Feature without geometry";
+        if (!f.contains("properties") || !f["properties"].is_object()) return "a Feature without properties";
+        if (std::string p = GeometryProblem(f["geometry"]); !p.empty()) return p;
+    }
+    return "";
+}
+
+// A coordinate in thousandths of a degree, as the station stores it.
+inline std::int32_t Thousandths(const nlohmann::json& degrees)
+{
+    return static_cast<std::int32_t>(std::lround(degrees.get<double>() * 1000));
+}
+
+// ---- XML --------------------------------------------------------------------------------------
+
+struct XmlElement {
+    std::string name;
+    std::map<std::string, std::string> attributes;
+    std::string text;  // character data directly inside, entities resolved
+    std::vector<std::unique_ptr<XmlElement>> children;
+
+    // Direct children named `n`.
+    std::vector<const XmlElement*> All(std::string_view n) const
+    {
+        std::vector<const XmlElement*> out;
+        for (const auto& c : children)
+            if (c->name == n) out.push_back(c.get());
+        return out;
+    }
+    const XmlElement* First(std::string_view n) const
+    {
+        for (const auto& c : children)
+            if (c->name == n) return c.get();
+        return nullptr;
+    }
+    // Every element named `n` at any depth below, in document order.
+    void Collect(std::string_view n, std::vector<const XmlElement*>& out) const
+    {
+        for (const auto& c : children) {
+            if (c->name == n) out.push_back(c.get());
+            c->Collect(n, out);
+        }
+    }
+};
+
+// Reads a whole document strictly: valid UTF-8, an optional XML declaration, one root element,
+// matched tags, quoted unique attributes, only the five named entities and character
+// references to characters XML allows, no characters XML 1.0 forbids. No comments, CDATA or
+// processing instructions besides the declaration (the exports write none).
+class XmlReader {
+public:
+    explicit XmlReader(std::string_view text) : t_(text) {}
+
+    std::unique_ptr<XmlElement> Read(std::string& error)
+    {
+        try {
+            CheckUtf8();
+            if (t_.substr(0, 5) == "<?xml") {
+                const std::size_t end = t_.find("?>");
+                if (end == std::string_view::npos) Fail("unterminated XML declaration");
+                const std::string_view decl = t_.substr(0, end);
+                if (decl.find("version=\"1.0\"") == std::string_view::npos) Fail("declaration without version 1.0");
+                if (decl.find("encoding") != std::string_view::npos &&
+                    decl.find("encoding=\"UTF-8\"") == std::string_view::npos)
+                    Fail("declared encoding is not UTF-8");
+                i_ = end + 2;
+            }
+            SkipSpace();
+            auto root = Element();
+            SkipSpace();
+            if (i_ != t_.size()) Fail("text after the root element");
+            return root;
+        } catch (const std::string& e) {
+            error = e + " at byte " + std::to_string(i_);
+            return nullptr;
+        }
+    }
+
+private:
+    [[noreturn]] static void Fail(const std::string& why) { throw why; }
+
+    void CheckUtf8() const
+    {
+        for (std::size_t k = 0; k < t_.size();) {
+            const auto b = static_cast<unsigned char>(t_[k]);
+            std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
+            if (len == 0 || k + len > t_.size()) Fail("not UTF-8");
+            for (std::size_t j = 1; j < len; ++j)
+                if ((static_cast<unsigned char>(t_[k + j]) >> 6) != 2) Fail("not UTF-8");
+            if (len == 2 && b < 0xC2) Fail("overlong UTF-8");
+            k += len;
+        }
+    }
+
+    static bool NameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == ':'; }
+    static bool NameChar(char c)
+    {
+        return NameStart(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.';
+    }
+    static bool Space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+    void SkipSpace()
+    {
+        while (i_ < t_.size() && Space(t_[i_])) ++i_;
+    }
+    void Expect(char c)
+    {
+        if (i_ >= t_.size() || t_[i_] != c) Fail(std::string("expected '") + c + "'");
+        ++i_;
+    }
+    std::string Name()
+    {
+        if (i_ >= t_.size() || !NameStart(t_[i_])) Fail("expected a name");
+        const std::size_t start = i_;
+        while (i_ < t_.size() && NameChar(t_[i_])) ++i_;
+        return std::string(t_.substr(start, i_ - start));
+    }
+
+    static void AppendUtf8(std::string& out, unsigned long cp)
+    {
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+
+    // An entity or character reference after "&"; appends what it stands for.
+    void Reference(std::string& out)
+    {
+        const std::size_t end = t_.find(';', i_);
+        if (end == std::string_view::npos || end - i_ > 10) Fail("unterminated reference");
+        const std::string ref(t_.substr(i_, end - i_));
+        i_ = end + 1;
+        static const std::map<std::string, char> named = {
+            {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+        if (auto it = named.find(ref); it != named.end()) {
+            out += it->second;
+            return;
+        }
+        if (ref.size() < 2 || ref[0] != '#') Fail("unknown entity &" + ref + ";");
+        const bool hex = ref[1] == 'x';
+        const std::string digits = ref.substr(hex ? 2 : 1);
+        if (digits.empty() ||
+            digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
+            Fail("bad character reference");
+        const unsigned long cp = std::stoul(digits, nullptr, hex ? 16 : 10);
+        const bool allowed = cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) ||
+                             (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
+        if (!allowed) Fail("reference to a character XML forbids");
+        AppendUtf8(out, cp);
+    }
+
+    // Character data up to the next "<" (or the closing quote of an attribute value).
+    void CharData(std::string& out, char stop)
+    {
+        while (i_ < t_.size() && t_[i_] != stop) {
+            const char c = t_[i_];
+            if (stop != '<' && c == '<') Fail("'<' in an attribute value");
+            if (static_cast<unsigned char>(c) < 0x20 && !Space(c)) Fail("a control character XML forbids");
+            if (c == '>' && i_ >= 2 && t_.substr(i_ - 2, 3) == "]]>") Fail("']]>' in character data");
+            if (c == '&') {
+                ++i_;
+                Reference(out);
+                continue;
+            }
+            out += c;
+            ++i_;
+        }
+    }
+
+    std::unique_ptr<XmlElement> Element()
+    {
+        Expect('<');
+        auto e = std::make_unique<XmlElement>();
+        e->name = Name();
+        for (;;) {
+            const bool spaced = i_ < t_.size() && Space(t_[i_]);
+            SkipSpace();
+            if (i_ >= t_.size()) Fail("unterminated start tag");
+            if (t_[i_] == '/') {
+                ++i_;
+                Expect('>');
+                return e;
+            }
+            if (t_[i_] == '>') {
+                ++i_;
+                break;
+            }
+            if (!spaced) Fail("attributes must be separated by white space");
+            std::string attr = Name();
+            SkipSpace();
+            Expect('=');
+            SkipSpace();
+            if (i_ >= t_.size() || (t_[i_] != '"' && t_[i_] != '\'')) Fail("unquoted attribute value");
+            const char quote = t_[i_++];
+            std::string value;
+            CharData(value, quote);
+            Expect(quote);
+            if (!e->attributes.emplace(attr, value).second) Fail("attribute " + attr + " given twice");
+        }
+        for (;;) {
+            CharData(e->text, '<');
+            if (i_ >= t_.size()) Fail("element " + e->name + " not closed");
+            if (t_.substr(i_, 2) == "</") {
+                i_ += 2;
+                const std::string closing = Name();
+                if (closing != e->name) Fail("</" + closing + "> closes <" + e->name + ">");
+                SkipSpace();
+                Expect('>');
+                return e;
+            }
+            if (t_.substr(i_, 2) == "<!" || t_.substr(i_, 2) == "<?") Fail("markup this reader does not take");
+            e->children.push_back(Element());
+        }
+    }
+
+    std::string_view t_;
+    std::size_t i_ = 0;
+};
+
+// Positions of a KML coordinates text ("lon,lat lon,lat"), in thousandths of a degree,
+// [latitude, longitude] as the station keeps them.
+inline std::vector<std::pair<std::int32_t, std::int32_t>> KmlPositions(std::string_view text)
+{
+    std::vector<std::pair<std::int32_t, std::int32_t>> out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && (text[i] == ' ' || text[i] == '\n' || text[i] == '\t')) ++i;
+        if (i >= text.size()) break;
+        std::size_t end = text.find_first_of(" \n\t", i);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string tuple(text.substr(i, end - i));
+        const std::size_t comma = tuple.find(',');
+        const double lon = std::stod(tuple.substr(0, comma));
+        const double lat = std::stod(tuple.substr(comma + 1));
+        out.emplace_back(static_cast<std::int32_t>(std::lround(lat * 1000)),
+                         static_cast<std::int32_t>(std::lround(lon * 1000)));
+        i = end;
+    }
+    return out;
+}
+
+}  // namespace korval::test

@@ -1,0 +1,228 @@
+// What the page is told besides the maps: messages with their colours, counts, clock, aircraft.
+
+#include "web/web_feed.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include <QJsonArray>
+
+#include "test_support.h"
+
+namespace korval::web {
+namespace {
+
+using korval::test::PrintTo;
+class FeedTest : public ::testing::Test {
+protected:
+    // A value of LiveData as the message chain sets it: colours first, then the text.
+    void Live(const std::string& text, std::uint32_t fore = colour::WindowText, std::uint32_t back = colour::PaleYellow)
+    {
+        s.box.LiveData.ForeColor = fore;
+        s.box.LiveData.BackColor = back;
+        s.box.LiveData.Text = text;
+        s.Notify(ChangeLiveData);
+    }
+    std::shared_ptr<Aircraft> AddAircraft(const std::string& id, const std::string& location)
+    {
+        auto a = std::make_shared<Aircraft>();
+        a->ID = id;
+        a->FNo = "FN" + id;
+        a->NewLocation = location;
+        a->Show = true;
+        s.AircraftCol.Add(a, id);
+        return a;
+    }
+    static QJsonObject Row(const QJsonObject& m, const QString& id)
+    {
+        for (const QJsonValue& v : m.value(QStringLiteral("aircraft")).toArray())
+            if (v.toObject().value(QStringLiteral("id")).toString() == id) return v.toObject();
+        return {};
+    }
+
+    test::Rig rig;
+    Station& s = rig.station;
+};
+
+TEST_F(FeedTest, MessagesKeepTheirColoursAndArriveOnceEach)
+{
+    Feed feed(s);
+    int dirty = 0;
+    feed.OnDirty([&] { ++dirty; });
+    Live("FIRST");
+    Live("COUNTED", colour::White, colour::Navy);
+    Live("OCEANIC", colour::White, colour::Green);
+    EXPECT_EQ(dirty, 1);  // one call until the next Take
+
+    const QJsonObject update = feed.Take(false);
+    EXPECT_EQ(update.value(QStringLiteral("t")).toString(), QStringLiteral("update"));
+    const QJsonArray live = update.value(QStringLiteral("live")).toArray();
+    ASSERT_EQ(live.size(), 3);
+    struct Expect {
+        const char* text;
+        const char* fg;
+        const char* bg;
+    };
+    // Colours as the main window paints them: 0x00BBGGRR, WindowText the classic black.
+    const Expect expected[] = {
+        {"FIRST", "#000000", "#ffffc0"}, {"COUNTED", "#ffffff", "#000080"}, {"OCEANIC", "#ffffff", "#00c000"}};
+    for (int i = 0; i < 3; ++i) {
+        const QJsonObject item = live[i].toObject();
+        EXPECT_EQ(item.value(QStringLiteral("text")).toString().toStdString(), expected[i].text);
+        EXPECT_EQ(item.value(QStringLiteral("fg")).toString().toStdString(), expected[i].fg);
+        EXPECT_EQ(item.value(QStringLiteral("bg")).toString().toStdString(), expected[i].bg);
+        EXPECT_EQ(item.value(QStringLiteral("n")).toInt(), i + 1);
+        EXPECT_EQ(item.value(QStringLiteral("utc")).toString(), QStringLiteral("12:00:00"));
+    }
+    EXPECT_TRUE(feed.Take(false).isEmpty());  // nothing new
+    Live("NEXT");
+    EXPECT_EQ(dirty, 2);
+    EXPECT_EQ(feed.Take(false).value(QStringLiteral("live")).toArray().size(), 1);
+    EXPECT_EQ(feed.LiveSeen(), 4u);
+}
+
+TEST_F(FeedTest, AGreetingHasTheLastFiveHundredAndABurstLosesNothing)
+{
+    Feed feed(s);
+    for (int i = 1; i <= 1200; ++i) Live("M" + std::to_string(i));
+    const QJsonArray burst = feed.Take(false).value(QStringLiteral("live")).toArray();
+    ASSERT_EQ(burst.size(), 1200);  // everything since the last look, however many
+    EXPECT_EQ(burst.last().toObject().value(QStringLiteral("text")).toString(), QStringLiteral("M1200"));
+
+    const QJsonArray recent = feed.Hello().value(QStringLiteral("live")).toArray();
+    ASSERT_EQ(recent.size(), 500);
+    EXPECT_EQ(recent.first().toObject().value(QStringLiteral("text")).toString(), QStringLiteral("M701"));
+    EXPECT_EQ(recent.last().toObject().value(QStringLiteral("text")).toString(), QStringLiteral("M1200"));
+}
+
+TEST_F(FeedTest, ALongMessageIsShownCutWithWhatWasLeftOut)
+{
+    Feed feed(s);
+    const std::string text(Feed::kLiveShownBytes + 10, 'X');
+    Live(text);
+    const QString shown = feed.Take(false)
+                              .value(QStringLiteral("live"))
+                              .toArray()
+                              .first()
+                              .toObject()
+                              .value(QStringLiteral("text"))
+                              .toString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("\n[10 more bytes not shown]")));
+    EXPECT_EQ(s.box.LiveData.Text.size(), text.size());
+}
+
+TEST_F(FeedTest, BytesAreShownOneCharacterEach)
+{
+    Feed feed(s);
+    Live(
+        std::string("A\xB0"
+                    "B\x01",
+                    4));
+    const QString shown = feed.Take(false)
+                              .value(QStringLiteral("live"))
+                              .toArray()
+                              .first()
+                              .toObject()
+                              .value(QStringLiteral("text"))
+                              .toString();
+    EXPECT_EQ(shown, QString::fromUtf8("A\u00B0B\u0001"));
+}
+
+TEST_F(FeedTest, CountsAndClockGoWhenTheyChange)
+{
+    Feed feed(s);
+    s.box.txtCount.Text = "41";
+    s.box.txtOCA.Text = "7";
+    s.Notify(ChangeCounters);
+    QJsonObject m = feed.Take(false);
+    EXPECT_EQ(m.value(QStringLiteral("count")).toString(), QStringLiteral("41"));
+    EXPECT_EQ(m.value(QStringLiteral("oca")).toString(), QStringLiteral("7"));
+    s.box.labUTC = "UTC: 1234";
+    s.Notify(ChangeClock);
+    m = feed.Take(false);
+    EXPECT_EQ(m.value(QStringLiteral("utc")).toString(), QStringLiteral("UTC: 1234"));
+    EXPECT_FALSE(m.contains(QStringLiteral("live")));
+}
+
+TEST_F(FeedTest, TheTableIsPacedByTheCallerAndSaysWhenAMessageLastMovedAnAircraft)
+{
+    AddAircraft("G-AAAA", "51234/-010500");
+    Feed feed(s);
+    rig.clock.SetUtcTime(12, 5, 30);
+    auto moved = AddAircraft("G-BBBB", "50000/2000");
+    Live("POSITION OF G-BBBB");
+    QJsonObject m = feed.Take(false);
+    EXPECT_FALSE(m.contains(QStringLiteral("aircraft")));  // not yet: the caller paces it
+    EXPECT_TRUE(feed.AircraftChanged());
+    m = feed.Take(true);
+    ASSERT_TRUE(m.contains(QStringLiteral("aircraft")));
+    EXPECT_FALSE(feed.AircraftChanged());
+    EXPECT_EQ(m.value(QStringLiteral("aircraft")).toArray().size(), 2);
+
+    const QJsonObject a = Row(m, QStringLiteral("G-AAAA"));
+    EXPECT_EQ(a.value(QStringLiteral("kind")).toString(), QStringLiteral("ACARS"));
+    EXPECT_EQ(a.value(QStringLiteral("flight")).toString(), QStringLiteral("FNG-AAAA"));
+    EXPECT_EQ(a.value(QStringLiteral("pos")).toString(), QStringLiteral("51.234N 010.500W"));
+    EXPECT_DOUBLE_EQ(a.value(QStringLiteral("lat")).toDouble(), 51.234);
+    EXPECT_DOUBLE_EQ(a.value(QStringLiteral("lon")).toDouble(), -10.5);
+    EXPECT_EQ(a.value(QStringLiteral("time")).toString(), QStringLiteral("12:00:00"));  // seen at the start
+    EXPECT_EQ(a.value(QStringLiteral("source")).toString(), QString());
+    EXPECT_EQ(Row(m, QStringLiteral("G-BBBB")).value(QStringLiteral("time")).toString(), QStringLiteral("12:05:30"));
+
+    // The oceanic estimate moves an aircraft without a message: no new report time.
+    rig.clock.SetUtcTime(12, 6, 0);
+    moved->NewLocation = "50100/2100";
+    moved->Oceanic = true;
+    moved->NextTime = "1215";
+    moved->WayList = std::vector<std::string>{"50000/2000,1200", "51000/-10000,1215"};
+    moved->WayIndex = 1;
+    s.Notify(ChangeMaps);
+    m = feed.Take(true);
+    const QJsonObject b = Row(m, QStringLiteral("G-BBBB"));
+    EXPECT_EQ(b.value(QStringLiteral("time")).toString(), QStringLiteral("12:05:30"));
+    EXPECT_EQ(b.value(QStringLiteral("pos")).toString(), QStringLiteral("50.100N 002.100E"));
+    EXPECT_EQ(b.value(QStringLiteral("oceanic")).toString(),
+              QStringLiteral("estimated, next 51.000N 010.000W at 1215"));
+}
+
+TEST_F(FeedTest, SbsTracksAreListedWithTheirOwnKind)
+{
+    auto sbs = std::make_shared<SBSAircraft>();
+    sbs->ID = "4CA123";
+    sbs->FNo = "RYR1";
+    sbs->NewPosition = "nonsense";
+    s.SBSAircraftCol.Add(sbs, sbs->ID);
+    Feed feed(s);
+    const QJsonObject row = Row(feed.Hello(), QStringLiteral("4CA123"));
+    EXPECT_EQ(row.value(QStringLiteral("kind")).toString(), QStringLiteral("SBS-1"));
+    EXPECT_EQ(row.value(QStringLiteral("pos")).toString(), QStringLiteral("nonsense"));  // shown as it is
+    EXPECT_TRUE(row.value(QStringLiteral("lat")).isNull());
+}
+
+struct LabelCase {
+    const char* name;
+    const char* position;
+    const char* label;
+};
+
+class Labels : public ::testing::TestWithParam<LabelCase> {};
+
+TEST_P(Labels, ThousandthsAsDegreesWithHemispheres)
+{
+    EXPECT_EQ(PositionLabel(GetParam().position).toStdString(), GetParam().label);
+}
+
+INSTANTIATE_TEST_SUITE_P(Web, Labels,
+                         ::testing::Values(LabelCase{"northWest", "51234/-010500", "51.234N 010.500W"},
+                                           LabelCase{"southEast", "-33900/151200", "33.900S 151.200E"},
+                                           LabelCase{"zero", "0/0", "00.000N 000.000E"},
+                                           LabelCase{"poleAndDateLine", "90000/-180000", "90.000N 180.000W"},
+                                           LabelCase{"spaces", " 5000/ -5", "05.000N 000.005W"},
+                                           LabelCase{"outOfRange", "91000/0", "91000/0"},
+                                           LabelCase{"noSlash", "51234", "51234"}, LabelCase{"empty", "", ""}),
+                         korval::test::CaseName());
+
+}  // namespace
+}  // namespace korval::web

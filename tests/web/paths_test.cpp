@@ -1,0 +1,189 @@
+// Which requests the web view answers, and where it listens: pure functions over text.
+
+#include "web/web_paths.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "test_support.h"
+#include "web/web_config.h"
+
+namespace korval::web {
+namespace {
+
+using korval::test::PrintTo;
+struct RouteCase {
+    const char* name;
+    const char* method;
+    const char* target;
+    int status;
+    Resource resource;
+};
+
+class Routes : public ::testing::TestWithParam<RouteCase> {};
+
+TEST_P(Routes, StatusAndResource)
+{
+    const RouteCase& c = GetParam();
+    const Route r = RouteRequest(c.method, c.target);
+    EXPECT_EQ(r.status, c.status) << c.target << ": " << r.reason;
+    EXPECT_EQ(r.resource, c.resource) << c.target;
+    if (r.status != 200) {
+        EXPECT_FALSE(r.reason.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Web, Routes,
+    ::testing::Values(RouteCase{"root", "GET", "/", 200, Resource::Page},
+                      RouteCase{"index", "GET", "/index.html", 200, Resource::Page},
+                      RouteCase{"script", "GET", "/app.js", 200, Resource::Script},
+                      RouteCase{"style", "GET", "/style.css", 200, Resource::Style},
+                      RouteCase{"icon", "GET", "/icon.svg", 200, Resource::Icon},
+                      RouteCase{"socket", "GET", "/ws", 200, Resource::Socket},
+                      RouteCase{"head", "HEAD", "/", 200, Resource::Page},
+                      RouteCase{"queryIgnored", "GET", "/app.js?v=2&x=%2e%2e", 200, Resource::Script},
+                      RouteCase{"escapedLetters", "GET", "/%61pp.js", 200, Resource::Script},
+                      RouteCase{"absoluteForm", "GET", "http://korval.local:8080/style.css", 200, Resource::Style},
+                      RouteCase{"unknown", "GET", "/admin", 404, Resource::None},
+                      RouteCase{"unknownFile", "GET", "/KORVAL.ini", 404, Resource::None},
+                      RouteCase{"doubleSlash", "GET", "//", 404, Resource::None},
+                      RouteCase{"trailingSlash", "GET", "/index.html/", 404, Resource::None},
+                      RouteCase{"caseMatters", "GET", "/INDEX.HTML", 404, Resource::None},
+                      RouteCase{"dotDot", "GET", "/../etc/passwd", 400, Resource::None},
+                      RouteCase{"dotDotInside", "GET", "/maps/../index.html", 400, Resource::None},
+                      RouteCase{"dotDotAtEnd", "GET", "/maps/..", 400, Resource::None},
+                      RouteCase{"singleDot", "GET", "/./index.html", 400, Resource::None},
+                      RouteCase{"encodedDotDot", "GET", "/%2e%2e/etc/passwd", 400, Resource::None},
+                      RouteCase{"encodedDotDotUpper", "GET", "/%2E%2E/etc/passwd", 400, Resource::None},
+                      RouteCase{"halfEncoded", "GET", "/.%2e/KORVAL.ini", 400, Resource::None},
+                      RouteCase{"encodedSlash", "GET", "/..%2fKORVAL.ini", 400, Resource::None},
+                      RouteCase{"encodedSlashUpper", "GET", "/x%2F..%2Findex.html", 400, Resource::None},
+                      RouteCase{"encodedBackslash", "GET", "/..%5cKORVAL.ini", 400, Resource::None},
+                      RouteCase{"backslash", "GET", "/..\\KORVAL.ini", 400, Resource::None},
+                      RouteCase{"doubleEncoded", "GET", "/%252e%252e/KORVAL.ini", 400, Resource::None},
+                      RouteCase{"nulByte", "GET", "/index.html%00.js", 400, Resource::None},
+                      RouteCase{"highByte", "GET", "/%c0%ae%c0%ae/", 400, Resource::None},
+                      RouteCase{"badEscape", "GET", "/%zz", 400, Resource::None},
+                      RouteCase{"cutEscape", "GET", "/app.js%2", 400, Resource::None},
+                      RouteCase{"noSlash", "GET", "index.html", 400, Resource::None},
+                      RouteCase{"post", "POST", "/", 405, Resource::None},
+                      RouteCase{"put", "PUT", "/index.html", 405, Resource::None},
+                      RouteCase{"delete", "DELETE", "/ws", 405, Resource::None}),
+    korval::test::CaseName());
+
+TEST(Web, LongTargetsAreRefusedBeforeAnythingElse)
+{
+    EXPECT_EQ(RouteRequest("GET", "/" + std::string(kMaxTargetBytes - 1, 'a')).status, 404);
+    EXPECT_EQ(RouteRequest("GET", "/" + std::string(kMaxTargetBytes, 'a')).status, 414);
+    EXPECT_EQ(RouteRequest("POST", "/" + std::string(kMaxTargetBytes, 'a')).status, 414);
+}
+
+TEST(Web, EveryServedPathHasItsFileAndMediaType)
+{
+    for (Resource r : {Resource::Page, Resource::Script, Resource::Style, Resource::Icon}) {
+        const std::string_view path = PathOf(r);
+        ASSERT_FALSE(path.empty());
+        EXPECT_EQ(RouteRequest("GET", path).resource, r);
+        EXPECT_NE(MediaTypeOf(r), "application/octet-stream");
+    }
+    EXPECT_FALSE(EmbeddedFile("index.html").empty());
+    EXPECT_FALSE(EmbeddedFile("app.js").empty());
+    EXPECT_FALSE(EmbeddedFile("style.css").empty());
+    EXPECT_FALSE(EmbeddedFile("icon.svg").empty());
+    EXPECT_TRUE(EmbeddedFile("KORVAL.ini").empty());
+}
+
+struct DecodeCase {
+    const char* name;
+    const char* in;
+    bool ok;
+    const char* out;
+};
+
+class Decoding : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(Decoding, OnceAndPrintableOnly)
+{
+    std::string out;
+    EXPECT_EQ(PercentDecode(GetParam().in, out), GetParam().ok);
+    if (GetParam().ok) {
+        EXPECT_EQ(out, GetParam().out);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Web, Decoding,
+    ::testing::Values(DecodeCase{"plain", "/a/b", true, "/a/b"}, DecodeCase{"space", "/a%20b", true, "/a b"},
+                      DecodeCase{"once", "/%2541", true, "/%41"}, DecodeCase{"lowerHex", "%2f", true, "/"},
+                      DecodeCase{"control", "%0a", false, ""}, DecodeCase{"delete", "%7F", false, ""},
+                      DecodeCase{"high", "%80", false, ""}, DecodeCase{"rawHigh", "\xc3\xa9", false, ""},
+                      DecodeCase{"short", "%4", false, ""}, DecodeCase{"notHex", "%g1", false, ""}),
+    korval::test::CaseName());
+
+struct ListenCase {
+    const char* name;
+    const char* text;
+    bool ok;
+    const char* address;  // as ToText writes it
+};
+
+class Listening : public ::testing::TestWithParam<ListenCase> {};
+
+TEST_P(Listening, AddressAndPort)
+{
+    std::string reason;
+    const auto a = ParseListen(GetParam().text, &reason);
+    ASSERT_EQ(a.has_value(), GetParam().ok) << reason;
+    if (a) {
+        EXPECT_EQ(ToText(*a), GetParam().address);
+    } else {
+        EXPECT_NE(reason.find(GetParam().text), std::string::npos) << reason;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Web, Listening,
+                         ::testing::Values(ListenCase{"loopback", "127.0.0.1:8080", true, "127.0.0.1:8080"},
+                                           ListenCase{"everyNetwork", "0.0.0.0:80", true, "0.0.0.0:80"},
+                                           ListenCase{"lanAddress", "192.168.1.20:8080", true, "192.168.1.20:8080"},
+                                           ListenCase{"ipv6", "[::1]:8080", true, "[::1]:8080"},
+                                           ListenCase{"ipv6Any", "[::]:8080", true, "[::]:8080"},
+                                           ListenCase{"anyPort", "127.0.0.1:0", true, "127.0.0.1:0"},
+                                           ListenCase{"portOnly", ":8080", true, "127.0.0.1:8080"},
+                                           ListenCase{"bareNumber", "8080", true, "127.0.0.1:8080"},
+                                           ListenCase{"localhost", "localhost:9000", true, "127.0.0.1:9000"},
+                                           ListenCase{"hostName", "feeder.local:8080", false, ""},
+                                           ListenCase{"portTooLarge", "127.0.0.1:65536", false, ""},
+                                           ListenCase{"noPort", "127.0.0.1:", false, ""},
+                                           ListenCase{"wordPort", "127.0.0.1:http", false, ""},
+                                           ListenCase{"negativePort", "127.0.0.1:-1", false, ""},
+                                           ListenCase{"bareIpv6", "::1:8080", false, ""},
+                                           ListenCase{"unclosedBracket", "[::1:8080", false, ""},
+                                           ListenCase{"bracketNoPort", "[::1]", false, ""},
+                                           ListenCase{"badAddress", "300.1.1.1:80", false, ""}),
+                         korval::test::CaseName());
+
+TEST(Web, TheSettingsFileSwitchesTheViewOnOnlyWithItsKey)
+{
+    test::TempHome home;
+    std::string reason;
+    EXPECT_FALSE(ListenFromSettings(home.path() / "KORVAL.ini", &reason));  // no file
+    EXPECT_EQ(reason, "");
+    home.Write("KORVAL.ini", "[KORVAL]\r\nAirmaster=True\r\n");
+    EXPECT_FALSE(ListenFromSettings(home.path() / "KORVAL.ini", &reason));  // no key
+    EXPECT_EQ(reason, "");
+    home.Write("KORVAL.ini", "[Web]\r\nListen=\r\n");
+    EXPECT_FALSE(ListenFromSettings(home.path() / "KORVAL.ini", &reason));  // empty: off
+    EXPECT_EQ(reason, "");
+    home.Write("KORVAL.ini", "[KORVAL]\r\nNew=False\r\n[web]\r\nlisten = 0.0.0.0:8081\r\n");
+    const auto a = ListenFromSettings(home.path() / "KORVAL.ini", &reason);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(ToText(*a), "0.0.0.0:8081");
+    home.Write("KORVAL.ini", "[Web]\r\nListen=everywhere\r\n");
+    EXPECT_FALSE(ListenFromSettings(home.path() / "KORVAL.ini", &reason));
+    EXPECT_NE(reason.find("[Web] Listen=everywhere"), std::string::npos) << reason;
+}
+
+}  // namespace
+}  // namespace korval::web
