@@ -324,19 +324,6 @@ TEST(Demo, TimesAreRelativeToTheRunAcrossMidnight)
     EXPECT_EQ(demo::ReplayLine(t.lines[20]), "{\"tick\": \"0010\"}");
 }
 
-TEST(Demo, ReplayLinesCarryEveryByte)
-{
-    demo::TrafficLine line;
-    line.source = "airmaster";
-    line.text = std::string("Q\" B\\ \r\n\x01\x7F\xFF", 11);
-    line.at = DemoTime{2026, 12, 5, 754};
-    const std::string json = demo::ReplayLine(line);
-    for (char c : json) ASSERT_LT(static_cast<unsigned char>(c), 0x80) << "ASCII only";
-    Json j = Json::parse(json);
-    EXPECT_EQ(j["utc"], "1234");
-    EXPECT_EQ(j["text"], "Q\" B\\ \r\n\x01\x7F\xC3\xBF") << "0xFF is the character U+00FF";
-}
-
 struct UsageCase {
     const char* name;
     DemoOptions options;

@@ -14,6 +14,7 @@
 namespace korval::linktool {
 namespace {
 
+using korval::test::PrintTo;
 using Result = InputLines::Result;
 
 // Everything Next gives until it has to wait or the input ends, as "<line>", "too-long",
@@ -89,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {"waiting", "too-long waiting", "waiting", "waiting", "<ok> end"}},
         PipeCase{"longLastLineWithoutLf", {"1234567890"}, {"too-long waiting", "end"}},
         PipeCase{"nothingAtAll", {}, {"end"}}),
-    [](const ::testing::TestParamInfo<PipeCase>& p) { return std::string(p.param.name); });
+    korval::test::CaseName());
 
 TEST(InputLines, CountsEveryLineItGivesOrPassesOver)
 {

@@ -152,17 +152,16 @@ TEST(MainClose, WritesThePlacementInTwipsAndRestoresIt)
     w->show();
     w->setGeometry(100, 60, 640, 320);
     w->close();
-    // The frame's corner (where move() puts a window) and the client size (what resize() sets).
-    const double tx = TwipsPerPixelX(w.get()), ty = TwipsPerPixelY(w.get());
-    const QPoint corner = w->pos();
-    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Left"), SingleText(static_cast<float>(corner.x() * tx)));
-    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Top"), SingleText(static_cast<float>(corner.y() * ty)));
-    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Width"), SingleText(static_cast<float>(640 * tx)));
-    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Height"), SingleText(static_cast<float>(320 * ty)));
+    // The frame's corner (where move() puts a window; the offscreen platform's frame is 2 pixels
+    // wide) and the client size (what resize() sets), at 15 twips a pixel (96 dpi).
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Left"), "1470");
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Top"), "870");
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Width"), "9600");
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Height"), "4800");
 
     Restart second(rig);
     EXPECT_EQ(second.window->size(), QSize(640, 320));
-    EXPECT_EQ(second.window->pos(), corner);
+    EXPECT_EQ(second.window->pos(), QPoint(98, 58));
 }
 
 // Under a window manager the frame adds to the client area. Each start places the window from
@@ -221,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // 13.09 twips to a pixel: stored values are no whole pixels at first.
                       FrameCase{"dpi110", QMargins(2, 25, 2, 2), 110, {true, 1500, 900, 11520, 7680}, false},
                       FrameCase{"quitMaximised", QMargins(1, 25, 1, 1), 96, {true, 1500, 900, 11520, 7680}, true}),
-    [](const ::testing::TestParamInfo<FrameCase>& p) { return std::string(p.param.name); });
+    korval::test::CaseName());
 
 // The same with the real window on the offscreen platform, which draws a frame of its own.
 TEST(MainClose, TenStartsAndQuitsLeaveThePlacementAsItWas)

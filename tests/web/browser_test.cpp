@@ -19,16 +19,16 @@
 #include <QJsonObject>
 
 #include "devtools.h"
-#include "e2e_support.h"
 #include "link/naming.h"
+#include "qt_test_support.h"
 
 namespace korval::web {
 namespace {
 
 using namespace std::chrono_literals;
-using e2e::Program;
+using test::Program;
+using test::RunUntil;
 using webtest::Browser;
-using webtest::WaitUntil;
 
 // A string as a script literal.
 QString Literal(const QString& text)
@@ -50,7 +50,7 @@ std::string ReadFile(const std::filesystem::path& p)
 // Map 1 of the bundled settings: degrees.
 constexpr double kNorth = 64, kSouth = 34, kWest = -16, kEast = 34;
 
-class InABrowser : public ::testing::Test {
+class InABrowser : public test::ProgramTest {
 protected:
     void SetUp() override
     {
@@ -66,30 +66,15 @@ protected:
         for (const auto& entry : std::filesystem::directory_iterator(data / "maps"))
             std::filesystem::copy_file(entry.path(), home.path() / "maps" / entry.path().filename());
 
-        // Every program links over a private socket folder.
-        run = home.path() / "run";
-        std::filesystem::create_directories(run);
+        // Every program links over the fixture's private socket folder.
         std::filesystem::permissions(run, std::filesystem::perms::owner_all);
-        hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
-        oldRuntime = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(Q(run)));
-        env = QProcessEnvironment::systemEnvironment();
         for (Program* p : {&demo, &korval, &serve[0], &serve[1], &serve[2]}) p->SetEnvironment(env);
-    }
-
-    void TearDown() override
-    {
-        if (hadRuntime) {
-            qputenv("XDG_RUNTIME_DIR", oldRuntime);
-        } else {
-            qunsetenv("XDG_RUNTIME_DIR");
-        }
     }
 
     bool Served(const char* topic)
     {
         const auto socket = link::LinkFolder().path / link::SocketFileName(topic).value_or("none");
-        return WaitUntil([&] { return std::filesystem::exists(socket); }, 30s);
+        return RunUntil([&] { return std::filesystem::exists(socket); }, 30s);
     }
 
     // The demo traffic for now, as the run command renders it.
@@ -118,7 +103,7 @@ protected:
             {"WinACARS|ACARS", "airmaster"}, {"PCHFDL|HFDL", "hfdl"}, {"PCHFDL|ACARS", "hfacars"}};
         for (int i = 0; i < 3; ++i) {
             ASSERT_TRUE(serve[i].Start(
-                QStringLiteral(KORVAL_LINK_PROGRAM),
+                test::LinkProgram(),
                 {QStringLiteral("serve"), QStringLiteral("--topic"), QLatin1String(topics[i][0]),
                  QStringLiteral("--input"), Q(traffic), QStringLiteral("--source"), QLatin1String(topics[i][1]),
                  QStringLiteral("--rate"), QStringLiteral("100"), QStringLiteral("--exit-when-done")}));
@@ -129,12 +114,12 @@ protected:
     // korval --headless with its web view on a free port; the URL it says it serves.
     void StartKorval()
     {
-        ASSERT_TRUE(korval.Start(QStringLiteral(KORVAL_PROGRAM),
-                                 {QStringLiteral("--headless"), QStringLiteral("--home"), Q(home.path()),
-                                  QStringLiteral("--http"), QStringLiteral("127.0.0.1:0")}));
+        ASSERT_TRUE(
+            korval.Start(test::KorvalProgram(), {QStringLiteral("--headless"), QStringLiteral("--home"), Q(home.path()),
+                                                 QStringLiteral("--http"), QStringLiteral("127.0.0.1:0")}));
         static const std::regex kServing("web view on (http://127\\.0\\.0\\.1:[0-9]+/)");
         std::smatch found;
-        ASSERT_TRUE(WaitUntil([&] { return std::regex_search(korval.Err(), found, kServing); }, 30s)) << korval.Err();
+        ASSERT_TRUE(RunUntil([&] { return std::regex_search(korval.Err(), found, kServing); }, 30s)) << korval.Err();
         url = QString::fromStdString(found[1].str());
     }
 
@@ -145,11 +130,7 @@ protected:
         return v.value_or(QJsonValue());
     }
 
-    test::TempHome home;
-    std::filesystem::path run, traffic;
-    bool hadRuntime = false;
-    QByteArray oldRuntime;
-    QProcessEnvironment env;
+    std::filesystem::path traffic;
     Program demo, korval, serve[3];
     Browser browser;
     QString url;

@@ -14,6 +14,7 @@
 namespace korval::web {
 namespace {
 
+using korval::test::PrintTo;
 class FeedTest : public ::testing::Test {
 protected:
     // A value of LiveData as the message chain sets it: colours first, then the text.
@@ -221,7 +222,7 @@ INSTANTIATE_TEST_SUITE_P(Web, Labels,
                                            LabelCase{"spaces", " 5000/ -5", "05.000N 000.005W"},
                                            LabelCase{"outOfRange", "91000/0", "91000/0"},
                                            LabelCase{"noSlash", "51234", "51234"}, LabelCase{"empty", "", ""}),
-                         [](const ::testing::TestParamInfo<LabelCase>& i) { return std::string(i.param.name); });
+                         korval::test::CaseName());
 
 }  // namespace
 }  // namespace korval::web

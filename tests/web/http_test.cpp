@@ -31,6 +31,7 @@
 namespace korval::web {
 namespace {
 
+using korval::test::PrintTo;
 using namespace std::chrono_literals;
 using webtest::WaitUntil;
 
@@ -249,7 +250,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "GET /other HTTP/1.1\r\nHost: x\r\nConnection: Upgrade\r\nUpgrade: websocket\r\n"
                  "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n",
                  404, "text/plain"}),
-    [](const ::testing::TestParamInfo<PathCase>& i) { return std::string(i.param.name); });
+    korval::test::CaseName());
 
 TEST_F(Server, TheHeadOfThePageHasItsLengthAndNoBody)
 {

@@ -16,6 +16,7 @@
 namespace korval::web {
 namespace {
 
+using korval::test::PrintTo;
 constexpr QSize kPicture{300, 200};
 // N 60, S 40, W -40, E 0 over 300 x 200 pixels: 50000/-20000 is the centre pixel (150, 100).
 constexpr const char* kCentre = "50000/-20000";
@@ -127,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(Web, Problems,
                                                        "/nonexistent/europe.jpg"},
                                            ProblemCase{"edgesNoNumber", 1, "north", "", "edges"},
                                            ProblemCase{"emptyFrame", 1, "40000", "", "edges"}),
-                         [](const ::testing::TestParamInfo<ProblemCase>& i) { return std::string(i.param.name); });
+                         korval::test::CaseName());
 
 TEST_F(Painter, ARedrawFaultIsLoggedAsAWindowsWouldBeAndSaidInThePicture)
 {

@@ -12,6 +12,7 @@
 namespace korval::web {
 namespace {
 
+using korval::test::PrintTo;
 struct RouteCase {
     const char* name;
     const char* method;
@@ -72,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RouteCase{"post", "POST", "/", 405, Resource::None},
                       RouteCase{"put", "PUT", "/index.html", 405, Resource::None},
                       RouteCase{"delete", "DELETE", "/ws", 405, Resource::None}),
-    [](const ::testing::TestParamInfo<RouteCase>& i) { return std::string(i.param.name); });
+    korval::test::CaseName());
 
 TEST(Web, LongTargetsAreRefusedBeforeAnythingElse)
 {
@@ -121,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DecodeCase{"control", "%0a", false, ""}, DecodeCase{"delete", "%7F", false, ""},
                       DecodeCase{"high", "%80", false, ""}, DecodeCase{"rawHigh", "\xc3\xa9", false, ""},
                       DecodeCase{"short", "%4", false, ""}, DecodeCase{"notHex", "%g1", false, ""}),
-    [](const ::testing::TestParamInfo<DecodeCase>& i) { return std::string(i.param.name); });
+    korval::test::CaseName());
 
 struct ListenCase {
     const char* name;
@@ -163,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(Web, Listening,
                                            ListenCase{"unclosedBracket", "[::1:8080", false, ""},
                                            ListenCase{"bracketNoPort", "[::1]", false, ""},
                                            ListenCase{"badAddress", "300.1.1.1:80", false, ""}),
-                         [](const ::testing::TestParamInfo<ListenCase>& i) { return std::string(i.param.name); });
+                         korval::test::CaseName());
 
 TEST(Web, OnTheLoopbackAddressOnlyThisMachinesOwnNamesPass)
 {

@@ -3,10 +3,12 @@
 #include <string>
 
 #include "export/encode.h"
+#include "test_support.h"
 
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 struct EncodeCase {
     const char* name;
     std::string bytes;
@@ -35,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
         EncodeCase{"lineEnds", "a\r\nb\tc", "\"a\\r\\nb\\tc\"", "a&#13;\nb\tc"},
         EncodeCase{"controls", std::string("\x00\x01\x08\x0C\x1B\x1F", 6), "\"\\u0000\\u0001\\b\\f\\u001B\\u001F\"",
                    "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 struct DegreesCase {
     const char* name;
@@ -58,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DegreesCase{"minusOneThousandth", -1, "-0.001"}, DegreesCase{"antimeridian", -180000, "-180"},
                       DegreesCase{"largest", 2147483647, "2147483.647"},
                       DegreesCase{"smallest", -2147483647 - 1, "-2147483.648"}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 TEST(KmlColour, OpacityThenBlueGreenRed)
 {

@@ -11,6 +11,7 @@
 namespace korval::test {
 namespace {
 
+using korval::test::PrintTo;
 constexpr const char* kKmlNamespace = "http://www.opengis.net/kml/2.2";
 
 std::unique_ptr<XmlElement> ReadKml(const std::string& text)
@@ -205,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadXml{"twoRoots", "<a/><b/>"}, BadXml{"unquotedAttribute", "<a x=1/>"},
                       BadXml{"quoteInAttribute", "<a x=\"\"\"/>"}, BadXml{"duplicateAttribute", "<a x='1' x='2'/>"},
                       BadXml{"cdataEnd", "<a>]]></a>"}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 }  // namespace
 }  // namespace korval::test

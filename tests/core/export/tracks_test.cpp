@@ -11,6 +11,7 @@
 namespace korval::test {
 namespace {
 
+using korval::test::PrintTo;
 using Line = std::vector<LatLon>;
 using Pairs = std::vector<std::pair<std::int32_t, std::int32_t>>;  // (latitude, longitude)
 
@@ -64,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {{3000, 180000}, {4000, 179000}}}},
         SplitCase{"repeatsDropped", {{5000, 5000}, {5000, 5000}, {6000, 6000}}, {{{5000, 5000}, {6000, 6000}}}},
         SplitCase{"onePosition", {{5000, 5000}, {5000, 5000}}, {}}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 std::shared_ptr<RouteLine> Segment(const char* id, const char* from, const char* to, std::int16_t style = 0)
 {
@@ -222,7 +223,7 @@ INSTANTIATE_TEST_SUITE_P(
             "noProperties",
             R"({"type":"FeatureCollection","features":[{"type":"Feature","geometry":{"type":"Point","coordinates":[1,2]}}]})"},
         BadGeoJson{"crs", R"({"type":"FeatureCollection","crs":{},"features":[]})"}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 }  // namespace
 }  // namespace korval::test

@@ -11,6 +11,7 @@
 namespace korval::test {
 namespace {
 
+using korval::test::PrintTo;
 namespace fs = std::filesystem;
 
 // Every name in the folder, so a leftover temporary file shows.
@@ -81,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(WriteExport, WriteExportRefuses,
                                            Refused{"aFolder", "folder", "it is a folder"},
                                            Refused{"noFileName", "folder/", "not a file name"},
                                            Refused{"underAFile", "folder/kept.txt/tracks.kml", "Not a directory"}),
-                         [](const auto& p) { return std::string(p.param.name); });
+                         test::CaseName());
 
 }  // namespace
 }  // namespace korval::test

@@ -186,22 +186,5 @@ TEST(Maps, FailingCoordinateProceduresLogAndKeepTheVariables)
     }
 }
 
-TEST(Maps, ProceduresLogTheirSystemNames)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.CurrentRouteLine = std::make_shared<RouteLine>();
-    s.CurrentSBSAircraft = std::make_shared<SBSAircraft>();
-    EXPECT_FALSE(MapRouteline(s));
-    EXPECT_FALSE(MapNatPlot(s));
-    EXPECT_FALSE(MapSBSTrack(s));
-    EXPECT_FALSE(mapSBSAircraft(s));
-    s.CurrentAircraft.reset();  // no current object at all
-    EXPECT_FALSE(MapAircraft(s));
-    std::string log = rig.home.Read("Logs/ErrorLog .txt");
-    for (const char* name : {"MapRouteline", "MapNatPlot", "MapSBSTrack", "mapSBSAircraft", "MapAircraft"})
-        EXPECT_NE(log.find(std::string("Procedure: ") + name + " - Module: ProcessMess"), std::string::npos) << name;
-}
-
 }  // namespace
 }  // namespace korval

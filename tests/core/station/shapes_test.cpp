@@ -14,6 +14,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using shapes::Shape;
 using test::EscapeBytes;
 

@@ -11,6 +11,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Canonical;
 using test::Rig;
 
@@ -69,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
                    1,
                    0,
                    "last minute: Other 4 received, 0 counted; 1 aircraft tracked, 0 SBS-1; 0 errors logged"}),
-    [](const auto& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 // The station keeps the totals the status line is made of.
 TEST(Status, TheStationCountsWhatArrivesWhatItCountsAndItsErrors)
