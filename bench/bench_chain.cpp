@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -270,8 +271,18 @@ void BM_OnLinkText_ModernMix(benchmark::State& state)
     b.station.opt.mnuRefOCA = b.station.opt.mnuSBS = true;
     b.station.opt.mnuExtendedDecoding = state.range(0) != 0;
     b.station.dlg.DDEFormat = 1;
+    // Twenty seconds between messages, as on a busy evening: an aircraft's reports lie as far apart
+    // in time as in space, so the plausibility gate judges them as it would live traffic.
+    using namespace std::chrono;
+    const sys_seconds start = sys_days{year{2026} / 12 / 5} + hours{12};
     std::size_t i = 0;
     for (auto _ : state) {
+        const sys_seconds now = start + seconds{20 * static_cast<long long>(i)};
+        const year_month_day ymd{floor<days>(now)};
+        const hh_mm_ss<seconds> hms{now - floor<days>(now)};
+        b.clock.Set(DateTime{static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
+                             static_cast<int>(static_cast<unsigned>(ymd.day())), static_cast<int>(hms.hours().count()),
+                             static_cast<int>(hms.minutes().count()), static_cast<int>(hms.seconds().count())});
         const auto& [box, text] = mix[i++ % mix.size()];
         OnLinkText(b.station, box, text);
         benchmark::DoNotOptimize(b.station.PositionText);

@@ -96,6 +96,7 @@ TEST_P(MenuToggle, FlipsItsOptionAndSurvivesCloseAndStart)
 INSTANTIATE_TEST_SUITE_P(Items, MenuToggle,
                          ::testing::Values(ToggleCase{"mnuTag", &Options::mnuTag, "Menus", "Tag"},
                                            ToggleCase{"mnuHF_FlNo", &Options::mnuHF_FlNo, "Menus", "FlightNo"},
+                                           ToggleCase{"mnuExtendedDecoding", &Options::mnuExtendedDecoding, "Menus", "ExtendedDecoding"},
                                            ToggleCase{"mnuDecErr", &Options::mnuDecErr, "Filters", "Errors"},
                                            ToggleCase{"mnuShowMap1", &Options::mnuShowMap1, "Menus", "Map1"}),
                          [](const ::testing::TestParamInfo<ToggleCase>& p) { return std::string(p.param.item); });
@@ -562,6 +563,27 @@ TEST(MainDisplay, ScreenshotAfterSomeTraffic)
     EXPECT_EQ(centre("txtCount"), FromWindowsColour(rig.station.box.txtCount.BackColor));
     EXPECT_EQ(Child<QLineEdit>(w.get(), "Flight")->text(), FromBytes(rig.station.box.Flight.Text));
     EXPECT_TRUE(Child<QPlainTextEdit>(w.get(), "LiveData")->toPlainText().contains(QStringLiteral("Flight id: ")));
+}
+
+// The position count's tip says where the last position came from, with Decode Modern Formats on
+// only; off it is the tip the box always had.
+TEST(MainDisplay, CountTipNamesTheLastSourceWithDecodeModernFormats)
+{
+    Rig rig;
+    auto w = Open(rig.station);
+    QLineEdit* count = Child<QLineEdit>(w.get(), "txtCount");
+    const std::string trailer = std::string(58, '-') + "[05/12/2026 14:32]";
+    OnLinkText(
+        rig.station, LinkBox::AirData,
+        korval::test::Canonical(".G-STBA", "15", '2', "M91A", "SK1061", "POS,N4150,E02000,0439,350\r\n") + trailer);
+    EXPECT_EQ(count->toolTip(), QStringLiteral("Number of reformatted messages"));
+    w->Item(QStringLiteral("mnuExtendedDecoding"))->trigger();
+    OnLinkText(
+        rig.station, LinkBox::AirData,
+        korval::test::Canonical(".G-STBA", "15", '2', "M92A", "SK1061", "POS,N4151,E02001,0440,350\r\n") + trailer);
+    EXPECT_EQ(count->toolTip(),
+              QStringLiteral("Number of reformatted messages\nLast position 41850/020020 via AF1"
+                             "\nRefused as implausible: 0\nADS-C reports failing their check sum: 0"));
 }
 
 TEST(MainDisplay, HugeAndBinaryMessagesAreShownWithoutHarm)

@@ -112,6 +112,7 @@ std::optional<PositionFormat> ReadLine(std::string_view line, std::string& reaso
         return std::nullopt;
     }
     format.pattern = RegExp(std::string(pattern));
+    format.prefix = RequiredPrefix(pattern);
     std::size_t groups = 0;
     try {
         groups = format.pattern.GroupCount();
@@ -127,7 +128,64 @@ std::optional<PositionFormat> ReadLine(std::string_view line, std::string& reaso
     return format;
 }
 
+bool IsPlain(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+           std::string_view(" ,/:;-_=#@!%&'\"<>~`").find(c) != std::string_view::npos;
+}
+
+bool IsQuantifier(char c)
+{
+    return c == '*' || c == '+' || c == '?' || c == '{';
+}
+
+// True when `pattern` has a "|" outside every group and class.
+bool TopLevelAlternation(std::string_view pattern)
+{
+    int depth = 0;
+    bool inClass = false;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '\\')
+            ++i;
+        else if (inClass)
+            inClass = c != ']';
+        else if (c == '[')
+            inClass = true;
+        else if (c == '(')
+            ++depth;
+        else if (c == ')')
+            --depth;
+        else if (c == '|' && depth == 0)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+std::string RequiredPrefix(std::string_view pattern)
+{
+    if (TopLevelAlternation(pattern)) return {};
+    std::string prefix;
+    std::size_t i = 0;
+    while (i < pattern.size()) {
+        char c = pattern[i];
+        std::size_t next = i + 1;
+        if (c == '\\') {
+            // An escaped punctuation character stands for itself; "\d", "\b" and the like do not.
+            if (next >= pattern.size() || IsPlain(pattern[next]) || pattern[next] == ' ') break;
+            c = pattern[next];
+            ++next;
+        } else if (!IsPlain(c)) {
+            break;
+        }
+        if (next < pattern.size() && IsQuantifier(pattern[next])) break;  // this one may be missing
+        prefix.push_back(c);
+        i = next;
+    }
+    return prefix;
+}
 
 FormatTable FormatTable::Parse(std::string_view text, std::string_view fileName, std::vector<std::string>& errors)
 {
@@ -182,6 +240,7 @@ std::vector<DecodedPosition> FormatTable::Match(std::string_view label, std::str
         if (!format.labels.empty() &&
             std::find(format.labels.begin(), format.labels.end(), label) == format.labels.end())
             continue;
+        if (!format.prefix.empty() && content.find(format.prefix) == std::string_view::npos) continue;
         for (const korval::Match& m : format.pattern.Execute(content)) {
             const auto lat = ReadCoordinate(m.SubMatches[format.latGroup - 1], format.latNotation, Axis::Latitude);
             const auto lon = ReadCoordinate(m.SubMatches[format.lonGroup - 1], format.lonNotation, Axis::Longitude);

@@ -22,7 +22,14 @@ struct PositionFormat {
     Notation lonNotation;
     RegExp pattern;        // matched globally: every match is one position
     std::size_t line = 0;  // 1-based line in the file
+    // Text every match begins with (RequiredPrefix); content without it is not tried.
+    std::string prefix;
 };
+
+// The plain text every match of `pattern` begins with: its leading literal characters ("\("
+// counts as "("), up to the first one that is quantified or is no literal; empty when there is
+// none or when an alternation at the top level makes it optional.
+std::string RequiredPrefix(std::string_view pattern);
 
 // The user-editable table of position notations (formats.wdf), one format a line:
 //     NAME;LABELS;LATITUDE;LONGITUDE;PATTERN

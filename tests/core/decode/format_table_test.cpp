@@ -258,3 +258,52 @@ TEST(FormatTable, LoadNamesTheFileInItsMessages)
 
 }  // namespace
 }  // namespace korval
+
+namespace korval {
+namespace {
+
+// ---- the text every match begins with, which spares the pattern a message without it ------------
+
+struct PrefixCase {
+    const char* name;
+    const char* pattern;
+    const char* prefix;
+};
+
+class FormatPrefix : public ::testing::TestWithParam<PrefixCase> {};
+
+TEST_P(FormatPrefix, IsTheLeadingLiteralThatNoQuantifierMakesOptional)
+{
+    EXPECT_EQ(RequiredPrefix(GetParam().pattern), GetParam().prefix);
+}
+
+INSTANTIATE_TEST_SUITE_P(FormatTable, FormatPrefix,
+                         ::testing::Values(PrefixCase{"plain", "POS([NS]\\d{5})", "POS"},
+                                           PrefixCase{"quantifiedBlank", "FM3 ?\\d{4,6},", "FM3"},
+                                           PrefixCase{"blankKept", "/LOC ([NS]\\d{6})", "/LOC "},
+                                           PrefixCase{"escapedParenthesis", "\\(POS-[A-Z0-9]+", "(POS-"},
+                                           PrefixCase{"escapedClassLetter", "\\d{3}PR", ""},
+                                           PrefixCase{"starOnLast", "ABC*D", "AB"},
+                                           PrefixCase{"countOnLast", "AB{2}", "A"},
+                                           PrefixCase{"lookBehindFirst", "(?<!\\d)([NS] ?\\d{6})", ""},
+                                           PrefixCase{"anchor", "^M\\d{2}", ""},
+                                           PrefixCase{"topLevelAlternation", "POS(\\d)|FIX(\\d)", ""},
+                                           PrefixCase{"alternationInAGroup", "POS(N|S)(\\d)", "POS"},
+                                           PrefixCase{"barInAClass", "POS[|](\\d)", "POS"}),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// The prefix only spares work: every format of the bundled file reads what it read without it.
+TEST(FormatTable, PrefixesOfTheBundledFileAreInTheirFamiliesMessages)
+{
+    for (const FamilyCase& c : kFamilies) {
+        const std::vector<DecodedPosition> got = Bundled().Match(c.label, c.content);
+        ASSERT_FALSE(got.empty()) << c.name;
+        for (const PositionFormat& f : Bundled().formats())
+            if (f.name == got.front().source) {
+                EXPECT_NE(std::string_view(c.content).find(f.prefix), std::string_view::npos) << c.name;
+            }
+    }
+}
+
+}  // namespace
+}  // namespace korval
