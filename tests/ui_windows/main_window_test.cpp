@@ -96,7 +96,8 @@ TEST_P(MenuToggle, FlipsItsOptionAndSurvivesCloseAndStart)
 INSTANTIATE_TEST_SUITE_P(Items, MenuToggle,
                          ::testing::Values(ToggleCase{"mnuTag", &Options::mnuTag, "Menus", "Tag"},
                                            ToggleCase{"mnuHF_FlNo", &Options::mnuHF_FlNo, "Menus", "FlightNo"},
-                                           ToggleCase{"mnuExtendedDecoding", &Options::mnuExtendedDecoding, "Menus", "ExtendedDecoding"},
+                                           ToggleCase{"mnuExtendedDecoding", &Options::mnuExtendedDecoding, "Menus",
+                                                      "ExtendedDecoding"},
                                            ToggleCase{"mnuDecErr", &Options::mnuDecErr, "Filters", "Errors"},
                                            ToggleCase{"mnuShowMap1", &Options::mnuShowMap1, "Menus", "Map1"}),
                          [](const ::testing::TestParamInfo<ToggleCase>& p) { return std::string(p.param.item); });
