@@ -17,7 +17,12 @@ bash tools/deps.sh
 jobs=$(nproc)
 # A compiler cache, where the machine has one, makes a rebuild of unchanged files cheap.
 cache=()
-if command -v ccache >/dev/null 2>&1; then cache=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+if command -v ccache >/dev/null 2>&1; then
+    cache=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    # Paths below the source folder hashed as relative ones: the core leg's objects are the release
+    # leg's, compiled once. The precompiled headers are hashed by content.
+    export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1 CCACHE_SLOPPINESS=pch_defines,time_macros
+fi
 
 leg_format() {
     local files
