@@ -55,9 +55,9 @@ ClearedPlots ClearMap(Station& s)
 {
     ClearedPlots taken;
     s.Guard("ClearMap", kModule, [&] {
-        taken.routeLines = s.RouteLineCol.Entries();
+        taken.routeLines = s.RouteLineCol.Keep();
         s.RouteLineCol.Clear();
-        taken.aircraft = s.AircraftCol.Entries();
+        taken.aircraft = s.AircraftCol.Keep();
         s.AircraftCol.Clear();
         RefreshMaps(s);
     });

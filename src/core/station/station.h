@@ -213,8 +213,8 @@ struct TrafficCounts {
 // What "Clear Maps Now" took off the maps, in collection order with the records' keys, kept
 // so that it can be put back.
 struct ClearedPlots {
-    std::vector<std::pair<std::string, std::shared_ptr<korval::Aircraft>>> aircraft;
-    std::vector<std::pair<std::string, std::shared_ptr<korval::RouteLine>>> routeLines;
+    std::vector<KeyedCollection<korval::Aircraft>::Kept> aircraft;
+    std::vector<KeyedCollection<korval::RouteLine>::Kept> routeLines;
     bool Empty() const { return aircraft.empty() && routeLines.empty(); }
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -155,6 +156,20 @@ public:
             if (s.alive) out.emplace_back(s.key, s.item);
         return out;
     }
+    // A record as it was added: with its key (lower-cased), or with none.
+    struct Kept {
+        Ptr item;
+        std::optional<std::string> key;
+    };
+    // The records in order, each to be added back as it was (PutBackOlder).
+    std::vector<Kept> Keep() const
+    {
+        std::vector<Kept> out;
+        out.reserve(live_);
+        for (const Slot& s : slots_)
+            if (s.alive) out.push_back(Kept{s.item, s.keyed ? std::optional<std::string>(s.key) : std::nullopt});
+        return out;
+    }
     // The key stored with a record, or "" when it has none (linear; for reports).
     std::string KeyOf(const T* record) const
     {
@@ -258,19 +273,31 @@ private:
 // Puts records taken out of `now` earlier back in front of the records it holds today: the
 // older records keep their order, and all of them come before every newer one (the plot limit
 // removes the oldest first). An older record whose key a newer record has taken stays out: the
-// newer one is the current state of that key. Records without a key always come back. Returns
+// newer one is the current state of that key (the empty key too). Records added without a key
+// always come back, again without one. Returns
 // how many came back.
 template <class T>
-std::size_t PutBackOlder(KeyedCollection<T>& now, const std::vector<std::pair<std::string, std::shared_ptr<T>>>& older)
+std::size_t PutBackOlder(KeyedCollection<T>& now, const std::vector<typename KeyedCollection<T>::Kept>& older)
 {
     KeyedCollection<T> merged;
     std::size_t back = 0;
-    for (const auto& [key, item] : older) {
-        if (!item || now.HasKey(key) || merged.HasKey(key)) continue;
-        merged.Add(item, key);
+    for (const auto& [item, key] : older) {
+        if (!item) continue;
+        if (!key) {
+            merged.Add(item);
+        } else if (now.HasKey(*key) || merged.HasKey(*key)) {
+            continue;
+        } else {
+            merged.Add(item, *key);
+        }
         ++back;
     }
-    for (auto& [key, item] : now.Entries()) merged.Add(std::move(item), key);
+    for (auto& [item, key] : now.Keep()) {
+        if (key)
+            merged.Add(std::move(item), *key);
+        else
+            merged.Add(std::move(item));
+    }
     now = std::move(merged);
     return back;
 }

@@ -11,8 +11,8 @@
 namespace korval {
 namespace {
 
-using korval::test::PrintTo;
 using korval::test::FaultOf;
+using korval::test::PrintTo;
 
 struct WholeCase {
     const char* name;

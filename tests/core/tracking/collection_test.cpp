@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,8 +14,8 @@
 namespace korval {
 namespace {
 
-using korval::test::PrintTo;
 using korval::test::FaultOf;
+using korval::test::PrintTo;
 struct Rec {
     int n = 0;
 };
@@ -156,7 +157,8 @@ TEST(Collection, RemoveIfKeepsOrderAndKeys)
 // older record whose key a newer one has taken stays out; keyless records always come back.
 struct PutBackCase {
     const char* name;
-    std::vector<std::pair<std::string, int>> older, newer;
+    // A record without a key has none (std::nullopt); "" is the empty key.
+    std::vector<std::pair<std::optional<std::string>, int>> older, newer;
     std::vector<int> merged;
     std::size_t back;
 };
@@ -166,28 +168,44 @@ class PutBack : public ::testing::TestWithParam<PutBackCase> {};
 TEST_P(PutBack, OlderFirstUnlessTheirKeyIsTaken)
 {
     const PutBackCase& c = GetParam();
-    std::vector<std::pair<std::string, std::shared_ptr<Rec>>> older;
-    for (const auto& [key, n] : c.older) older.emplace_back(key, std::make_shared<Rec>(Rec{n}));
-    Col now;
-    for (const auto& [key, n] : c.newer) now.Add(std::make_shared<Rec>(Rec{n}), key);
-    EXPECT_EQ(PutBackOlder(now, older), c.back);
+    auto fill = [](Col& col, const auto& records) {
+        for (const auto& [key, n] : records) {
+            if (key)
+                col.Add(std::make_shared<Rec>(Rec{n}), *key);
+            else
+                col.Add(std::make_shared<Rec>(Rec{n}));
+        }
+    };
+    Col before, now;
+    fill(before, c.older);
+    fill(now, c.newer);
+    EXPECT_EQ(PutBackOlder(now, before.Keep()), c.back);
     EXPECT_EQ(Order(now), c.merged);
-    // Every key is still there once, found case-blind.
+    // Every key is still there once, found case-blind; the records without one stay without.
     for (const auto& [key, n] : c.newer) {
-        if (!key.empty()) {
-            EXPECT_EQ(now.Item(key)->n, n) << key;
+        if (key) {
+            EXPECT_EQ(now.Item(*key)->n, n) << *key;
+        }
+    }
+    for (const auto& [key, n] : c.older) {
+        if (key) {
+            EXPECT_TRUE(now.HasKey(*key)) << *key;
         }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Collection, PutBack,
-    ::testing::Values(PutBackCase{"nothingArrivedSince", {{"a", 1}, {"b", 2}}, {}, {1, 2}, 2},
-                      PutBackCase{"nothingTaken", {}, {{"c", 3}}, {3}, 0},
-                      PutBackCase{"mergedOlderFirst", {{"a", 1}, {"b", 2}}, {{"c", 3}, {"d", 4}}, {1, 2, 3, 4}, 2},
-                      // An aircraft heard again since the clearing keeps its new record.
-                      PutBackCase{"keyTakenCaseBlind", {{"n923up", 1}, {"b", 2}}, {{"N923UP", 3}}, {2, 3}, 1},
-                      PutBackCase{"keylessAlwaysBack", {{"", 1}, {"", 2}}, {{"", 3}}, {1, 2, 3}, 2}),
+    ::testing::Values(
+        PutBackCase{"nothingArrivedSince", {{"a", 1}, {"b", 2}}, {}, {1, 2}, 2},
+        PutBackCase{"nothingTaken", {}, {{"c", 3}}, {3}, 0},
+        PutBackCase{"mergedOlderFirst", {{"a", 1}, {"b", 2}}, {{"c", 3}, {"d", 4}}, {1, 2, 3, 4}, 2},
+        // An aircraft heard again since the clearing keeps its new record.
+        PutBackCase{"keyTakenCaseBlind", {{"n923up", 1}, {"b", 2}}, {{"N923UP", 3}}, {2, 3}, 1},
+        PutBackCase{"keylessAlwaysBack", {{std::nullopt, 1}, {std::nullopt, 2}}, {{std::nullopt, 3}}, {1, 2, 3}, 2},
+        // The empty key is a key: the aircraft with both boxes empty heard since wins.
+        PutBackCase{"emptyKeyTaken", {{"", 1}, {std::nullopt, 2}}, {{"", 3}}, {2, 3}, 1},
+        PutBackCase{"emptyKeyBack", {{"", 1}}, {{"c", 3}}, {1, 3}, 1}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(Records, WayListElementBounds)
