@@ -259,11 +259,6 @@ std::size_t RegExp::Count(std::string_view text) const
     return n;
 }
 
-std::size_t RegExp::GroupCount() const
-{
-    return ThisThread().Get(Pattern, IgnoreCase).groups;
-}
-
 namespace {
 
 // Builds the replaced text into `out`; false (and `out` untouched) when nothing matched.
