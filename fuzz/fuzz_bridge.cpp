@@ -39,6 +39,23 @@ bool EndsWith(std::string_view text, std::string_view end)
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
+// The last line: the dashes and "[dd/mm/yyyy hh:mm]".
+void CheckTrailer(std::string_view t, std::string_view eol)
+{
+    constexpr std::string_view kDashes = "----------------------------------------------------------";
+    constexpr std::string_view kForm = "[dd/mm/yyyy hh:mm]";
+    const std::size_t length = kDashes.size() + kForm.size() + eol.size();
+    Check(t.size() >= length && EndsWith(t, eol));
+    const std::string_view last = t.substr(t.size() - length, kDashes.size() + kForm.size());
+    Check(StartsWith(last, kDashes));
+    const std::string_view time = last.substr(kDashes.size());
+    for (std::size_t i = 0; i < kForm.size(); ++i) {
+        const char f = kForm[i];
+        const bool digit = f >= 'a' && f <= 'z';
+        Check(digit ? (time[i] >= '0' && time[i] <= '9') : time[i] == f);
+    }
+}
+
 // The header of the Airmaster family: each field at its place whatever the decoder sent.
 void CheckAcarsText(std::string_view t, std::string_view prefix, std::string_view eol, std::string_view flightSep)
 {
@@ -57,8 +74,7 @@ void CheckAcarsText(std::string_view t, std::string_view prefix, std::string_vie
     Check(StartsWith(t, eol));
     t.remove_prefix(eol.size());
     Check(StartsWith(t, "Message content:-"));
-    const std::string trailer = std::string(eol) + "----------------------------------------------------------[";
-    Check(t.find(trailer) != std::string_view::npos && EndsWith(t, "]" + std::string(eol)));
+    CheckTrailer(t, eol);
 }
 
 void CheckHfdlRecord(std::string_view r)
