@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config g++ qt6-base-dev qt6-httpserver-dev qt6-websockets-dev
           libpcre2-dev nlohmann-json3-dev libgtest-dev libgmock-dev googletest libbenchmark-dev xvfb xauth
-          fonts-dejavu-core chromium ccache clang-format)
+          fonts-dejavu-core chromium ccache clang-format
+          clang-14 libclang-rt-14-dev)  # the last two: the fuzz targets (libFuzzer comes with the second)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

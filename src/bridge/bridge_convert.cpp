@@ -150,10 +150,13 @@ void DropBlocks(const Json& object, const char* statusKey)
         throw Drop{"block of a longer message"};
 }
 
+// 9999-12-31 23:59:59 UTC: the last time the trailer's four-digit year can show.
+constexpr double kLastSecond = 253402300799;
+
 // Seconds since 1970 from a number, or `now` when the message carries none (or a useless one).
 std::int64_t Seconds(std::optional<double> value, std::int64_t now)
 {
-    if (!value || !std::isfinite(*value) || *value < 0 || *value > 1e12) return now;
+    if (!value || !std::isfinite(*value) || *value < 0 || *value > kLastSecond) return now;
     return static_cast<std::int64_t>(std::floor(*value));
 }
 
