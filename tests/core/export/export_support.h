@@ -44,16 +44,6 @@ inline std::string LineProblem(const nlohmann::json& line)
     return "";
 }
 
-// A polygon ring: at least four positions, the last equal to the first.
-inline std::string RingProblem(const nlohmann::json& ring)
-{
-    if (!ring.is_array() || ring.size() < 4) return "a ring has fewer than four positions";
-    for (const auto& p : ring)
-        if (std::string problem = PositionProblem(p); !problem.empty()) return problem;
-    if (ring.front() != ring.back()) return "a ring is not closed";
-    return "";
-}
-
 inline std::string GeometryProblem(const nlohmann::json& g)
 {
     if (!g.is_object() || !g.contains("type") || !g.contains("coordinates"))
@@ -62,10 +52,10 @@ inline std::string GeometryProblem(const nlohmann::json& g)
     const nlohmann::json& c = g["coordinates"];
     if (type == "Point") return PositionProblem(c);
     if (type == "LineString") return LineProblem(c);
-    if (type == "MultiLineString" || type == "Polygon") {
+    if (type == "MultiLineString") {
         if (!c.is_array() || c.empty()) return type + " without members";
         for (const auto& member : c)
-            if (std::string p = type == "Polygon" ? RingProblem(member) : LineProblem(member); !p.empty()) return p;
+            if (std::string p = LineProblem(member); !p.empty()) return p;
         return "";
     }
     return "unexpected geometry type " + type;

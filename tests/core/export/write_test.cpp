@@ -48,15 +48,6 @@ TEST(WriteExport, ReplacesAWholeFileAndKeepsItsPermissions)
     EXPECT_EQ(Names(home.path()), std::vector<std::string>{"tracks.kml"});
 }
 
-TEST(WriteExport, EmptyTextMakesAnEmptyFile)
-{
-    TempHome home(false);
-    std::string error;
-    ASSERT_TRUE(WriteExport(home.path() / "empty.kml", "", error)) << error;
-    EXPECT_TRUE(home.Exists("empty.kml"));
-    EXPECT_EQ(home.Read("empty.kml"), "");
-}
-
 struct Refused {
     const char* name;
     const char* file;  // under the temporary folder

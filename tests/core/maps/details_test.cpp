@@ -92,10 +92,8 @@ TEST_P(HitSquare, StrictEightyTwipSquare)
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, HitSquare,
-                         ::testing::Values(HitCase{"centre", 0, 0, true}, HitCase{"right40", 40, 0, false},
-                                           HitCase{"left40", -40, 0, false}, HitCase{"below40", 0, 40, false},
-                                           HitCase{"corner39", 39, -39, true}, HitCase{"fraction", 39.9f, 0, true},
-                                           HitCase{"far", 2000, 1000, false}),
+                         ::testing::Values(HitCase{"right40", 40, 0, false}, HitCase{"below40", 0, 40, false},
+                                           HitCase{"corner39", 39, -39, true}, HitCase{"fraction", 39.9f, 0, true}),
                          test::CaseName());
 
 TEST_F(ClickDetails, OverlappingAircraftGiveOneEntryEachInCollectionOrder)
@@ -239,7 +237,6 @@ INSTANTIATE_TEST_SUITE_P(Maps, LabelPlacement,
                                            PlaceCase{"topRightMap2", 2, -500, -11800, 500, -1560, -11900},
                                            PlaceCase{"topLeftCorner", 1, -5990, -11990, 500, -5930, -11900},
                                            PlaceCase{"bottom", 1, -3000, -8200, 500, -2940, -8600},
-                                           PlaceCase{"bottomRightMap1", 1, -500, -8200, 500, -1560, -8600},
                                            PlaceCase{"justFitsBelow", 1, -3000, -8500, 500, -2940, -8500},
                                            PlaceCase{"justFitsAbove", 1, -3000, -11500, 500, -2940, -11500},
                                            PlaceCase{"tallerThanArea", 1, -3000, -10000, 5000, -2940, -11900}),

@@ -32,7 +32,6 @@ const PosCase kPositions[] = {
     {"compactLongitudeTooShort", "N5130W001\r\nXX", ""},
     // decimal form
     {"decimal", "POS N 51.234,W001.456,\r\n", "51234/-001456,"},
-    {"decimalEast", "POS N 60.317,E024.963,\r\n", "60317/024963,"},
     {"decimalSouthWest", "S 33.870,W070.750,\r\n", "-33870/-070750,"},
     {"decimalLatitudeTooShortSkipped", "N 51.2,W001.456,\r\n", ""},
     {"decimalBeforeCompact", "N51300W001450 THEN N 52.000,W002.000,\r\n", "52000/-002000,51500/-001750,"},
@@ -45,7 +44,6 @@ const PosCase kPositions[] = {
     // longitude degrees: blanks dropped, then right-aligned in three digits
     {"blankThenThreeDegreeDigits", "N 51.234,E 005.744,\r\n", "51234/005744,"},
     {"twoBlanksTwoDigitsWest", "N 51.234,W  12.345,\r\n", "51234/-012345,"},
-    {"twoBlanksOneDigit", "N 51.234,E  1.456,\r\n", "51234/001456,"},
     {"twoDigitsNoBlank", "N 52.1234,E21.0123,\r\n", "52123/021012,"},
     // southern fraction blanks become zeros as northern ones do
     {"southernFractionBlank", "S 33. 12,E151.200,\r\n", "-33012/151200,"},

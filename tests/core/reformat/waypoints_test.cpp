@@ -117,19 +117,8 @@ TEST(Waypoints, BinaryFileKeepsGoodEntries)
     EXPECT_EQ(s.CurrentMessage, "VIA N5000W05000\r\n");
 }
 
-// A file that exists but cannot be read is not an empty one: the caller's handler logs it.
-TEST(Waypoints, UnreadableFileReachesTheCaller)
-{
-    test::Rig rig;
-    Station& s = rig.station;
-    s.opt.mnuWaypoints = true;
-    std::filesystem::create_directory(rig.home.path() / "waypoints.wdf");
-    s.CurrentMessage = "VIA BOBTU\r\n";
-    EXPECT_THROW(ExpandWaypoints(s), Fault);
-    EXPECT_EQ(s.CurrentMessage, "VIA BOBTU\r\n");
-}
-
-// A FIFO in its place is an unreadable file too, taken as one at once, never waited on.
+// A FIFO in its place is an unreadable file, not an empty one: the caller's handler logs it. It
+// is taken as one at once, never waited on.
 TEST(Waypoints, FifoIsUnreadableAndNeverWaitedOn)
 {
     test::Rig rig;
@@ -223,21 +212,6 @@ TEST(Waypoints, ClearanceThroughReformatData)
     EXPECT_EQ(s.CurrentMessage, header + "CLX 1234 CLRD VIA N5000W05000 N5500W02000N5400W03000EPT /1437\r\n");
     EXPECT_TRUE(s.OceanicMessage);
     EXPECT_EQ(s.ErrProcedure, "");
-}
-
-TEST(Waypoints, UnreadableOceanicFileIsLoggedByReformatData)
-{
-    test::Rig rig;
-    Station& s = rig.station;
-    s.opt.mnuRefOCA = true;
-    std::filesystem::create_directory(rig.home.path() / "OCAwaypoints.wdf");
-    const std::string header = test::Canonical(".G-EUPJ", "H1", '3', "M41A", "BA0117", "");
-    s.CurrentMessage = header + "CLA 55/20 END\r\n";
-    ReformatData(s);
-    EXPECT_EQ(s.CurrentMessage, header + "CLA N5500W02000 END\r\n");
-    EXPECT_TRUE(s.OceanicMessage);
-    EXPECT_EQ(s.ErrProcedure, "ReformatData");
-    EXPECT_EQ(s.ErrModule, "Reformat");
 }
 
 TEST(Waypoints, OceanicFifoIsLoggedByReformatDataAndNeverWaitedOn)

@@ -37,11 +37,6 @@ struct ModernRig : Rig {
     }
 };
 
-std::vector<std::string> Sources(const Station& s)
-{
-    return s.PositionSources;
-}
-
 // ---- the families of the format table, option off and on ------------------------------------
 
 struct FamilyCase {
@@ -126,7 +121,7 @@ TEST_P(ModernFamily, OptionOffKeepsTheRulesReadingAndOptionOnTakesTheFormats)
         const Station& s = rig.station;
         EXPECT_EQ(s.PositionText, c.offPositions);
         EXPECT_EQ(s.PositionFound, std::string(c.offPositions) != "");
-        EXPECT_EQ(Sources(s), Repeat(c.offSource, c.offPositions));
+        EXPECT_EQ(s.PositionSources, Repeat(c.offSource, c.offPositions));
         EXPECT_FALSE(s.extended.formatsLoaded) << "the table is not even read";
         EXPECT_EQ(s.box.LiveData.Text, s.CurrentMessage);
     }
@@ -136,7 +131,7 @@ TEST_P(ModernFamily, OptionOffKeepsTheRulesReadingAndOptionOnTakesTheFormats)
     const Station& s = rig.station;
     EXPECT_EQ(s.PositionText, c.onPositions);
     EXPECT_TRUE(s.PositionFound);
-    EXPECT_EQ(Sources(s), Repeat(c.onSource, c.onPositions));
+    EXPECT_EQ(s.PositionSources, Repeat(c.onSource, c.onPositions));
     EXPECT_TRUE(s.PositionReformatted);
     EXPECT_EQ(s.box.txtCount.Text, "1") << "a position report is counted";
     ASSERT_EQ(s.AircraftCol.Count(), 1u);
@@ -154,10 +149,10 @@ TEST(ExtendedSources, RulesAreNamedInTheOrderTheyFired)
     ModernRig rig(false);
     // AMDAR1 turns "U1234N12345W" into a position, then IMP1 rewrites what it made.
     rig.Send("H1", "X U1234N12345W");
-    EXPECT_EQ(Sources(rig.station), std::vector<std::string>{"AMDAR1, IMP1"});
+    EXPECT_EQ(rig.station.PositionSources, std::vector<std::string>{"AMDAR1, IMP1"});
     // Rule 16 has no name.
     rig.Send("30", "292208 29 EDI  CGN  P540250P0020756////255052");
-    EXPECT_EQ(Sources(rig.station), std::vector<std::string>{"rule 16"});
+    EXPECT_EQ(rig.station.PositionSources, std::vector<std::string>{"rule 16"});
     EXPECT_EQ(RulesSource({}), "as sent");
 }
 
@@ -169,13 +164,13 @@ TEST(ExtendedSources, SbsAndHfdlPositionsNameTheirPath)
     s.CurrentMessage = Canonical(".4CA123", "SB", '0', "0001", "EIN123",
                                  "SBS-1 position report 4CA123 EIN123\r\nN53.12345E-6.54321 FL35000 ft\r\n");
     Dispatch_Message(s);
-    EXPECT_EQ(Sources(s), std::vector<std::string>{"SBS-1"});
+    EXPECT_EQ(s.PositionSources, std::vector<std::string>{"SBS-1"});
     ASSERT_EQ(s.SBSAircraftCol.Count(), 1u);
     EXPECT_EQ(s.SBSAircraftCol.Snapshot().front()->Source, "SBS-1");
 
     OnLinkText(s, LinkBox::HFDL, "BAW117,G-VIIA,10:15:12,8942,022,30,0,W,55,00,0,N;");
     EXPECT_TRUE(s.PositionFound);
-    EXPECT_EQ(Sources(s), std::vector<std::string>{"HFDL"});
+    EXPECT_EQ(s.PositionSources, std::vector<std::string>{"HFDL"});
 }
 
 TEST(ExtendedSources, PositionTextIsInThousandthsAsTheChainWritesIt)
@@ -204,7 +199,7 @@ TEST(ExtendedAdsc, BasicReportIsPlottedAndPredictedPointsAreNot)
                                 test::Group(13, predicted)}));
     const Station& s = rig.station;
     EXPECT_EQ(s.PositionText, "51498/-020599,");
-    EXPECT_EQ(Sources(s), std::vector<std::string>{"ADS-C basic"});
+    EXPECT_EQ(s.PositionSources, std::vector<std::string>{"ADS-C basic"});
     EXPECT_EQ(s.box.txtCount.Text, "1");
     ASSERT_EQ(s.AircraftCol.Count(), 1u);
     EXPECT_EQ(s.AircraftCol.Snapshot().front()->NewLocation, "51498/-020599");
@@ -260,7 +255,7 @@ TEST(ExtendedFormats, ABadLineIsNamedAtStartUpAndTheOthersWork)
     rig.station.CurrentMessage = Canonical(kReg, "H1", '2', "M01A", "BA0117", "AT +12.5 -7.25\r\n");
     Dispatch_Message(rig.station);
     EXPECT_EQ(rig.station.PositionText, "12500/-007250,");
-    EXPECT_EQ(Sources(rig.station), std::vector<std::string>{"Test"});
+    EXPECT_EQ(rig.station.PositionSources, std::vector<std::string>{"Test"});
 }
 
 // AF1 rewrites ",N4530,W01245," into ", N45300W012450, ": a format for the form as sent still
@@ -271,7 +266,7 @@ TEST(ExtendedFormats, TheTableReadsTheMessageAsItArrived)
     rig.home.Write("formats.wdf", "As sent;;1:DM;2:DM;,([NS]\\d{4}),([EW]\\d{5}),\r\n");
     rig.Send("H1", "POS,N4530,W01245,");
     EXPECT_EQ(rig.station.PositionText, "45500/-012750,");  // 45 deg 30 min; 12 deg 45 min
-    EXPECT_EQ(Sources(rig.station), std::vector<std::string>{"As sent"});
+    EXPECT_EQ(rig.station.PositionSources, std::vector<std::string>{"As sent"});
     EXPECT_EQ(rig.station.RulesFired, std::vector<int>{1}) << "AF1 rewrote it all the same";
 }
 
@@ -306,7 +301,7 @@ TEST(ExtendedFormats, AMatchLimitFaultIsLoggedAndTheRulesResultStands)
         Canonical(kReg, "H1", '2', "M01A", "BA0117", std::string(40, 'a') + "!\r\nPOS,N4512,W01230,\r\n");
     Dispatch_Message(rig.station);
     EXPECT_EQ(rig.station.PositionText, "45200/-012500,");
-    EXPECT_EQ(Sources(rig.station), std::vector<std::string>{"AF1"});
+    EXPECT_EQ(rig.station.PositionSources, std::vector<std::string>{"AF1"});
     const std::string log = rig.home.Read("Logs/ErrorLog .txt");
     EXPECT_NE(log.find("Procedure: DecodeArrivedMessage - Module: Decode"), std::string::npos) << log;
 }

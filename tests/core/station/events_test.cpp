@@ -127,20 +127,6 @@ TEST_P(StartUpFiles, LoadsTablesAndTakesMissingOnesAsEmpty)
 INSTANTIATE_TEST_SUITE_P(Events, StartUpFiles,
                          ::testing::Values(StartCase{"present", true}, StartCase{"missing", false}), test::CaseName());
 
-TEST(StartUp, UnreadableTableReportsAndSkipsTheRest)
-{
-    Rig rig;
-    rig.home.Write("KORVAL.ini", test::ReadTestData("chain/KORVAL.ini"));
-    std::filesystem::create_directories(rig.home.path() / "aircraft.wdf");
-    rig.home.Write("RegFlight.wdf", ".N923UP;.N923UX;;\r\n");
-    StartUp(rig.station);
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    const std::string& text = rig.notes.messages[0].text;
-    EXPECT_EQ(text.rfind("Error 75 (Path/File access error) at line ", 0), 0u) << text;
-    EXPECT_NE(text.find(" in procedure Form_Load of Form ACARS"), std::string::npos) << text;
-    EXPECT_TRUE(rig.station.RegFlightLines.empty());
-}
-
 // A FIFO in place of a file read at start is an unreadable file, taken as one at once: nothing
 // waits for a writer, and start-up ends with that file's usual message.
 struct FifoCase {
@@ -167,6 +153,9 @@ TEST_P(StartUpFifo, IsAnUnreadableFileAndStartUpCompletes)
     ASSERT_EQ(rig.notes.messages.size(), 1u);
     const std::string& text = rig.notes.messages[0].text;
     EXPECT_EQ(text.rfind(c.message, 0), 0u) << text;
+    if (c.routes == 0 || c.regFlight == 0) {
+        EXPECT_NE(text.find(" in procedure Form_Load of Form ACARS"), std::string::npos) << text;
+    }
     EXPECT_EQ(rig.station.RoutesFileLines.size(), c.routes);
     EXPECT_EQ(rig.station.AircraftFileLines.size(), c.aircraft);
     EXPECT_EQ(rig.station.RegFlightLines.size(), c.regFlight);

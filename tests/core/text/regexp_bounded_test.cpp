@@ -121,11 +121,5 @@ INSTANTIATE_TEST_SUITE_P(Text, RegExpMatchAt,
                                            MatchAtCase{"PastTheEnd", 20, false, {}}),
                          [](const auto& param) { return std::string(param.param.name); });
 
-TEST(RegExp, GroupCountCountsCapturingGroupsOnly)
-{
-    EXPECT_EQ(RegExp(R"((N|S)(?:\d)(\d{2}))").GroupCount(), 2u);
-    EXPECT_EQ(RegExp("abc").GroupCount(), 0u);
-}
-
 }  // namespace
 }  // namespace korval

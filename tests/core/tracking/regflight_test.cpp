@@ -47,109 +47,47 @@ TEST_P(CorrectRegFlightTable, AppliesTheFirstLineThatFits)
     EXPECT_EQ(s.RegFlightCorrected, c.corrected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RegFlight, CorrectRegFlightTable,
-    ::testing::Values(
-        // OldReg and NewReg both given.
-        CorrectCase{
-            "regAndFlight", {".N923UP;.N923UX;UP;5X"}, ".N923UP", "UP6567", ".N923UX", "5X6567", true, true, true},
-        CorrectCase{"regOnly", {".N923UP;.N923UX;;"}, ".N923UP", "UP6567", ".N923UX", "UP6567", true, false, true},
-        CorrectCase{"regMatchesFlightDoesNot",
-                    {".N923UP;.N923UX;LH;5X"},
-                    ".N923UP",
-                    "UP6567",
-                    ".N923UX",
-                    "UP6567",
-                    true,
-                    false,
-                    true},
-        CorrectCase{"regDoesNotMatchNextLine",
-                    {".N923UQ;.N923UX;;", ".N923UP;.N923UY;;"},
-                    ".N923UP",
-                    "UP6567",
-                    ".N923UY",
-                    "UP6567",
-                    true,
-                    false,
-                    true},
-        CorrectCase{"regWithoutDotColoursButKeepsText",
-                    {"N923UP;N923UX;;"},
-                    ".N923UP",
-                    "UP6567",
-                    ".N923UP",
-                    "UP6567",
-                    true,
-                    false,
-                    true},
-        // OldReg given, NewReg empty: flight corrections for one aircraft.
-        CorrectCase{
-            "flightForOneAircraft", {".N923UP;;UP;5X"}, ".N923UP", "UP6567", ".N923UP", "5X6567", false, true, true},
-        CorrectCase{
-            "airlineCodeForOneAircraft", {".N923UP;;;5X"}, ".N923UP", "UP6567", ".N923UP", "5X6567", false, true, true},
-        CorrectCase{"flightOfOtherAircraftUntouched",
-                    {".N923UQ;;UP;5X"},
-                    ".N923UP",
-                    "UP6567",
-                    ".N923UP",
-                    "UP6567",
-                    false,
-                    false,
-                    false},
-        CorrectCase{"flightTextNotInFieldNextLine",
-                    {".N923UP;;LH;5X", ";;UP;9Z"},
-                    ".N923UP",
-                    "UP6567",
-                    ".N923UP",
-                    "9Z6567",
-                    false,
-                    true,
-                    true},
-        // OldReg empty: flight corrections for any aircraft.
-        CorrectCase{"flightForAnyAircraft", {";;UPS;UP"}, ".N923UP", "UPS123", ".N923UP", "UP123", false, true, true},
-        CorrectCase{"prefixForEveryFlight", {";;;XX"}, ".N923UP", "UP6567", ".N923UP", "XXUP6567", false, true, true},
-        CorrectCase{
-            "flightForAnyAircraftNoMatch", {";;LH;5X"}, ".N923UP", "UP6567", ".N923UP", "UP6567", false, false, false},
-        // Short flight ids are matched as if left-aligned in the six-character field.
-        CorrectCase{"paddedShortFlight", {";;AB1 ;CD1"}, ".N923UP", "  AB1 ", ".N923UP", "  AB1 ", false, true, true},
-        // The file's shape.
-        CorrectCase{"commentsSkipped",
-                    {"!;;;XX", ".N923UP;.N923UX;;"},
-                    ".N923UP",
-                    "UP6567",
-                    ".N923UX",
-                    "UP6567",
-                    true,
-                    false,
-                    true},
-        CorrectCase{"emptyLineEndsTheSearch",
-                    {".N923UQ;.N923UX;;", "", ".N923UP;.N923UY;;"},
-                    ".N923UP",
-                    "UP6567",
-                    ".N923UP",
-                    "UP6567",
-                    false,
-                    false,
-                    false},
-        CorrectCase{"threeFieldsEndTheSearch",
-                    {".N923UP;.N923UX;UP", ".N923UP;.N923UY;;"},
-                    ".N923UP",
-                    "UP6567",
-                    ".N923UP",
-                    "UP6567",
-                    false,
-                    false,
-                    false},
-        CorrectCase{"extraFieldsIgnored",
-                    {".N923UP;.N923UX;UP;5X;note"},
-                    ".N923UP",
-                    "UP6567",
-                    ".N923UX",
-                    "5X6567",
-                    true,
-                    true,
-                    true},
-        CorrectCase{"noLines", {}, ".N923UP", "UP6567", ".N923UP", "UP6567", false, false, false}),
-    test::CaseName());
+// Rows: name, the file's lines, registration and flight sent, registration and flight after,
+// registration box coloured, flight box coloured, corrected.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(RegFlight, CorrectRegFlightTable, ::testing::Values(
+    // OldReg and NewReg both given.
+    CorrectCase{"regAndFlight", {".N923UP;.N923UX;UP;5X"}, ".N923UP", "UP6567", ".N923UX", "5X6567", true, true, true},
+    CorrectCase{"regOnly", {".N923UP;.N923UX;;"}, ".N923UP", "UP6567", ".N923UX", "UP6567", true, false, true},
+    CorrectCase{"regMatchesFlightDoesNot", {".N923UP;.N923UX;LH;5X"}, ".N923UP", "UP6567", ".N923UX", "UP6567",
+                true, false, true},
+    CorrectCase{"regDoesNotMatchNextLine", {".N923UQ;.N923UX;;", ".N923UP;.N923UY;;"}, ".N923UP", "UP6567",
+                ".N923UY", "UP6567", true, false, true},
+    CorrectCase{"regWithoutDotColoursButKeepsText", {"N923UP;N923UX;;"}, ".N923UP", "UP6567", ".N923UP", "UP6567",
+                true, false, true},
+    // OldReg given, NewReg empty: flight corrections for one aircraft.
+    CorrectCase{"flightForOneAircraft", {".N923UP;;UP;5X"}, ".N923UP", "UP6567", ".N923UP", "5X6567",
+                false, true, true},
+    CorrectCase{"airlineCodeForOneAircraft", {".N923UP;;;5X"}, ".N923UP", "UP6567", ".N923UP", "5X6567",
+                false, true, true},
+    CorrectCase{"flightOfOtherAircraftUntouched", {".N923UQ;;UP;5X"}, ".N923UP", "UP6567", ".N923UP", "UP6567",
+                false, false, false},
+    CorrectCase{"flightTextNotInFieldNextLine", {".N923UP;;LH;5X", ";;UP;9Z"}, ".N923UP", "UP6567", ".N923UP",
+                "9Z6567", false, true, true},
+    // OldReg empty: flight corrections for any aircraft.
+    CorrectCase{"flightForAnyAircraft", {";;UPS;UP"}, ".N923UP", "UPS123", ".N923UP", "UP123", false, true, true},
+    CorrectCase{"prefixForEveryFlight", {";;;XX"}, ".N923UP", "UP6567", ".N923UP", "XXUP6567", false, true, true},
+    CorrectCase{"flightForAnyAircraftNoMatch", {";;LH;5X"}, ".N923UP", "UP6567", ".N923UP", "UP6567",
+                false, false, false},
+    // Short flight ids are matched as if left-aligned in the six-character field.
+    CorrectCase{"paddedShortFlight", {";;AB1 ;CD1"}, ".N923UP", "  AB1 ", ".N923UP", "  AB1 ", false, true, true},
+    // The file's shape.
+    CorrectCase{"commentsSkipped", {"!;;;XX", ".N923UP;.N923UX;;"}, ".N923UP", "UP6567", ".N923UX", "UP6567",
+                true, false, true},
+    CorrectCase{"emptyLineEndsTheSearch", {".N923UQ;.N923UX;;", "", ".N923UP;.N923UY;;"}, ".N923UP", "UP6567",
+                ".N923UP", "UP6567", false, false, false},
+    CorrectCase{"threeFieldsEndTheSearch", {".N923UP;.N923UX;UP", ".N923UP;.N923UY;;"}, ".N923UP", "UP6567",
+                ".N923UP", "UP6567", false, false, false},
+    CorrectCase{"extraFieldsIgnored", {".N923UP;.N923UX;UP;5X;note"}, ".N923UP", "UP6567", ".N923UX", "5X6567",
+                true, true, true},
+    CorrectCase{"noLines", {}, ".N923UP", "UP6567", ".N923UP", "UP6567", false, false, false}
+), test::CaseName());
+// clang-format on
 
 TEST(CorrectRegFlight, MessageWithoutFlightLineOnlyGetsRegistrationChanges)
 {
