@@ -15,6 +15,7 @@
 #include <QLocalSocket>
 
 #include "e2e_support.h"
+#include "fifo_guard.h"
 #include "link/client.h"
 #include "link/naming.h"
 #include "link/server.h"
@@ -400,6 +401,28 @@ INSTANTIATE_TEST_SUITE_P(
                   SIGTERM},
         StartCase{"airmasterRunning", {"KORVAL/Airmaster=True", "Menus/Beep=True"}, true, "", "Beep=True", SIGINT}),
     test::CaseName());
+
+// A FIFO in place of the settings and each data file holds neither the start nor the quit:
+// SIGTERM ends the program with status 0 from the moment it can catch it, and a start left alone
+// completes with the message of an unreadable settings file.
+TEST_F(Chain, FifosInPlaceOfTheFilesHoldNeitherTheStartNorTheQuit)
+{
+    for (const char* file : {"KORVAL.ini", "routes.wdf", "aircraft.wdf", "RegFlight.wdf"}) {
+        std::filesystem::remove(home.path() / file);
+        test::MakeFifo(home.path() / file);
+    }
+    const QStringList args{QStringLiteral("--home"), Q(home.path()), QStringLiteral("--headless"),
+                           QStringLiteral("--quiet")};
+    Program early;
+    early.SetEnvironment(env);
+    ASSERT_TRUE(early.Start(KorvalProgram(), args));
+    ASSERT_TRUE(RunUntil([&] { return early.Catches(SIGTERM) || !early.Running(); }, 20s)) << early.Err();
+    Close(early);
+
+    ASSERT_NO_FATAL_FAILURE(StartKorval(korval, {QStringLiteral("--headless"), QStringLiteral("--quiet")}));
+    EXPECT_NE(korval.Err().find("Can't read your Korval settings file"), std::string::npos) << korval.Err();
+    Close(korval);
+}
 
 // Services start in any order: a decoder that comes up after the program is linked at the next
 // try (every 10 seconds), its item stays chosen, and the operator is told once.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <fstream>
 
 #include <QEventLoop>
 #include <QFile>
@@ -50,6 +51,18 @@ void Program::Write(const std::string& bytes)
 void Program::Signal(int signal)
 {
     ::kill(static_cast<pid_t>(process_.processId()), signal);
+}
+
+bool Program::Catches(int signal) const
+{
+    std::ifstream status("/proc/" + std::to_string(process_.processId()) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (!line.starts_with("SigCgt:")) continue;
+        const unsigned long long caught = std::stoull(line.substr(7), nullptr, 16);
+        return (caught >> (signal - 1)) & 1u;
+    }
+    return false;
 }
 
 bool Program::Finished(std::chrono::milliseconds limit)

@@ -37,6 +37,8 @@ public:
     void Write(const std::string& bytes);
     void CloseInput() { process_.closeWriteChannel(); }
     void Signal(int signal);
+    // True once the program has a handler of its own for `signal` (Linux: /proc/PID/status).
+    bool Catches(int signal) const;
     // Waits for the end; true when the program ended by itself with a status.
     bool Finished(std::chrono::milliseconds limit = 60s);
     bool Running() const { return process_.state() != QProcess::NotRunning; }
