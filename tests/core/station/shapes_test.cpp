@@ -227,6 +227,8 @@ Predicted Predict(const Shape& shape, const Config& config, std::size_t k)
 
 // The size at which the output was recorded.
 constexpr std::size_t kRecordedBytes = 4096;
+// The longest text a link delivers into the chain.
+constexpr std::size_t kLargestText = 65535;
 
 class Shapes : public ::testing::TestWithParam<std::tuple<Shape, Config>> {
 protected:
@@ -244,6 +246,12 @@ TEST_P(Shapes, PredictionAgreesWithTheRecordedOutput)
 {
     const std::size_t units = shapes::UnitsWithin(shape(), kRecordedBytes);
     EXPECT_EQ(Render(Predict(shape(), config(), units)), test::ReadTestData(GoldenName()));
+}
+
+TEST_P(Shapes, LargestSizeGivesThePredictedOutput)
+{
+    const std::size_t units = shapes::UnitsWithin(shape(), kLargestText);
+    EXPECT_EQ(RunShape(shape(), config(), units), Render(Predict(shape(), config(), units)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Chain, Shapes,
