@@ -233,8 +233,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PathCase{"page", "GET / HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", 200, "text/html"},
         PathCase{"script", "GET /app.js HTTP/1.1\r\nHost: x\r\n\r\n", 200, "text/javascript"},
-        PathCase{"style", "GET /style.css HTTP/1.1\r\nHost: x\r\n\r\n", 200, "text/css"},
-        PathCase{"icon", "GET /icon.svg HTTP/1.1\r\nHost: x\r\n\r\n", 200, "image/svg+xml"},
         PathCase{"geojson", "GET /tracks.geojson HTTP/1.1\r\nHost: x\r\n\r\n", 200, "application/geo+json"},
         PathCase{"kml", "GET /tracks.kml HTTP/1.1\r\nHost: x\r\n\r\n", 200, "application/vnd.google-earth.kml+xml"},
         PathCase{"unknown", "GET /secret HTTP/1.1\r\nHost: x\r\n\r\n", 404, "text/plain"},
