@@ -77,13 +77,6 @@ TEST(WrongPlotDialog, CancelLosesTheEditsAndTheNextOpeningReadsTheFile)
 
 // ---- the delete-aircraft dialog ---------------------------------------------------------------
 
-std::shared_ptr<Aircraft> Plane(const char* id)
-{
-    auto a = std::make_shared<Aircraft>();
-    a->ID = id;
-    a->NewLocation = "51500/-30250";
-    return a;
-}
 std::shared_ptr<RouteLine> Line(const char* id)
 {
     auto r = std::make_shared<RouteLine>();
@@ -105,9 +98,8 @@ TEST_P(DeleteDialog, RemovesByTheUpperCasedIdAndRedraws)
     const DeleteCase& c = GetParam();
     Rig rig;
     Station& s = rig.station;
-    s.AircraftCol.Add(Plane("G-EUUA"), "G-EUUA");
-    s.AircraftCol.Add(Plane("EI-DEK"), "EI-DEK");
-    s.AircraftCol.Add(Plane("n123ua"), "n123ua");  // stored in lower case: never matches
+    for (const char* id : {"G-EUUA", "EI-DEK", "n123ua"})  // one stored in lower case: never matches
+        korval::test::AddAircraft(s, id, "51500/-30250");
     for (const char* id : {"G-EUUA", "EI-DEK", "G-EUUA", "n123ua"}) s.RouteLineCol.Add(Line(id));
     int redraws = 0;
     s.Subscribe([&](ChangeFlags what) { redraws += (what & ChangeMaps) ? 1 : 0; });

@@ -355,9 +355,7 @@ struct KeysRig {
     KeysRig()
     {
         for (const char* id : {"G-ABCD", "N923UP"}) {
-            auto a = std::make_shared<Aircraft>();
-            a->ID = id;
-            rig.station.AircraftCol.Add(a, id);
+            korval::test::AddAircraft(rig.station, id, "");
             auto r = std::make_shared<RouteLine>();
             r->ID = id;
             rig.station.RouteLineCol.Add(r);

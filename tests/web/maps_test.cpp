@@ -37,19 +37,7 @@ protected:
         m.Circle = 0x0000FF;  // red
         s.opt.mnuShowMap1 = false;
     }
-    std::shared_ptr<Aircraft> AddAircraft(const std::string& id, const std::string& location)
-    {
-        auto a = std::make_shared<Aircraft>();
-        a->ID = id;
-        a->FNo = "FN" + id;
-        a->Mach = "M080";
-        a->Level = "F350";
-        a->Route = "EGLL-KJFK";
-        a->NewLocation = location;
-        a->Show = true;
-        s.AircraftCol.Add(a, id);
-        return a;
-    }
+    void AddAircraft(const std::string& id, const std::string& location) { test::AddAircraft(s, id, location); }
     static QImage Decode(const QByteArray& jpeg)
     {
         QImage image;
