@@ -14,6 +14,7 @@ namespace korval {
 namespace {
 
 using korval::test::PrintTo;
+using korval::test::FaultOf;
 struct Rec {
     int n = 0;
 };
