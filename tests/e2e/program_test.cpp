@@ -308,7 +308,7 @@ TEST_P(BadDecoder, LosesItsLinkAndTheProgramGoesOn)
     QLocalServer decoder;
     ASSERT_TRUE(decoder.listen(Q(SocketPath(kDecoderTopic)))) << decoder.errorString().toStdString();
     Program k(env);
-    ASSERT_TRUE(k.Start({QStringLiteral("--headless"), QStringLiteral("--home"), Q(home.path())}));
+    ASSERT_TRUE(k.Start(KorvalProgram(), {QStringLiteral("--headless"), QStringLiteral("--home"), Q(home.path())}));
     ASSERT_TRUE(RunUntil([&] { return decoder.hasPendingConnections(); }, 60s)) << k.Err();
     QLocalSocket* linked = decoder.nextPendingConnection();
     ASSERT_TRUE(RunUntil([&] { return linked->canReadLine(); }));
@@ -529,7 +529,7 @@ TEST_P(DefaultHome, IsTheReadmesFolder)
         if (c.korvalHomeExists) std::filesystem::create_directories(user / "mine");
     }
     Program k(e);
-    ASSERT_TRUE(k.Start({QStringLiteral("--headless"), QStringLiteral("--quiet")}));
+    ASSERT_TRUE(k.Start(KorvalProgram(), {QStringLiteral("--headless"), QStringLiteral("--quiet")}));
     if (c.status != 0) {
         ASSERT_TRUE(k.Finished());
         EXPECT_EQ(k.ExitCode(), c.status);
