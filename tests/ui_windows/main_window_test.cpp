@@ -355,7 +355,9 @@ struct KeysRig {
     KeysRig()
     {
         for (const char* id : {"G-ABCD", "N923UP"}) {
-            korval::test::AddAircraft(rig.station, id, "");
+            auto a = std::make_shared<Aircraft>();
+            a->ID = id;
+            rig.station.AircraftCol.Add(a, id);
             auto r = std::make_shared<RouteLine>();
             r->ID = id;
             rig.station.RouteLineCol.Add(r);
