@@ -25,9 +25,16 @@ protected:
         s.box.LiveData.Text = text;
         s.Notify(ChangeLiveData);
     }
+    // An aircraft with a flight number only: the oceanic text names no more.
     std::shared_ptr<Aircraft> AddAircraft(const std::string& id, const std::string& location)
     {
-        return test::AddAircraft(s, id, location);
+        auto a = std::make_shared<Aircraft>();
+        a->ID = id;
+        a->FNo = "FN" + id;
+        a->NewLocation = location;
+        a->Show = true;
+        s.AircraftCol.Add(a, id);
+        return a;
     }
     static QString FirstLiveText(Feed& feed)
     {
