@@ -25,7 +25,7 @@ protected:
         s.box.LiveData.Text = text;
         s.Notify(ChangeLiveData);
     }
-    // An aircraft with a flight number only: the oceanic text names no more.
+    // An aircraft with a flight number and nothing more, as the oceanic text below expects.
     std::shared_ptr<Aircraft> AddAircraft(const std::string& id, const std::string& location)
     {
         auto a = std::make_shared<Aircraft>();
