@@ -385,12 +385,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "Airmaster must be running before selecting as DDE source",
                   "Airmaster=True",
                   SIGTERM},
-        StartCase{"pcHfdlNotRunning",
-                  {"KORVAL/PCHFDL=True"},
-                  false,
-                  "PC-HFDL must be running before selecting as DDE source",
-                  "PCHFDL=True",
-                  SIGINT},
         StartCase{
             "otherNotSet", {"KORVAL/New=True"}, false, "You must set your DDE Server and Topic", "New=True", SIGTERM},
         StartCase{"otherNotRunning",
@@ -523,7 +517,6 @@ INSTANTIATE_TEST_SUITE_P(
     Program, Usage,
     ::testing::Values(
         UsageCase{"help", {QStringLiteral("--help")}, 0, "--home DIR"},
-        UsageCase{"h", {QStringLiteral("-h")}, 0, "--home DIR"},
         UsageCase{"quietWithWindows", {QStringLiteral("--quiet")}, 2, "--quiet is for --headless"},
         UsageCase{"version", {QStringLiteral("--version")}, 0, "korval 1.0.0\n"},
         UsageCase{"missingHome",
@@ -533,26 +526,6 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"homeWithoutFolder", {QStringLiteral("--headless"), QStringLiteral("--home")}, 2, "usage:"},
         UsageCase{"unknownOption", {QStringLiteral("--windowless")}, 2, "unknown option --windowless"}),
     test::CaseName());
-
-class LinkUsage : public Chain, public ::testing::WithParamInterface<UsageCase> {};
-
-TEST_P(LinkUsage, HelpIsAnAnswerNotAnError)
-{
-    const UsageCase& c = GetParam();
-    ASSERT_TRUE(korval.Start(LinkProgram(), c.args));
-    ASSERT_TRUE(korval.Finished());
-    EXPECT_EQ(korval.ExitCode(), c.status) << korval.Err();
-    const std::string& text = c.status == 0 ? korval.Out() : korval.Err();
-    EXPECT_NE(text.find(c.shown), std::string::npos) << text;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Program, LinkUsage,
-    ::testing::Values(UsageCase{"help", {QStringLiteral("--help")}, 0, "korval-link bridge --from SOURCE"},
-                      UsageCase{"bridgeHelp", {QStringLiteral("bridge"), QStringLiteral("--help")}, 0, "--from"},
-                      UsageCase{"noCommand", {}, 2, "usage: korval-link serve"},
-                      UsageCase{"unknownCommand", {QStringLiteral("--hlep")}, 2, "unknown command --hlep"}),
-    [](const ::testing::TestParamInfo<UsageCase>& p) { return std::string(p.param.name); });
 
 // Without --home the program folder is $KORVAL_HOME, which must exist, else
 // ~/.local/share/korval, which is made when missing.
@@ -596,7 +569,7 @@ INSTANTIATE_TEST_SUITE_P(
     Program, DefaultHome,
     ::testing::Values(HomeCase{"korvalHome", true, true, 0, "mine"}, HomeCase{"korvalHomeMissing", true, false, 2, ""},
                       HomeCase{"userShareMadeWhenMissing", false, false, 0, ".local/share/korval"}),
-    [](const ::testing::TestParamInfo<HomeCase>& p) { return std::string(p.param.name); });
+    test::CaseName());
 
 }  // namespace
 }  // namespace korval::e2e

@@ -68,6 +68,21 @@ std::string Canonical(std::string_view reg7, std::string_view label, char block,
     return m;
 }
 
+std::shared_ptr<Aircraft> AddAircraft(Station& s, const std::string& id, const std::string& location)
+{
+    auto a = std::make_shared<Aircraft>();
+    a->ID = id;
+    a->FNo = "FN" + id;
+    a->Mach = "M080";
+    a->Level = "F350";
+    a->Route = "EGLL-KJFK";
+    a->ACDetails = "B744";
+    a->NewLocation = location;
+    a->Show = true;
+    s.AircraftCol.Add(a, id);
+    return a;
+}
+
 std::string ReadTestData(const std::string& name)
 {
     std::ifstream in(std::string(KORVAL_TEST_DATA) + "/" + name, std::ios::binary);

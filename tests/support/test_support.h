@@ -3,6 +3,7 @@
 #include <concepts>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -63,6 +64,10 @@ struct Rig {
 // sends it after normalising.
 std::string Canonical(std::string_view reg7, std::string_view label, char block, std::string_view msgNo,
                       std::string_view flight6, std::string_view content, char prefix = '1', char mode = '2');
+
+// An aircraft shown on the maps at `location` ("51234/-10500"): flight "FN" + id, M080, F350,
+// EGLL-KJFK, a B744.
+std::shared_ptr<Aircraft> AddAircraft(Station& s, const std::string& id, const std::string& location);
 
 // Text of a file under tests/data.
 std::string ReadTestData(const std::string& name);

@@ -41,19 +41,7 @@ protected:
     }
     ~MapWindowsTest() override { windows.CloseAll(); }
 
-    void AddAircraft(const std::string& id, const std::string& location)
-    {
-        auto a = std::make_shared<Aircraft>();
-        a->ID = id;
-        a->FNo = "FN" + id;
-        a->Mach = "M080";
-        a->Level = "F350";
-        a->Route = "EGLL-KJFK";
-        a->ACDetails = "B744";
-        a->NewLocation = location;
-        a->Show = true;
-        s.AircraftCol.Add(a, id);
-    }
+    void AddAircraft(const std::string& id, const std::string& location) { test::AddAircraft(s, id, location); }
     void Click(QWidget& w, Qt::MouseButton b, QPoint at, QEvent::Type type = QEvent::MouseButtonPress)
     {
         QMouseEvent e(type, QPointF(at), w.mapToGlobal(QPointF(at)), b, b, Qt::NoModifier);

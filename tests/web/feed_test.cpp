@@ -25,6 +25,7 @@ protected:
         s.box.LiveData.Text = text;
         s.Notify(ChangeLiveData);
     }
+    // An aircraft with a flight number and nothing more, as the oceanic text below expects.
     std::shared_ptr<Aircraft> AddAircraft(const std::string& id, const std::string& location)
     {
         auto a = std::make_shared<Aircraft>();
@@ -34,6 +35,11 @@ protected:
         a->Show = true;
         s.AircraftCol.Add(a, id);
         return a;
+    }
+    static QString FirstLiveText(Feed& feed)
+    {
+        const QJsonArray live = feed.Take(false).value(QStringLiteral("live")).toArray();
+        return live.first().toObject().value(QStringLiteral("text")).toString();
     }
     static QJsonObject Row(const QJsonObject& m, const QString& id)
     {
@@ -102,13 +108,7 @@ TEST_F(FeedTest, ALongMessageIsShownCutWithWhatWasLeftOut)
     Feed feed(s);
     const std::string text(Feed::kLiveShownBytes + 10, 'X');
     Live(text);
-    const QString shown = feed.Take(false)
-                              .value(QStringLiteral("live"))
-                              .toArray()
-                              .first()
-                              .toObject()
-                              .value(QStringLiteral("text"))
-                              .toString();
+    const QString shown = FirstLiveText(feed);
     EXPECT_TRUE(shown.endsWith(QStringLiteral("\n[10 more bytes not shown]")));
     EXPECT_EQ(s.box.LiveData.Text.size(), text.size());
 }
@@ -116,17 +116,8 @@ TEST_F(FeedTest, ALongMessageIsShownCutWithWhatWasLeftOut)
 TEST_F(FeedTest, BytesAreShownOneCharacterEach)
 {
     Feed feed(s);
-    Live(
-        std::string("A\xB0"
-                    "B\x01",
-                    4));
-    const QString shown = feed.Take(false)
-                              .value(QStringLiteral("live"))
-                              .toArray()
-                              .first()
-                              .toObject()
-                              .value(QStringLiteral("text"))
-                              .toString();
+    Live(std::string("A\xB0\x42\x01", 4));  // A, the degree sign, B, a control byte
+    const QString shown = FirstLiveText(feed);
     EXPECT_EQ(shown, QString::fromUtf8("A\u00B0B\u0001"));
 }
 

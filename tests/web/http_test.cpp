@@ -184,13 +184,7 @@ protected:
     {
         s.box.LiveData.Text = "MESSAGE " + std::to_string(n);
         s.Notify(ChangeLiveData);
-        if (!plane) {
-            plane = std::make_shared<Aircraft>();
-            plane->ID = "G-MOVE";
-            plane->FNo = "KV001";
-            plane->Show = true;
-            s.AircraftCol.Add(plane, plane->ID);
-        }
+        if (!plane) plane = test::AddAircraft(s, "G-MOVE", "");
         plane->NewLocation = std::to_string(41000 + n % 18000) + "/-20000";
         s.Notify(ChangeMaps);
     }
@@ -233,8 +227,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PathCase{"page", "GET / HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", 200, "text/html"},
         PathCase{"script", "GET /app.js HTTP/1.1\r\nHost: x\r\n\r\n", 200, "text/javascript"},
-        PathCase{"style", "GET /style.css HTTP/1.1\r\nHost: x\r\n\r\n", 200, "text/css"},
-        PathCase{"icon", "GET /icon.svg HTTP/1.1\r\nHost: x\r\n\r\n", 200, "image/svg+xml"},
         PathCase{"geojson", "GET /tracks.geojson HTTP/1.1\r\nHost: x\r\n\r\n", 200, "application/geo+json"},
         PathCase{"kml", "GET /tracks.kml HTTP/1.1\r\nHost: x\r\n\r\n", 200, "application/vnd.google-earth.kml+xml"},
         PathCase{"unknown", "GET /secret HTTP/1.1\r\nHost: x\r\n\r\n", 404, "text/plain"},
@@ -265,9 +257,7 @@ TEST_F(Server, TheHeadOfThePageHasItsLengthAndNoBody)
 
 TEST_F(Server, TheDownloadLinksExportWhatIsTrackedAsOfNow)
 {
-    auto a = std::make_shared<Aircraft>();
-    a->ID = "G-DOWN", a->FNo = "KV777", a->NewLocation = "51500/-1250", a->Show = true;
-    s.AircraftCol.Add(a, a->ID);
+    test::AddAircraft(s, "G-DOWN", "51500/-1250");
     Start();
     const Reply geojson = Exchange(port, Get("/tracks.geojson"));
     ASSERT_EQ(geojson.status, 200);
@@ -364,13 +354,8 @@ TEST_F(Server, APageIsGreetedAndGetsItsMapsAtItsSize)
 
 TEST_F(Server, AClickIsAnsweredWithTheDetailsAndChangesNothing)
 {
-    auto a = std::make_shared<Aircraft>();
-    a->ID = "G-CENT", a->FNo = "KV123", a->Mach = "M080", a->Level = "F350", a->Route = "EGLL-KJFK";
-    a->NewLocation = "50000/-20000";  // the centre of the frame
-    s.AircraftCol.Add(a, a->ID);
-    auto bad = std::make_shared<Aircraft>();
-    bad->ID = "G-BAD", bad->NewLocation = "nowhere";
-    s.AircraftCol.Add(bad, bad->ID);
+    test::AddAircraft(s, "G-CENT", "50000/-20000");  // the centre of the frame
+    test::AddAircraft(s, "G-BAD", "nowhere")->Show = false;
     Start();
     Page page(port);
     ASSERT_TRUE(page.Open());
@@ -393,10 +378,10 @@ TEST_F(Server, AClickIsAnsweredWithTheDetailsAndChangesNothing)
         return answered ? *page.Last("details") : QJsonObject();
     };
     QJsonObject d = click(1, 150, 100, "left");
-    EXPECT_EQ(d.value(QStringLiteral("caption")).toString(), QStringLiteral("\nKV123  M080  F350  EGLL-KJFK"));
+    EXPECT_EQ(d.value(QStringLiteral("caption")).toString(), QStringLiteral("\nFNG-CENT  M080  F350  EGLL-KJFK"));
     EXPECT_EQ(d.value(QStringLiteral("bg")).toString(), QStringLiteral("#ffff80"));
     d = click(2, 150, 100, "right");
-    EXPECT_EQ(d.value(QStringLiteral("caption")).toString(), QStringLiteral("\nG-CENT\n"));
+    EXPECT_EQ(d.value(QStringLiteral("caption")).toString(), QStringLiteral("\nG-CENT\nB744"));
     EXPECT_EQ(d.value(QStringLiteral("bg")).toString(), QStringLiteral("#c0ffff"));
     d = click(3, 10, 10, "left");
     EXPECT_EQ(d.value(QStringLiteral("caption")).toString(), QString());

@@ -37,19 +37,7 @@ protected:
         m.Circle = 0x0000FF;  // red
         s.opt.mnuShowMap1 = false;
     }
-    std::shared_ptr<Aircraft> AddAircraft(const std::string& id, const std::string& location)
-    {
-        auto a = std::make_shared<Aircraft>();
-        a->ID = id;
-        a->FNo = "FN" + id;
-        a->Mach = "M080";
-        a->Level = "F350";
-        a->Route = "EGLL-KJFK";
-        a->NewLocation = location;
-        a->Show = true;
-        s.AircraftCol.Add(a, id);
-        return a;
-    }
+    void AddAircraft(const std::string& id, const std::string& location) { test::AddAircraft(s, id, location); }
     static QImage Decode(const QByteArray& jpeg)
     {
         QImage image;
@@ -158,7 +146,7 @@ TEST_F(Painter, ClicksAnswerWithTheCoresDetailsAndRemoveNothing)
     const Click clicks[] = {
         {"onTheMarker", {150, 100}, MouseButton::Left, "\r\nFNG-CENT  M080  F350  EGLL-KJFK"},
         {"twoPixelsOff", {152, 98}, MouseButton::Left, "\r\nFNG-CENT  M080  F350  EGLL-KJFK"},
-        {"identity", {150, 100}, MouseButton::Right, "\r\nG-CENT\r\n"},
+        {"identity", {150, 100}, MouseButton::Right, "\r\nG-CENT\r\nB744"},
         {"threePixelsOff", {153, 100}, MouseButton::Left, ""},  // 45 twips: outside the 40-twip half side
         {"elsewhere", {20, 20}, MouseButton::Left, ""},
     };
