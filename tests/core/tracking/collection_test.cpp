@@ -16,7 +16,6 @@ namespace {
 
 using korval::test::FaultOf;
 using korval::test::PrintTo;
-using korval::test::FaultOf;
 struct Rec {
     int n = 0;
 };
