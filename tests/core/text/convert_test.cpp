@@ -12,6 +12,7 @@ namespace korval {
 namespace {
 
 using korval::test::PrintTo;
+using korval::test::FaultOf;
 
 struct WholeCase {
     const char* name;
