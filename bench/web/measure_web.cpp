@@ -63,14 +63,19 @@ void RunUntilTime(Clock::time_point when)
     while (Clock::now() < when) QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-// A position report of aircraft `plane` (of 30) that moves it a little with every `step`.
+// A position report of aircraft `plane` (of 30) at `step`. Each report moves the aircraft
+// 0.05 degrees north and east of its last one, then as far back and so on: a step the
+// plausibility gate of Decode Modern Formats (on in the bundled settings) lets through at any
+// rate, so that every report moves a mark on the map.
 std::string Report(int plane, long step)
 {
     char reg[8], flight[8], pos[64];
     std::snprintf(reg, sizeof reg, "G-KV%02d", plane);
     std::snprintf(flight, sizeof flight, "KV%04d", plane);
-    const double lat = 40.0 + plane % 6 * 3.5 + (step % 100) * 0.02;
-    const double lon = -8.0 + plane / 6 * 6.0 + (step % 100) * 0.03;
+    const long turn = step / 30 % 100;  // the aircraft's own report count, there and back
+    const double moved = static_cast<double>(turn < 50 ? turn : 100 - turn) * 0.05;
+    const double lat = 40.0 + plane % 6 * 3.5 + moved;
+    const double lon = -8.0 + plane / 6 * 6.0 + moved;
     std::snprintf(pos, sizeof pos, "POS N%05.2f,%c%06.2f,370", lat, lon < 0 ? 'W' : 'E', lon < 0 ? -lon : lon);
     return std::string("1ACARS mode: 2  Aircraft reg: .") + reg + "\r\nMessage label: H1  Block id: 2  Msg. no: M" +
            std::to_string(10 + step % 90) + "A\r\nFlight id: " + flight + "\r\nMessage content:-\r\n" + pos + "\r\n";

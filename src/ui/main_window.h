@@ -9,6 +9,7 @@
 
 #include "main_window_layout.h"
 #include "station/station.h"
+#include "ui/map_windows.h"
 
 class QAction;
 class QLabel;
@@ -56,6 +57,8 @@ public:
     void StartUp();
 
     MapHooks mapHooks;
+    // The save dialog of Export Tracks... (a modal QFileDialog unless replaced; tests answer it).
+    FileDialog exportDialog = AskSaveFile;
     // Closing ends the program (QCoreApplication::quit); tests turn it off.
     void SetQuitOnClose(bool quit) { quitOnClose_ = quit; }
 
@@ -115,6 +118,7 @@ private:
     void SaveMap2() { SaveMap(2); }
     void SaveMap3() { SaveMap(3); }
     void ViewMap();
+    void ExportTracks();
     void ClearNow();
     void UndoClear();
     // Ctrl+C (the platform's Copy keys) with text selected in LiveData copies it and does nothing

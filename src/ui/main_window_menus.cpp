@@ -3,11 +3,13 @@
 #include <string_view>
 
 #include <QAction>
+#include <QFile>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
 #include "delete_aircraft_dialog.h"
+#include "export/tracks_file.h"
 #include "main_window.h"
 #include "map_settings_dialog.h"
 #include "maps/redraw.h"
@@ -48,6 +50,7 @@ const std::vector<MainWindow::ItemRow>& MainWindow::ItemRows()
         {"mnuMap", "Maps", "mnuMap2Save", "Save Map 2", nullptr, nullptr, &W::SaveMap2},
         {"mnuMap", "Maps", "mnuMap3Save", "Save Map 3", nullptr, nullptr, &W::SaveMap3},
         {"mnuMap", "Maps", "mnuViewMap", "View Map", nullptr, nullptr, &W::ViewMap},
+        {"mnuMap", "Maps", "mnuExportTracks", "Export Tracks...", nullptr, nullptr, &W::ExportTracks},
         {"mnuMap", "Maps", "mnuClear", "&Clear Maps Now", "Ctrl+C", nullptr, &W::ClearNow},
         {"mnuMap", "Maps", "mnuUndoClear", "&Undo Clear Maps", "Ctrl+Z", nullptr, &W::UndoClear},
         {"mnuMap", "Maps", "mnuDailyClearMap", "Clear Maps Daily", nullptr, &Options::mnuDailyClearMap, nullptr},
@@ -153,6 +156,7 @@ void MainWindow::SyncMenus()
         if (QAction* show = Item(QStringLiteral("mnuShowMap%1").arg(n)))
             show->setEnabled(s_.opt.mnuShowMapEnabled[n - 1]);
     if (QAction* undo = Item(QStringLiteral("mnuUndoClear"))) undo->setEnabled(!s_.MapsCleared.Empty());
+    if (QAction* exportItem = Item(QStringLiteral("mnuExportTracks"))) exportItem->setVisible(s_.opt.mnuExportTracks);
 }
 
 QAction* MainWindow::Item(const QString& name) const
@@ -240,6 +244,24 @@ void MainWindow::ViewMap()
 {
     RunCommand("mnuViewMap_Click", [this] {
         if (mapHooks.viewMap) mapHooks.viewMap();
+    });
+}
+
+void MainWindow::ExportTracks()
+{
+    RunCommand("mnuExportTracks_Click", [this] {
+        FileDialogRequest r;
+        r.title = QStringLiteral("Export Tracks");
+        r.filter = QStringLiteral("GeoJSON (*.geojson);;KML (*.kml)");
+        r.defaultSuffix = QStringLiteral("geojson");
+        r.initialPath = QString::fromStdString(DefaultTracksFileName(s_, ExportFormat::GeoJson).string());
+        r.save = true;
+        const std::optional<QString> file = exportDialog ? exportDialog(r) : std::nullopt;
+        if (!file || file->isEmpty()) return;
+        const TracksFileResult written = WriteTracksFile(s_, QFile::encodeName(*file).toStdString());
+        for (const std::string& problem : written.problems)
+            s_.notifier().Diagnostic("left out of the track export: " + problem);
+        if (!written.written) s_.notifier().Message(written.error, "KORVAL", Icon::Critical);
     });
 }
 

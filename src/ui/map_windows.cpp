@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include <QtCore/QMetaObject>
+#include <QtCore/QRegularExpression>
 #include <QtGui/QImageReader>
 #include <QtWidgets/QFileDialog>
 
@@ -31,6 +32,11 @@ std::optional<QString> Ask(const FileDialogRequest& r)
     QFileDialog d(nullptr, r.title);
     d.setNameFilter(r.filter);
     d.setDefaultSuffix(r.defaultSuffix);
+    // With a choice of filters a name typed without an extension gets the chosen filter's.
+    QObject::connect(&d, &QFileDialog::filterSelected, &d, [&d](const QString& filter) {
+        const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+        if (m.hasMatch()) d.setDefaultSuffix(m.captured(1));
+    });
     d.setAcceptMode(r.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     d.setFileMode(r.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (r.save)

@@ -20,7 +20,7 @@ namespace korval::ui {
 // What a file dialog of the Maps menu asks for. The filter is in Qt's form.
 struct FileDialogRequest {
     QString title;
-    QString filter;         // "JPEG Files (*.jpg *.jpe *.jpeg)"
+    QString filter;         // "JPEG Files (*.jpg *.jpe *.jpeg)"; choices apart by ";;"
     QString defaultSuffix;  // "jpg"
     QString initialPath;    // a file (save) or a folder (open)
     bool save = false;      // save dialogs ask before overwriting an existing file

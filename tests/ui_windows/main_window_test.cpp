@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
+#include <tuple>
 
 #include <QAction>
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <QTimer>
 
 #include "delete_aircraft_dialog.h"
+#include "export/tracks.h"
 #include "main_window.h"
 #include "map_settings_dialog.h"
 #include "settings/settings.h"
@@ -137,6 +140,109 @@ TEST(MainMenus, ShowAndSaveMapItemsGoThroughTheMapHooks)
     for (const char* item : {"mnuShowMap2", "mnuMap3Save", "mnuViewMap"}) w->Item(QLatin1String(item))->trigger();
     EXPECT_EQ(calls, (std::vector<std::string>{"show 2", "save 3", "view"}));
     EXPECT_FALSE(rig.station.opt.mnuShowMap2);  // the hook owns the Show state
+}
+
+// ---- Export Tracks... ---------------------------------------------------------------------------
+
+// Two position reports of one aircraft and one of another, as Airmaster prints them.
+void SomeTraffic(Station& s)
+{
+    const std::string trailer = "\r\n----------------------------------------------------------[05/12/2026 14:32]";
+    for (const auto& [reg, no, pos] : {std::tuple{".G-STBA", "M91A", "POS,N4150.8,E02000.0,0439,350"},
+                                       std::tuple{".G-STBA", "M92A", "POS,N4230.0,E02100.0,0449,350"},
+                                       std::tuple{".9V-SKA", "M93A", "POS,N5000.0,W01000.0,0450,370"}})
+        OnLinkText(s, LinkBox::AirData, korval::test::Canonical(reg, "15", '7', no, "SK1061", pos) + trailer);
+}
+
+TEST(MainExport, TheItemIsOfferedWhereTheSettingsAskForIt)
+{
+    Rig rig;
+    auto w = Open(rig.station);
+    QAction* a = w->Item(QStringLiteral("mnuExportTracks"));
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->text(), QStringLiteral("Export Tracks..."));
+    EXPECT_TRUE(w->menuBar()->findChild<QMenu*>(QStringLiteral("mnuMap"))->actions().contains(a));
+    EXPECT_FALSE(a->isVisible());  // absent from the settings: the menu is as it always was
+    rig.station.opt.mnuExportTracks = true;
+    rig.station.Notify(ChangeOptions);
+    EXPECT_TRUE(a->isVisible());
+}
+
+struct ExportCase {
+    const char* name;
+    const char* file;
+    std::string (*expected)(const Station&, const ExportOptions&);
+};
+void PrintTo(const ExportCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class MainExportTo : public ::testing::TestWithParam<ExportCase> {};
+
+TEST_P(MainExportTo, WritesTheCoreExportOfTheStation)
+{
+    Rig rig;
+    rig.station.box.labUTC = "UTC: 1432";
+    auto w = Open(rig.station);
+    SomeTraffic(rig.station);
+    std::vector<FileDialogRequest> asked;
+    const std::filesystem::path file = rig.home.path() / GetParam().file;
+    w->exportDialog = [&](const FileDialogRequest& r) -> std::optional<QString> {
+        asked.push_back(r);
+        return QString::fromStdString(file.string());
+    };
+    w->Item(QStringLiteral("mnuExportTracks"))->trigger();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].save);
+    EXPECT_EQ(asked[0].filter, QStringLiteral("GeoJSON (*.geojson);;KML (*.kml)"));
+    EXPECT_EQ(asked[0].initialPath,
+              QString::fromStdString((rig.home.path() / "KorvalTracks051226,1432Z.geojson").string()));
+    EXPECT_EQ(rig.home.Read(GetParam().file), GetParam().expected(rig.station, {}));
+    // Both aircraft are in it, at their last reported positions (longitude first).
+    const std::string text = rig.home.Read(GetParam().file);
+    EXPECT_NE(text.find("21,42.5"), std::string::npos);
+    EXPECT_NE(text.find("-10,50"), std::string::npos);
+    EXPECT_TRUE(rig.notes.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, MainExportTo,
+                         ::testing::Values(ExportCase{"GeoJson", "tracks.geojson", ExportGeoJson},
+                                           ExportCase{"Kml", "tracks.kml", ExportKml}),
+                         [](const ::testing::TestParamInfo<ExportCase>& p) { return std::string(p.param.name); });
+
+TEST(MainExport, AFailedWriteSaysWhyAndTheProgramGoesOn)
+{
+    Rig rig;
+    auto w = Open(rig.station);
+    SomeTraffic(rig.station);
+    // A folder that is not there: a box says why, nothing is made.
+    const std::filesystem::path missing = rig.home.path() / "missing" / "tracks.kml";
+    w->exportDialog = [&](const FileDialogRequest&) -> std::optional<QString> {
+        return QString::fromStdString(missing.string());
+    };
+    w->Item(QStringLiteral("mnuExportTracks"))->trigger();
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_EQ(rig.notes.messages[0].text, "cannot create " + missing.string() + ": No such file or directory");
+    EXPECT_EQ(rig.notes.messages[0].title, "KORVAL");
+    EXPECT_EQ(rig.notes.messages[0].icon, Icon::Critical);
+    EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+    // A name of no known kind is refused the same way; a cancelled dialog writes nothing.
+    w->exportDialog = [&](const FileDialogRequest&) -> std::optional<QString> {
+        return QString::fromStdString((rig.home.path() / "tracks.txt").string());
+    };
+    w->Item(QStringLiteral("mnuExportTracks"))->trigger();
+    ASSERT_EQ(rig.notes.messages.size(), 2u);
+    EXPECT_NE(rig.notes.messages[1].text.find("must end in .geojson or .kml"), std::string::npos);
+    EXPECT_FALSE(rig.home.Exists("tracks.txt"));
+    w->exportDialog = [](const FileDialogRequest&) -> std::optional<QString> { return std::nullopt; };
+    w->Item(QStringLiteral("mnuExportTracks"))->trigger();
+    EXPECT_EQ(rig.notes.messages.size(), 2u);
+    // The station goes on: the next message is taken as before.
+    OnLinkText(rig.station, LinkBox::AirData,
+               korval::test::Canonical(".D-ABCD", "15", '7', "M94A", "LH0400", "POS,N5000.0,E00800.0,0451,370") +
+                   "\r\n----------------------------------------------------------[05/12/2026 14:33]");
+    EXPECT_EQ(rig.station.box.Aircraft.Text, "D-ABCD");
 }
 
 // ---- closing ----------------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "tracking/postext.h"
+
 namespace korval {
 
 class Station;
@@ -40,10 +42,7 @@ float OriginLeft(const Station& s);
 float OriginTop(const Station& s);
 
 // The latitude and longitude texts of a position text "lat/lon", split at the first "/". With no
-// "/" the latitude is empty, and converting it fails.
-struct PositionParts {
-    std::string_view lat, lon;
-};
+// "/" the latitude is empty, and converting it fails (unlike SplitAtSlash, which refuses).
 PositionParts SplitPosition(std::string_view position);
 
 // The coordinate procedures (module "ProcessMess"). Each reads the current object's position

@@ -14,7 +14,8 @@ namespace {
 
 // ---- the settings table ----------------------------------------------------------------------
 
-// Menu check marks, in the order they are written at close. `MapSettings` is read, never written.
+// Menu check marks, in the order they are written at close. `MapSettings` and `ExportTracks` are
+// read, never written.
 // An option added after the settings files of the first users existed is written only once it is
 // on or its key is in the file, so a file that never had it stays as it was.
 struct OptionRow {
@@ -48,6 +49,7 @@ const OptionRow kOptionRows[] = {
     {"Filters", "TooFar", &Options::mnuTooFar, true},
     {"Menus", "ExtendedDecoding", &Options::mnuExtendedDecoding, true, true},
     {"Menus", "MapSettings", &Options::mnuMapSettings, false},
+    {"Menus", "ExportTracks", &Options::mnuExportTracks, false},
 };
 
 // Placement keys (single-precision twips) in the order they are written.

@@ -81,6 +81,9 @@ struct Options {
     // Decode Modern Formats: ADS-C reports and the format table read the message as it arrived,
     // every position keeps its source, implausible positions are refused.
     bool mnuExtendedDecoding = false;
+    // The Maps menu offers Export Tracks... (not a check mark: read from the settings, never
+    // written).
+    bool mnuExportTracks = false;
     // Enabled state of the Show Map items (the map settings dialog disables one without a map).
     bool mnuShowMapEnabled[3] = {true, true, true};
 

@@ -126,6 +126,30 @@ TEST(Settings, TheBundledSettingsTurnModernDecodingOn)
     rig.home.Write("KORVAL.ini", test::ReadTestData("../../data/KORVAL.ini"));
     LoadSettings(rig.station);
     EXPECT_TRUE(rig.station.opt.mnuExtendedDecoding);
+    EXPECT_TRUE(rig.station.opt.mnuExportTracks);
+}
+
+// Export Tracks... is offered only where the file asks for it, and the key is never written:
+// after a close it holds what it held before, whatever the option became.
+TEST(Settings, ExportTracksIsReadAndNeverWritten)
+{
+    struct Case {
+        const char* file;
+        bool offered;
+        const char* keptValue;
+    };
+    const Case cases[] = {{"[Menus]\r\nTag=True\r\n", false, "<absent>"},
+                          {"[Menus]\r\nExportTracks=True\r\n", true, "True"},
+                          {"[Menus]\r\nExportTracks=False\r\n", false, "False"}};
+    for (const Case& c : cases) {
+        Rig rig;
+        rig.home.Write("KORVAL.ini", c.file);
+        LoadSettings(rig.station);
+        EXPECT_EQ(rig.station.opt.mnuExportTracks, c.offered) << c.file;
+        rig.station.opt.mnuExportTracks = !c.offered;
+        SaveSettings(rig.station);
+        EXPECT_EQ(FileValue(rig, "Menus", "ExportTracks"), c.keptValue) << c.file;
+    }
 }
 
 // ---- a full file -------------------------------------------------------------------------------
