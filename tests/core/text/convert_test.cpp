@@ -13,7 +13,6 @@ namespace {
 
 using korval::test::FaultOf;
 using korval::test::PrintTo;
-using korval::test::FaultOf;
 
 struct WholeCase {
     const char* name;
