@@ -367,7 +367,8 @@ TEST_P(StartUpLinks, AreMadeOrToldAndTheChoiceIsSavedOnClosing)
     if (c.said.empty()) {
         EXPECT_EQ(korval.Err(), "");
     } else {
-        EXPECT_NE(korval.Err().find("KORVAL: " + c.said + "\n"), std::string::npos) << korval.Err();
+        EXPECT_TRUE(RunUntil([&] { return korval.Err().find("KORVAL: " + c.said + "\n") != std::string::npos; }))
+            << korval.Err();
     }
     EXPECT_EQ(RunUntil([&] { return decoder.AdvisedCount("LiveData") == 1; }, 2s), c.decoderRunning)
         << decoder.ClientCount() << " clients " << korval.Err();
@@ -414,7 +415,9 @@ TEST_F(Chain, FifosInPlaceOfTheFilesHoldNeitherTheStartNorTheQuit)
     Close(early);
 
     ASSERT_NO_FATAL_FAILURE(StartKorval(korval, {QStringLiteral("--headless"), QStringLiteral("--quiet")}));
-    EXPECT_NE(korval.Err().find("Can't read your Korval settings file"), std::string::npos) << korval.Err();
+    EXPECT_TRUE(RunUntil([&] {
+        return korval.Err().find("Can't read your Korval settings file") != std::string::npos;
+    })) << korval.Err();
     Close(korval);
 }
 
@@ -425,7 +428,7 @@ TEST_F(Chain, ADecoderStartedAfterTheProgramIsLinkedAndStaysChosen)
     home.Write("KORVAL.ini", Ini({"KORVAL/Airmaster=True"}));
     ASSERT_NO_FATAL_FAILURE(StartKorval(korval, {QStringLiteral("--headless"), QStringLiteral("--quiet")}));
     const std::string told = "KORVAL: Airmaster must be running before selecting as DDE source\n";
-    ASSERT_NE(korval.Err().find(told), std::string::npos) << korval.Err();
+    ASSERT_TRUE(RunUntil([&] { return korval.Err().find(told) != std::string::npos; })) << korval.Err();
 
     link::LinkClient listener;
     std::vector<std::string> values;
