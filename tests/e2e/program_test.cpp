@@ -433,7 +433,15 @@ TEST_F(Chain, ADecoderStartedAfterTheProgramIsLinkedAndStaysChosen)
     link::LinkClient listener;
     std::vector<std::string> values;
     listener.OnValue([&](std::string_view, std::string_view value) { values.emplace_back(value); });
-    listener.Link("KORVAL|ACARS", "LiveData");
+    // Linked as other programs link, trying again while the program is still starting.
+    ASSERT_TRUE(RunUntil([&] {
+        try {
+            listener.Link("KORVAL|ACARS", "LiveData");
+            return true;
+        } catch (const std::exception&) {
+            return false;
+        }
+    })) << korval.Err();
 
     link::LinkServer decoder;
     decoder.AddItem("LiveData");
