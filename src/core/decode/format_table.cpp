@@ -27,12 +27,12 @@ std::string_view TrimBlanks(std::string_view s)
 }
 
 // "GROUP:NOTATION"; a reason when it is not one.
-struct GroupSpec {
+struct GroupField {
     std::size_t group = 0;
     Notation notation;
 };
 
-std::optional<GroupSpec> ReadGroupSpec(std::string_view field, std::string_view what, std::string& reason)
+std::optional<GroupField> ReadGroupField(std::string_view field, std::string_view what, std::string& reason)
 {
     const std::string_view text = TrimBlanks(field);
     const std::size_t colon = text.find(':');
@@ -43,11 +43,11 @@ std::optional<GroupSpec> ReadGroupSpec(std::string_view field, std::string_view 
         reason = std::string(what) + " \"" + std::string(text) + "\" is not GROUP:NOTATION (for example 1:DMT)";
         return std::nullopt;
     }
-    GroupSpec spec;
-    for (char c : digits) spec.group = spec.group * 10 + static_cast<std::size_t>(c - '0');
+    GroupField read;
+    for (char c : digits) read.group = read.group * 10 + static_cast<std::size_t>(c - '0');
     const std::string_view name = TrimBlanks(text.substr(colon + 1));
     const std::optional<Notation> notation = ParseNotation(name);
-    if (spec.group == 0 || spec.group > kMaxGroup) {
+    if (read.group == 0 || read.group > kMaxGroup) {
         reason = std::string(what) + " group " + std::string(digits) + " is not 1 to 99";
         return std::nullopt;
     }
@@ -56,8 +56,8 @@ std::optional<GroupSpec> ReadGroupSpec(std::string_view field, std::string_view 
             std::string(what) + " notation \"" + std::string(name) + "\" is unknown (DEC, DECn, DM, DMn, DMT, DMS)";
         return std::nullopt;
     }
-    spec.notation = *notation;
-    return spec;
+    read.notation = *notation;
+    return read;
 }
 
 // One line of the file; a reason when it cannot be used.
@@ -97,9 +97,9 @@ std::optional<PositionFormat> ReadLine(std::string_view line, std::string& reaso
         }
         format.labels.emplace_back(label);
     }
-    const std::optional<GroupSpec> lat = ReadGroupSpec(fields[2], "latitude", reason);
+    const std::optional<GroupField> lat = ReadGroupField(fields[2], "latitude", reason);
     if (!lat) return std::nullopt;
-    const std::optional<GroupSpec> lon = ReadGroupSpec(fields[3], "longitude", reason);
+    const std::optional<GroupField> lon = ReadGroupField(fields[3], "longitude", reason);
     if (!lon) return std::nullopt;
     format.latGroup = lat->group;
     format.latNotation = lat->notation;
