@@ -1,11 +1,14 @@
 #include "delete_aircraft_dialog.h"
 
+#include <utility>
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "dialog_parts.h"
 #include "station/mainwindow.h"
 #include "twips.h"
 
@@ -25,37 +28,26 @@ DeleteAircraftDialog::DeleteAircraftDialog(Station& s, QWidget* parent) : QDialo
     info->setWordWrap(true);
     info->setMinimumWidth(PixelsX(this, 4000));
     grid->addWidget(info, 0, 0, 1, 2);
-    auto* lab = new QLabel(QStringLiteral("Aircraft ID"), this);
-    lab->setObjectName(QStringLiteral("labDeleteACID"));
-    grid->addWidget(lab, 1, 0);
-    txtDeleteACID_ = new QLineEdit(this);
-    txtDeleteACID_->setObjectName(QStringLiteral("txtDeleteACID"));
+    grid->addWidget(Caption(this, "labDeleteACID", "Aircraft ID"), 1, 0);
+    txtDeleteACID_ = Named(new QLineEdit(this), "txtDeleteACID");
     txtDeleteACID_->setToolTip(QStringLiteral("Use Capital Letters"));
     grid->addWidget(txtDeleteACID_, 1, 1);
 
-    auto* buttons = new QHBoxLayout();
-    auto* del = new QPushButton(QStringLiteral("Delete"), this);
-    del->setObjectName(QStringLiteral("cmdDelete"));
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("cmdDeleteCancel"));
-    buttons->addStretch();
-    buttons->addWidget(del);
-    buttons->addWidget(cancel);
-    grid->addLayout(buttons, 2, 0, 1, 2);
+    auto* del = Button(this, "cmdDelete", "Delete");
+    auto* cancel = Button(this, "cmdDeleteCancel", "Cancel");
+    grid->addLayout(ButtonRow({del, cancel}), 2, 0, 1, 2);
     connect(del, &QPushButton::clicked, this, &DeleteAircraftDialog::cmdDelete);
     connect(cancel, &QPushButton::clicked, this, &DeleteAircraftDialog::cmdDeleteCancel);
 }
 
 void DeleteAircraftDialog::Open()
 {
-    if (!placed_) {
+    // Centred the first time only: after that it stays where the user put it.
+    if (!std::exchange(placed_, true)) {
         adjustSize();
         CentreOnScreen(this);
-        placed_ = true;
     }
-    show();
-    raise();
-    activateWindow();
+    Present(this);
 }
 
 void DeleteAircraftDialog::cmdDelete()

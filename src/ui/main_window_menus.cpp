@@ -9,6 +9,7 @@
 #include <QMenuBar>
 
 #include "delete_aircraft_dialog.h"
+#include "dialog_parts.h"
 #include "export/tracks_file.h"
 #include "main_window.h"
 #include "map_settings_dialog.h"
@@ -212,9 +213,7 @@ void MainWindow::ShowMapSettings()
     MapSettingsDialog* d = MapSettings();
     const bool fresh = !d->IsLoaded();
     if (fresh) d->Load();  // reads everything, map 1 included
-    d->show();
-    d->raise();
-    d->activateWindow();
+    Present(d);
     if (!fresh) d->SelectMap(1);
 }
 

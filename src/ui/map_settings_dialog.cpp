@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "dialog_parts.h"
 #include "main_window.h"
 #include "maps/redraw.h"
 #include "settings/dialog_saves.h"
@@ -34,18 +35,6 @@ constexpr double kSwatchSize = 360;
 std::string MapSection(int n)
 {
     return "Map" + std::to_string(n) + " Settings";
-}
-
-template <class W>
-W* Named(W* w, const char* name)
-{
-    w->setObjectName(QLatin1String(name));
-    return w;
-}
-
-QLabel* Caption(QWidget* parent, const char* name, const char* text)
-{
-    return Named(new QLabel(QLatin1String(text), parent), name);
 }
 
 QGroupBox* Frame(QWidget* parent, const char* name, const char* caption)
@@ -209,15 +198,11 @@ MapSettingsDialog::MapSettingsDialog(Station& s, MapHooks& hooks, QWidget* paren
 
     // The buttons.
     QWidget* frOKCancel = Named(new QWidget(this), "frOKCancel");
-    auto* buttons = new QHBoxLayout(frOKCancel);
-    auto* save = Named(new QPushButton(QStringLiteral("Save Settings"), frOKCancel), "cmdSave");
+    auto* save = Button(frOKCancel, "cmdSave", "Save Settings");
     save->setToolTip(QStringLiteral("Click to save current map settings"));
-    auto* close = Named(new QPushButton(QStringLiteral("Close"), frOKCancel), "cmdClose");
-    auto* cancel = Named(new QPushButton(QStringLiteral("Cancel"), frOKCancel), "cmdCancel");
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(close);
-    buttons->addWidget(cancel);
+    auto* close = Button(frOKCancel, "cmdClose", "Close");
+    auto* cancel = Button(frOKCancel, "cmdCancel", "Cancel");
+    frOKCancel->setLayout(ButtonRow({save, close, cancel}));
     connect(save, &QPushButton::clicked, this, &MapSettingsDialog::cmdSave);
     connect(close, &QPushButton::clicked, this, &MapSettingsDialog::cmdClose);
     connect(cancel, &QPushButton::clicked, this, &MapSettingsDialog::cmdCancel);

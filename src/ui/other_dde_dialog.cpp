@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "dialog_parts.h"
 #include "settings/dialog_saves.h"
 #include "settings/profile.h"
 #include "settings/settings.h"
@@ -29,17 +30,11 @@ OtherDdeDialog::OtherDdeDialog(Station& s, QWidget* parent) : QDialog(parent), s
     setModal(false);
 
     auto* grid = new QGridLayout(this);
-    auto* labServer = new QLabel(QStringLiteral("Server"), this);
-    labServer->setObjectName(QStringLiteral("labServer"));
-    txtServer_ = new QLineEdit(this);
-    txtServer_->setObjectName(QStringLiteral("txtServer"));
-    auto* labTopic = new QLabel(QStringLiteral("Topic"), this);
-    labTopic->setObjectName(QStringLiteral("labTopic"));
-    txtTopic_ = new QLineEdit(this);
-    txtTopic_->setObjectName(QStringLiteral("txtTopic"));
-    grid->addWidget(labServer, 0, 0);
+    txtServer_ = Named(new QLineEdit(this), "txtServer");
+    txtTopic_ = Named(new QLineEdit(this), "txtTopic");
+    grid->addWidget(Caption(this, "labServer", "Server"), 0, 0);
     grid->addWidget(txtServer_, 0, 1);
-    grid->addWidget(labTopic, 1, 0);
+    grid->addWidget(Caption(this, "labTopic", "Topic"), 1, 0);
     grid->addWidget(txtTopic_, 1, 1);
 
     auto* frame = new QGroupBox(QStringLiteral("DDE Format"), this);
@@ -56,15 +51,9 @@ OtherDdeDialog::OtherDdeDialog(Station& s, QWidget* parent) : QDialog(parent), s
     formats_->addButton(Option2_, 2);
     grid->addWidget(frame, 2, 0, 1, 2);
 
-    auto* buttons = new QHBoxLayout();
-    auto* save = new QPushButton(QStringLiteral("Save"), this);
-    save->setObjectName(QStringLiteral("cmdServerSave"));
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("cmdServerCancel"));
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
-    grid->addLayout(buttons, 3, 0, 1, 2);
+    auto* save = Button(this, "cmdServerSave", "Save");
+    auto* cancel = Button(this, "cmdServerCancel", "Cancel");
+    grid->addLayout(ButtonRow({save, cancel}), 3, 0, 1, 2);
     connect(save, &QPushButton::clicked, this, &OtherDdeDialog::cmdServerSave);
     connect(cancel, &QPushButton::clicked, this, &OtherDdeDialog::cmdServerCancel);
     txtServer_->setMinimumWidth(PixelsX(this, 3000));
@@ -116,9 +105,7 @@ void OtherDdeDialog::Open()
     Load();
     adjustSize();
     CentreOnScreen(this);
-    show();
-    raise();
-    activateWindow();
+    Present(this);
 }
 
 void OtherDdeDialog::cmdServerSave()

@@ -1,8 +1,11 @@
 #include "sbs_key_dialog.h"
 
+#include <utility>
+
 #include <QGridLayout>
 #include <QLabel>
 
+#include "dialog_parts.h"
 #include "twips.h"
 
 namespace korval::ui {
@@ -49,14 +52,12 @@ SbsKeyDialog::SbsKeyDialog(QWidget* parent) : QDialog(parent)
 
 void SbsKeyDialog::Open()
 {
-    if (!placed_) {
+    // Centred the first time only: after that it stays where the user put it.
+    if (!std::exchange(placed_, true)) {
         adjustSize();
         CentreOnScreen(this);
-        placed_ = true;
     }
-    show();
-    raise();
-    activateWindow();
+    Present(this);
 }
 
 }  // namespace korval::ui

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "dialog_parts.h"
 #include "settings/dialog_saves.h"
 #include "settings/profile.h"
 #include "settings/settings.h"
@@ -13,16 +14,6 @@
 #include "twips.h"
 
 namespace korval::ui {
-namespace {
-
-QLabel* Caption(QWidget* parent, const char* name, const char* text)
-{
-    auto* l = new QLabel(QLatin1String(text), parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-}  // namespace
 
 TooFarDialog::TooFarDialog(Station& s, QWidget* parent) : QDialog(parent), s_(s)
 {
@@ -35,24 +26,16 @@ TooFarDialog::TooFarDialog(Station& s, QWidget* parent) : QDialog(parent), s_(s)
     cap->setWordWrap(true);
     grid->addWidget(cap, 0, 0, 1, 2);
     grid->addWidget(Caption(this, "labTooLat", "Max. degrees Latitude"), 1, 0);
-    txtTooLat_ = new QLineEdit(this);
-    txtTooLat_->setObjectName(QStringLiteral("txtTooLat"));
+    txtTooLat_ = Named(new QLineEdit(this), "txtTooLat");
     grid->addWidget(txtTooLat_, 1, 1);
     grid->addWidget(Caption(this, "labTooLong", "Max. degrees Longitude"), 2, 0);
-    txtTooLong_ = new QLineEdit(this);
-    txtTooLong_->setObjectName(QStringLiteral("txtTooLong"));
+    txtTooLong_ = Named(new QLineEdit(this), "txtTooLong");
     grid->addWidget(txtTooLong_, 2, 1);
     for (QLineEdit* e : {txtTooLat_, txtTooLong_}) e->setMaximumWidth(PixelsX(this, 900));
 
-    auto* buttons = new QHBoxLayout();
-    auto* save = new QPushButton(QStringLiteral("Save"), this);
-    save->setObjectName(QStringLiteral("cmdTooFarSave"));
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel->setObjectName(QStringLiteral("cmdTooFarCancel"));
-    buttons->addStretch();
-    buttons->addWidget(save);
-    buttons->addWidget(cancel);
-    grid->addLayout(buttons, 3, 0, 1, 2);
+    auto* save = Button(this, "cmdTooFarSave", "Save");
+    auto* cancel = Button(this, "cmdTooFarCancel", "Cancel");
+    grid->addLayout(ButtonRow({save, cancel}), 3, 0, 1, 2);
     connect(save, &QPushButton::clicked, this, &TooFarDialog::cmdTooFarSave);
     connect(cancel, &QPushButton::clicked, this, &TooFarDialog::cmdTooFarCancel);
 }
@@ -69,9 +52,7 @@ void TooFarDialog::Open()
     Load();
     adjustSize();
     CentreOnScreen(this);
-    show();
-    raise();
-    activateWindow();
+    Present(this);
 }
 
 void TooFarDialog::cmdTooFarSave()
