@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <optional>
 
+#include "reformat/pattern_walk.h"
+
 namespace korval {
 namespace {
 
@@ -19,26 +21,7 @@ bool IsPlain(std::string_view text)
 // rather than the tail.
 bool HasTopLevelAlternation(std::string_view pattern)
 {
-    int depth = 0;
-    bool inClass = false;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c == '\\') {
-            ++i;
-        } else if (inClass) {
-            if (c == ']') inClass = false;
-        } else if (c == '[') {
-            inClass = true;
-            if (i + 1 < pattern.size() && pattern[i + 1] == ']') ++i;  // "[]...]" opens with a "]"
-        } else if (c == '(') {
-            ++depth;
-        } else if (c == ')') {
-            --depth;
-        } else if (c == '|' && depth == 0) {
-            return true;
-        }
-    }
-    return false;
+    return WalkGroups(pattern, [](std::size_t, char c, int depth) { return c == '|' && depth == 0; });
 }
 
 std::vector<std::string> SplitKeywords(std::string_view alternatives)

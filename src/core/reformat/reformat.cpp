@@ -4,6 +4,7 @@
 
 #include "reformat/keyword_rule.h"
 #include "reformat/line_end_commas.h"
+#include "reformat/pattern_walk.h"
 #include "reformat/waypoints.h"
 #include "station/station.h"
 #include "text/convert.h"
@@ -127,25 +128,11 @@ std::string_view RequiredLiteral(std::string_view pattern)
     // The opening group must be neither quantified nor one branch of an alternation, and must
     // hold no alternation of its own.
     std::size_t close = std::string_view::npos;
-    int depth = 0;
-    bool inClass = false;
-    for (std::size_t i = 0; i < pattern.size(); ++i) {
-        const char c = pattern[i];
-        if (c == '\\') {
-            ++i;
-        } else if (inClass) {
-            if (c == ']') inClass = false;
-        } else if (c == '[') {
-            inClass = true;
-        } else if (c == '(') {
-            ++depth;
-        } else if (c == ')') {
-            if (--depth == 0 && close == std::string_view::npos) close = i;
-        } else if (c == '|' && (depth == 0 || (depth == 1 && close == std::string_view::npos))) {
-            return {};
-        }
-    }
-    if (close == std::string_view::npos) return {};
+    const bool split = WalkGroups(pattern, [&close](std::size_t i, char c, int depth) {
+        if (c == ')' && depth == 1 && close == std::string_view::npos) close = i;
+        return c == '|' && (depth == 0 || (depth == 1 && close == std::string_view::npos));
+    });
+    if (split || close == std::string_view::npos) return {};
     if (close + 1 < pattern.size() && kQuantifiers.find(pattern[close + 1]) != std::string_view::npos) return {};
     std::size_t end = 1;
     while (end < close && kMeta.find(pattern[end]) == std::string_view::npos) ++end;

@@ -240,7 +240,11 @@ INSTANTIATE_TEST_SUITE_P(Reformat, Literals,
                                            LiteralCase{"quantifiedLastCharacter", R"((ABCD*E))", "ABC"},
                                            LiteralCase{"tooShort", R"((AB)C)", ""},
                                            LiteralCase{"noLeadingGroup", R"(,(N|S)(\d{4}),)", ""},
-                                           LiteralCase{"nonCapturingGroup", R"((?:ABCD))", ""}),
+                                           LiteralCase{"nonCapturingGroup", R"((?:ABCD))", ""},
+                                           // A "]" first in a class is one of its members, so the
+                                           // "|" beside it is a member too.
+                                           LiteralCase{"classOpeningWithBracket", R"((ABC[]|]D)X)", "ABC"},
+                                           LiteralCase{"negatedClassOpeningWithBracket", R"((ABC[^]|]D)X)", "ABC"}),
                          test::CaseName());
 
 }  // namespace
