@@ -4,13 +4,13 @@
 // Once with the decoded background kept, once decoding it from disk at every redraw.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 
 #include <QtGui/QGuiApplication>
 
+#include "bench_map_fill.h"
 #include "maps/redraw.h"
 #include "station/seams.h"
 #include "station/station.h"
@@ -22,59 +22,17 @@ using namespace korval;
 
 constexpr int kWidthPx = 1600, kHeightPx = 1000;
 
-std::string Pos(int lat, int lon)
-{
-    return std::to_string(lat) + "/" + std::to_string(lon);
-}
+// Europe: latitude 34000..64000, longitude -16000..34000 in thousandths of a degree.
+constexpr bench::Frame kEurope{"64000", "34000", "-016000", "034000", 34000, -16000, 30000, 50000};
 
-std::string Name(const char* prefix, int i)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%s%d", prefix, i);
-    return buf;
-}
-
-// Objects spread over the frame in thousandths of a degree: latitude 34000..64000, longitude
-// -16000..34000.
 void Fill(Station& s, int routeLines, int aircraft, int sbs)
 {
-    s.map[0].N = "64000";
-    s.map[0].S = "34000";
-    s.map[0].W = "-016000";
-    s.map[0].E = "034000";
+    bench::FillMap1(s, kEurope, routeLines, aircraft, sbs);
     s.map[0].MapPath = KORVAL_MAPS_DIR "/europe.jpg";
     s.map[0].ACIDBack = 0xC0FFFF;
     s.map[0].ACIDText = 0;
     s.map[0].Circle = 0xFF;
     s.map[0].Line = 0xFF0000;
-    s.opt.mnuShowMap1 = true;
-    s.opt.mnuSBS = true;
-    for (int i = 0; i < routeLines; ++i) {
-        auto r = std::make_shared<RouteLine>();
-        r->OldPosition = Pos(34000 + (i * 37) % 30000, -16000 + (i * 53) % 50000);
-        r->NewPosition = Pos(34000 + (i * 41) % 30000, -16000 + (i * 59) % 50000);
-        if (i % 10 == 0) {
-            r->NATrack = Name("NAT ", i % 26);
-            r->NATPos = r->NewPosition;
-        }
-        r->Style = i % 7 == 0 ? 2 : 0;
-        s.RouteLineCol.Add(r);
-    }
-    for (int i = 0; i < aircraft; ++i) {
-        auto a = std::make_shared<Aircraft>();
-        a->ID = Name("G-", 1000 + i);
-        a->NewLocation = Pos(34000 + (i * 97) % 30000, -16000 + (i * 89) % 50000);
-        a->Show = true;
-        s.AircraftCol.Add(a, a->ID);
-    }
-    for (int i = 0; i < sbs; ++i) {
-        auto a = std::make_shared<SBSAircraft>();
-        a->ID = Name("S", i);
-        a->NewPosition = Pos(50000 + (i * 13) % 8000, -5000 + (i * 17) % 8000);
-        if (i % 2 == 0) a->OldPosition = Pos(50000 + (i * 11) % 8000, -5000 + (i * 19) % 8000);
-        a->AltChange = static_cast<std::int16_t>(i % 3);
-        s.SBSAircraftCol.Add(a, a->ID);
-    }
 }
 
 void Redraw(benchmark::State& state, std::size_t cacheCapacity)

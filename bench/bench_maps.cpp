@@ -2,11 +2,11 @@
 // canvas that paints nothing, so that a painting canvas's time can be split into core and paint.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "bench_map_fill.h"
 #include "maps/canvas.h"
 #include "maps/redraw.h"
 #include "station/seams.h"
@@ -46,54 +46,8 @@ public:
     NoOpCanvas canvas;
 };
 
-std::string Pos(int lat, int lon)
-{
-    return std::to_string(lat) + "/" + std::to_string(lon);
-}
-
-std::string Name(const char* prefix, int i)
-{
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%s%d", prefix, i);
-    return buf;
-}
-
-// Map 1 over the North Atlantic (N 70, S 30, W -80, E 10) with the given numbers of objects.
-void Fill(Station& s, int routeLines, int aircraft, int sbs)
-{
-    s.map[0].N = "70000";
-    s.map[0].S = "30000";
-    s.map[0].W = "-080000";
-    s.map[0].E = "010000";
-    s.opt.mnuShowMap1 = true;
-    s.opt.mnuSBS = true;
-    for (int i = 0; i < routeLines; ++i) {
-        auto r = std::make_shared<RouteLine>();
-        r->OldPosition = Pos(30000 + (i * 37) % 40000, -80000 + (i * 53) % 90000);
-        r->NewPosition = Pos(30000 + (i * 41) % 40000, -80000 + (i * 59) % 90000);
-        if (i % 10 == 0) {
-            r->NATrack = Name("NAT ", i % 26);
-            r->NATPos = r->NewPosition;
-        }
-        r->Style = i % 7 == 0 ? 2 : 0;
-        s.RouteLineCol.Add(r);
-    }
-    for (int i = 0; i < aircraft; ++i) {
-        auto a = std::make_shared<Aircraft>();
-        a->ID = Name("G-", 1000 + i);
-        a->NewLocation = Pos(30000 + (i * 97) % 40000, -80000 + (i * 89) % 90000);
-        a->Show = true;
-        s.AircraftCol.Add(a, a->ID);
-    }
-    for (int i = 0; i < sbs; ++i) {
-        auto a = std::make_shared<SBSAircraft>();
-        a->ID = Name("S", i);
-        a->NewPosition = Pos(50000 + (i * 13) % 8000, -5000 + (i * 17) % 8000);
-        if (i % 2 == 0) a->OldPosition = Pos(50000 + (i * 11) % 8000, -5000 + (i * 19) % 8000);
-        a->AltChange = static_cast<std::int16_t>(i % 3);
-        s.SBSAircraftCol.Add(a, a->ID);
-    }
-}
+// Map 1 over the North Atlantic (N 70, S 30, W -80, E 10).
+constexpr bench::Frame kNorthAtlantic{"70000", "30000", "-080000", "010000", 30000, -80000, 40000, 90000};
 
 void BM_FullRedrawMap1(benchmark::State& state)
 {
@@ -102,7 +56,8 @@ void BM_FullRedrawMap1(benchmark::State& state)
     Station s(std::filesystem::temp_directory_path(), clock, notifier);
     BenchView view;
     s.mapView[0] = &view;
-    Fill(s, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
+    bench::FillMap1(s, kNorthAtlantic, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+                    static_cast<int>(state.range(2)));
     for (auto _ : state) {
         NewPlot1(s);
         benchmark::DoNotOptimize(view.canvas.sink_);

@@ -16,6 +16,8 @@
 #include "bridge_sbs.h"
 #include "link/client.h"
 #include "link/server.h"
+#include "qt_bench.h"
+#include "qt_bench_main.h"
 
 namespace {
 
@@ -25,31 +27,6 @@ using korval::link::LinkServer;
 
 constexpr std::int64_t kNow = 1796472000;
 constexpr int kBatch = 10000;
-
-class Folder {
-public:
-    Folder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korval-bench-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~Folder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-void RunUntil(const std::function<bool()>& done)
-{
-    while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-}
 
 // The bridge's side of one topic and KORVAL's client on it.
 struct Pair {
@@ -61,9 +38,9 @@ struct Pair {
         client.SetFolder(folder.path());
         client.OnValue([this](std::string_view, std::string_view) { ++received; });
         client.Link(topic, "LiveData");
-        RunUntil([this] { return server.AdvisedCount("LiveData") == 1; });
+        korval::bench::Await([this] { return server.AdvisedCount("LiveData") == 1; }, "the link");
     }
-    Folder folder;
+    korval::bench::Folder folder;
     LinkServer server;
     LinkClient client;
     std::int64_t received = 0;
@@ -139,7 +116,7 @@ void ConvertAndPublish(benchmark::State& state, Source source, std::string_view 
             for (const Message& m : out) pair.server.SetValue("LiveData", m.text);
             out.clear();
         }
-        RunUntil([&] { return pair.received >= target; });
+        korval::bench::Await([&] { return pair.received >= target; }, "every value");
     }
     state.SetItemsProcessed(state.iterations() * kBatch);
 }
@@ -174,7 +151,7 @@ void BM_Sbs(benchmark::State& state)
         sbs.Feed(stream, 0, kNow, out, counters);
         for (const Message& m : out) pair.server.SetValue("LiveData", m.text);
         out.clear();
-        RunUntil([&] { return pair.received >= target; });
+        korval::bench::Await([&] { return pair.received >= target; }, "every value");
     }
     state.SetItemsProcessed(state.iterations() * kBatch);
 }
@@ -212,10 +189,5 @@ BENCHMARK(BM_SbsRateLimit500Aircraft)->Arg(0)->Arg(5)->Arg(10)->Unit(benchmark::
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return korval::bench::RunUnderQt(argc, argv);
 }

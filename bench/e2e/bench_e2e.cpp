@@ -25,36 +25,16 @@
 #include "link/client.h"
 #include "link/naming.h"
 #include "link/server.h"
+#include "qt_bench.h"
+#include "qt_bench_main.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace korval::link;
 
-// Runs the event loop until `done` holds; false after `limit`. Sleeps while nothing happens.
-bool RunUntil(const std::function<bool()>& done, std::chrono::seconds limit = std::chrono::seconds(120))
-{
-    const auto end = Clock::now() + limit;
-    QTimer wake;  // looks at the clock now and then even when no event comes
-    wake.start(100);
-    while (!done()) {
-        if (Clock::now() > end) return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-// Runs the event loop until `when`, with a precise timer.
-void RunUntilTime(Clock::time_point when)
-{
-    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(when - Clock::now());
-    if (wait.count() > 0) {
-        QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(wait.count()), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    while (Clock::now() < when) QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+using korval::bench::RunUntil;
+using korval::bench::RunUntilTime;
 
 std::vector<std::string> CorpusTexts()
 {
@@ -249,11 +229,5 @@ BENCHMARK(BM_EndToEndLatencyAt100PerSecond)->Unit(benchmark::kMillisecond)->UseM
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    g_setup.reset();
-    benchmark::Shutdown();
-    return 0;
+    return korval::bench::RunUnderQt(argc, argv, [] { g_setup.reset(); });
 }

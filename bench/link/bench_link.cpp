@@ -17,6 +17,8 @@
 #include "link/client.h"
 #include "link/protocol.h"
 #include "link/server.h"
+#include "qt_bench.h"
+#include "qt_bench_main.h"
 
 namespace {
 
@@ -28,31 +30,6 @@ std::string Message(int n)
     return "1ACARS mode: 2  Aircraft reg: .G-ABCD\r\nMessage label: H1  Block id: 2  Msg. no: M" +
            std::to_string(10000 + n % 90000) +
            "\r\nFlight id: BA0001\r\nMessage content:-\r\nPOS N51234W001234,BUKUT,1203,350,LAKEY,1219,M52\r\n";
-}
-
-class Folder {
-public:
-    Folder()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korval-bench-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~Folder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-void RunUntil(const std::function<bool()>& done)
-{
-    while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 // A server and a linked client over a private folder.
@@ -69,9 +46,9 @@ struct Pair {
             if (onValue) onValue();
         });
         client.Link("WinACARS|ACARS", "LiveData");
-        RunUntil([this] { return server.AdvisedCount("LiveData") == 1; });
+        korval::bench::Await([this] { return server.AdvisedCount("LiveData") == 1; }, "the link");
     }
-    Folder folder;
+    korval::bench::Folder folder;
     LinkServer server;
     LinkClient client;
     std::int64_t received = 0;
@@ -110,7 +87,7 @@ void BM_ServerToClient(benchmark::State& state)
     for (auto _ : state) {
         const std::int64_t target = pair.received + batch;
         for (const std::string& m : messages) pair.server.SetValue("LiveData", m);
-        RunUntil([&] { return pair.received >= target; });
+        korval::bench::Await([&] { return pair.received >= target; }, "every value");
     }
     state.SetItemsProcessed(state.iterations() * batch);
     state.SetBytesProcessed(pair.bytes);
@@ -138,7 +115,7 @@ void BM_LatencyAt100PerSecond(benchmark::State& state)
             pair.server.SetValue("LiveData", Message(sent++));
         });
         tick.start(10);
-        RunUntil([&] { return static_cast<int>(latencies.size()) >= kValues; });
+        korval::bench::Await([&] { return static_cast<int>(latencies.size()) >= kValues; }, "every value");
     }
     std::sort(latencies.begin(), latencies.end());
     state.counters["p50_us"] = latencies[latencies.size() / 2];
@@ -151,10 +128,5 @@ BENCHMARK(BM_LatencyAt100PerSecond)->Iterations(1)->Unit(benchmark::kMillisecond
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return korval::bench::RunUnderQt(argc, argv);
 }

@@ -38,6 +38,7 @@
 
 #include "devtools.h"
 #include "link/server.h"
+#include "qt_bench.h"
 
 namespace {
 
@@ -52,16 +53,7 @@ using Clock = std::chrono::steady_clock;
     std::exit(1);
 }
 
-void RunUntilTime(Clock::time_point when)
-{
-    const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(when - Clock::now());
-    if (wait.count() > 0) {
-        QEventLoop loop;
-        QTimer::singleShot(static_cast<int>(wait.count()), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    while (Clock::now() < when) QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+using korval::bench::RunUntilTime;
 
 // A position report of aircraft `plane` (of 30) at `step`. Each report moves the aircraft
 // 0.05 degrees north and east of its last one, then as far back and so on: a step the
