@@ -63,13 +63,27 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"noRegIsTrackedByFlight",
                  {{.positions = "51000/-010000,52000/-011000,", .id = "NO-REG"}},
                  "UP0001 at 52000/-011000; UP0001 51000/-010000>52000/-011000; counted 1, clearances 0"},
+        // Only plausible entries are plotted: none within one degree of the equator, none damaged.
+        Scenario{"oneDegreeSouthSkipped", {{.positions = "-01000/-030000,"}}, "counted 1, clearances 0"},
+        Scenario{"justPastOneDegreeSouth",
+                 {{.positions = "-01001/-030000,"}},
+                 "N923UP at -01001/-030000; counted 1, clearances 0"},
+        Scenario{"letterSkipped", {{.positions = "5123A/-010500,"}}, "counted 1, clearances 0"},
+        Scenario{"binarySkipped", {{.positions = "\x01\xff/\x80,\x7f,"}}, "counted 1, clearances 0"},
+        Scenario{"emptyEntryThenGood",
+                 {{.positions = ",51234/-010500,"}},
+                 "N923UP at 51234/-010500; counted 1, clearances 0"},
+        Scenario{"equatorBetweenGood",
+                 {{.positions = "51000/-010000,00900/-011000,52000/-012000,"}},
+                 "N923UP at 52000/-012000; N923UP 51000/-010000>52000/-012000; counted 1, clearances 0"},
         Scenario{"ganderClearanceLabelsItsFirstLine",
                  {{.positions = kClearance, .oceanic = true, .gander = true}},
                  "N923UP at 50000/-050000 hidden oceanic M080 F350; " + kLeg1 + " NAT A at 50000/-050000; " + kLeg2 +
                      "; " + kLeg3 + "; counted 0, clearances 1"},
-        Scenario{"clearanceWithoutEntryTimeIsReports",
-                 {{.positions = kClearance, .oceanic = true, .ept = "0"}},
-                 "N923UP at 52000/-020000 hidden; " + kLeg1 + "; " + kLeg2 + "; " + kLeg3 + "; counted 1, clearances 0"},
+        Scenario{
+            "clearanceWithoutEntryTimeIsReports",
+            {{.positions = kClearance, .oceanic = true, .ept = "0"}},
+            "N923UP at 52000/-020000 hidden; " + kLeg1 + "; " + kLeg2 + "; " + kLeg3 + "; counted 1, clearances 0"},
         Scenario{"clearanceAndReportAreTwoRecords",
                  {kOceanic, {.positions = "51000/-045000,"}},
                  "N923UP at 50000/-050000 hidden oceanic M080 F350; N923UP at 51000/-045000; " + kLeg1 + "; " + kLeg2 +
@@ -84,55 +98,25 @@ INSTANTIATE_TEST_SUITE_P(
                      "; N923UP 52000/-020000>51000/-040000; " + kLeg2 + "; " + kLeg3 + "; counted 1, clearances 0"}),
     test::CaseName());
 
-struct SkipCase {
-    const char* name;
-    const char* positions;
-    const char* location;  // where the aircraft ends up; "" when none is made
-};
-
-class ProcessSkips : public ::testing::TestWithParam<SkipCase> {};
-
-TEST_P(ProcessSkips, OnlyPlausibleEntriesArePlotted)
-{
-    Rig rig;
-    DeliverTrackMsg(rig.station, {.positions = GetParam().positions});
-    const std::string location = GetParam().location;
-    ASSERT_EQ(rig.station.AircraftCol.Count(), location.empty() ? 0u : 1u);
-    if (!location.empty()) {
-        EXPECT_EQ(rig.station.AircraftCol.Item(std::size_t{1})->NewLocation, location);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Tracking, ProcessSkips,
-                         ::testing::Values(SkipCase{"oneDegreeSouth", "-01000/-030000,", ""},
-                                           SkipCase{"justPastOneDegreeSouth", "-01001/-030000,", "-01001/-030000"},
-                                           SkipCase{"letter", "5123A/-010500,", ""},
-                                           SkipCase{"emptyEntryThenGood", ",51234/-010500,", "51234/-010500"},
-                                           SkipCase{"binary", "\x01\xff/\x80,\x7f,", ""},
-                                           SkipCase{"equatorBetweenGood", "51000/-010000,00900/-011000,52000/-012000,",
-                                                    "52000/-012000"}),
-                         test::CaseName());
-
 struct JumpCase {
     const char* name;
     bool oceanic, request, tooFarOn;
-    const char* latLimit;
-    const char* lonLimit;
     const char* to;  // from 50000/170000
     bool accepted;
 };
 
 class ProcessJumps : public ::testing::TestWithParam<JumpCase> {};
 
-// One message of two positions: the second is checked against the first.
+// One message of two positions: the second is checked against the first, within the
+// wrong-plot dialog's 8 and 10 degrees, or 10 and 20 for a clearance or request.
 TEST_P(ProcessJumps, LimitsOfAPlausibleJump)
 {
     const JumpCase& c = GetParam();
     Rig rig;
     Station& s = rig.station;
     s.opt.mnuTooFar = c.tooFarOn;
-    s.dlg.txtTooLat = c.latLimit;
-    s.dlg.txtTooLong = c.lonLimit;
+    s.dlg.txtTooLat = "8";
+    s.dlg.txtTooLong = "10";
     DeliverTrackMsg(
         s, {.positions = std::string("50000/170000,") + c.to + ",", .oceanic = c.oceanic, .request = c.request});
     ASSERT_EQ(s.RouteLineCol.Count(), 1u);  // a refused jump still makes a zero-length segment
@@ -143,17 +127,18 @@ TEST_P(ProcessJumps, LimitsOfAPlausibleJump)
     EXPECT_EQ(ErrorLog(rig), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Tracking, ProcessJumps,
-    ::testing::Values(JumpCase{"latExactly8", false, false, true, "8", "10", "58000/170000", true},
-                      JumpCase{"lat8001", false, false, true, "8", "10", "58001/170000", false},
-                      JumpCase{"lon10001", false, false, true, "8", "10", "50000/159999", false},
-                      JumpCase{"limitOff", false, false, false, "8", "10", "70000/100000", true},
-                      JumpCase{"clearanceLat10", true, false, true, "1", "1", "60000/170000", true},
-                      JumpCase{"requestLon20001", false, true, true, "1", "1", "50000/149999", false},
-                      JumpCase{"acrossDateLine", false, false, true, "8", "10", "50000/-180000", true},
-                      JumpCase{"acrossDateLine10001", false, false, true, "8", "10", "50000/-179999", false}),
-    test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Tracking, ProcessJumps,
+                         ::testing::Values(JumpCase{"latExactly8", false, false, true, "58000/170000", true},
+                                           JumpCase{"lat8001", false, false, true, "58001/170000", false},
+                                           JumpCase{"latSouth8001", false, false, true, "41999/170000", false},
+                                           JumpCase{"lon10001", false, false, true, "50000/159999", false},
+                                           JumpCase{"limitOff", false, false, false, "70000/100000", true},
+                                           JumpCase{"clearanceLat10", true, false, true, "60000/170000", true},
+                                           JumpCase{"requestLon20", false, true, true, "50000/150000", true},
+                                           JumpCase{"requestLon20001", false, true, true, "50000/149999", false},
+                                           JumpCase{"acrossDateLine", false, false, true, "50000/-180000", true},
+                                           JumpCase{"acrossDateLine10001", false, false, true, "50000/-179999", false}),
+                         test::CaseName());
 
 TEST(ProcessMessage, DamagedPositionIsLoggedAndNotCounted)
 {
