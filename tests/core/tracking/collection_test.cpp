@@ -28,13 +28,24 @@ std::vector<int> Order(const Col& c)
     return out;
 }
 
-Col Abc()
+// A record without a key has none (std::nullopt); "" is the empty key.
+using Records = std::vector<std::pair<std::optional<std::string>, int>>;
+
+Col Make(const Records& records)
 {
     Col c;
-    c.Add(std::make_shared<Rec>(Rec{1}), "N923UP");
-    c.Add(std::make_shared<Rec>(Rec{2}));
-    c.Add(std::make_shared<Rec>(Rec{3}), "g-abcd");
+    for (const auto& [key, n] : records) {
+        if (key)
+            c.Add(std::make_shared<Rec>(Rec{n}), *key);
+        else
+            c.Add(std::make_shared<Rec>(Rec{n}));
+    }
     return c;
+}
+
+Col Abc()
+{
+    return Make({{"N923UP", 1}, {std::nullopt, 2}, {"g-abcd", 3}});
 }
 
 // The empty text is a key like any other: an aircraft whose boxes are both empty is one record.
@@ -143,8 +154,7 @@ TEST(Collection, RemoveIfKeepsOrderAndKeys)
 // maps' undo of a clearing checks the plain merge.
 struct PutBackCase {
     const char* name;
-    // A record without a key has none (std::nullopt); "" is the empty key.
-    std::vector<std::pair<std::optional<std::string>, int>> older, newer;
+    Records older, newer;
     std::vector<int> merged;
     std::size_t back;
 };
@@ -154,17 +164,7 @@ class PutBack : public ::testing::TestWithParam<PutBackCase> {};
 TEST_P(PutBack, OlderFirstUnlessTheirKeyIsTaken)
 {
     const PutBackCase& c = GetParam();
-    auto fill = [](Col& col, const auto& records) {
-        for (const auto& [key, n] : records) {
-            if (key)
-                col.Add(std::make_shared<Rec>(Rec{n}), *key);
-            else
-                col.Add(std::make_shared<Rec>(Rec{n}));
-        }
-    };
-    Col before, now;
-    fill(before, c.older);
-    fill(now, c.newer);
+    Col before = Make(c.older), now = Make(c.newer);
     EXPECT_EQ(PutBackOlder(now, before.Keep()), c.back);
     EXPECT_EQ(Order(now), c.merged);
     // Every key is still there once, found case-blind; the records without one stay without.
