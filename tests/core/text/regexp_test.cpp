@@ -83,10 +83,6 @@ TEST(Facility, ExecuteGivesValuesOffsetsAndGroups)
     EXPECT_EQ(m[1].SubMatches[0], "B");
     EXPECT_EQ(m[1].SubMatches[1], "");  // took no part
     EXPECT_EQ(m[2].SubMatches[1], "3");
-
-    re.Global = false;
-    EXPECT_EQ(re.Execute("A1 B C3").size(), 1u);
-    EXPECT_TRUE(re.Execute("123").empty());
 }
 
 TEST(Facility, EmptyPatternCountIsLengthPlusOne)
