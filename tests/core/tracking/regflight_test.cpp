@@ -46,7 +46,6 @@ TEST_P(CorrectRegFlightTable, AppliesTheFirstLineThatFits)
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(RegFlight, CorrectRegFlightTable, ::testing::Values(
     // OldReg and NewReg both given.
-    CorrectCase{"regAndFlight", {".N923UP;.N923UX;UP;5X"}, "UP6567", ".N923UX", "5X6567", "reg flight"},
     CorrectCase{"regMatchesFlightDoesNot", {".N923UP;.N923UX;LH;5X"}, "UP6567", ".N923UX", "UP6567", "reg"},
     CorrectCase{"regDoesNotMatchNextLine", {".N923UQ;.N923UX;;", ".N923UP;.N923UY;;"}, "UP6567", ".N923UY", "UP6567", "reg"},
     CorrectCase{"regWithoutDotColoursButKeepsText", {"N923UP;N923UX;;"}, "UP6567", ".N923UP", "UP6567", "reg"},
