@@ -95,15 +95,6 @@ TEST(ErrorLog, RaisedFaultCarriesItsSourceLine)
     EXPECT_NE(rig.station.ErrorText.find(" - Line: " + std::to_string(line) + "\r\n"), std::string::npos);
 }
 
-TEST(ErrorLog, GuardThatFinishesWritesNothing)
-{
-    Rig rig;
-    int runs = 0;
-    EXPECT_TRUE(rig.station.GuardLine("MidWaypoint", "Oceanic", [&] { ++runs; }));
-    EXPECT_EQ(runs, 1);
-    EXPECT_FALSE(rig.home.Exists(kLog));
-}
-
 TEST(ErrorLog, MissingLogsFolderDropsTheEntryAndSaysSoOnce)
 {
     Rig rig(false);
