@@ -18,18 +18,18 @@ void Report(Station& s, const std::string& id, const std::string& positions, con
     Process_SBS_Message(s, id);
 }
 
-TEST(SBSTracks, FirstReportThenAMove)
+// A report moves its record (checked through the station with the other link texts); only its
+// first position is used, and the same position again still shifts.
+TEST(SBSTracks, FirstPositionOnlyAndTheSamePositionStillShifts)
 {
     Rig rig;
     Station& s = rig.station;
-    s.MinuteCount = 700;
     Report(s, "4CA123", "51234/-001500,51300/-001600,", "Ht: 35000 ft ");
-    EXPECT_EQ(s.PositionText, "51234/-001500");  // only the first position is used
-    const SBSAircraft& a = *s.SBSAircraftCol.Item("4ca123");
-    EXPECT_EQ(a.OldPosition + ">" + a.NewPosition + " " + a.FNo, ">51234/-001500 BAW12");
+    EXPECT_EQ(s.PositionText, "51234/-001500");
     s.MinuteCount = 701;
-    Report(s, "4CA123", "51234/-001500,", "Ht: 35000 ft ");  // the same position still shifts
-    EXPECT_EQ(a.OldPosition + ">" + a.NewPosition, "51234/-001500>51234/-001500");
+    Report(s, "4CA123", "51234/-001500,", "Ht: 35000 ft ");
+    const SBSAircraft& a = *s.SBSAircraftCol.Item("4ca123");
+    EXPECT_EQ(a.OldPosition + ">" + a.NewPosition + " " + a.FNo, "51234/-001500>51234/-001500 BAW12");
     EXPECT_EQ(a.LastUpdate, 701);
     EXPECT_EQ(s.SBSAircraftCol.Count(), 1u);
 }
