@@ -16,6 +16,15 @@ using test::Rig;
 // Content that repeats the flight line: only the header is ever rewritten.
 constexpr const char* kContent = "POS N51234W012345\r\nFlight id: UP6567\r\n";
 
+// `count` comment lines, a line that fits no message, then `last`.
+std::vector<std::string> AfterComments(std::size_t count, const char* last)
+{
+    std::vector<std::string> lines(count, "!comment");
+    lines.push_back(";;LH;5X");
+    lines.push_back(last);
+    return lines;
+}
+
 struct CorrectCase {
     const char* name;
     std::vector<std::string> lines;
@@ -64,7 +73,10 @@ INSTANTIATE_TEST_SUITE_P(RegFlight, CorrectRegFlightTable, ::testing::Values(
     CorrectCase{"emptyLineEndsTheSearch", {".N923UQ;.N923UX;;", "", ".N923UP;.N923UY;;"}, "UP6567", ".N923UP", "UP6567", ""},
     CorrectCase{"threeFieldsEndTheSearch", {".N923UP;.N923UX;UP", ".N923UP;.N923UY;;"}, "UP6567", ".N923UP", "UP6567", ""},
     CorrectCase{"extraFieldsIgnored", {".N923UP;.N923UX;UP;5X;note"}, "UP6567", ".N923UX", "5X6567", "reg flight"},
-    CorrectCase{"noLines", {}, "UP6567", ".N923UP", "UP6567", ""}
+    CorrectCase{"noLines", {}, "UP6567", ".N923UP", "UP6567", ""},
+    // Only the first 2000 lines are examined.
+    CorrectCase{"line2000Examined", AfterComments(1998, ";;UP;5X"), "UP6567", ".N923UP", "5X6567", "flight"},
+    CorrectCase{"line2001NotExamined", AfterComments(1999, ";;UP;5X"), "UP6567", ".N923UP", "UP6567", ""}
 ), test::CaseName());
 // clang-format on
 
@@ -77,22 +89,6 @@ TEST(CorrectRegFlight, MessageWithoutFlightLineOnlyGetsRegistrationChanges)
     CorrectRegFlight(s);
     EXPECT_EQ(s.CurrentMessage,
               "1ACARS mode: 2  Aircraft reg: .N923UX\r\nMessage label: 15  Block id: 2  Msg. no: M76A\r\n");
-    EXPECT_TRUE(s.RegFlightCorrected);
-}
-
-TEST(CorrectRegFlight, OnlyTheFirst2000LinesAreExamined)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.RegFlightLines.assign(1999, "!comment");
-    s.RegFlightLines.push_back(";;LH;5X");
-    s.RegFlightLines.push_back(";;UP;5X");
-    s.CurrentMessage = Canonical(".N923UP", "15", '2', "M76A", "UP6567", kContent);
-    CorrectRegFlight(s);
-    EXPECT_FALSE(s.RegFlightCorrected);
-
-    s.RegFlightLines.erase(s.RegFlightLines.begin());
-    CorrectRegFlight(s);
     EXPECT_TRUE(s.RegFlightCorrected);
 }
 
