@@ -38,11 +38,10 @@ TEST_P(MatchStartsTable, FindsEveryPositionWhereAMatchBegins)
     EXPECT_EQ(StartsOf(GetParam().pattern, GetParam().text), GetParam().starts);
 }
 
+// Cases the rules' agreement below cannot meet: its texts hold no such characters.
 INSTANTIATE_TEST_SUITE_P(Text, MatchStartsTable,
-                         ::testing::Values(StartsCase{"Literal", "ab", "xabab", {1, 3}},
-                                           StartsCase{"BraceThatIsNoRepeat", "a{x", "a{xa{", {0}},
-                                           StartsCase{"WhiteSpaceIsSixCharacters", "\\sZ", "\tZ\vZ\x85Z", {0, 2}},
-                                           StartsCase{"NoMatch", "(N|S)(\\d{4})(E|W)", "N123E", {}}),
+                         ::testing::Values(StartsCase{"BraceThatIsNoRepeat", "a{x", "a{xa{", {0}},
+                                           StartsCase{"WhiteSpaceIsSixCharacters", "\\sZ", "\tZ\vZ\x85Z", {0, 2}}),
                          test::CaseName());
 
 // What the scan can follow, and whether backtracking over the pattern can cost the square of

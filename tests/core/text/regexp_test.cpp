@@ -72,13 +72,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReplaceCase{"endAnchorOnlyAtEnd", "a$", true, false, "a\r\na", "X", "a\r\nX"}),
     test::CaseName());
 
-TEST(Facility, ExecuteGivesValuesOffsetsAndGroups)
+TEST(Facility, ExecuteGivesTheGroups)
 {
     RegExp re("([A-Z])(\\d)?");
     std::vector<Match> m = re.Execute("A1 B C3");
-    ASSERT_EQ(m.size(), 3u);
-    EXPECT_EQ(m[0].Value, "A1");
-    EXPECT_EQ(m[1].FirstIndex, 3u);
+    ASSERT_EQ(m.size(), 3u);  // values and offsets: as the plain engine's, below
     ASSERT_EQ(m[1].SubMatches.size(), 2u);
     EXPECT_EQ(m[1].SubMatches[0], "B");
     EXPECT_EQ(m[1].SubMatches[1], "");  // took no part
@@ -187,17 +185,12 @@ TEST(BoundedSearch, DigitsThatNeverEndCostOneScan)
     EXPECT_EQ(signedDecimals.Replace(",N" + digits + ",E1.2", ",$1$2$3$4$5$6"), ",N" + std::string(64999, '1') + "E12");
 }
 
-// Twenty choices of the same letter: a million ways to fail at every start.
-std::string ManyWays(int count, std::string_view end)
-{
-    std::string pattern;
-    for (int i = 0; i < count; ++i) pattern += "(a|a)";
-    return pattern + std::string(end);
-}
-
 TEST(BoundedSearch, SearchThatHitsTheQuickLimitIsFinishedExactly)
 {
-    const RegExp re(ManyWays(20, "c"));
+    // Twenty choices of the same letter: a million ways to fail at every start.
+    std::string pattern;
+    for (int i = 0; i < 20; ++i) pattern += "(a|a)";
+    const RegExp re(pattern + "c");
     EXPECT_FALSE(re.Test(std::string(30, 'a')));
     const std::vector<Match> found = re.Execute(std::string(30, 'a') + "c");
     ASSERT_EQ(found.size(), 1u);
