@@ -53,9 +53,10 @@ const std::string kLeg1 = "N923UP 50000/-050000>51000/-040000", kLeg2 = "N923UP 
                   kLeg3 = "N923UP 52000/-030000>52000/-020000";
 const TrackMsg kOceanic{.positions = kClearance, .oceanic = true}, kRequest{.positions = kClearance, .request = true};
 
-// A clearance's aircraft waits hidden on its entry point for the estimate. A second copy of a
-// clearance or request is a repeat: never counted again, its positions from the second on become
-// plain reports of the same record.
+// A clearance's aircraft waits hidden on its entry point for the estimate; one without an entry
+// time stays hidden where its positions leave it. A second copy of a clearance or request is a
+// repeat: never counted again, its positions from the second on become plain reports of the same
+// record.
 INSTANTIATE_TEST_SUITE_P(
     Tracking, ProcessScenarios,
     ::testing::Values(
