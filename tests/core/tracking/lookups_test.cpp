@@ -15,132 +15,84 @@ using test::Rig;
 
 struct LookupCase {
     const char* name;
+    bool route;  // Route on CurrentFlight, else Aircraft_Details on the Aircraft box
     std::vector<std::string> lines;
-    const char* key;     // CurrentFlight for Route, Aircraft box for Aircraft_Details
+    const char* key;
     const char* answer;  // "before" when the look-up leaves it alone
 };
 
 const std::vector<std::string> kRoutes = {"!comment",  "no key here",    "UP6567=CGN-EMA-SDF",
                                           "UP6567 =X", "LH8400=FRA=MUC", ""};
 const std::vector<std::string> kAircraft = {"!comment", "N923UP=Boeing 767-34AF [UPS] [msn 27239]",
-                                            "D-ALCA=[Lufthansa Cargo] MD-11F", "G-EUPT=Airbus A319"};
+                                            "D-ALCA=[Lufthansa Cargo] MD-11F"};
 
-class RouteLookup : public ::testing::TestWithParam<LookupCase> {};
+class Lookups : public ::testing::TestWithParam<LookupCase> {};
 
-TEST_P(RouteLookup, FirstExactKeyWins)
+TEST_P(Lookups, FirstExactKeyWins)
 {
+    const LookupCase& c = GetParam();
     Rig rig;
     Station& s = rig.station;
-    s.RoutesFileLines = GetParam().lines;
-    s.CurrentFlight = GetParam().key;
-    s.CurrentRoute = "before";
-    Route(s);
-    EXPECT_EQ(s.CurrentRoute, GetParam().answer);
-}
-
-INSTANTIATE_TEST_SUITE_P(Lookups, RouteLookup,
-                         ::testing::Values(LookupCase{"found", kRoutes, "UP6567", "CGN-EMA-SDF"},
-                                           LookupCase{"notFound", kRoutes, "UP6568", "No Route Data"},
-                                           LookupCase{"blankBelongsToTheKey", {"UP6567 =X"}, "UP6567", "No Route Data"},
-                                           LookupCase{"caseCounts", kRoutes, "up6567", "No Route Data"},
-                                           LookupCase{"valueKeepsLaterEquals", kRoutes, "LH8400", "FRA=MUC"},
-                                           LookupCase{
-                                               "noKeyLinesLeavesItAlone", {"!only", "comments"}, "UP6567", "before"},
-                                           LookupCase{"emptyTableLeavesItAlone", {}, "UP6567", "before"}),
-                         test::CaseName());
-
-class AircraftLookup : public ::testing::TestWithParam<LookupCase> {};
-
-TEST_P(AircraftLookup, BracketsGoOnLinesOfTheirOwn)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.AircraftFileLines = GetParam().lines;
-    s.box.Aircraft.Text = GetParam().key;
-    s.CurrentACDetails = "before";
-    Aircraft_Details(s);
-    EXPECT_EQ(s.CurrentACDetails, GetParam().answer);
+    (c.route ? s.RoutesFileLines : s.AircraftFileLines) = c.lines;
+    (c.route ? s.CurrentFlight : s.box.Aircraft.Text) = c.key;
+    std::string& answer = c.route ? s.CurrentRoute : s.CurrentACDetails;
+    answer = "before";
+    c.route ? Route(s) : Aircraft_Details(s);
+    EXPECT_EQ(answer, c.answer);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Lookups, AircraftLookup,
-    ::testing::Values(LookupCase{"splitAtBrackets", kAircraft, "N923UP", "Boeing 767-34AF \r\n[UPS] \r\n[msn 27239]"},
-                      LookupCase{"leadingBracketKeepsOneLine", kAircraft, "D-ALCA", "[Lufthansa Cargo] MD-11F"},
-                      LookupCase{"plain", kAircraft, "G-EUPT", "Airbus A319"},
-                      LookupCase{"notFound", kAircraft, "G-EUPX", "No Aircraft Data"},
-                      LookupCase{"noKeyLinesLeavesItAlone", {"!x"}, "G-EUPT", "before"}),
+    Tracking, Lookups,
+    ::testing::Values(LookupCase{"routeFound", true, kRoutes, "UP6567", "CGN-EMA-SDF"},
+                      LookupCase{"valueKeepsLaterEquals", true, kRoutes, "LH8400", "FRA=MUC"},
+                      LookupCase{"routeNotFound", true, kRoutes, "UP6568", "No Route Data"},
+                      LookupCase{"blankBelongsToTheKey", true, {"UP6567 =X"}, "UP6567", "No Route Data"},
+                      LookupCase{"caseCounts", true, kRoutes, "up6567", "No Route Data"},
+                      LookupCase{"noKeyLinesLeavesItAlone", true, {"!only", "comments"}, "UP6567", "before"},
+                      LookupCase{"emptyTableLeavesItAlone", true, {}, "UP6567", "before"},
+                      LookupCase{"splitAtBrackets", false, kAircraft, "N923UP",
+                                 "Boeing 767-34AF \r\n[UPS] \r\n[msn 27239]"},
+                      LookupCase{"leadingBracketKeepsOneLine", false, kAircraft, "D-ALCA", "[Lufthansa Cargo] MD-11F"},
+                      LookupCase{"aircraftNotFound", false, kAircraft, "G-EUPX", "No Aircraft Data"}),
     test::CaseName());
 
-TEST(LoadRouteTables, MissingFilesAreEmptyTables)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.RoutesFileLines = {"stale"};
-    s.AircraftFileLines = {"stale"};
-    LoadRouteTables(s);
-    EXPECT_TRUE(s.RoutesFileLines.empty());
-    EXPECT_TRUE(s.AircraftFileLines.empty());
-
-    rig.home.Write("routes.wdf", "UP6567=CGN-EMA-SDF\r\nLH8400=FRA-MUC");
-    rig.home.Write("aircraft.wdf", "N923UP=B767\r\n");
-    LoadRouteTables(s);
-    EXPECT_EQ(s.RoutesFileLines, (std::vector<std::string>{"UP6567=CGN-EMA-SDF", "LH8400=FRA-MUC"}));
-    EXPECT_EQ(s.AircraftFileLines, (std::vector<std::string>{"N923UP=B767", ""}));
-}
-
 // The data files as an editor may have saved them: every kind of line end gives the same lines
-// and so the same look-ups and corrections as CR LF.
+// as CR LF, and so the same look-ups and corrections. Missing files are empty tables.
 struct LineEndCase {
     const char* name;
-    const char* eol;
+    const char* eol;  // nullptr: no files
 };
 
 class DataFileLineEnds : public ::testing::TestWithParam<LineEndCase> {};
 
-TEST_P(DataFileLineEnds, GiveTheSameLookUps)
+TEST_P(DataFileLineEnds, GiveTheSameLines)
 {
     Rig rig;
     Station& s = rig.station;
-    auto lines = [&](std::initializer_list<const char*> list) {
+    const char* eol = GetParam().eol;
+    auto write = [&](const char* name, std::initializer_list<const char*> lines) {
+        if (!eol) return;
         std::string text;
-        for (const char* line : list) text += std::string(line) + GetParam().eol;
-        return text;
+        for (const char* line : lines) text += std::string(line) + eol;
+        rig.home.Write(name, text);
     };
-    rig.home.Write("routes.wdf", lines({"!routes", "UP6567=CGN-EMA-SDF", "LH8400=FRA=MUC"}));
-    rig.home.Write("aircraft.wdf", lines({"!fleet", "N923UP=Boeing 767-34AF [UPS]", "G-EUPT=Airbus A319"}));
-    rig.home.Write("RegFlight.wdf", lines({"!fixes", ".G-EUPT;;BA;SH", ".N923UP;.N923UX;;"}));
+    write("routes.wdf", {"!routes", "UP6567=CGN-EMA-SDF", "LH8400=FRA=MUC"});
+    write("aircraft.wdf", {"!fleet", "N923UP=Boeing 767-34AF [UPS]"});
+    write("RegFlight.wdf", {".G-EUPT;;BA;SH", ".N923UP;.N923UX;;"});
+    s.RoutesFileLines = s.AircraftFileLines = s.RegFlightLines = {"stale"};
     LoadRouteTables(s);
     LoadRegFlight(s);
-    EXPECT_EQ(s.RoutesFileLines, (std::vector<std::string>{"!routes", "UP6567=CGN-EMA-SDF", "LH8400=FRA=MUC", ""}));
-    EXPECT_EQ(s.AircraftFileLines.size(), 4u);
-    EXPECT_EQ(s.RegFlightLines.size(), 4u);
-
-    s.CurrentFlight = "LH8400";
-    Route(s);
-    EXPECT_EQ(s.CurrentRoute, "FRA=MUC");
-    s.CurrentFlight = "UP6567";
-    Route(s);
-    EXPECT_EQ(s.CurrentRoute, "CGN-EMA-SDF");
-    s.box.Aircraft.Text = "G-EUPT";
-    Aircraft_Details(s);
-    EXPECT_EQ(s.CurrentACDetails, "Airbus A319");
-    s.box.Aircraft.Text = "N923UP";
-    Aircraft_Details(s);
-    EXPECT_EQ(s.CurrentACDetails, "Boeing 767-34AF \r\n[UPS]");
-
-    // The third line applies, so the second one was read as a line of its own.
-    s.CurrentMessage = test::Canonical(".N923UP", "15", '2', "M76A", "UP6567", "HELLO\r\n");
-    CorrectRegFlight(s);
-    EXPECT_EQ(s.CurrentMessage, test::Canonical(".N923UX", "15", '2', "M76A", "UP6567", "HELLO\r\n"));
-    s.CurrentMessage = test::Canonical(".G-EUPT", "15", '2', "M76A", "BA0117", "HELLO\r\n");
-    CorrectRegFlight(s);
-    EXPECT_EQ(s.CurrentMessage, test::Canonical(".G-EUPT", "15", '2', "M76A", "SH0117", "HELLO\r\n"));
+    using Lines = std::vector<std::string>;
+    const bool read = eol != nullptr;
+    EXPECT_EQ(s.RoutesFileLines, (read ? Lines{"!routes", "UP6567=CGN-EMA-SDF", "LH8400=FRA=MUC", ""} : Lines{}));
+    EXPECT_EQ(s.AircraftFileLines, (read ? Lines{"!fleet", "N923UP=Boeing 767-34AF [UPS]", ""} : Lines{}));
+    EXPECT_EQ(s.RegFlightLines, (read ? Lines{".G-EUPT;;BA;SH", ".N923UP;.N923UX;;", ""} : Lines{}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Lookups, DataFileLineEnds,
                          ::testing::Values(LineEndCase{"crlf", "\r\n"}, LineEndCase{"bareLf", "\n"},
-                                           LineEndCase{"bareCr", "\r"}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                                           LineEndCase{"bareCr", "\r"}, LineEndCase{"noFiles", nullptr}),
+                         test::CaseName());
 
 }  // namespace
 }  // namespace korval

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tracking/process.h"
 #include "tracking_support.h"
@@ -11,68 +12,113 @@ namespace {
 using korval::test::PrintTo;
 const char* const kClearance = "50000/-050000,51000/-040000,52000/-030000,52000/-020000,";
 
-TEST(ProcessMessage, TwoPositionsOfANewKey)
+// What the messages left, in one line: each aircraft where it stands, every route line with its
+// NAT label, the two counters.
+std::string Tracks(const Station& s)
 {
-    Rig rig;
-    Station& s = rig.station;
-    DeliverTrackMsg(s, {.positions = "51234/-010500,52000/-011000,"});
-    ASSERT_EQ(s.AircraftCol.Count(), 1u);
-    const Aircraft& a = *s.AircraftCol.Item("n923upup0001");
-    EXPECT_EQ(a.NewLocation, "52000/-011000");
-    EXPECT_EQ(a.OldLocation, "51234/-010500");
-    EXPECT_EQ(a.ID, "N923UP");
-    EXPECT_TRUE(a.Show);
-    ASSERT_EQ(s.RouteLineCol.Count(), 1u);  // none for the first position
-    const RouteLine& r = *s.RouteLineCol.Item(std::size_t{1});
-    EXPECT_EQ(r.OldPosition, "51234/-010500");
-    EXPECT_EQ(r.NewPosition, "52000/-011000");
-    EXPECT_EQ(r.Style, 0);
-    EXPECT_EQ(s.box.txtCount.Text, "1");
-    EXPECT_EQ(s.box.LiveData.Text, s.CurrentMessage);  // counted messages are logged again
+    std::string out;
+    for (std::size_t i = 1; i <= s.AircraftCol.Count(); ++i) {
+        const Aircraft& a = *s.AircraftCol.Item(i);
+        out += a.ID + " at " + a.NewLocation + (a.Show ? "" : " hidden");
+        out += a.Oceanic ? " oceanic " + a.Mach + " " + a.Level + "; " : "; ";
+    }
+    for (std::size_t i = 1; i <= s.RouteLineCol.Count(); ++i) {
+        const RouteLine& r = *s.RouteLineCol.Item(i);
+        out += r.ID + " " + r.OldPosition + ">" + r.NewPosition;
+        out += r.NATrack.empty() ? "; " : " " + r.NATrack + " at " + r.NATPos + "; ";
+    }
+    return out + "counted " + s.box.txtCount.Text + ", clearances " + s.box.txtOCA.Text;
 }
 
-struct SkipCase {
+struct Scenario {
     const char* name;
-    const char* positions;
-    const char* location;  // where the aircraft ends up; "" when none is made
+    std::vector<TrackMsg> messages;
+    std::string tracks;       // Tracks() afterwards, worked out by hand
+    const char* logged = "";  // what the error log holds; "" when it stays empty
 };
 
-class ProcessSkips : public ::testing::TestWithParam<SkipCase> {};
+class ProcessScenarios : public ::testing::TestWithParam<Scenario> {};
 
-TEST_P(ProcessSkips, OnlyPlausibleEntriesArePlotted)
+TEST_P(ProcessScenarios, LeaveTheseTracks)
 {
     Rig rig;
-    DeliverTrackMsg(rig.station, {.positions = GetParam().positions});
-    const std::string location = GetParam().location;
-    ASSERT_EQ(rig.station.AircraftCol.Count(), location.empty() ? 0u : 1u);
-    if (!location.empty()) {
-        EXPECT_EQ(rig.station.AircraftCol.Item(std::size_t{1})->NewLocation, location);
-    }
+    for (const TrackMsg& m : GetParam().messages) DeliverTrackMsg(rig.station, m);
+    EXPECT_EQ(Tracks(rig.station), GetParam().tracks);
+    const std::string log = ErrorLog(rig), logged = GetParam().logged;
+    EXPECT_TRUE(logged.empty() ? log.empty() : log.find(logged) != std::string::npos) << log;
 }
 
+// The clearance's three route lines; the NAT label is added where it belongs.
+const std::string kLeg1 = "N923UP 50000/-050000>51000/-040000", kLeg2 = "N923UP 51000/-040000>52000/-030000",
+                  kLeg3 = "N923UP 52000/-030000>52000/-020000";
+const TrackMsg kOceanic{.positions = kClearance, .oceanic = true}, kRequest{.positions = kClearance, .request = true};
+
+// A clearance's aircraft waits hidden on its entry point for the estimate; one without an entry
+// time stays hidden where its positions leave it. A second copy of a clearance or request is a
+// repeat: never counted again, its positions from the second on become plain reports of the same
+// record.
 INSTANTIATE_TEST_SUITE_P(
-    Tracking, ProcessSkips,
-    ::testing::Values(SkipCase{"halfDegreeNorth", "00500/-030000,", ""},
-                      SkipCase{"oneDegreeSouth", "-01000/-030000,", ""},
-                      SkipCase{"justPastOneDegreeSouth", "-01001/-030000,", "-01001/-030000"},
-                      SkipCase{"letter", "5123A/-010500,", ""}, SkipCase{"space", "51234 /-010500,", ""},
-                      SkipCase{"emptyEntryThenGood", ",51234/-010500,", "51234/-010500"},
-                      SkipCase{"binary", "\x01\xff/\x80,\x7f,", ""},
-                      SkipCase{"equatorBetweenGood", "51000/-010000,00900/-011000,52000/-012000,", "52000/-012000"}),
+    Tracking, ProcessScenarios,
+    ::testing::Values(
+        Scenario{"twoPositionsOfANewKey",
+                 {{.positions = "51234/-010500,52000/-011000,"}},
+                 "N923UP at 52000/-011000; N923UP 51234/-010500>52000/-011000; counted 1, clearances 0"},
+        Scenario{"noRegIsTrackedByFlight",
+                 {{.positions = "51000/-010000,52000/-011000,", .id = "NO-REG"}},
+                 "UP0001 at 52000/-011000; UP0001 51000/-010000>52000/-011000; counted 1, clearances 0"},
+        // Only plausible entries are plotted: none within one degree of the equator, none damaged.
+        Scenario{"oneDegreeSouthSkipped", {{.positions = "-01000/-030000,"}}, "counted 1, clearances 0"},
+        Scenario{"justPastOneDegreeSouth",
+                 {{.positions = "-01001/-030000,"}},
+                 "N923UP at -01001/-030000; counted 1, clearances 0"},
+        Scenario{"damagedPositionIsLoggedAndNotCounted",
+                 {{.positions = "12345,"}},
+                 "counted 0, clearances 0",
+                 "Procedure: Process Message - Module: ProcessMess"},
+        Scenario{"letterSkipped", {{.positions = "5123A/-010500,"}}, "counted 1, clearances 0"},
+        Scenario{"binarySkipped", {{.positions = "\x01\xff/\x80,\x7f,"}}, "counted 1, clearances 0"},
+        Scenario{"emptyEntryThenGood",
+                 {{.positions = ",51234/-010500,"}},
+                 "N923UP at 51234/-010500; counted 1, clearances 0"},
+        Scenario{"equatorBetweenGood",
+                 {{.positions = "51000/-010000,00900/-011000,52000/-012000,"}},
+                 "N923UP at 52000/-012000; N923UP 51000/-010000>52000/-012000; counted 1, clearances 0"},
+        Scenario{"ganderClearanceLabelsItsFirstLine",
+                 {{.positions = kClearance, .oceanic = true, .gander = true}},
+                 "N923UP at 50000/-050000 hidden oceanic M080 F350; " + kLeg1 + " NAT A at 50000/-050000; " + kLeg2 +
+                     "; " + kLeg3 + "; counted 0, clearances 1"},
+        Scenario{
+            "clearanceWithoutEntryTimeIsReports",
+            {{.positions = kClearance, .oceanic = true, .ept = "0"}},
+            "N923UP at 52000/-020000 hidden; " + kLeg1 + "; " + kLeg2 + "; " + kLeg3 + "; counted 1, clearances 0"},
+        Scenario{"clearanceAndReportAreTwoRecords",
+                 {kOceanic, {.positions = "51000/-045000,"}},
+                 "N923UP at 50000/-050000 hidden oceanic M080 F350; N923UP at 51000/-045000; " + kLeg1 + "; " + kLeg2 +
+                     "; " + kLeg3 + " NAT A at 52000/-020000; counted 1, clearances 1"},
+        Scenario{"clearanceTakenTwice",
+                 {kOceanic, kOceanic},
+                 "N923UP at 52000/-020000 hidden; " + kLeg1 + "; " + kLeg2 + "; " + kLeg3 +
+                     " NAT A at 52000/-020000; " + kLeg1 + "; " + kLeg2 + "; " + kLeg3 + "; counted 0, clearances 1"},
+        Scenario{"requestTakenTwice",
+                 {kRequest, kRequest},
+                 "N923UP at 52000/-020000; " + kLeg1 + "; " + kLeg2 + "; " + kLeg3 +
+                     "; N923UP 52000/-020000>51000/-040000; " + kLeg2 + "; " + kLeg3 + "; counted 1, clearances 0"}),
     test::CaseName());
 
 struct JumpCase {
     const char* name;
     bool oceanic, request, tooFarOn;
-    const char* latLimit;
-    const char* lonLimit;
     const char* to;  // from 50000/170000
     bool accepted;
+    const char* latLimit = "8";  // the dialog's box
+    const char* logged = "";     // what the error log holds; "" when it stays empty
 };
 
 class ProcessJumps : public ::testing::TestWithParam<JumpCase> {};
 
-// One message of two positions: the second is checked against the first.
+// One message of two positions: the second is checked against the first, within the
+// wrong-plot dialog's 8 (unless a row says otherwise) and 10 degrees, or 10 and 20 for a
+// clearance or request.
 TEST_P(ProcessJumps, LimitsOfAPlausibleJump)
 {
     const JumpCase& c = GetParam();
@@ -80,7 +126,7 @@ TEST_P(ProcessJumps, LimitsOfAPlausibleJump)
     Station& s = rig.station;
     s.opt.mnuTooFar = c.tooFarOn;
     s.dlg.txtTooLat = c.latLimit;
-    s.dlg.txtTooLong = c.lonLimit;
+    s.dlg.txtTooLong = "10";
     DeliverTrackMsg(
         s, {.positions = std::string("50000/170000,") + c.to + ",", .oceanic = c.oceanic, .request = c.request});
     ASSERT_EQ(s.RouteLineCol.Count(), 1u);  // a refused jump still makes a zero-length segment
@@ -88,174 +134,26 @@ TEST_P(ProcessJumps, LimitsOfAPlausibleJump)
     EXPECT_EQ(r.OldPosition, "50000/170000");
     EXPECT_EQ(r.NewPosition, c.accepted ? c.to : "50000/170000");
     EXPECT_EQ(s.AircraftCol.Item(std::size_t{1})->NewLocation, r.NewPosition);
-    EXPECT_EQ(ErrorLog(rig), "");
+    const std::string log = ErrorLog(rig);
+    EXPECT_TRUE(*c.logged ? log.find(c.logged) != std::string::npos : log.empty()) << log;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Tracking, ProcessJumps,
-    ::testing::Values(JumpCase{"latExactly8", false, false, true, "8", "10", "58000/170000", true},
-                      JumpCase{"lat8001", false, false, true, "8", "10", "58001/170000", false},
-                      JumpCase{"latSouth8001", false, false, true, "8", "10", "41999/170000", false},
-                      JumpCase{"lonExactly10", false, false, true, "8", "10", "50000/160000", true},
-                      JumpCase{"lon10001", false, false, true, "8", "10", "50000/159999", false},
-                      JumpCase{"limitOff", false, false, false, "8", "10", "70000/100000", true},
-                      JumpCase{"clearanceLat10", true, false, true, "1", "1", "60000/170000", true},
-                      JumpCase{"clearanceLat10001", true, false, true, "1", "1", "60001/170000", false},
-                      JumpCase{"clearanceLon20", true, false, true, "1", "1", "50000/150000", true},
-                      JumpCase{"requestLon20001", false, true, true, "1", "1", "50000/149999", false},
-                      JumpCase{"acrossDateLine", false, false, true, "8", "10", "50000/-180000", true},
-                      JumpCase{"acrossDateLine10001", false, false, true, "8", "10", "50000/-179999", false}),
+    ::testing::Values(JumpCase{"latExactly8", false, false, true, "58000/170000", true},
+                      JumpCase{"lat8001", false, false, true, "58001/170000", false},
+                      JumpCase{"latSouth8001", false, false, true, "41999/170000", false},
+                      JumpCase{"lon10001", false, false, true, "50000/159999", false},
+                      JumpCase{"limitOff", false, false, false, "70000/100000", true},
+                      JumpCase{"clearanceLat10", true, false, true, "60000/170000", true},
+                      JumpCase{"requestLon20", false, true, true, "50000/150000", true},
+                      JumpCase{"requestLon20001", false, true, true, "50000/149999", false},
+                      JumpCase{"acrossDateLine", false, false, true, "50000/-180000", true},
+                      JumpCase{"acrossDateLine10001", false, false, true, "50000/-179999", false},
+                      // An unreadable limit accepts the position and names the old one.
+                      JumpCase{"unreadableLimit", false, false, true, "70000/170000", true, "",
+                               "Procedure: TooFar: OldLat = 50000, OldLong = 170000 - Module: ProcessMess"}),
     test::CaseName());
-
-struct KeyCase {
-    const char* name;
-    bool oceanic, request, hf;
-    const char* key;
-};
-
-class TrackingKeys : public ::testing::TestWithParam<KeyCase> {};
-
-TEST_P(TrackingKeys, FromBoxesAndFlags)
-{
-    Rig rig;
-    PrepareTrackMsg(rig.station,
-                    {.oceanic = GetParam().oceanic, .request = GetParam().request, .hfFlightAsId = GetParam().hf});
-    EXPECT_EQ(TrackingKey(rig.station), GetParam().key);
-}
-
-INSTANTIATE_TEST_SUITE_P(Tracking, TrackingKeys,
-                         ::testing::Values(KeyCase{"ordinary", false, false, false, "N923UPUP0001"},
-                                           KeyCase{"clearance", true, false, false, "N923UPUP0001OCA"},
-                                           KeyCase{"clearanceWinsOverRequest", true, true, true, "N923UPUP0001OCA"},
-                                           KeyCase{"request", false, true, true, "N923UPUP0001REQPWI"},
-                                           KeyCase{"hfFlightAsId", false, false, true, "UP0001UP0001"}),
-                         test::CaseName());
-
-struct LabelCase {
-    const char* name;
-    bool gander;
-    std::size_t labelled;  // the route line carrying the NAT label
-    const char* natPos;
-};
-
-class ClearanceTaken : public ::testing::TestWithParam<LabelCase> {};
-
-TEST_P(ClearanceTaken, TimedWithOneLabelledSegment)
-{
-    Rig rig;
-    Station& s = rig.station;
-    DeliverTrackMsg(s, {.positions = kClearance, .oceanic = true, .gander = GetParam().gander});
-    ASSERT_EQ(s.AircraftCol.Count(), 1u);
-    const Aircraft& a = *s.AircraftCol.Item("N923UPUP0001OCA");
-    EXPECT_TRUE(a.Oceanic);
-    EXPECT_FALSE(a.Show);
-    EXPECT_EQ(a.NewLocation, "50000/-050000");  // back on the entry point
-    EXPECT_EQ(a.Mach, "M080");
-    EXPECT_EQ(a.Level, "F350");
-    ASSERT_EQ(s.RouteLineCol.Count(), 3u);
-    for (std::size_t i = 1; i <= 3; ++i) {
-        const RouteLine& r = *s.RouteLineCol.Item(i);
-        EXPECT_EQ(r.NATrack, i == GetParam().labelled ? "NAT A" : "") << i;
-        EXPECT_EQ(r.NATPos, i == GetParam().labelled ? GetParam().natPos : "") << i;
-    }
-    EXPECT_EQ(s.OceanicCount, 1);
-    EXPECT_EQ(s.box.txtOCA.Text, "1");
-    EXPECT_EQ(s.box.txtCount.Text, "0");
-    EXPECT_EQ(s.box.LiveData.BackColor, colour::Green);
-}
-
-INSTANTIATE_TEST_SUITE_P(Tracking, ClearanceTaken,
-                         ::testing::Values(LabelCase{"lastSegment", false, 3, "52000/-020000"},
-                                           LabelCase{"ganderFirstSegment", true, 1, "50000/-050000"}),
-                         test::CaseName());
-
-struct RepeatCase {
-    const char* name;
-    bool oceanic, request;
-    const char* resumedFrom;  // where the record stood when the second copy came
-};
-
-class TakenTwice : public ::testing::TestWithParam<RepeatCase> {};
-
-// The second copy is marked as a repeat (never processed again), its later positions become
-// plain reports of the same record, and the estimate of that record ends.
-TEST_P(TakenTwice, SecondCopyIsARepeat)
-{
-    Rig rig;
-    Station& s = rig.station;
-    const TrackMsg msg{.positions = kClearance, .oceanic = GetParam().oceanic, .request = GetParam().request};
-    DeliverTrackMsg(s, msg);
-    const std::string counted = GetParam().oceanic ? s.box.txtOCA.Text : s.box.txtCount.Text;
-    ASSERT_EQ(counted, "1");
-    DeliverTrackMsg(s, msg);
-    EXPECT_FALSE(s.OceanicMessage);
-    EXPECT_FALSE(s.REQPWIMessage);
-    EXPECT_FALSE(s.PositionReformatted);
-    ASSERT_EQ(s.AircraftCol.Count(), 1u);
-    const Aircraft& a = *s.AircraftCol.Item(std::size_t{1});
-    EXPECT_FALSE(a.Oceanic);
-    EXPECT_FALSE(a.REQPWI);
-    EXPECT_EQ(s.RouteLineCol.Count(), 6u);  // three more, from the second position on
-    EXPECT_EQ(s.RouteLineCol.Item(std::size_t{4})->OldPosition, GetParam().resumedFrom);
-    EXPECT_EQ(s.RouteLineCol.Item(std::size_t{6})->NATrack, "");
-    EXPECT_EQ(s.OceanicCount, GetParam().oceanic ? 1 : 0);
-    EXPECT_EQ(GetParam().oceanic ? s.box.txtOCA.Text : s.box.txtCount.Text, "1");  // not counted again
-}
-
-INSTANTIATE_TEST_SUITE_P(Tracking, TakenTwice,
-                         ::testing::Values(RepeatCase{"clearance", true, false, "50000/-050000"},
-                                           RepeatCase{"request", false, true, "52000/-020000"}),
-                         test::CaseName());
-
-TEST(ProcessMessage, NoRegIsTrackedByFlight)
-{
-    Rig rig;
-    DeliverTrackMsg(rig.station, {.positions = "51000/-010000,52000/-011000,", .id = "NO-REG"});
-    EXPECT_EQ(rig.station.AircraftCol.Item(std::size_t{1})->ID, "UP0001");
-    EXPECT_EQ(rig.station.RouteLineCol.Item(std::size_t{1})->ID, "UP0001");
-}
-
-TEST(ProcessMessage, ClearanceWithoutEntryTimeBecomesReports)
-{
-    Rig rig;
-    Station& s = rig.station;
-    DeliverTrackMsg(s, {.positions = kClearance, .oceanic = true, .ept = "0"});
-    const Aircraft& a = *s.AircraftCol.Item("N923UPUP0001OCA");
-    EXPECT_FALSE(a.Oceanic);
-    EXPECT_EQ(a.NewLocation, "52000/-020000");
-    EXPECT_EQ(s.RouteLineCol.Item(std::size_t{3})->NATrack, "");
-    EXPECT_EQ(s.box.txtCount.Text, "1");  // counted as a reformatted report
-}
-
-TEST(ProcessMessage, ClearanceAndReportAreTwoRecords)
-{
-    Rig rig;
-    DeliverTrackMsg(rig.station, {.positions = kClearance, .oceanic = true});
-    DeliverTrackMsg(rig.station, {.positions = "51000/-045000,"});
-    EXPECT_EQ(rig.station.AircraftCol.Count(), 2u);
-}
-
-TEST(ProcessMessage, DamagedPositionIsLoggedAndNotCounted)
-{
-    Rig rig;
-    DeliverTrackMsg(rig.station, {.positions = "12345,"});
-    EXPECT_EQ(rig.station.AircraftCol.Count(), 0u);
-    EXPECT_EQ(rig.station.box.txtCount.Text, "0");
-    EXPECT_NE(ErrorLog(rig).find("Procedure: Process Message - Module: ProcessMess"), std::string::npos);
-    EXPECT_NE(ErrorLog(rig).find("Waypoints: 12345,"), std::string::npos);
-}
-
-TEST(ProcessMessage, UnreadableLimitsAcceptThePositionAndNameTheOldOne)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.opt.mnuTooFar = true;
-    s.dlg.txtTooLat = "";
-    DeliverTrackMsg(s, {.positions = "50000/-010000,70000/-010000,"});
-    EXPECT_EQ(s.AircraftCol.Item(std::size_t{1})->NewLocation, "70000/-010000");
-    EXPECT_NE(ErrorLog(rig).find("Procedure: TooFar: OldLat = 50000, OldLong = -010000 - Module: ProcessMess"),
-              std::string::npos);
-}
 
 TEST(ProcessMessage, HugePositionTextStopsAtTheCountedPositions)
 {

@@ -18,88 +18,64 @@ void Report(Station& s, const std::string& id, const std::string& positions, con
     Process_SBS_Message(s, id);
 }
 
-TEST(SBSTracks, FirstReportThenAMove)
+// A report moves its record (checked through the station with the other link texts); only its
+// first position is used, and the same position again still shifts.
+TEST(SBSTracks, FirstPositionOnlyAndTheSamePositionStillShifts)
 {
     Rig rig;
     Station& s = rig.station;
-    s.MinuteCount = 700;
     Report(s, "4CA123", "51234/-001500,51300/-001600,", "Ht: 35000 ft ");
-    EXPECT_EQ(s.PositionText, "51234/-001500");  // only the first position is used
-    const SBSAircraft& a = *s.SBSAircraftCol.Item("4ca123");
-    EXPECT_EQ(a.NewPosition, "51234/-001500");
-    EXPECT_EQ(a.OldPosition, "");
-    EXPECT_EQ(a.AltChange, 0);
-    EXPECT_EQ(a.LastUpdate, 700);
-    EXPECT_EQ(a.FNo, "BAW12");
+    EXPECT_EQ(s.PositionText, "51234/-001500");
     s.MinuteCount = 701;
-    Report(s, "4CA123", "51234/-001500,", "Ht: 35000 ft ");  // the same position still shifts
-    EXPECT_EQ(a.OldPosition, "51234/-001500");
-    EXPECT_EQ(a.NewPosition, "51234/-001500");
+    Report(s, "4CA123", "51234/-001500,", "Ht: 35000 ft ");
+    const SBSAircraft& a = *s.SBSAircraftCol.Item("4ca123");
+    EXPECT_EQ(a.OldPosition + ">" + a.NewPosition + " " + a.FNo, "51234/-001500>51234/-001500 BAW12");
     EXPECT_EQ(a.LastUpdate, 701);
     EXPECT_EQ(s.SBSAircraftCol.Count(), 1u);
 }
 
-struct TrendCase {
-    const char* name;
-    const char* before;
-    const char* after;
-    int trend;
-};
-
-class SBSTrends : public ::testing::TestWithParam<TrendCase> {};
-
-TEST_P(SBSTrends, TwoHundredFeetMakeATrend)
+// Two hundred feet make a trend: 1 descending, 2 climbing, 0 level or unknown. An unreadable
+// level is logged with both texts.
+TEST(SBSTracks, TwoHundredFeetMakeATrend)
 {
-    Rig rig;
-    Report(rig.station, "4CA123", "51000/-001000,", GetParam().before);
-    Report(rig.station, "4CA123", "51100/-001000,", GetParam().after);
-    EXPECT_EQ(rig.station.SBSAircraftCol.Item("4CA123")->AltChange, GetParam().trend);
-    EXPECT_EQ(rig.station.SBSAircraftCol.Item("4CA123")->Level, GetParam().after);
+    const struct {
+        const char *before, *after;
+        int trend;
+        const char* logged;
+    } rows[] = {{"Ht: 35000 ft ", "Ht: 34800 ft ", 1, ""},
+                {"Ht: 35000 ft ", "Ht: 34801 ft ", 0, ""},
+                {"Ht: 35000 ft ", "Ht: 35200 ft ", 2, ""},
+                {"", "Ht: 200 ft ", 2, ""},
+                {"Ht: 35000 ft ", "Ht: FL350 ft ", 0,
+                 "Procedure: SBSAltChange\r\nOld Level:> 35000 <New Level:> FL350 < - Module: ProcessMess"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.before) + " then " + row.after);
+        Rig rig;
+        Report(rig.station, "4CA123", "51000/-001000,", row.before);
+        Report(rig.station, "4CA123", "51100/-001000,", row.after);
+        EXPECT_EQ(rig.station.SBSAircraftCol.Item("4CA123")->AltChange, row.trend);
+        EXPECT_EQ(rig.station.SBSAircraftCol.Item("4CA123")->Level, row.after);
+        const std::string log = ErrorLog(rig);
+        EXPECT_TRUE(*row.logged ? log.find(row.logged) != std::string::npos : log.empty()) << log;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Tracking, SBSTrends,
-                         ::testing::Values(TrendCase{"descent200", "Ht: 35000 ft ", "Ht: 34800 ft ", 1},
-                                           TrendCase{"descent199", "Ht: 35000 ft ", "Ht: 34801 ft ", 0},
-                                           TrendCase{"climb199", "Ht: 35000 ft ", "Ht: 35199 ft ", 0},
-                                           TrendCase{"climb200", "Ht: 35000 ft ", "Ht: 35200 ft ", 2},
-                                           TrendCase{"fromNoAltitude", "", "Ht: 200 ft ", 2},
-                                           TrendCase{"fromNoAltitudeLow", "", "Ht: 199 ft ", 0},
-                                           TrendCase{"otherNotation", "Ht: 35000 ft ", "Ht: FL350 ft ", 0}),
-                         test::CaseName());
-
-TEST(SBSTracks, UnreadableLevelNamesBothTexts)
+// A report without a plausible first position is dropped; a damaged one is logged as well.
+TEST(SBSTracks, ReportWithoutAPlaceIsDropped)
 {
-    Rig rig;
-    Report(rig.station, "4CA123", "51000/-001000,", "Ht: 35000 ft ");
-    Report(rig.station, "4CA123", "51100/-001000,", "Ht: FL350 ft ");
-    EXPECT_NE(
-        ErrorLog(rig).find("Procedure: SBSAltChange\r\nOld Level:> 35000 <New Level:> FL350 < - Module: ProcessMess"),
-        std::string::npos);
+    const struct {
+        const char* positions;
+        bool logged;
+    } rows[] = {{"00900/-005000,", false}, {",51000/-001000,", false}, {"51000/-001000", true}, {"51000,", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.positions);
+        Rig rig;
+        Report(rig.station, "4CA123", row.positions, "Ht: 35000 ft ");
+        EXPECT_EQ(rig.station.SBSAircraftCol.Count(), 0u);
+        EXPECT_EQ(ErrorLog(rig).find("Procedure: Process SBS Messsage - Module: ProcessMess") != std::string::npos,
+                  row.logged);
+    }
 }
-
-struct DropCase {
-    const char* name;
-    const char* positions;
-    bool logged;
-};
-
-class SBSDrops : public ::testing::TestWithParam<DropCase> {};
-
-TEST_P(SBSDrops, ReportIsDropped)
-{
-    Rig rig;
-    Report(rig.station, "4CA123", GetParam().positions, "Ht: 35000 ft ");
-    EXPECT_EQ(rig.station.SBSAircraftCol.Count(), 0u);
-    EXPECT_EQ(ErrorLog(rig).find("Procedure: Process SBS Messsage - Module: ProcessMess") != std::string::npos,
-              GetParam().logged);
-}
-
-INSTANTIATE_TEST_SUITE_P(Tracking, SBSDrops,
-                         ::testing::Values(DropCase{"nearEquator", "00900/-005000,", false},
-                                           DropCase{"emptyFirst", ",51000/-001000,", false},
-                                           DropCase{"noSeparator", "51000/-001000", true},
-                                           DropCase{"noSlash", "51000,", true}),
-                         test::CaseName());
 
 }  // namespace
 }  // namespace korval::test

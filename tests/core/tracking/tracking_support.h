@@ -16,13 +16,14 @@ struct TrackMsg {
     std::string reg = "N923UP";
     std::string flight = "UP0001";
     std::string id{};  // CurrentID; the registration when empty
-    bool oceanic = false, request = false, gander = false, reformatted = true, hfFlightAsId = false;
+    bool oceanic = false, request = false, gander = false;
     // A clearance's flight data: written into the message text for the extractors and set as
     // their results as well, so the test holds whichever of the two is in force.
     std::string ept = "1230", mach = "M080", level = "F350", nat = "NAT A";
 };
 
-inline void PrepareTrackMsg(Station& s, const TrackMsg& m)
+// Sets the state as the pipeline leaves it for `m` and runs the position update.
+inline void DeliverTrackMsg(Station& s, const TrackMsg& m)
 {
     s.box.Aircraft.Text = m.reg;
     s.box.Flight.Text = m.flight;
@@ -33,8 +34,7 @@ inline void PrepareTrackMsg(Station& s, const TrackMsg& m)
     s.OceanicMessage = m.oceanic;
     s.REQPWIMessage = m.request;
     s.GanderMessage = m.gander;
-    s.PositionReformatted = m.reformatted;
-    s.HFFlightAsID = m.hfFlightAsId;
+    s.PositionReformatted = true;
     std::string content = "POS " + m.positions + "\r\n";
     if (m.oceanic) {
         content = "CLX 1200 " + m.nat + " " + m.mach + " " + m.level + " EPT /" + m.ept + " " + content;
@@ -46,11 +46,6 @@ inline void PrepareTrackMsg(Station& s, const TrackMsg& m)
     std::string reg7 = "." + m.reg;
     reg7.resize(7, ' ');
     s.CurrentMessage = Canonical(reg7, "H1", '2', "M76A", m.flight, content);
-}
-
-inline void DeliverTrackMsg(Station& s, const TrackMsg& m)
-{
-    PrepareTrackMsg(s, m);
     Process_Message(s, s.CurrentID);
 }
 
