@@ -15,15 +15,7 @@ using namespace std::string_literals;
 
 const char* StateName(ParseState s)
 {
-    switch (s) {
-        case ParseState::Incomplete:
-            return "Incomplete";
-        case ParseState::Complete:
-            return "Complete";
-        case ParseState::Malformed:
-            return "Malformed";
-    }
-    return "?";
+    return s == ParseState::Complete ? "Complete" : s == ParseState::Malformed ? "Malformed" : "Incomplete";
 }
 
 // ---- Server frames ----------------------------------------------------------------------------
@@ -36,7 +28,6 @@ struct FrameCase {
     std::string item{};
     std::string value{};
     std::size_t used = 0;
-    std::size_t maxValue = kMaxValue;
 };
 
 class FrameParsing : public ::testing::TestWithParam<FrameCase> {};
@@ -44,7 +35,7 @@ class FrameParsing : public ::testing::TestWithParam<FrameCase> {};
 TEST_P(FrameParsing, GivesValueOrReason)
 {
     const FrameCase& c = GetParam();
-    const Parsed<Frame> r = ParseFrame(c.input, c.maxValue);
+    const Parsed<Frame> r = ParseFrame(c.input);
     ASSERT_STREQ(StateName(r.state), StateName(c.state)) << r.reason;
     if (c.state == ParseState::Complete) {
         EXPECT_EQ(r.value.kind, c.kind);
@@ -52,9 +43,7 @@ TEST_P(FrameParsing, GivesValueOrReason)
         EXPECT_EQ(r.value.value, c.value);
         EXPECT_EQ(r.used, c.used);
     }
-    if (c.state == ParseState::Malformed) {
-        EXPECT_FALSE(r.reason.empty());
-    }
+    if (c.state == ParseState::Malformed) EXPECT_FALSE(r.reason.empty());
 }
 
 const std::string kItem255(255, 'i');
@@ -64,44 +53,22 @@ INSTANTIATE_TEST_SUITE_P(
     Link, FrameParsing,
     ::testing::Values(
         FrameCase{"plain", "DATA LiveData 5\nhello", ParseState::Complete, FrameKind::Data, "LiveData", "hello", 21},
-        FrameCase{"zeroLength", "DATA LiveData 0\n", ParseState::Complete, FrameKind::Data, "LiveData", "", 16},
-        FrameCase{"crLfKeptInValue", "DATA a 7\nab\r\ncd\n", ParseState::Complete, FrameKind::Data, "a", "ab\r\ncd\n",
-                  16},
-        FrameCase{"anyBytesInValue", "DATA a 4\n\0\xff\x80\n"s, ParseState::Complete, FrameKind::Data, "a",
-                  "\0\xff\x80\n"s, 13},
-        FrameCase{"valueLooksLikeAFrame", "DATA a 9\nDATA b 0\n", ParseState::Complete, FrameKind::Data, "a",
-                  "DATA b 0\n", 18},
-        FrameCase{"nextFrameLeftAlone", "DATA a 1\nxDATA b", ParseState::Complete, FrameKind::Data, "a", "x", 10},
+        FrameCase{"anyBytesInValue", "DATA a 6\n\0\xff\x80\r\n\n"s, ParseState::Complete, FrameKind::Data, "a",
+                  "\0\xff\x80\r\n\n"s, 15},
         FrameCase{"crBeforeLfDropped", "DATA a 1\r\nx", ParseState::Complete, FrameKind::Data, "a", "x", 11},
         FrameCase{"longestItem", "DATA " + kItem255 + " 0\n", ParseState::Complete, FrameKind::Data, kItem255, "", 263},
-        FrameCase{"leadingZeros", "DATA a 002\nxy", ParseState::Complete, FrameKind::Data, "a", "xy", 13},
         FrameCase{"error", "ERROR unknown item X\n", ParseState::Complete, FrameKind::Error, "", "unknown item X", 21},
-        FrameCase{"errorWithoutText", "ERROR\n", ParseState::Complete, FrameKind::Error, "", "", 6},
-        FrameCase{"atTheLimit", "DATA a 8\n12345678", ParseState::Complete, FrameKind::Data, "a", "12345678", 17, 8},
-        FrameCase{"overTheLimitAtOnce", "DATA a 9\n", ParseState::Malformed, {}, {}, {}, 0, 8},
         FrameCase{"oneMiBWaitsForItsBytes", "DATA a 1048576\n", ParseState::Incomplete},
         FrameCase{"overOneMiB", "DATA a 1048577\n", ParseState::Malformed},
-        FrameCase{"nothing", "", ParseState::Incomplete}, FrameCase{"noLineEndYet", "DATA a 5", ParseState::Incomplete},
         FrameCase{"crAtTheEnd", "DATA a 5\r", ParseState::Incomplete},
-        FrameCase{"valueShort", "DATA a 5\nhell", ParseState::Incomplete},
         FrameCase{"unknownWord", "HELLO there\n", ParseState::Malformed},
-        FrameCase{"lowerCaseWord", "data a 1\nx", ParseState::Malformed},
-        FrameCase{"emptyLine", "\n", ParseState::Malformed}, FrameCase{"dataAlone", "DATA\n", ParseState::Malformed},
         FrameCase{"noLength", "DATA a\n", ParseState::Malformed},
-        FrameCase{"negativeLength", "DATA a -1\n", ParseState::Malformed},
-        FrameCase{"lengthWithLetters", "DATA a 1x\n", ParseState::Malformed},
-        FrameCase{"twoBlanks", "DATA a  1\n", ParseState::Malformed},
-        FrameCase{"emptyItem", "DATA  1\n", ParseState::Malformed},
-        FrameCase{"extraWord", "DATA a 1 2\n", ParseState::Malformed},
         FrameCase{"elevenDigits", "DATA a 00000000001\n", ParseState::Malformed},
         FrameCase{"itemTooLong", "DATA " + kItem256 + " 0\n", ParseState::Malformed},
         FrameCase{"binaryAtOnce", "\x16\x03\x01"s, ParseState::Malformed},
-        FrameCase{"nulAtOnce", "DA\0"s, ParseState::Malformed},
         FrameCase{"crInsideLine", "DATA a 1\rX\n", ParseState::Malformed},
-        FrameCase{"highByteInHeader", "DATA \xe9 1\n", ParseState::Malformed},
         FrameCase{"longestLineStillWaits", std::string(kMaxLine - 1, 'A'), ParseState::Incomplete},
-        FrameCase{"lineTooLong", std::string(kMaxLine, 'A'), ParseState::Malformed},
-        FrameCase{"lfJustPastTheLimit", std::string(kMaxLine, 'A') + "\n", ParseState::Malformed}),
+        FrameCase{"lineTooLong", std::string(kMaxLine, 'A'), ParseState::Malformed}),
     test::CaseName());
 
 struct Received {
@@ -110,28 +77,18 @@ struct Received {
     bool operator==(const Received&) const = default;
 };
 
-// Feeds `stream` in the given pieces to a reader that keeps unparsed bytes, as a socket reader does.
-std::vector<Received> ReadInPieces(std::string_view stream, const std::vector<std::size_t>& cuts)
+// Feeds `stream` cut at `cut` to a reader that keeps unparsed bytes, as a socket reader does.
+std::vector<Received> ReadSplit(std::string_view stream, std::size_t cut)
 {
     std::vector<Received> got;
     std::string buffer;
-    std::size_t from = 0;
-    auto drain = [&] {
-        for (;;) {
-            const Parsed<Frame> r = ParseFrame(buffer);
-            EXPECT_NE(r.state, ParseState::Malformed) << r.reason;
-            if (r.state != ParseState::Complete) return;
+    for (std::string_view piece : {stream.substr(0, cut), stream.substr(cut)}) {
+        buffer.append(piece);
+        for (Parsed<Frame> r = ParseFrame(buffer); r.state == ParseState::Complete; r = ParseFrame(buffer)) {
             got.push_back({r.value.kind, std::string(r.value.item), std::string(r.value.value)});
             buffer.erase(0, r.used);
         }
-    };
-    for (std::size_t cut : cuts) {
-        buffer.append(stream.substr(from, cut - from));
-        from = cut;
-        drain();
     }
-    buffer.append(stream.substr(from));
-    drain();
     EXPECT_TRUE(buffer.empty());
     return got;
 }
@@ -152,13 +109,7 @@ TEST(LinkProtocol, AStreamSplitAtEveryByteGivesTheSameFrames)
     }
     AppendError(stream, "unknown item Nope");
     expected.push_back({FrameKind::Error, "", "unknown item Nope"});
-
-    for (std::size_t k = 0; k <= stream.size(); ++k) {
-        ASSERT_EQ(ReadInPieces(stream, {k}), expected) << "split at " << k;
-    }
-    std::vector<std::size_t> everyByte;
-    for (std::size_t k = 1; k < stream.size(); ++k) everyByte.push_back(k);
-    EXPECT_EQ(ReadInPieces(stream, everyByte), expected);
+    for (std::size_t k = 0; k <= stream.size(); ++k) ASSERT_EQ(ReadSplit(stream, k), expected) << "split at " << k;
 }
 
 // ---- Client commands --------------------------------------------------------------------------
@@ -184,9 +135,7 @@ TEST_P(CommandParsing, GivesValueOrReason)
         EXPECT_EQ(r.value.item, c.item);
         EXPECT_EQ(r.used, c.used);
     }
-    if (c.state == ParseState::Malformed) {
-        EXPECT_FALSE(r.reason.empty());
-    }
+    if (c.state == ParseState::Malformed) EXPECT_FALSE(r.reason.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -198,39 +147,18 @@ INSTANTIATE_TEST_SUITE_P(
         CommandCase{"crLf", "ADVISE x\r\n", ParseState::Complete, Verb::Advise, "x", 10},
         CommandCase{"longestItem", "ADVISE " + kItem255 + "\n", ParseState::Complete, Verb::Advise, kItem255, 263},
         CommandCase{"unknownVerb", "POKE x\n", ParseState::Complete, Verb::Unknown, "POKE", 7},
-        CommandCase{"verbsAreUpperCase", "advise x\n", ParseState::Complete, Verb::Unknown, "advise", 9},
-        CommandCase{"nothing", "", ParseState::Incomplete}, CommandCase{"begun", "ADVISE Live", ParseState::Incomplete},
-        CommandCase{"crAtTheEnd", "ADVISE x\r", ParseState::Incomplete},
+        CommandCase{"begun", "ADVISE Live", ParseState::Incomplete},
         CommandCase{"noItem", "ADVISE\n", ParseState::Malformed},
-        CommandCase{"blankItem", "ADVISE \n", ParseState::Malformed},
         CommandCase{"twoItems", "ADVISE a b\n", ParseState::Malformed},
         CommandCase{"itemTooLong", "REQUEST " + kItem256 + "\n", ParseState::Malformed},
-        CommandCase{"emptyCrLf", "\r\n", ParseState::Malformed},
         CommandCase{"binary", "\x16\x03\x01\x02"s, ParseState::Malformed},
-        CommandCase{"nul", "ADVISE \0\n"s, ParseState::Malformed},
-        CommandCase{"twoMiBLine", std::string(2 * 1024 * 1024, 'A') + "\n", ParseState::Malformed},
         CommandCase{"tooLongWithoutLf", std::string(kMaxLine, 'A'), ParseState::Malformed}),
     test::CaseName());
-
-TEST(LinkProtocol, EveryPrefixOfACommandWaits)
-{
-    for (Verb verb : {Verb::Advise, Verb::Unadvise, Verb::Request}) {
-        const std::string line = EncodeCommand(verb, "LiveData");
-        for (std::size_t k = 0; k < line.size(); ++k) {
-            ASSERT_EQ(ParseCommand(std::string_view(line).substr(0, k)).state, ParseState::Incomplete) << k;
-        }
-        const Parsed<Command> r = ParseCommand(line);
-        ASSERT_EQ(r.state, ParseState::Complete);
-        EXPECT_EQ(r.value.verb, verb);
-        EXPECT_EQ(r.value.item, "LiveData");
-        EXPECT_EQ(r.used, line.size());
-    }
-}
 
 // Whatever text an error carries, the line it makes is one the other side can read.
 TEST(LinkProtocol, ErrorTextsAlwaysMakeOneReadableLine)
 {
-    for (const std::string& text : {"unknown item X"s, "a\nb\r\0c"s, std::string(5000, 'e'), ""s}) {
+    for (const std::string& text : {"a\nb\r\0c"s, std::string(5000, 'e')}) {
         std::string line;
         AppendError(line, text);
         const Parsed<Frame> r = ParseFrame(line);
@@ -241,13 +169,10 @@ TEST(LinkProtocol, ErrorTextsAlwaysMakeOneReadableLine)
     }
 }
 
-TEST(LinkProtocol, NamesCompareWithoutCase)
+TEST(LinkProtocol, NamesCompareWithoutCaseOfAsciiLettersOnly)
 {
-    EXPECT_TRUE(SameName("LiveData", "livedata"));
     EXPECT_TRUE(SameName("WinACARS|ACARS", "winacars|ACARS"));
-    EXPECT_FALSE(SameName("LiveData", "LiveDat"));
-    EXPECT_FALSE(SameName("a\xe9", "a\xc9"));  // only ASCII letters fold
-    EXPECT_EQ(FoldCase("KORVAL|Acars"), "korval|acars");
+    EXPECT_FALSE(SameName("a\xe9", "a\xc9"));
 }
 
 }  // namespace
