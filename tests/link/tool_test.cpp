@@ -33,7 +33,9 @@ TEST_P(ReplayLines, ReadAsADecoderWouldSendThem)
         EXPECT_EQ(r.source, c.source);
         EXPECT_EQ(r.text, c.text);
     }
-    if (c.kind == ReplayLine::Kind::Bad) EXPECT_FALSE(r.reason.empty());
+    if (c.kind == ReplayLine::Kind::Bad) {
+        EXPECT_FALSE(r.reason.empty());
+    }
 }
 
 using Kind = ReplayLine::Kind;
