@@ -225,7 +225,6 @@ TEST_F(LinkTest, LostLinkComesBackWhenRetrying)
 struct BadClientCase {
     const char* name;
     std::string bytes;
-    bool closeAfter;
 };
 
 class BadClient : public LinkTest, public ::testing::WithParamInterface<BadClientCase> {};
@@ -233,16 +232,12 @@ class BadClient : public LinkTest, public ::testing::WithParamInterface<BadClien
 // A client that misbehaves is dropped; the server and the other clients go on.
 TEST_P(BadClient, IsDroppedAndTheOthersGoOn)
 {
-    const BadClientCase& c = GetParam();
+    const std::string& bytes = GetParam().bytes;
     NewClient();
     ASSERT_TRUE(Advised(1));
     auto bad = Raw();
     ASSERT_TRUE(RunUntil([&] { return server.ClientCount() == 2; }));
-    bad->write(c.bytes.data(), static_cast<qint64>(c.bytes.size()));
-    if (c.closeAfter) {
-        bad->flush();
-        bad->disconnectFromServer();
-    }
+    bad->write(bytes.data(), static_cast<qint64>(bytes.size()));
     ASSERT_TRUE(RunUntil([&] { return server.ClientCount() == 1; }));
     ASSERT_EQ(drops.size(), 1u);
     EXPECT_FALSE(drops[0].empty());
@@ -254,11 +249,10 @@ TEST_P(BadClient, IsDroppedAndTheOthersGoOn)
     ASSERT_TRUE(Advised(2));
 }
 
+// The program tests send binary garbage and close mid-line.
 INSTANTIATE_TEST_SUITE_P(Link, BadClient,
-                         ::testing::Values(BadClientCase{"binaryGarbage", "\x16\x03\x01\x00\xa5\x01\x00\x00"s, false},
-                                           BadClientCase{"lineWithoutEnd", std::string(kMaxLine + 10, 'A'), false},
-                                           BadClientCase{"adviseWithoutItem", "ADVISE\n", false},
-                                           BadClientCase{"closedMidLine", "ADVISE Live", true}),
+                         ::testing::Values(BadClientCase{"lineWithoutEnd", std::string(kMaxLine + 10, 'A')},
+                                           BadClientCase{"adviseWithoutItem", "ADVISE\n"}),
                          test::CaseName());
 
 TEST_F(LinkTest, ClientThatStopsReadingIsDroppedAtItsBacklog)
