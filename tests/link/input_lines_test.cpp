@@ -94,16 +94,19 @@ INSTANTIATE_TEST_SUITE_P(
     korval::test::CaseName());
 
 // A file never makes the reader wait: its lines come one after the other up to its end, each
-// counted, also the one passed over.
+// counted, also the one passed over. A folder fails to be read.
 TEST(InputLines, FileIsReadToItsEndWithoutWaiting)
 {
     test::TempHome home(false);
     home.Write("replay.jsonl", "a\n1234567890\nb\n\nc");
-    const int fd = ::open((home.path() / "replay.jsonl").c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    InputLines in(fd, 8);
-    EXPECT_EQ(Drain(in, true), "<a>#1 too-long#2 <b>#3 <>#4 <c>#5 end");
-    ::close(fd);
+    for (const auto& [name, said] :
+         {std::pair{"replay.jsonl", "<a>#1 too-long#2 <b>#3 <>#4 <c>#5 end"}, {".", "failed"}}) {
+        const int fd = ::open((home.path() / name).c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        InputLines in(fd, 8);
+        EXPECT_EQ(Drain(in, true), said) << name;
+        ::close(fd);
+    }
 }
 
 // An input that never runs dry does not keep the event loop: the reader pauses after a turn's share
@@ -136,16 +139,6 @@ TEST(InputLines, LargeInputIsReadATurnAtATime)
     EXPECT_EQ(lines, 40000);
     EXPECT_TRUE(inOrder);
     EXPECT_EQ(pauses, 4);  // after 64, 128, 192 and 256 KiB
-    ::close(fd);
-}
-
-TEST(InputLines, FolderFailsToBeRead)
-{
-    test::TempHome home(false);
-    const int fd = ::open(home.path().c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    InputLines in(fd);
-    EXPECT_EQ(Drain(in), "failed");
     ::close(fd);
 }
 

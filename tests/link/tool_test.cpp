@@ -97,11 +97,9 @@ TEST_P(LinkRuns, EndWithTheirStatusAndSayWhy)
 }
 
 INSTANTIATE_TEST_SUITE_P(Link, LinkRuns,
-                         ::testing::Values(RunCase{"nothing", "", kExitUsage, "usage:"},
-                                           RunCase{"unknownCommand", "poke", kExitUsage, "usage:"},
+                         ::testing::Values(RunCase{"unknownCommand", "poke", kExitUsage, "usage:"},
                                            RunCase{"zeroCount", "listen --topic A|B --count 0", kExitUsage, "usage:"},
                                            RunCase{"noServer", "listen --topic Nobody|ACARS", kExitNoLink, "282"},
-                                           RunCase{"help", "--help", kExitOk, "usage: korval-link"},
                                            RunCase{"listenH", "listen --topic A|B -h", kExitOk, "usage: korval-link"}),
                          test::CaseName());
 
