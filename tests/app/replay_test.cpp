@@ -51,7 +51,6 @@ struct GoldenCase {
     const char* name;
     const char* home;
     const char* expected;
-    bool filters;  // the state home-filters' KORVAL.ini gives
 };
 
 class ReplayGolden : public Replay, public ::testing::WithParamInterface<GoldenCase> {
@@ -61,19 +60,14 @@ protected:
 
 TEST_P(ReplayGolden, MatchesTheExpectedOutput)
 {
-    const bool filters = GetParam().filters;
-    options.prepare = [&](Station& s) {
-        s.opt.mnuDecErr = s.opt.mnuRepeats = s.opt.mnuSQ = s.opt.mnuRegFlight = filters;
-    };
     Outcome run = Run(ReadTestData("replay/basic.jsonl"));
     EXPECT_EQ(run.status, 1) << run.err;  // the input holds malformed lines
     test::ExpectGolden(std::string("replay/") + GetParam().expected, run.out);
 }
 
 INSTANTIATE_TEST_SUITE_P(Replay, ReplayGolden,
-                         ::testing::Values(GoldenCase{"filtersOn", "home-filters", "basic.filters.expected.jsonl",
-                                                      true},
-                                           GoldenCase{"filtersOff", "home-plain", "basic.plain.expected.jsonl", false}),
+                         ::testing::Values(GoldenCase{"filtersOn", "home-filters", "basic.filters.expected.jsonl"},
+                                           GoldenCase{"filtersOff", "home-plain", "basic.plain.expected.jsonl"}),
                          test::CaseName());
 
 struct LineCase {
@@ -126,15 +120,10 @@ TEST_F(Replay, TracksListsTheRecordsInCollectionOrder)
 {
     options.tracks = true;
     options.prepare = [](Station& s) {
-        auto a = std::make_shared<Aircraft>();
-        a->ID = "N923UP";
-        a->FNo = "UP6567";
-        a->NewLocation = "51234/-10500";
+        auto a = test::AddAircraft(s, "N923UP", "51234/-10500");
         a->Oceanic = true;
         a->WayList = std::vector<std::string>{"52000/-20000,1437", "53000/-30000,1522"};
         a->WayIndex = 1;
-        a->Mach = "M082";
-        s.AircraftCol.Add(a, "N923UP");
         s.AircraftCol.Add(std::make_shared<Aircraft>(), "G-EUPT");
         auto r = std::make_shared<RouteLine>();
         r->ID = "N923UP";
@@ -150,10 +139,10 @@ TEST_F(Replay, TracksListsTheRecordsInCollectionOrder)
     ASSERT_EQ(run.status, 0);
     EXPECT_EQ(
         run.out,
-        "{\"aircraft\":[{\"key\":\"n923up\",\"ID\":\"N923UP\",\"FNo\":\"UP6567\",\"NewLocation\":\"51234/-10500\","
-        "\"OldLocation\":\"\",\"Oceanic\":true,\"REQPWI\":false,\"Show\":false,"
+        "{\"aircraft\":[{\"key\":\"n923up\",\"ID\":\"N923UP\",\"FNo\":\"FNN923UP\",\"NewLocation\":\"51234/-10500\","
+        "\"OldLocation\":\"\",\"Oceanic\":true,\"REQPWI\":false,\"Show\":true,"
         "\"WayList\":[\"52000/-20000,1437\",\"53000/-30000,1522\"],\"WayIndex\":1,\"LastTime\":\"\","
-        "\"NextTime\":\"\",\"Mach\":\"M082\",\"Level\":\"\",\"Route\":\"\",\"ACDetails\":\"\"},"
+        "\"NextTime\":\"\",\"Mach\":\"M080\",\"Level\":\"F350\",\"Route\":\"EGLL-KJFK\",\"ACDetails\":\"B744\"},"
         "{\"key\":\"g-eupt\",\"ID\":\"\",\"FNo\":\"\",\"NewLocation\":\"\",\"OldLocation\":\"\",\"Oceanic\":false,"
         "\"REQPWI\":false,\"Show\":false,\"WayList\":null,\"WayIndex\":0,\"LastTime\":\"\",\"NextTime\":\"\","
         "\"Mach\":\"\",\"Level\":\"\",\"Route\":\"\",\"ACDetails\":\"\"}],"
