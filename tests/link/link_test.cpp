@@ -57,7 +57,7 @@ protected:
         ASSERT_TRUE(server.Listen("WinACARS|ACARS")) << server.LastReason();
     }
 
-    // A client linked to LiveData that records what it receives.
+    // A client linked to `item` that records what it receives.
     LinkClient& NewClient(std::string_view item = "LiveData")
     {
         auto& c = clients.emplace_back(std::make_unique<LinkClient>());

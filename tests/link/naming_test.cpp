@@ -86,23 +86,18 @@ struct EnvGuard {
     ~EnvGuard() { old ? ::setenv(name, old->c_str(), 1) : ::unsetenv(name); }
 };
 
-TEST(LinkNaming, UserFolderUnderRuntimeFolderElseTemporaryFolder)
+// Without a runtime folder the user's folder is under the temporary folder (the program tests run
+// with one).
+TEST(LinkNaming, UserFolderIsUnderTheTemporaryFolderWithoutARuntimeFolder)
 {
     EnvGuard runtime{"XDG_RUNTIME_DIR"}, tmp{"TMPDIR"};
     test::TempHome home(false);
-    fs::create_directory(home.path() / "run");
-    fs::create_directory(home.path() / "tmp");
-
-    ::setenv("XDG_RUNTIME_DIR", (home.path() / "run").c_str(), 1);
-    const FolderResult inRuntime = LinkFolder();
-    ASSERT_FALSE(inRuntime.path.empty()) << inRuntime.reason;
-    EXPECT_EQ(inRuntime.path.parent_path(), home.path() / "run");
-    EXPECT_TRUE(inRuntime.path.filename().string().starts_with("korval-")) << inRuntime.path;
-    EXPECT_EQ(ModeOf(inRuntime.path), 0700u);
-
     ::unsetenv("XDG_RUNTIME_DIR");
-    ::setenv("TMPDIR", (home.path() / "tmp").c_str(), 1);
-    EXPECT_EQ(LinkFolder().path, home.path() / "tmp" / inRuntime.path.filename());
+    ::setenv("TMPDIR", home.path().c_str(), 1);
+    const FolderResult folder = LinkFolder();
+    EXPECT_EQ(folder.path.parent_path(), home.path()) << folder.reason;
+    EXPECT_TRUE(folder.path.filename().string().starts_with("korval-")) << folder.path;
+    EXPECT_EQ(ModeOf(folder.path), 0700u);
 }
 
 }  // namespace
