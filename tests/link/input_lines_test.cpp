@@ -18,8 +18,8 @@ using korval::test::PrintTo;
 using Result = InputLines::Result;
 
 // Everything Next gives until it has to wait or the input ends, as "<line>", "too-long",
-// "waiting", "end" or "failed" joined by blanks.
-std::string Drain(InputLines& in)
+// "waiting", "end" or "failed" joined by blanks; `numbered` adds "#N", the line's number.
+std::string Drain(InputLines& in, bool numbered = false)
 {
     std::string said;
     std::string line;
@@ -28,10 +28,10 @@ std::string Drain(InputLines& in)
         switch (in.Next(line)) {
             case Result::Line:
                 said += '<' + line + '>';
-                continue;
+                break;
             case Result::TooLong:
                 said += "too-long";
-                continue;
+                break;
             case Result::Waiting:
                 return said + "waiting";
             case Result::End:
@@ -39,6 +39,7 @@ std::string Drain(InputLines& in)
             case Result::Failed:
                 return said + "failed";
         }
+        if (numbered) said += '#' + std::to_string(in.LineNumber());
     }
 }
 
@@ -92,34 +93,20 @@ INSTANTIATE_TEST_SUITE_P(
         PipeCase{"nothingAtAll", {}, {"end"}}),
     korval::test::CaseName());
 
-TEST(InputLines, CountsEveryLineItGivesOrPassesOver)
-{
-    int ends[2];
-    ASSERT_EQ(::pipe(ends), 0);
-    const std::string text = "a\n1234567890\nb\n";
-    ASSERT_EQ(::write(ends[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    ::close(ends[1]);
-    InputLines in(ends[0], 8);
-    std::string line;
-    std::vector<long long> numbers;
-    for (Result r = in.Next(line); r == Result::Line || r == Result::TooLong; r = in.Next(line)) {
-        numbers.push_back(in.LineNumber());
-    }
-    EXPECT_EQ(numbers, (std::vector<long long>{1, 2, 3}));
-    ::close(ends[0]);
-}
-
-// A file never makes the reader wait: its lines come one after the other up to its end.
+// A file never makes the reader wait: its lines come one after the other up to its end, each
+// counted, also the one passed over. A folder fails to be read.
 TEST(InputLines, FileIsReadToItsEndWithoutWaiting)
 {
     test::TempHome home(false);
-    home.Write("replay.jsonl", "a\nb\n\nc");
-    const std::filesystem::path path = home.path() / "replay.jsonl";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    InputLines in(fd);
-    EXPECT_EQ(Drain(in), "<a> <b> <> <c> end");
-    ::close(fd);
+    home.Write("replay.jsonl", "a\n1234567890\nb\n\nc");
+    for (const auto& [name, said] :
+         {std::pair{"replay.jsonl", "<a>#1 too-long#2 <b>#3 <>#4 <c>#5 end"}, {".", "failed"}}) {
+        const int fd = ::open((home.path() / name).c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        InputLines in(fd, 8);
+        EXPECT_EQ(Drain(in, true), said) << name;
+        ::close(fd);
+    }
 }
 
 // An input that never runs dry does not keep the event loop: the reader pauses after a turn's share
@@ -152,16 +139,6 @@ TEST(InputLines, LargeInputIsReadATurnAtATime)
     EXPECT_EQ(lines, 40000);
     EXPECT_TRUE(inOrder);
     EXPECT_EQ(pauses, 4);  // after 64, 128, 192 and 256 KiB
-    ::close(fd);
-}
-
-TEST(InputLines, FolderFailsToBeRead)
-{
-    test::TempHome home(false);
-    const int fd = ::open(home.path().c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    InputLines in(fd);
-    EXPECT_EQ(Drain(in), "failed");
     ::close(fd);
 }
 

@@ -27,27 +27,22 @@ class SocketNames : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(SocketNames, LowerCasedAndEscaped)
 {
-    const NameCase& c = GetParam();
-    EXPECT_EQ(SocketFileName(c.topic), c.file);
+    EXPECT_EQ(SocketFileName(GetParam().topic), GetParam().file);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Link, SocketNames,
-    ::testing::Values(NameCase{"decoder", "WinACARS|ACARS", "winacars%7cacars"},
-                      NameCase{"sameInAnyCase", "winacars|acars", "winacars%7cacars"},
-                      NameCase{"blanksAndSlashes", "My Server|a/b", "my%20server%7ca%2fb"},
-                      NameCase{"dotsKept", "..|..", "..%7c.."}, NameCase{"percentEscaped", "a%|b", "a%25%7cb"},
-                      NameCase{"highBytes", "\xe9|x", "%e9%7cx"}, NameCase{"secondBarEscaped", "a|b|c", "a%7cb%7cc"},
-                      NameCase{"noBar", "WinACARS", std::nullopt}, NameCase{"noApplication", "|ACARS", std::nullopt},
-                      NameCase{"noTopic", "WinACARS|", std::nullopt}, NameCase{"empty", "", std::nullopt}),
-    test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Link, SocketNames,
+                         ::testing::Values(NameCase{"decoder", "WinACARS|ACARS", "winacars%7cacars"},
+                                           NameCase{"blanksAndSlashes", "My Server|a/b", "my%20server%7ca%2fb"},
+                                           NameCase{"percentEscaped", "a%|b", "a%25%7cb"},
+                                           NameCase{"highBytes", "\xe9|x", "%e9%7cx"},
+                                           NameCase{"noBar", "WinACARS", std::nullopt},
+                                           NameCase{"noTopic", "WinACARS|", std::nullopt}),
+                         test::CaseName());
 
 TEST(LinkNaming, LongNamesStayShortAndDistinct)
 {
-    const std::string a = "App|" + std::string(200, 't');
-    const std::string b = "App|" + std::string(199, 't') + "u";
-    const auto fa = SocketFileName(a);
-    const auto fb = SocketFileName(b);
+    const auto fa = SocketFileName("App|" + std::string(200, 't'));
+    const auto fb = SocketFileName("App|" + std::string(199, 't') + "u");
     ASSERT_TRUE(fa && fb);
     EXPECT_LE(fa->size(), 64u);
     EXPECT_NE(*fa, *fb);
@@ -61,83 +56,48 @@ mode_t ModeOf(const fs::path& p)
     return info.st_mode & 07777;
 }
 
-TEST(LinkNaming, FolderIsMadePrivate)
+TEST(LinkNaming, FolderIsMadePrivateOrRefused)
 {
     test::TempHome home(false);
-    const fs::path fresh = home.path() / "fresh";
-    const FolderResult made = PrepareFolder(fresh);
-    ASSERT_EQ(made.path, fresh) << made.reason;
+    const fs::path fresh = home.path() / "fresh", open = home.path() / "open";
+    ASSERT_EQ(PrepareFolder(fresh).path, fresh);
     EXPECT_EQ(ModeOf(fresh), 0700u);
-
-    const fs::path open = home.path() / "open";
     ASSERT_EQ(::mkdir(open.c_str(), 0755), 0);
     ASSERT_EQ(::chmod(open.c_str(), 0777), 0);
     EXPECT_EQ(PrepareFolder(open).path, open);
     EXPECT_EQ(ModeOf(open), 0700u);
-}
 
-TEST(LinkNaming, FolderThatIsNotAFolderIsRefused)
-{
-    test::TempHome home(false);
+    // A file, a link planted where the folder should be (it could lead the sockets anywhere), and
+    // a folder whose parent is missing.
     home.Write("file", "x");
-    const FolderResult file = PrepareFolder(home.path() / "file");
-    EXPECT_TRUE(file.path.empty());
-    EXPECT_NE(file.reason.find("not a folder"), std::string::npos) << file.reason;
-
-    // A link planted where the folder should be could lead the sockets anywhere.
     fs::create_directory(home.path() / "elsewhere");
     fs::create_directory_symlink(home.path() / "elsewhere", home.path() / "planted");
-    EXPECT_TRUE(PrepareFolder(home.path() / "planted").path.empty());
-
-    const FolderResult missingParent = PrepareFolder(home.path() / "no" / "such");
-    EXPECT_TRUE(missingParent.path.empty());
-    EXPECT_FALSE(missingParent.reason.empty());
+    for (const char* name : {"file", "planted", "no/such"}) {
+        const FolderResult refused = PrepareFolder(home.path() / name);
+        EXPECT_TRUE(refused.path.empty()) << name;
+        EXPECT_FALSE(refused.reason.empty()) << name;
+    }
 }
 
 // Restores an environment variable at the end of a test.
-class EnvGuard {
-public:
-    explicit EnvGuard(const char* name) : name_(name)
-    {
-        if (const char* v = std::getenv(name)) old_ = v;
-    }
-    ~EnvGuard()
-    {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
-    EnvGuard(const EnvGuard&) = delete;
-    EnvGuard& operator=(const EnvGuard&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
+struct EnvGuard {
+    const char* name;
+    std::optional<std::string> old = std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt;
+    ~EnvGuard() { old ? ::setenv(name, old->c_str(), 1) : ::unsetenv(name); }
 };
 
-TEST(LinkNaming, UserFolderUnderRuntimeFolderElseTemporaryFolder)
+// Without a runtime folder the user's folder is under the temporary folder (the program tests run
+// with one).
+TEST(LinkNaming, UserFolderIsUnderTheTemporaryFolderWithoutARuntimeFolder)
 {
-    EnvGuard runtime("XDG_RUNTIME_DIR");
-    EnvGuard tmp("TMPDIR");
+    EnvGuard runtime{"XDG_RUNTIME_DIR"}, tmp{"TMPDIR"};
     test::TempHome home(false);
-    fs::create_directory(home.path() / "run");
-    fs::create_directory(home.path() / "tmp");
-
-    ::setenv("XDG_RUNTIME_DIR", (home.path() / "run").c_str(), 1);
-    const FolderResult inRuntime = LinkFolder();
-    ASSERT_FALSE(inRuntime.path.empty()) << inRuntime.reason;
-    EXPECT_EQ(inRuntime.path.parent_path(), home.path() / "run");
-    EXPECT_EQ(inRuntime.path.filename().string().rfind("korval-", 0), 0u);
-    EXPECT_EQ(ModeOf(inRuntime.path), 0700u);
-
     ::unsetenv("XDG_RUNTIME_DIR");
-    ::setenv("TMPDIR", (home.path() / "tmp").c_str(), 1);
-    const FolderResult inTemp = LinkFolder();
-    ASSERT_FALSE(inTemp.path.empty()) << inTemp.reason;
-    EXPECT_EQ(inTemp.path.parent_path(), home.path() / "tmp");
-    EXPECT_EQ(inTemp.path.filename(), inRuntime.path.filename());
-    EXPECT_EQ(ModeOf(inTemp.path), 0700u);
+    ::setenv("TMPDIR", home.path().c_str(), 1);
+    const FolderResult folder = LinkFolder();
+    EXPECT_EQ(folder.path.parent_path(), home.path()) << folder.reason;
+    EXPECT_TRUE(folder.path.filename().string().starts_with("korval-")) << folder.path;
+    EXPECT_EQ(ModeOf(folder.path), 0700u);
 }
 
 }  // namespace

@@ -14,55 +14,24 @@ namespace {
 using korval::test::PrintTo;
 using namespace std::string_literals;
 
-struct LineCase {
-    const char* name;
-    std::string line;
-    ReplayLine::Kind kind;
-    std::string source{};
-    std::string text{};
-};
-
-class ReplayLines : public ::testing::TestWithParam<LineCase> {};
-
-TEST_P(ReplayLines, ReadAsADecoderWouldSendThem)
+// The golden input of the program tests holds the other kinds of line.
+TEST(LinkTool, ReplayLinesReadAsADecoderWouldSendThem)
 {
-    const LineCase& c = GetParam();
-    const ReplayLine r = ParseReplayLine(c.line);
-    EXPECT_EQ(r.kind, c.kind) << r.reason;
-    if (c.kind == ReplayLine::Kind::Text) {
-        EXPECT_EQ(r.source, c.source);
-        EXPECT_EQ(r.text, c.text);
+    EXPECT_EQ(ParseReplayLine("{\"text\": \"x\"}\r").text, "x");  // a CR LF line end
+    for (const std::string bad : {R"({"text": 12})", "{\"text\": \"\xff\xfe\"}"}) {
+        const ReplayLine r = ParseReplayLine(bad);
+        EXPECT_EQ(r.kind, ReplayLine::Kind::Bad) << bad;
+        EXPECT_FALSE(r.reason.empty()) << bad;
     }
-    if (c.kind == ReplayLine::Kind::Bad) {
-        EXPECT_FALSE(r.reason.empty());
-    }
-}
-
-using Kind = ReplayLine::Kind;
-
-INSTANTIATE_TEST_SUITE_P(
-    Link, ReplayLines,
-    ::testing::Values(LineCase{"text", R"({"source": "airmaster", "text": "a\r\nb"})", Kind::Text, "airmaster",
-                               "a\r\nb"},
-                      LineCase{"latinBytes", R"({"text": "\u0000\u00e9\u00ff"})", Kind::Text, "", "\0\xe9\xff"s},
-                      LineCase{"crLfLineEnd", "{\"text\": \"x\"}\r", Kind::Text, "", "x"},
-                      LineCase{"tick", R"({"tick": "1201", "text": "not a message"})", Kind::Skip},
-                      LineCase{"noText", R"({"source": "airmaster"})", Kind::Skip},
-                      LineCase{"blank", "  \r", Kind::Skip}, LineCase{"notJson", "POS N51", Kind::Bad},
-                      LineCase{"cutShort", R"({"text": "abc)", Kind::Bad}, LineCase{"array", R"(["text"])", Kind::Bad},
-                      LineCase{"textNotString", R"({"text": 12})", Kind::Bad},
-                      LineCase{"sourceNotString", R"({"source": 1, "text": "x"})", Kind::Bad},
-                      LineCase{"aboveU00FF", R"({"text": "\u20ac"})", Kind::Bad},
-                      LineCase{"rawBinary", "{\"text\": \"\xff\xfe\"}", Kind::Bad}),
-    test::CaseName());
-
-TEST(LinkTool, ValueLineMapsBytesToCharacters)
-{
-    EXPECT_EQ(ValueLine("LiveData", "a\r\n\0\xe9\""s),
-              "{\"item\": \"LiveData\", \"value\": \"a\\r\\n\\u0000\xc3\xa9\\\"\"}");
 }
 
 // ---- The program itself --------------------------------------------------------------------------
+
+// A command line written with blanks between the arguments.
+QStringList Args(const char* line)
+{
+    return QString::fromLatin1(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
 
 class LinkProgram : public test::ProgramTest {
 protected:
@@ -70,23 +39,15 @@ protected:
     {
         test::ProgramTest::Start(p, test::LinkProgram(), args, withInput);
     }
-
-    static QString Data(const char* name)
-    {
-        return QStringLiteral(KORVAL_TEST_DATA "/link/") + QString::fromLatin1(name);
-    }
 };
 
 TEST_F(LinkProgram, ServeAndListenCarryEveryTextOfAFile)
 {
     test::Program serve, listen;
-    Start(serve,
-          {QStringLiteral("serve"), QStringLiteral("--topic"), QStringLiteral("Test|ACARS"), QStringLiteral("--input"),
-           Data("replay.jsonl"), QStringLiteral("--rate"), QStringLiteral("0"), QStringLiteral("--exit-when-done")});
+    Start(serve, Args("serve --topic Test|ACARS --rate 0 --exit-when-done --input")
+                     << QStringLiteral(KORVAL_TEST_DATA "/link/replay.jsonl"));
     ASSERT_TRUE(Served("test%7cacars"));
-    Start(listen,
-          {QStringLiteral("listen"), QStringLiteral("--topic"), QStringLiteral("test|acars"), QStringLiteral("--item"),
-           QStringLiteral("LiveData"), QStringLiteral("--count"), QStringLiteral("4")});
+    Start(listen, Args("listen --topic test|acars --item LiveData --count 4"));
     ASSERT_TRUE(listen.Finished());
     ASSERT_TRUE(serve.Finished());
     EXPECT_EQ(listen.ExitCode(), kExitOk) << listen.Err();
@@ -100,15 +61,10 @@ TEST_F(LinkProgram, ServeAndListenCarryEveryTextOfAFile)
 TEST_F(LinkProgram, ListenWaitsForTheServerAndServeKeepsToItsSource)
 {
     test::Program serve, listen;
-    Start(listen, {QStringLiteral("listen"), QStringLiteral("--topic"), QStringLiteral("Test|ACARS"),
-                   QStringLiteral("--count"), QStringLiteral("3"), QStringLiteral("--wait")});
+    Start(listen, Args("listen --topic Test|ACARS --count 3 --wait"));
     ASSERT_TRUE(test::RunUntil([&] { return listen.Err().find("waiting for Test|ACARS") != std::string::npos; }))
         << listen.Err();
-    Start(serve,
-          {QStringLiteral("serve"), QStringLiteral("--topic"), QStringLiteral("Test|ACARS"), QStringLiteral("--source"),
-           QStringLiteral("airmaster"), QStringLiteral("--rate"), QStringLiteral("50"),
-           QStringLiteral("--exit-when-done")},
-          true);
+    Start(serve, Args("serve --topic Test|ACARS --source airmaster --rate 50 --exit-when-done"), true);
     serve.Write(test::ReadTestData("link/replay.jsonl"));  // the file comes on standard input
     serve.CloseInput();
     ASSERT_TRUE(listen.Finished());
@@ -118,53 +74,33 @@ TEST_F(LinkProgram, ListenWaitsForTheServerAndServeKeepsToItsSource)
     EXPECT_EQ(listen.Out(), test::ReadTestData("link/replay.airmaster.expected.jsonl"));
 }
 
-TEST_F(LinkProgram, ListenWithoutServerNames282)
-{
-    test::Program listen;
-    Start(listen, {QStringLiteral("listen"), QStringLiteral("--topic"), QStringLiteral("Nobody|ACARS")});
-    ASSERT_TRUE(listen.Finished());
-    EXPECT_EQ(listen.ExitCode(), kExitNoLink);
-    EXPECT_NE(listen.Err().find("282"), std::string::npos);
-    EXPECT_EQ(listen.Out(), "");
-}
-
-TEST_F(LinkProgram, ServeEndsCleanlyOnTerminate)
-{
-    test::Program serve;
-    Start(serve, {QStringLiteral("serve"), QStringLiteral("--topic"), QStringLiteral("Test|ACARS"),
-                  QStringLiteral("--input"), Data("replay.jsonl")});
-    ASSERT_TRUE(Served("test%7cacars"));
-    serve.Signal(SIGTERM);
-    ASSERT_TRUE(serve.Finished()) << serve.Err();
-    EXPECT_EQ(serve.ExitCode(), kExitOk) << serve.Err();
-}
-
-struct UsageCase {
+struct RunCase {
     const char* name;
-    QStringList args;
+    const char* args;
+    int status;
+    const char* said;  // on standard output with status 0, else on standard error
 };
 
-class LinkUsage : public LinkProgram, public ::testing::WithParamInterface<UsageCase> {};
+class LinkRuns : public LinkProgram, public ::testing::WithParamInterface<RunCase> {};
 
-TEST_P(LinkUsage, IsRefusedWithStatus2)
+// Usage errors and a missing server end with their status and say why; --help and -h answer with
+// the usage on standard output, whatever follows.
+TEST_P(LinkRuns, EndWithTheirStatusAndSayWhy)
 {
+    const RunCase& c = GetParam();
     test::Program p;
-    Start(p, GetParam().args);
+    Start(p, Args(c.args));
     ASSERT_TRUE(p.Finished());
-    EXPECT_EQ(p.ExitCode(), kExitUsage);
-    EXPECT_NE(p.Err().find("usage:"), std::string::npos);
+    EXPECT_EQ(p.ExitCode(), c.status);
+    EXPECT_NE((c.status == kExitOk ? p.Out() : p.Err()).find(c.said), std::string::npos) << p.Out() << p.Err();
+    EXPECT_EQ(c.status == kExitOk ? p.Err() : p.Out(), "");
 }
 
-const QString kTopic = QStringLiteral("--topic");
-const QString kAny = QStringLiteral("A|B");
-
-INSTANTIATE_TEST_SUITE_P(Link, LinkUsage,
-                         ::testing::Values(UsageCase{"nothing", {}},
-                                           UsageCase{"unknownCommand", {QStringLiteral("poke")}},
-                                           UsageCase{"noTopic", {QStringLiteral("listen")}},
-                                           UsageCase{"zeroCount",
-                                                     {QStringLiteral("listen"), kTopic, kAny, QStringLiteral("--count"),
-                                                      QStringLiteral("0")}}),
+INSTANTIATE_TEST_SUITE_P(Link, LinkRuns,
+                         ::testing::Values(RunCase{"unknownCommand", "poke", kExitUsage, "usage:"},
+                                           RunCase{"zeroCount", "listen --topic A|B --count 0", kExitUsage, "usage:"},
+                                           RunCase{"noServer", "listen --topic Nobody|ACARS", kExitNoLink, "282"},
+                                           RunCase{"listenH", "listen --topic A|B -h", kExitOk, "usage: korval-link"}),
                          test::CaseName());
 
 // korval-link serve fed by a pipe that stays open, as a decoder feeds it: as fast as the client
@@ -173,10 +109,7 @@ class ServeFromAPipe : public LinkProgram, public ::testing::WithParamInterface<
 protected:
     void StartServe()
     {
-        Start(serve,
-              {QStringLiteral("serve"), kTopic, QStringLiteral("Test|ACARS"), QStringLiteral("--rate"),
-               QString::fromLatin1(GetParam())},
-              /*withInput=*/true);
+        Start(serve, Args("serve --topic Test|ACARS --rate") << QString::fromLatin1(GetParam()), /*withInput=*/true);
         ASSERT_TRUE(Served("test%7cacars"));
     }
 
@@ -188,8 +121,7 @@ protected:
 TEST_P(ServeFromAPipe, LongValueArrivesWholeWithoutAFurtherLine)
 {
     StartServe();
-    Start(listen, {QStringLiteral("listen"), kTopic, QStringLiteral("Test|ACARS"), QStringLiteral("--count"),
-                   QStringLiteral("1")});
+    Start(listen, Args("listen --topic Test|ACARS --count 1"));
     const std::string text(300 * 1024, 'L');
     serve.Write(R"({"text": ")" + text + "\"}\n");  // and the input stays open
     // The event loop hands the line to the pipe while the listener waits for the value.
@@ -202,7 +134,7 @@ TEST_P(ServeFromAPipe, LongValueArrivesWholeWithoutAFurtherLine)
 TEST_P(ServeFromAPipe, EndsOnTerminateWhileTheInputStaysOpen)
 {
     StartServe();
-    Start(listen, {QStringLiteral("listen"), kTopic, QStringLiteral("Test|ACARS")});
+    Start(listen, Args("listen --topic Test|ACARS"));
     serve.Write("{\"text\": \"one\"}\n");
     ASSERT_TRUE(test::RunUntil([&] { return listen.OutLines() >= 1; }));
     EXPECT_EQ(listen.Out(), "{\"item\": \"LiveData\", \"value\": \"one\"}\n");
@@ -216,26 +148,6 @@ INSTANTIATE_TEST_SUITE_P(Link, ServeFromAPipe, ::testing::Values("0", "1000"),
                              return std::string(p.param) == "0" ? std::string("asFastAsTaken")
                                                                 : std::string("thousandPerSecond");
                          });
-
-// --help and -h answer with the usage on standard output and status 0, whatever follows.
-class LinkHelp : public LinkProgram, public ::testing::WithParamInterface<UsageCase> {};
-
-TEST_P(LinkHelp, PrintsTheUsageAndEndsWithStatus0)
-{
-    test::Program p;
-    Start(p, GetParam().args);
-    ASSERT_TRUE(p.Finished(std::chrono::seconds(30)));
-    EXPECT_EQ(p.ExitCode(), kExitOk);
-    EXPECT_NE(p.Out().find("usage: korval-link"), std::string::npos);
-    EXPECT_EQ(p.Err(), "");
-}
-
-INSTANTIATE_TEST_SUITE_P(Link, LinkHelp,
-                         ::testing::Values(UsageCase{"help", {QStringLiteral("--help")}},
-                                           UsageCase{"serveHelp", {QStringLiteral("serve"), QStringLiteral("--help")}},
-                                           UsageCase{"listenH",
-                                                     {QStringLiteral("listen"), kTopic, kAny, QStringLiteral("-h")}}),
-                         test::CaseName());
 
 }  // namespace
 }  // namespace korval::linktool
