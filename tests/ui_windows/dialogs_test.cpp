@@ -120,14 +120,22 @@ TEST(MapSettingsDialog, ReadsAMapsSectionFormattedAndTheClockTimeAsFourDigits)
     EXPECT_TRUE(Child<QCheckBox>(m.d, "chkSBS")->isEnabled());
 }
 
-TEST(MapSettingsDialog, SaveHandsTheBoxesToTheCoreAndShowsTheMap)
+// Map 2 has no image: saved, its Show item greys. Map 1 gets the typed edge, the chosen file and
+// colour, and is shown.
+TEST(MapSettingsDialog, SaveHandsTheBoxesToTheCoreAndShowsTheResult)
 {
     MapDialogRig m;
     const std::string image = (m.rig.home.path() / "map1.jpg").string();
     QImage(40, 30, QImage::Format_RGB32).save(QString::fromStdString(image));
-    m.Open();
     std::vector<int> shown;
     m.window.mapHooks.showMap = [&](int n) { shown.push_back(n); };
+    m.Open();
+    Child<QRadioButton>(m.d, "optMap2")->click();
+    Click(m.d, "cmdSave");
+    EXPECT_FALSE(m.window.Item(QStringLiteral("mnuShowMap2"))->isEnabled());
+
+    m.Open();
+    Child<QRadioButton>(m.d, "optMap1")->click();
     Type(m.d, "txtN", "52.5");
     m.d->FileChosen(QString::fromStdString(image));
     m.d->ColourChosen(Child<ColourSwatch>(m.d, "pctLineCol"), QColor(0x11, 0x22, 0x33));
@@ -139,17 +147,8 @@ TEST(MapSettingsDialog, SaveHandsTheBoxesToTheCoreAndShowsTheMap)
     EXPECT_EQ(IniValue(m.rig.home, "Menus", "SBSMins"), "15");  // the map-wide keys too
     EXPECT_EQ(shown, std::vector<int>{1});
     EXPECT_TRUE(m.window.Item(QStringLiteral("mnuShowMap1"))->isChecked());
-    EXPECT_FALSE(m.d->isVisible());
-}
-
-TEST(MapSettingsDialog, SavingAMapWithoutAnImageGreysItsShowItem)
-{
-    MapDialogRig m;
-    m.Open();
-    Child<QRadioButton>(m.d, "optMap2")->click();
-    Click(m.d, "cmdSave");
-    EXPECT_FALSE(m.window.Item(QStringLiteral("mnuShowMap2"))->isEnabled());
     EXPECT_TRUE(m.window.Item(QStringLiteral("mnuShowMap1"))->isEnabled());
+    EXPECT_FALSE(m.d->isVisible());
 }
 
 struct LeaveCase {
@@ -180,24 +179,28 @@ INSTANTIATE_TEST_SUITE_P(Ways, MapSettingsLeaving,
 
 // ---- the DDE server dialog --------------------------------------------------------------------
 
+// Format 3 selects neither option; a chosen option is saved as its number.
 TEST(OtherDdeDialog, LoadsSavesAndCancels)
 {
     Rig rig;
-    rig.home.Write("KORVAL.ini", "[KORVAL]\r\nNewServer=Decoder\r\nNewTopic=Feed\r\nFormat=2\r\n");
+    rig.home.Write("KORVAL.ini", "[KORVAL]\r\nNewServer=Decoder\r\nNewTopic=Feed\r\nFormat=3\r\n");
     MainWindow w(rig.station);
     w.SetQuitOnClose(false);
     w.Item(QStringLiteral("mnuServerSettings"))->trigger();
     OtherDdeDialog* d = w.OtherDde();
     EXPECT_TRUE(d->isVisible());
     EXPECT_EQ(Text(d, "txtTopic"), QStringLiteral("Feed"));
+    EXPECT_FALSE(Child<QRadioButton>(d, "Option1")->isChecked() || Child<QRadioButton>(d, "Option2")->isChecked());
     Type(d, "txtServer", "Other");
     Click(d, "cmdServerCancel");
     EXPECT_FALSE(d->isVisible());
     d->Open();
     EXPECT_EQ(Text(d, "txtServer"), QStringLiteral("Decoder"));
     Type(d, "txtServer", "Relay");
+    Child<QRadioButton>(d, "Option2")->click();
     Click(d, "cmdServerSave");
     EXPECT_FALSE(d->isVisible());
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Format"), "2");
     EXPECT_EQ(rig.station.dlg.txtServer, "Relay");
     EXPECT_FALSE(rig.station.opt.mnuNew);  // saving does not relink
 }
@@ -210,6 +213,7 @@ TEST(OtherDdeDialog, NeverShowsSetAsAServerOrTopic)
     rig.home.Write("KORVAL.ini", "[KORVAL]\r\nNewServer=Set\r\nNewTopic=Set\r\nFormat=1\r\n");
     OtherDdeDialog d(rig.station);
     d.Open();
+    EXPECT_TRUE(Child<QRadioButton>(&d, "Option1")->isChecked());
     for (const char* box : {"txtServer", "txtTopic"}) {
         EXPECT_EQ(Text(&d, box), QString()) << box;
         EXPECT_FALSE(Child<QLineEdit>(&d, box)->placeholderText().isEmpty()) << box;
@@ -221,33 +225,6 @@ TEST(OtherDdeDialog, NeverShowsSetAsAServerOrTopic)
     EXPECT_EQ(IniValue(rig.home, "KORVAL", "NewTopic"), "ACARS");
     EXPECT_EQ(rig.station.dlg.txtServer, "Set");  // "Other" still says the server is not set
 }
-
-struct FormatCase {
-    const char* name;
-    const char* stored;
-    bool option1, option2;
-};
-
-class OtherDdeFormat : public ::testing::TestWithParam<FormatCase> {};
-
-TEST_P(OtherDdeFormat, SelectsItsOptionAndSavesItBack)
-{
-    const FormatCase& c = GetParam();
-    Rig rig;
-    rig.home.Write("KORVAL.ini", std::string("[Korval]\r\nNewServer=Decoder\r\nFormat=") + c.stored + "\r\n");
-    OtherDdeDialog d(rig.station);
-    d.Open();
-    EXPECT_EQ(Child<QRadioButton>(&d, "Option1")->isChecked(), c.option1);
-    EXPECT_EQ(Child<QRadioButton>(&d, "Option2")->isChecked(), c.option2);
-    Click(&d, "cmdServerSave");
-    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Format"), c.stored);
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, OtherDdeFormat,
-                         ::testing::Values(FormatCase{"Airmaster", "1", true, false},
-                                           FormatCase{"Anad", "2", false, true},
-                                           FormatCase{"Neither", "3", false, false}),
-                         korval::test::CaseName());
 
 // ---- the splash -------------------------------------------------------------------------------
 
