@@ -62,45 +62,19 @@ std::string StoredPlacement(const korval::test::TempHome& home)
     return out;
 }
 
-// ---- menu toggles -----------------------------------------------------------------------------
+// ---- menus -----------------------------------------------------------------------------------
 
-struct ToggleCase {
-    const char* name;  // the menu item
-    bool Options::*option;
-    const char* section;
-    const char* key;
-};
-
-class MenuToggle : public ::testing::TestWithParam<ToggleCase> {};
-
-TEST_P(MenuToggle, FlipsItsOptionAndSurvivesCloseAndStart)
-{
-    const ToggleCase& c = GetParam();
-    Rig rig;
-    auto w = Open(rig.station);
-    QAction* a = w->Item(QLatin1String(c.name));
-    ASSERT_NE(a, nullptr);
-    a->trigger();
-    EXPECT_TRUE(rig.station.opt.*c.option);
-    EXPECT_TRUE(a->isChecked());
-    w->close();
-    EXPECT_EQ(IniValue(rig.home, c.section, c.key), "True");
-    Restart second(rig);
-    EXPECT_TRUE(second.window->Item(QLatin1String(c.name))->isChecked());
-}
-
-INSTANTIATE_TEST_SUITE_P(Items, MenuToggle,
-                         ::testing::Values(ToggleCase{"mnuTag", &Options::mnuTag, "Menus", "Tag"},
-                                           ToggleCase{"mnuDecErr", &Options::mnuDecErr, "Filters", "Errors"},
-                                           ToggleCase{"mnuShowMap1", &Options::mnuShowMap1, "Menus", "Map1"}),
-                         korval::test::CaseName());
-
-// A change made by the core shows at once: a check mark, a greyed Show item, and the Export
-// Tracks... item, hidden while the settings do not ask for it.
-TEST(MainMenus, OptionsChangedByTheCoreShowAtOnce)
+// An item flips its option (the core saves and reads it); a change made by the core shows at
+// once: a check mark, a greyed Show item, and Export Tracks..., hidden until the settings ask.
+TEST(MainMenus, ItemsFlipTheirOptionsAndTheCoresChangesShowAtOnce)
 {
     Rig rig;
     auto w = Open(rig.station);
+    for (const auto& [item, option] : {std::pair{"mnuTag", &Options::mnuTag}, {"mnuDecErr", &Options::mnuDecErr}}) {
+        w->Item(QLatin1String(item))->trigger();
+        EXPECT_TRUE(rig.station.opt.*option) << item;
+        EXPECT_TRUE(w->Item(QLatin1String(item))->isChecked()) << item;
+    }
     QAction* exportItem = w->Item(QStringLiteral("mnuExportTracks"));
     EXPECT_TRUE(w->menuBar()->findChild<QMenu*>(QStringLiteral("mnuMap"))->actions().contains(exportItem));
     EXPECT_FALSE(exportItem->isVisible());
@@ -293,37 +267,12 @@ TEST(MainClose, AMinimisedWindowKeepsTheOldPlacement)
     EXPECT_EQ(IniValue(rig.home, "Menus", "Beep"), "False");
 }
 
-TEST(MainClose, EndsTheLinksAndClosesTheMaps)
-{
-    Rig rig;
-    FakeLinkPort port;
-    port.running = {"WinACARS|ACARS", "SkySpy|ACARS"};
-    rig.station.links = &port;
-    auto w = Open(rig.station);
-    bool mapsClosed = false;
-    w->mapHooks.closeMaps = [&] { mapsClosed = true; };
-    w->Item(QStringLiteral("mnuAir"))->trigger();
-    w->Item(QStringLiteral("mnuSky"))->trigger();
-    ASSERT_EQ(port.linked.size(), 2u);
-    w->close();
-    EXPECT_TRUE(port.linked.empty());
-    EXPECT_TRUE(mapsClosed);
-    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Airmaster"), "True");  // relinked at the next start
-}
-
 // ---- the DDE menu ----------------------------------------------------------------------------
 
-struct SourceCase {
-    const char* name;  // the menu item
-    bool Options::*option;
-    std::vector<LinkBox> boxes;
-};
-
-class DdeItem : public ::testing::TestWithParam<SourceCase> {};
-
-TEST_P(DdeItem, LinksAndUnlinksThroughTheLinkPort)
+// Each item links its boxes through the link port (which boxes is the core's rule), unticked it
+// unlinks them; closing the window ends every link and closes the maps.
+TEST(DdeMenu, ItemsLinkAndUnlinkAndClosingEndsTheLinks)
 {
-    const SourceCase& c = GetParam();
     Rig rig;
     FakeLinkPort port;
     port.running = {"WinACARS|ACARS", "PCHFDL|HFDL", "PCHFDL|ACARS", "Srv|Top"};
@@ -331,23 +280,22 @@ TEST_P(DdeItem, LinksAndUnlinksThroughTheLinkPort)
     rig.station.dlg.txtServer = "Srv";
     rig.station.dlg.txtTopic = "Top";
     auto w = Open(rig.station);
-    QAction* a = w->Item(QLatin1String(c.name));
-    a->trigger();
-    EXPECT_TRUE(a->isChecked());
-    EXPECT_TRUE(rig.station.opt.*c.option);
-    EXPECT_EQ(port.linked, std::set<LinkBox>(c.boxes.begin(), c.boxes.end()));
-    a->trigger();
-    EXPECT_FALSE(a->isChecked());
-    EXPECT_TRUE(port.linked.empty());
+    bool mapsClosed = false;
+    w->mapHooks.closeMaps = [&] { mapsClosed = true; };
+    for (const char* item : {"mnuAir", "mnuPCHFDL", "mnuNew"}) w->Item(QLatin1String(item))->trigger();
+    EXPECT_EQ(port.linked,
+              (std::set<LinkBox>{LinkBox::AirData, LinkBox::HFDL, LinkBox::HFACARSData, LinkBox::txtNewData}));
+    QAction* other = w->Item(QStringLiteral("mnuNew"));
+    EXPECT_TRUE(other->isChecked());
+    other->trigger();
+    EXPECT_FALSE(other->isChecked());
+    EXPECT_EQ(port.linked.count(LinkBox::txtNewData), 0u);
     EXPECT_TRUE(rig.notes.messages.empty());
+    w->close();
+    EXPECT_TRUE(port.linked.empty());
+    EXPECT_TRUE(mapsClosed);
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Airmaster"), "True");  // relinked at the next start
 }
-
-INSTANTIATE_TEST_SUITE_P(Sources, DdeItem,
-                         ::testing::Values(SourceCase{"mnuAir", &Options::mnuAir, {LinkBox::AirData}},
-                                           SourceCase{
-                                               "mnuPCHFDL", &Options::mnuPCHFDL, {LinkBox::HFDL, LinkBox::HFACARSData}},
-                                           SourceCase{"mnuNew", &Options::mnuNew, {LinkBox::txtNewData}}),
-                         korval::test::CaseName());
 
 TEST(DdeStart, RelinksTheCheckedSourcesAndShowsTheCheckedMaps)
 {
