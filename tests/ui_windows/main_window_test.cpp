@@ -102,27 +102,25 @@ TEST(MainMenus, ShowAndSaveMapItemsGoThroughTheMapHooks)
 
 // ---- Export Tracks... ---------------------------------------------------------------------------
 
-// Two position reports of one aircraft and one of another, as Airmaster prints them.
-void SomeTraffic(Station& s)
-{
-    const std::string trailer = "\r\n----------------------------------------------------------[05/12/2026 14:32]";
-    for (const auto& [reg, no, pos] : {std::tuple{".G-STBA", "M91A", "POS,N4150.8,E02000.0,0439,350"},
-                                       std::tuple{".G-STBA", "M92A", "POS,N4230.0,E02100.0,0449,350"},
-                                       std::tuple{".9V-SKA", "M93A", "POS,N5000.0,W01000.0,0450,370"}})
-        OnLinkText(s, LinkBox::AirData, korval::test::Canonical(reg, "15", '7', no, "SK1061", pos) + trailer);
-}
-
-// The window asks where to write and hands the name to the core, which picks the format by it.
-TEST(MainExport, WritesTheChosenFileThroughTheCore)
+// The window asks where to write and hands the name to the core, which writes the file or says
+// why it could not (a box, and the program goes on); a cancelled dialog writes nothing.
+TEST(MainExport, WritesTheChosenFileThroughTheCoreOrSaysWhyNot)
 {
     Rig rig;
     rig.station.box.labUTC = "UTC: 1432";
     auto w = Open(rig.station);
-    SomeTraffic(rig.station);
+    // Two position reports of one aircraft and one of another, as Airmaster prints them.
+    const std::string trailer = "\r\n----------------------------------------------------------[05/12/2026 14:32]";
+    for (const auto& [reg, no, pos] : {std::tuple{".G-STBA", "M91A", "POS,N4150.8,E02000.0,0439,350"},
+                                       std::tuple{".G-STBA", "M92A", "POS,N4230.0,E02100.0,0449,350"},
+                                       std::tuple{".9V-SKA", "M93A", "POS,N5000.0,W01000.0,0450,370"}})
+        OnLinkText(rig.station, LinkBox::AirData, korval::test::Canonical(reg, "15", '7', no, "SK1061", pos) + trailer);
     std::vector<FileDialogRequest> asked;
+    std::optional<std::filesystem::path> answer = rig.home.path() / "tracks.geojson";
     w->exportDialog = [&](const FileDialogRequest& r) -> std::optional<QString> {
         asked.push_back(r);
-        return QString::fromStdString((rig.home.path() / "tracks.geojson").string());
+        if (!answer) return std::nullopt;
+        return QString::fromStdString(answer->string());
     };
     w->Item(QStringLiteral("mnuExportTracks"))->trigger();
     ASSERT_EQ(asked.size(), 1u);
@@ -136,31 +134,18 @@ TEST(MainExport, WritesTheChosenFileThroughTheCore)
     EXPECT_NE(text.find("21,42.5"), std::string::npos) << text;
     EXPECT_NE(text.find("-10,50"), std::string::npos) << text;
     EXPECT_TRUE(rig.notes.messages.empty());
-}
 
-TEST(MainExport, AFailedWriteSaysWhyAndTheProgramGoesOn)
-{
-    Rig rig;
-    auto w = Open(rig.station);
-    SomeTraffic(rig.station);
-    // A folder that is not there: a box says why, nothing is made.
-    const std::filesystem::path missing = rig.home.path() / "missing" / "tracks.kml";
-    w->exportDialog = [&](const FileDialogRequest&) -> std::optional<QString> {
-        return QString::fromStdString(missing.string());
-    };
+    answer = rig.home.path() / "missing" / "tracks.kml";  // a folder that is not there
     w->Item(QStringLiteral("mnuExportTracks"))->trigger();
     ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text, "cannot create " + missing.string() + ": No such file or directory");
+    EXPECT_EQ(rig.notes.messages[0].text, "cannot create " + answer->string() + ": No such file or directory");
     EXPECT_EQ(rig.notes.messages[0].icon, Icon::Critical);
-    EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
-    // A cancelled dialog writes nothing.
-    w->exportDialog = [](const FileDialogRequest&) -> std::optional<QString> { return std::nullopt; };
+    answer.reset();
     w->Item(QStringLiteral("mnuExportTracks"))->trigger();
     EXPECT_EQ(rig.notes.messages.size(), 1u);
-    // The station goes on: the next message is taken as before.
-    OnLinkText(rig.station, LinkBox::AirData,
-               korval::test::Canonical(".D-ABCD", "15", '7', "M94A", "LH0400", "POS,N5000.0,E00800.0,0451,370") +
-                   "\r\n----------------------------------------------------------[05/12/2026 14:33]");
+    OnLinkText(
+        rig.station, LinkBox::AirData,
+        korval::test::Canonical(".D-ABCD", "15", '7', "M94A", "LH0400", "POS,N5000.0,E00800.0,0451,370") + trailer);
     EXPECT_EQ(rig.station.box.Aircraft.Text, "D-ABCD");
 }
 
