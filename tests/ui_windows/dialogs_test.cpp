@@ -15,6 +15,7 @@
 #include "map_settings_dialog.h"
 #include "other_dde_dialog.h"
 #include "qt_notifier.h"
+#include "sbs_key_dialog.h"
 #include "splash.h"
 #include "too_far_dialog.h"
 #include "ui_test_support.h"
@@ -38,6 +39,20 @@ void Type(const QWidget* dialog, const char* box, const char* text)
 QString Text(const QWidget* dialog, const char* box)
 {
     return Child<QLineEdit>(dialog, box)->text();
+}
+
+// The main window's items open their dialogs.
+TEST(DialogItems, OpenTheirDialogs)
+{
+    Rig rig;
+    MainWindow w(rig.station);
+    w.SetQuitOnClose(false);
+    const std::pair<const char*, QWidget*> items[] = {
+        {"mnuTooFarSettings", w.TooFar()}, {"mnuDeletAircraft", w.DeleteAircraft()}, {"mnuSBSKey", w.SbsKey()}};
+    for (const auto& [item, dialog] : items) {
+        w.Item(QLatin1String(item))->trigger();
+        EXPECT_TRUE(dialog->isVisible()) << item;
+    }
 }
 
 // ---- the wrong-plot dialog --------------------------------------------------------------------
