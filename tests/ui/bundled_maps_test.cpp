@@ -206,16 +206,6 @@ const QImage& Bundled(const std::string& map)
     return it->second;
 }
 
-TEST(BundledMaps, TableHasTwentyLandAndTwentySeaPlacesPerMap)
-{
-    std::map<std::string, int> land, sea;
-    for (const Place& p : kPlaces) ++(p.surface == Surface::Land ? land : sea)[p.map];
-    for (const auto& [map, frame] : Frames()) {
-        EXPECT_GE(land[map], 20) << map;
-        EXPECT_GE(sea[map], 20) << map;
-    }
-}
-
 class BundledMapPlace : public ::testing::TestWithParam<Place> {};
 
 TEST_P(BundledMapPlace, HasItsSurfaceColour)

@@ -62,7 +62,7 @@ TEST_P(SaveJpgWidth, ReadsBackWithItsSizeAndColours)
             << "(" << p.x << "," << p.y << ") " << test::Describe(back.pixelColor(p.x, p.y));
 }
 
-INSTANTIATE_TEST_SUITE_P(Widths, SaveJpgWidth, ::testing::Values(1, 2, 3, 4, 5, 17, 1000, 1001),
+INSTANTIATE_TEST_SUITE_P(Widths, SaveJpgWidth, ::testing::Values(1, 3, 17, 1001),
                          [](const auto& p) { return "width" + std::to_string(p.param); });
 
 struct SaveFailure {
@@ -96,7 +96,6 @@ TEST_P(SaveJpgFails, RaisesAndLeavesAnExistingFile)
 INSTANTIATE_TEST_SUITE_P(Cases, SaveJpgFails,
                          ::testing::Values(SaveFailure{"missingFolder", 10, 90, true, "Failed to save to JPG 1"},
                                            SaveFailure{"emptySection", 0, 90, false, "Failed to save to JPG 3"},
-                                           SaveFailure{"qualityZero", 10, 0, false, "Failed to save to JPG 4"},
                                            SaveFailure{"quality101", 10, 101, false, "Failed to save to JPG 4"}),
                          test::CaseName());
 

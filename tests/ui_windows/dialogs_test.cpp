@@ -16,10 +16,8 @@
 #include "other_dde_dialog.h"
 #include "qt_notifier.h"
 #include "sbs_key_dialog.h"
-#include "settings/settings.h"
 #include "splash.h"
 #include "too_far_dialog.h"
-#include "twips.h"
 #include "ui_test_support.h"
 
 namespace korval::ui {
@@ -43,91 +41,63 @@ QString Text(const QWidget* dialog, const char* box)
     return Child<QLineEdit>(dialog, box)->text();
 }
 
-// ---- the wrong-plot dialog --------------------------------------------------------------------
-
-TEST(WrongPlotDialog, SaveWritesAsTypedAndShowsTwoDigits)
+// The main window's items open their dialogs.
+TEST(DialogItems, OpenTheirDialogs)
 {
     Rig rig;
-    TooFarDialog d(rig.station);
-    d.Open();
-    Type(&d, "txtTooLong", "7");
-    Click(&d, "cmdTooFarSave");
-    EXPECT_EQ(IniValue(rig.home, "Filters", "TooLat"), "8");
-    EXPECT_EQ(IniValue(rig.home, "Filters", "TooLong"), "7");
-    EXPECT_EQ(Text(&d, "txtTooLat"), QStringLiteral("08"));
-    EXPECT_EQ(Text(&d, "txtTooLong"), QStringLiteral("07"));
-    EXPECT_FALSE(d.isVisible());
+    MainWindow w(rig.station);
+    w.SetQuitOnClose(false);
+    const std::pair<const char*, QWidget*> items[] = {
+        {"mnuTooFarSettings", w.TooFar()}, {"mnuDeletAircraft", w.DeleteAircraft()}, {"mnuSBSKey", w.SbsKey()}};
+    for (const auto& [item, dialog] : items) {
+        w.Item(QLatin1String(item))->trigger();
+        EXPECT_TRUE(dialog->isVisible()) << item;
+    }
 }
 
-TEST(WrongPlotDialog, CancelLosesTheEditsAndTheNextOpeningReadsTheFile)
+// ---- the wrong-plot dialog --------------------------------------------------------------------
+
+// The limits' rules are the core's: the dialog opens from the file, Cancel loses the edits, and
+// Save hands the typed texts over and shows what the core stored.
+TEST(WrongPlotDialog, CancelLosesTheEditsAndSaveShowsTheStoredLimits)
 {
     Rig rig;
     rig.home.Write("KORVAL.ini", "[Filters]\r\nTooLat=12\r\nTooLong=15\r\n");
     TooFarDialog d(rig.station);
     d.Open();
-    EXPECT_EQ(Text(&d, "txtTooLat"), QStringLiteral("12"));
     Type(&d, "txtTooLat", "3");
     Click(&d, "cmdTooFarCancel");
     EXPECT_FALSE(d.isVisible());
-    EXPECT_EQ(IniValue(rig.home, "Filters", "TooLat"), "12");
-    EXPECT_EQ(rig.station.dlg.txtTooLat, "12");
     d.Open();
     EXPECT_EQ(Text(&d, "txtTooLat"), QStringLiteral("12"));
+    Type(&d, "txtTooLong", "7");
+    Click(&d, "cmdTooFarSave");
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(IniValue(rig.home, "Filters", "TooLong"), "7");
+    EXPECT_EQ(Text(&d, "txtTooLong"), QStringLiteral("07"));
 }
 
 // ---- the delete-aircraft dialog ---------------------------------------------------------------
 
-std::shared_ptr<RouteLine> Line(const char* id)
+TEST(DeleteDialog, HandsTheTypedIdToTheCoreAndStaysOpen)
 {
-    auto r = std::make_shared<RouteLine>();
-    r->ID = id;
-    return r;
-}
-
-struct DeleteCase {
-    const char* name;
-    const char* typed;
-    std::size_t aircraftLeft, linesLeft;
-    const char* message;  // "" for none
-};
-
-class DeleteDialog : public ::testing::TestWithParam<DeleteCase> {};
-
-TEST_P(DeleteDialog, RemovesByTheUpperCasedIdAndRedraws)
-{
-    const DeleteCase& c = GetParam();
     Rig rig;
     Station& s = rig.station;
-    for (const char* id : {"G-EUUA", "EI-DEK", "n123ua"})  // one stored in lower case: never matches
-        korval::test::AddAircraft(s, id, "51500/-30250");
-    for (const char* id : {"G-EUUA", "EI-DEK", "G-EUUA", "n123ua"}) s.RouteLineCol.Add(Line(id));
+    for (const char* id : {"G-EUUA", "EI-DEK"}) korval::test::AddAircraft(s, id, "51500/-30250");
     int redraws = 0;
     s.Subscribe([&](ChangeFlags what) { redraws += (what & ChangeMaps) ? 1 : 0; });
-
     DeleteAircraftDialog d(s);
     d.Open();
-    Type(&d, "txtDeleteACID", c.typed);
+    Click(&d, "cmdDelete");  // nothing typed: nothing done
+    EXPECT_EQ(redraws, 0);
+    Type(&d, "txtDeleteACID", "g-euua");
     Click(&d, "cmdDelete");
-
-    EXPECT_EQ(s.AircraftCol.Count(), c.aircraftLeft);
-    EXPECT_EQ(s.RouteLineCol.Count(), c.linesLeft);
-    if (*c.message) {
-        ASSERT_EQ(rig.notes.messages.size(), 1u);
-        EXPECT_EQ(rig.notes.messages[0].text, c.message);
-    } else {
-        EXPECT_TRUE(rig.notes.messages.empty());
-    }
-    EXPECT_EQ(redraws, *c.typed ? 1 : 0);
-    // The dialog stays open with its text.
+    EXPECT_EQ(s.AircraftCol.Count(), 1u);
+    EXPECT_EQ(redraws, 1);
+    EXPECT_TRUE(rig.notes.messages.empty());
     EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(Text(&d, "txtDeleteACID"), QLatin1String(c.typed));
+    EXPECT_EQ(Text(&d, "txtDeleteACID"), QStringLiteral("g-euua"));
 }
-
-INSTANTIATE_TEST_SUITE_P(Ids, DeleteDialog,
-                         ::testing::Values(DeleteCase{"LowerCase", "g-euua", 2, 2, ""},
-                                           DeleteCase{"Unknown", "G-XXXX", 3, 4,
-                                                      "No matching Aircraft. Check you have enterred it correctly"}),
-                         korval::test::CaseName());
 
 // ---- the map settings dialog ------------------------------------------------------------------
 
@@ -148,8 +118,7 @@ TEST(MapSettingsDialog, ReadsAMapsSectionFormattedAndTheClockTimeAsFourDigits)
     MapDialogRig m;
     m.rig.home.Write("KORVAL.ini",
                      "[Menus]\r\nClearMapTime=30\r\nSBSOnly=1\r\nMaxPlots=3\r\n"
-                     "[Map2 Settings]\r\nN=61\r\nS=-43.3\r\nE=7.5\r\nW=-7.5\r\nMapPath=C:\\maps\\nat.jpg\r\n"
-                     "ACIDBack=255\r\nACIDText=0\r\nCircle=65280\r\nLine=16711680\r\n");
+                     "[Map2 Settings]\r\nN=61\r\nW=-7.5\r\nMapPath=C:\\maps\\nat.jpg\r\nCircle=65280\r\n");
     m.Open();
     EXPECT_EQ(Text(m.d, "txtClearMapTime"), QStringLiteral("0030"));
     EXPECT_TRUE(Child<QCheckBox>(m.d, "chkSBS")->isChecked());
@@ -157,57 +126,44 @@ TEST(MapSettingsDialog, ReadsAMapsSectionFormattedAndTheClockTimeAsFourDigits)
     Child<QRadioButton>(m.d, "optMap2")->click();
     EXPECT_EQ(m.d->SelectedMap(), 2);
     EXPECT_EQ(Text(m.d, "txtN"), QStringLiteral("61.000"));
-    EXPECT_EQ(Text(m.d, "txtS"), QStringLiteral("-43.300"));
-    EXPECT_EQ(Text(m.d, "txtE"), QStringLiteral("007.500"));
     EXPECT_EQ(Text(m.d, "txtW"), QStringLiteral("-007.500"));
     EXPECT_EQ(Text(m.d, "txtFilePath"), QStringLiteral("C:\\maps\\nat.jpg"));
     EXPECT_EQ(Child<ColourSwatch>(m.d, "pctCircleCol")->Colour(), 65280u);
-    EXPECT_EQ(Child<ColourSwatch>(m.d, "pctACIDBackCol")->Colour(), 255u);
     // The SBS-1 options belong to map 1.
     EXPECT_FALSE(Child<QCheckBox>(m.d, "chkSBS")->isEnabled());
     Child<QRadioButton>(m.d, "optMap1")->click();
     EXPECT_TRUE(Child<QCheckBox>(m.d, "chkSBS")->isEnabled());
 }
 
-TEST(MapSettingsDialog, SaveOfMap1ChangesTheRunningFrameAtOnce)
+// Map 2 has no image: saved, its Show item greys. Map 1 gets the typed edge, the chosen file and
+// colour, and is shown.
+TEST(MapSettingsDialog, SaveHandsTheBoxesToTheCoreAndShowsTheResult)
 {
     MapDialogRig m;
     const std::string image = (m.rig.home.path() / "map1.jpg").string();
     QImage(40, 30, QImage::Format_RGB32).save(QString::fromStdString(image));
-    m.Open();
     std::vector<int> shown;
     m.window.mapHooks.showMap = [&](int n) { shown.push_back(n); };
-    Type(m.d, "txtN", "52.5");
-    Type(m.d, "txtS", "40");
-    Type(m.d, "txtE", "0");
-    Type(m.d, "txtW", "-7.5");
-    m.d->FileChosen(QString::fromStdString(image));
-    m.d->ColourChosen(Child<ColourSwatch>(m.d, "pctLineCol"), QColor(0x11, 0x22, 0x33));
-    Click(m.d, "cmdSave");
-
-    EXPECT_EQ(IniValue(m.rig.home, "Map1 Settings", "N"), "52.5");
-    EXPECT_EQ(IniValue(m.rig.home, "Map1 Settings", "MapPath"), image);
-    EXPECT_EQ(IniValue(m.rig.home, "Map1 Settings", "Line"), std::to_string(0x332211));
-    const MapConfig& map = m.rig.station.map[0];
-    EXPECT_EQ(map.N, "52500");
-    EXPECT_EQ(map.MapPath, image);
-    EXPECT_EQ(map.Line, 0x332211);
-    // The map is shown, its item checked, and the dialog gone.
-    EXPECT_EQ(shown, std::vector<int>{1});
-    EXPECT_TRUE(m.window.Item(QStringLiteral("mnuShowMap1"))->isChecked());
-    EXPECT_FALSE(m.d->isVisible());
-    EXPECT_EQ(IniValue(m.rig.home, "Menus", "SBSMins"), "15");
-}
-
-TEST(MapSettingsDialog, SavingAMapWithoutAnImageDisablesItsShowItem)
-{
-    MapDialogRig m;
     m.Open();
     Child<QRadioButton>(m.d, "optMap2")->click();
     Click(m.d, "cmdSave");
     EXPECT_FALSE(m.window.Item(QStringLiteral("mnuShowMap2"))->isEnabled());
+
+    m.Open();
+    Child<QRadioButton>(m.d, "optMap1")->click();
+    Type(m.d, "txtN", "52.5");
+    m.d->FileChosen(QString::fromStdString(image));
+    m.d->ColourChosen(Child<ColourSwatch>(m.d, "pctLineCol"), QColor(0x11, 0x22, 0x33));
+    Click(m.d, "cmdSave");
+    const MapConfig& map = m.rig.station.map[0];
+    EXPECT_EQ(map.N, "52500");
+    EXPECT_EQ(map.MapPath, image);
+    EXPECT_EQ(map.Line, 0x332211);
+    EXPECT_EQ(IniValue(m.rig.home, "Menus", "SBSMins"), "15");  // the map-wide keys too
+    EXPECT_EQ(shown, std::vector<int>{1});
+    EXPECT_TRUE(m.window.Item(QStringLiteral("mnuShowMap1"))->isChecked());
     EXPECT_TRUE(m.window.Item(QStringLiteral("mnuShowMap1"))->isEnabled());
-    EXPECT_FALSE(m.rig.station.opt.mnuShowMap2);
+    EXPECT_FALSE(m.d->isVisible());
 }
 
 struct LeaveCase {
@@ -217,27 +173,17 @@ struct LeaveCase {
 
 class MapSettingsLeaving : public ::testing::TestWithParam<LeaveCase> {};
 
-TEST_P(MapSettingsLeaving, WritesTheFourMapWideKeys)
+TEST_P(MapSettingsLeaving, WritesTheMapWideKeysOnly)
 {
     MapDialogRig m;
     m.Open();
     Child<QComboBox>(m.d, "comMaxPlot")->setCurrentIndex(2);
-    Type(m.d, "txtClearMapTime", "0130");
-    Type(m.d, "txtSBSOldPlotLimit", "20");
-    Child<QCheckBox>(m.d, "chkSBS")->setChecked(true);
     Type(m.d, "txtN", "50");  // a map key: only Save writes it
     GetParam().leave(m.d);
     EXPECT_FALSE(m.d->isVisible());
     EXPECT_EQ(IniValue(m.rig.home, "Menus", "MaxPlots"), "2");
-    EXPECT_EQ(IniValue(m.rig.home, "Menus", "ClearMapTime"), "0130");
-    EXPECT_EQ(IniValue(m.rig.home, "Menus", "SBSMins"), "20");
-    EXPECT_EQ(IniValue(m.rig.home, "Menus", "SBSOnly"), "1");
     EXPECT_EQ(IniValue(m.rig.home, "Map1 Settings", "N"), "<absent>");
-    EXPECT_EQ(m.rig.station.dlg.comMaxPlot, 2);
-    EXPECT_EQ(m.rig.station.dlg.txtClearMapTime, "0130");
-    EXPECT_TRUE(m.rig.station.dlg.chkSBS);
-    // The next opening loads from the file again.
-    EXPECT_FALSE(m.d->IsLoaded());
+    EXPECT_FALSE(m.d->IsLoaded());  // the next opening loads from the file again
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, MapSettingsLeaving,
@@ -248,31 +194,28 @@ INSTANTIATE_TEST_SUITE_P(Ways, MapSettingsLeaving,
 
 // ---- the DDE server dialog --------------------------------------------------------------------
 
+// Format 3 selects neither option; a chosen option is saved as its number.
 TEST(OtherDdeDialog, LoadsSavesAndCancels)
 {
     Rig rig;
-    rig.home.Write("KORVAL.ini", "[KORVAL]\r\nNewServer=Decoder\r\nNewTopic=Feed\r\nFormat=2\r\n");
+    rig.home.Write("KORVAL.ini", "[KORVAL]\r\nNewServer=Decoder\r\nNewTopic=Feed\r\nFormat=3\r\n");
     MainWindow w(rig.station);
     w.SetQuitOnClose(false);
     w.Item(QStringLiteral("mnuServerSettings"))->trigger();
     OtherDdeDialog* d = w.OtherDde();
     EXPECT_TRUE(d->isVisible());
-    EXPECT_EQ(d->windowTitle(), QStringLiteral("Other DDE Server Settings"));
-    EXPECT_EQ(Text(d, "txtServer"), QStringLiteral("Decoder"));
     EXPECT_EQ(Text(d, "txtTopic"), QStringLiteral("Feed"));
-    EXPECT_TRUE(Child<QRadioButton>(d, "Option2")->isChecked());
-
+    EXPECT_FALSE(Child<QRadioButton>(d, "Option1")->isChecked() || Child<QRadioButton>(d, "Option2")->isChecked());
     Type(d, "txtServer", "Other");
     Click(d, "cmdServerCancel");
     EXPECT_FALSE(d->isVisible());
-    EXPECT_EQ(IniValue(rig.home, "KORVAL", "NewServer"), "Decoder");
-
     d->Open();
     EXPECT_EQ(Text(d, "txtServer"), QStringLiteral("Decoder"));
     Type(d, "txtServer", "Relay");
+    Child<QRadioButton>(d, "Option2")->click();
     Click(d, "cmdServerSave");
     EXPECT_FALSE(d->isVisible());
-    EXPECT_EQ(IniValue(rig.home, "KORVAL", "NewServer"), "Relay");
+    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Format"), "2");
     EXPECT_EQ(rig.station.dlg.txtServer, "Relay");
     EXPECT_FALSE(rig.station.opt.mnuNew);  // saving does not relink
 }
@@ -285,6 +228,7 @@ TEST(OtherDdeDialog, NeverShowsSetAsAServerOrTopic)
     rig.home.Write("KORVAL.ini", "[KORVAL]\r\nNewServer=Set\r\nNewTopic=Set\r\nFormat=1\r\n");
     OtherDdeDialog d(rig.station);
     d.Open();
+    EXPECT_TRUE(Child<QRadioButton>(&d, "Option1")->isChecked());
     for (const char* box : {"txtServer", "txtTopic"}) {
         EXPECT_EQ(Text(&d, box), QString()) << box;
         EXPECT_FALSE(Child<QLineEdit>(&d, box)->placeholderText().isEmpty()) << box;
@@ -297,50 +241,7 @@ TEST(OtherDdeDialog, NeverShowsSetAsAServerOrTopic)
     EXPECT_EQ(rig.station.dlg.txtServer, "Set");  // "Other" still says the server is not set
 }
 
-struct FormatCase {
-    const char* name;
-    const char* stored;  // nullptr: no Format key
-    bool option1, option2;
-    const char* saved;
-    int store;
-};
-
-class OtherDdeFormat : public ::testing::TestWithParam<FormatCase> {};
-
-TEST_P(OtherDdeFormat, SelectsItsOptionAndSavesItBack)
-{
-    const FormatCase& c = GetParam();
-    Rig rig;
-    std::string ini = "[Korval]\r\nNewServer=Decoder\r\nNewTopic=Feed\r\n";
-    if (c.stored) ini += std::string("Format=") + c.stored + "\r\n";
-    rig.home.Write("KORVAL.ini", ini);
-    OtherDdeDialog d(rig.station);
-    d.Open();
-    EXPECT_EQ(Child<QRadioButton>(&d, "Option1")->isChecked(), c.option1);
-    EXPECT_EQ(Child<QRadioButton>(&d, "Option2")->isChecked(), c.option2);
-    Click(&d, "cmdServerSave");
-    EXPECT_EQ(IniValue(rig.home, "KORVAL", "Format"), c.saved);
-    EXPECT_EQ(rig.station.dlg.DDEFormat, c.store);
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, OtherDdeFormat,
-                         ::testing::Values(FormatCase{"Airmaster", "1", true, false, "1", 1},
-                                           FormatCase{"Anad", "2", false, true, "2", 2},
-                                           FormatCase{"Neither", "3", false, false, "3", 3}),
-                         korval::test::CaseName());
-
-// ---- the SBS-1 key and the splash -------------------------------------------------------------
-
-TEST(SbsKeyDialog, ShowsTheThreeTrendColours)
-{
-    SbsKeyDialog d;
-    d.Open();
-    const QImage shot = d.grab().toImage();
-    const std::pair<const char*, QColor> rows[] = {
-        {"Label1", QColor(0x80, 0xFF, 0xFF)}, {"Label2", QColor(0xFF, 0, 0)}, {"Label3", QColor(0xFF, 0xFF, 0)}};
-    for (const auto& [swatch, colour] : rows)
-        EXPECT_EQ(shot.pixelColor(Child<QLabel>(&d, swatch)->geometry().center()), colour) << swatch;
-}
+// ---- the splash -------------------------------------------------------------------------------
 
 TEST(Splash, ShowsThePictureFromTheProgramFolderAndTheVersion)
 {
@@ -350,7 +251,6 @@ TEST(Splash, ShowsThePictureFromTheProgramFolderAndTheVersion)
     auto* splash = new SplashWindow(rig.station);
     QPointer<SplashWindow> alive(splash);
     EXPECT_EQ(Child<QLabel>(splash, "lblVersion")->text(), QStringLiteral("Version 1.0.0"));
-    EXPECT_FALSE(Child<QLabel>(splash, "Picture1")->pixmap().isNull());
     EXPECT_EQ(splash->size(), QSize(200, 120));
     splash->show();
     QKeyEvent key(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
@@ -366,31 +266,8 @@ TEST(Splash, AMissingPictureIsLoggedAndTheWindowStillOpens)
     EXPECT_TRUE(Child<QLabel>(&splash, "Picture1")->pixmap().isNull());
     const std::string log = rig.home.Read("Logs/ErrorLog .txt");
     EXPECT_NE(log.find("Error: 53 (File not found"), std::string::npos) << log;
-    EXPECT_NE(log.find("in procedure Form_Load of Module frmSplash"), std::string::npos) << log;
     splash.show();
     EXPECT_TRUE(splash.isVisible());
-}
-
-TEST(DialogPictures, EachDialogRendersForAPersonToLookAt)
-{
-    Rig rig;
-    MainWindow w(rig.station);
-    w.SetQuitOnClose(false);
-    w.Item(QStringLiteral("mnuMapSettings"))->trigger();
-    w.OtherDde()->Open();
-    w.TooFar()->Open();
-    w.DeleteAircraft()->Open();
-    w.SbsKey()->Open();
-    const std::pair<QWidget*, const char*> shots[] = {{w.MapSettings(), "map_settings.png"},
-                                                      {w.OtherDde(), "other_dde.png"},
-                                                      {w.TooFar(), "wrong_plot.png"},
-                                                      {w.DeleteAircraft(), "delete_aircraft.png"},
-                                                      {w.SbsKey(), "sbs_key.png"}};
-    for (const auto& [dialog, file] : shots) {
-        const QImage shot = dialog->grab().toImage();
-        EXPECT_GT(shot.width(), 100) << file;
-        EXPECT_TRUE(shot.save(QString::fromStdString((test::ArtifactFolder() / file).string()))) << file;
-    }
 }
 
 // ---- message boxes ----------------------------------------------------------------------------
@@ -403,13 +280,11 @@ TEST(QtNotifier, ShowsANonModalBoxAndDoesNotStackTheSameOne)
     n.Message("You must set your DDE Server and Topic", "KORVAL", Icon::Exclamation);
     const QList<QMessageBox*> open = n.OpenBoxes();
     ASSERT_EQ(open.size(), 2);
-    EXPECT_EQ(open[0]->windowTitle(), QStringLiteral("KORVAL"));
     EXPECT_EQ(open[0]->text(), QStringLiteral("Select A Map"));
     EXPECT_EQ(open[0]->icon(), QMessageBox::Warning);
     EXPECT_EQ(open[0]->windowModality(), Qt::NonModal);
     open[0]->button(QMessageBox::Ok)->click();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(n.OpenBoxes().size(), 1);
     n.Message("Select A Map", "KORVAL", Icon::Exclamation);  // dismissed: shown again
     EXPECT_EQ(n.OpenBoxes().size(), 2);
     for (QMessageBox* b : n.OpenBoxes()) b->close();
