@@ -49,8 +49,7 @@ TEST_P(OceanicLegs, MinutesAndTimeOverThePoint)
 
 INSTANTIATE_TEST_SUITE_P(
     Oceanic, OceanicLegs,
-    ::testing::Values(LegCase{"defaultMach", "50000/-020000,1200", "51000/-020000", "", 7, "1207", false},
-                      LegCase{"pastMidnight", "50000/-020000,2355", "51500/-020000", "080", 10, "0005", false},
+    ::testing::Values(LegCase{"pastMidnight", "50000/-020000,2355", "51500/-020000", "080", 10, "0005", false},
                       LegCase{"threeCharacterEntry", "50000/-020000,130", "51000/-020000", "080", 7, "1307", false},
                       LegCase{"machNotNumber", "50000/-020000,1200", "51000/-020000", "0A0", 0, "1200", true},
                       LegCase{"noSlash", "50000-020000,1200", "51000/-020000", "080", 0, "1200", true},
