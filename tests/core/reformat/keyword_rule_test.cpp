@@ -52,35 +52,6 @@ TEST(KeywordRule, EveryRuleGivesWhatThePassesGive)
     }
 }
 
-struct SweepCase {
-    const char* name;
-    int rule;
-    const char* text;
-    const char* result;  // worked out by hand from the pattern and the replacement
-};
-
-class KeywordRuleExamples : public ::testing::TestWithParam<SweepCase> {};
-
-TEST_P(KeywordRuleExamples, RewritesFromTheLastMatchBack)
-{
-    const ReformatRule& rule = Rule(GetParam().rule);
-    std::string text = GetParam().text;
-    ASSERT_TRUE(KeywordRule::Plan(rule.Pattern, rule.Replacement)->Apply(text, text.size() + 1));
-    EXPECT_EQ(text, GetParam().result);
-}
-
-INSTANTIATE_TEST_SUITE_P(Reformat, KeywordRuleExamples,
-                         ::testing::Values(
-                             // UA4: each pass rewrites the last " -ddddddd" and puts a blank before the keyword.
-                             SweepCase{"PirepLongitudes", 32, "PIREP -1234567 -7654321", "  PIREP NW1234567 NW7654321"},
-                             // Rule 5: every whole-degree point, the blank after it taken.
-                             SweepCase{"ClearancePoints", 5, "CLX 1234 VIA 55N020W 55N030W END",
-                                       "CLX 1234 VIA N5500W02000N5500W03000END"},
-                             // KLM1: a flight id beginning "KL".
-                             SweepCase{"KlmPosition", 22, "Flight id: KL1234\r\nPOS 5230N02015W/ 1234",
-                                       "Flight id: KL1234\r\nPOS  N52300W020150/  1234"}),
-                         [](const auto& param) { return std::string(param.param.name); });
-
 // Forms the table does not have, each taking the passes one by one where the sweep cannot be
 // sure: X that makes a new keyword in front of the old one, and a shorter keyword that ends
 // before the first one.
