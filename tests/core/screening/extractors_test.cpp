@@ -63,7 +63,6 @@ INSTANTIATE_TEST_SUITE_P(
                     "M080", "Ht: 35000 ft ", "0"},
         ExtractCase{"nothingFound", "HELLO\r\n", false, false, "UTC: 1200", "", "M080", "", "0"},
         // Gander gives no entry time: one hour from the clock, four digits, wrapping at midnight.
-        ExtractCase{"ganderEstimate", "GANDER CLX\r\n", true, true, "UTC: 1437", "", "M080", "", "1537"},
         ExtractCase{"ganderEstimateWraps", "GANDER CLX\r\n", true, true, "UTC: 2330", "", "M080", "", "0030"},
         ExtractCase{"ganderEntryTimeWins", "GANDER CLX EPT /0815\r\n", true, true, "UTC: 2330", "", "M080", "",
                     "0815"}),

@@ -50,17 +50,12 @@ INSTANTIATE_TEST_SUITE_P(
     Logs, LogHeaders,
     ::testing::Values(
         //          name                     P  R  O  U  HF SA B9
-        HeaderCase{"reformatted", 1, 0, 0, 0, 0, 0, 0, "--Position Reformatted--"},
         HeaderCase{"reformattedCorrected", 1, 1, 0, 0, 0, 0, 0, "--Position Reformatted & RegFlight Corrected--"},
         HeaderCase{"uplinkReformatted", 1, 0, 0, 1, 0, 0, 0, ""},
         HeaderCase{"oceanicReformatted", 1, 0, 1, 0, 0, 0, 0, "--Position Reformatted--"},
-        HeaderCase{"oceanic", 0, 0, 1, 0, 0, 0, 0, "--Oceanic Message--"},
         HeaderCase{"uplinkOceanic", 0, 0, 1, 1, 0, 0, 0, "--Oceanic Message--"},
         HeaderCase{"hfdl", 0, 0, 0, 0, 1, 0, 0, "--HF ACARS Position Reformatted--"},
         HeaderCase{"oceanicCorrected", 0, 1, 1, 0, 0, 0, 0, "--Oceanic Message with RegFlight Corrected--"},
-        HeaderCase{"corrected", 0, 1, 0, 0, 0, 0, 0, "--RegFlight Corrected--"},
-        HeaderCase{"sa", 0, 0, 0, 0, 0, 1, 0, "--Expanded SA Message--"},
-        HeaderCase{"b9", 0, 0, 0, 0, 0, 0, 1, "--Expanded B9 Message--"},
         HeaderCase{"nothing", 0, 0, 0, 0, 0, 0, 0, ""}),
     test::CaseName());
 

@@ -47,8 +47,6 @@ TEST_P(GoodMessage, RunsExactlyOneExpanderAndShowsTheResult)
 INSTANTIATE_TEST_SUITE_P(
     Screening, GoodMessage,
     ::testing::Values(
-        GoodCase{"saAdvisory", "SA", "0EV123456V\r\n", false, "ESTD VHF AT 123456  ACTIVE COMMS VHF\r\n", false, true,
-                 false, "unset"},
         GoodCase{"b9Request", "B9", "TI2/024EGLLA1\r\n", false,
                  "- SEND ARRIVAL ATIS FOR:EGLL\r\nTO ACARS UNIT Ref. 1\r\n", false, false, true, "unset"},
         // An SA label wins over an SBS-1 text: one expander only.
