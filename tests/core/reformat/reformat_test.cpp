@@ -123,54 +123,37 @@ TEST(Reformat, BinaryContentIsHarmless)
 
 // ---- the two apply procedures ------------------------------------------------------------------
 
-struct ApplyCase {
-    const char* name;
-    int rule;
-    bool quietly;
-    std::size_t passes;
-    const char* message;
-    const char* expected;
-    bool reformatted;
-};
-
-const ApplyCase kApplies[] = {
-    {"markingSetsTheFlag", 71, false, 12, "X,ABC,DEF,G", "X.ABC.DEF.G", true},
-    {"quietLeavesTheFlag", 71, true, 12, "X,ABC,DEF,G", "X.ABC.DEF.G", false},
-    {"passCountBoundsTheWork", 71, false, 1, "X,ABC,DEF,G", "X.ABC.DEF,G", true},
-};
-
-class Applies : public ::testing::TestWithParam<ApplyCase> {};
-
-TEST_P(Applies, RewriteAndFlag)
+// Marking sets the flag, quietly leaves it, the pass count bounds the work; a pattern that does not
+// compile is a fault of the apply procedure, logged under its name.
+TEST(Reformat, ApplyProceduresRewriteAndFlag)
 {
-    const ApplyCase& c = GetParam();
-    test::Rig rig;
-    Station& s = rig.station;
-    s.CurrentMessage = c.message;
-    if (c.quietly)
-        Reformat_DDE_Quietly(s, Rule(c.rule), c.passes);
-    else
-        Reformat_DDE(s, Rule(c.rule), c.passes);
-    EXPECT_EQ(s.CurrentMessage, c.expected);
-    EXPECT_EQ(s.PositionReformatted, c.reformatted);
-}
-
-INSTANTIATE_TEST_SUITE_P(Reformat, Applies, ::testing::ValuesIn(kApplies), test::CaseName());
-
-TEST(Reformat, FaultInApplyIsLoggedUnderItsName)
-{
-    for (bool quietly : {false, true}) {
+    const ReformatRule broken{99, "", RuleMode::Marking, "(unclosed", "$1"};
+    struct Row {
+        const char* name;
+        bool quietly;
+        const ReformatRule& rule;
+        std::size_t passes;
+        const char* expected;
+        bool reformatted;
+        const char* fault;  // the procedure logged, or ""
+    };
+    for (const Row& r : {Row{"marking", false, Rule(71), 12, "X.ABC.DEF.G", true, ""},
+                         Row{"quiet", true, Rule(71), 12, "X.ABC.DEF.G", false, ""},
+                         Row{"onePass", false, Rule(71), 1, "X.ABC.DEF,G", true, ""},
+                         Row{"markingFault", false, broken, 5, "X,ABC,DEF,G", false, "Reformat_DDE"},
+                         Row{"quietFault", true, broken, 5, "X,ABC,DEF,G", false, "Reformat_DDE_Quietly"}}) {
+        SCOPED_TRACE(r.name);
         test::Rig rig;
         Station& s = rig.station;
-        s.CurrentMessage = "X,ABC,G";
-        const ReformatRule broken{99, "", RuleMode::Marking, "(unclosed", "$1"};
-        // A pattern that does not compile is a fault of the apply procedure.
-        EXPECT_NO_THROW(quietly ? Reformat_DDE_Quietly(s, broken, 5) : Reformat_DDE(s, broken, 5));
-        EXPECT_EQ(s.ErrProcedure, quietly ? "Reformat_DDE_Quietly" : "Reformat_DDE");
-        EXPECT_EQ(s.ErrModule, "Reformat");
-        EXPECT_FALSE(s.PositionReformatted);
-        EXPECT_EQ(s.CurrentMessage, "X,ABC,G");
-        EXPECT_NE(rig.home.Read("Logs/ErrorLog .txt").find("Procedure: " + s.ErrProcedure), std::string::npos);
+        s.CurrentMessage = "X,ABC,DEF,G";
+        EXPECT_NO_THROW((r.quietly ? Reformat_DDE_Quietly : Reformat_DDE)(s, r.rule, r.passes));
+        EXPECT_EQ(s.CurrentMessage, r.expected);
+        EXPECT_EQ(s.PositionReformatted, r.reformatted);
+        EXPECT_EQ(s.ErrProcedure, r.fault);
+        EXPECT_EQ(
+            rig.home.Read("Logs/ErrorLog .txt").find(std::string("Procedure: ") + r.fault + " - Module: Reformat") !=
+                std::string::npos,
+            *r.fault != 0);
     }
 }
 

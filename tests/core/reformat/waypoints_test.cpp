@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ namespace {
 
 using korval::test::PrintTo;
 using Entries = std::vector<std::string>;
+using namespace std::string_literals;
 
 struct EntryCase {
     const char* name;
@@ -45,11 +47,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct ExpandCase {
     const char* name;
-    bool option;       // "Expand Waypoints" checked
-    bool request;      // REQPWIMessage
-    const char* file;  // nullptr: no waypoints.wdf
-    const char* content;
-    const char* expected;
+    bool option;                      // "Expand Waypoints" checked
+    bool request;                     // REQPWIMessage
+    std::optional<std::string> file;  // no waypoints.wdf when empty
+    std::string content;
+    std::string expected;
 };
 
 // clang-format off
@@ -63,7 +65,13 @@ const ExpandCase kExpansions[] = {
     {"chainInFileOrder", true, false, "A=B\r\nB=C\r\n", "A B\r\n", "C C\r\n"},
     {"quotedCommaKept", true, false, "\"KOKIB=N5000,W05000\"\r\n", "KOKIB\r\n", "N5000,W05000\r\n"},
     {"entryWithoutEqualsSkipped", true, false, "JUNK\r\nBOBTU=N5000W05000\r\n", "JUNK BOBTU\r\n", "JUNK N5000W05000\r\n"},
-    {"missingFileIsEmpty", true, false, nullptr, "VIA BOBTU\r\n", "VIA BOBTU\r\n"},
+    {"missingFileIsEmpty", true, false, std::nullopt, "VIA BOBTU\r\n", "VIA BOBTU\r\n"},
+    // Binary bytes make odd entries, never a failure; the good entries still apply.
+    {"binaryFileKeepsGoodEntries", true, false, "BOB\0TU=X\r\n\xff\xfe\x01,\"\r\nBOBTU=N5000W05000\r\n"s,
+     "VIA BOBTU\r\n", "VIA N5000W05000\r\n"},
+    {"headerIsRewrittenToo", true, false, "UP6567=UPS6567\r\n", test::Canonical(".N923UP", "30", '2', "M76A", "UP6567", "X\r\n"),
+     "1ACARS mode: 2  Aircraft reg: .N923UP\r\nMessage label: 30  Block id: 2  Msg. no: M76A\r\nFlight id: UPS6567\r\n"
+     "Message content:-\r\nX\r\n"},
 };
 // clang-format on
 
@@ -76,7 +84,7 @@ TEST_P(Expansions, Rewrite)
     Station& s = rig.station;
     s.opt.mnuWaypoints = c.option;
     s.REQPWIMessage = c.request;
-    if (c.file) rig.home.Write("waypoints.wdf", c.file);
+    if (c.file) rig.home.Write("waypoints.wdf", *c.file);
     s.CurrentMessage = c.content;
     EXPECT_NO_THROW(ExpandWaypoints(s));
     EXPECT_EQ(s.CurrentMessage, c.expected);
@@ -84,30 +92,6 @@ TEST_P(Expansions, Rewrite)
 }
 
 INSTANTIATE_TEST_SUITE_P(Waypoints, Expansions, ::testing::ValuesIn(kExpansions), test::CaseName());
-
-TEST(Waypoints, HeaderIsRewrittenToo)
-{
-    test::Rig rig;
-    Station& s = rig.station;
-    s.opt.mnuWaypoints = true;
-    rig.home.Write("waypoints.wdf", "UP6567=UPS6567\r\n");
-    s.CurrentMessage = test::Canonical(".N923UP", "30", '2', "M76A", "UP6567", "X\r\n");
-    ExpandWaypoints(s);
-    EXPECT_NE(s.CurrentMessage.find("Flight id: UPS6567\r\n"), std::string::npos);
-}
-
-// Binary bytes make odd entries, never a failure; the good entries still apply.
-TEST(Waypoints, BinaryFileKeepsGoodEntries)
-{
-    test::Rig rig;
-    Station& s = rig.station;
-    s.opt.mnuWaypoints = true;
-    const char bytes[] = "BOB\0TU=X\r\n\xff\xfe\x01,\"\r\nBOBTU=N5000W05000\r\n";
-    rig.home.Write("waypoints.wdf", std::string(bytes, sizeof bytes - 1));
-    s.CurrentMessage = "VIA BOBTU\r\n";
-    EXPECT_NO_THROW(ExpandWaypoints(s));
-    EXPECT_EQ(s.CurrentMessage, "VIA N5000W05000\r\n");
-}
 
 // A FIFO in its place is an unreadable file, not an empty one: the caller's handler logs it. It
 // is taken as one at once, never waited on.
