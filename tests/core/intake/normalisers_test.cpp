@@ -59,29 +59,28 @@ std::string AnadFlight(const std::string& flight)
 
 INSTANTIATE_TEST_SUITE_P(
     Intake, Rewrites,
-    ::testing::Values(
-        Golden("airmaster", Airmaster_FIX), Golden("skyspy", SkySpy_FIX), Golden("anad", ANAD_FIX),
-        Golden("anad_uplink", ANAD_FIX), Golden("hfacars", HFACARS_FIX), Golden("hfdl", RunHFDL),
-        // Airmaster family
-        RewriteCase{"airmasterDateNeedsTime", Airmaster_FIX, "1A 01/02/2003 0405", "1A 01/02/2003 0405"},
-        // A date in the content comes first; the trailer keeps its slashes and is still found.
-        RewriteCase{"airmasterTrailerAfterContentDate", Airmaster_FIX,
-                    "1X 05/12/2026 11:58\r\n---[05/12/2026 11:59]\r\nrest",
-                    "1X 05.12.2026 11:58\r\n---[05/12/2026 11:59]"},
-        RewriteCase{"airmasterEmpty", Airmaster_FIX, "", ""},
-        RewriteCase{"skyspyEveryDel", SkySpy_FIX, "_" + kDel + "x" + kDel, "_ x "},
-        // AirNav: the prefix, the flight-id table (its rows in WidenedFlightIdsStayInTheirWindow) and
-        // the fixed columns.
-        RewriteCase{"anadPrefixNeedsTwoBlanks", ANAD_FIX, "\nACARS", "\nACARS"},
-        // An empty flight id is still widened; an id that merely starts with blanks is kept.
-        RewriteCase{"anadEmptyFlightAtEnd", ANAD_FIX, "Flight id:  ", "Flight id:          "},
-        RewriteCase{"anadEmptyFlightBeforeLf", ANAD_FIX, "Flight id:  \nX", "Flight id:          \nX"},
-        // Each label is judged by the rest of its own line; the first of two on a line is not empty.
-        RewriteCase{"anadTwoLabelsOnOneLine", ANAD_FIX, "Flight id:  Flight id:  \r\n",
-                    "Flight id:  Flight id:          \r\n"},
-        RewriteCase{"anadEmptyLabelsOnTwoLines", ANAD_FIX, "Flight id:  \r\nFlight id:    \r\n",
-                    "Flight id:          \r\nFlight id:            \r\n"},
-        RewriteCase{"anadBlankLedFlightKept", ANAD_FIX, AnadFlight(" AB12"), AnadFlight(" AB12")}),
+    ::testing::Values(Golden("airmaster", Airmaster_FIX), Golden("skyspy", SkySpy_FIX), Golden("anad", ANAD_FIX),
+                      Golden("anad_uplink", ANAD_FIX), Golden("hfacars", HFACARS_FIX), Golden("hfdl", RunHFDL),
+                      // Airmaster family
+                      RewriteCase{"airmasterDateNeedsTime", Airmaster_FIX, "1A 01/02/2003 0405", "1A 01/02/2003 0405"},
+                      // A date in the content comes first; the trailer keeps its slashes and is still found.
+                      RewriteCase{"airmasterTrailerAfterContentDate", Airmaster_FIX,
+                                  "1X 05/12/2026 11:58\r\n---[05/12/2026 11:59]\r\nrest",
+                                  "1X 05.12.2026 11:58\r\n---[05/12/2026 11:59]"},
+                      RewriteCase{"airmasterEmpty", Airmaster_FIX, "", ""},
+                      RewriteCase{"skyspyEveryDel", SkySpy_FIX, "_" + kDel + "x" + kDel, "_ x "},
+                      // AirNav: the prefix, the flight-id table (its rows in WidenedFlightIdsStayInTheirWindow) and
+                      // the fixed columns.
+                      RewriteCase{"anadPrefixNeedsTwoBlanks", ANAD_FIX, "\nACARS", "\nACARS"},
+                      // An empty flight id is still widened; an id that merely starts with blanks is kept.
+                      RewriteCase{"anadEmptyFlightAtEnd", ANAD_FIX, "Flight id:  ", "Flight id:          "},
+                      RewriteCase{"anadEmptyFlightBeforeLf", ANAD_FIX, "Flight id:  \nX", "Flight id:          \nX"},
+                      // Each label is judged by the rest of its own line; the first of two on a line is not empty.
+                      RewriteCase{"anadTwoLabelsOnOneLine", ANAD_FIX, "Flight id:  Flight id:  \r\n",
+                                  "Flight id:  Flight id:          \r\n"},
+                      RewriteCase{"anadEmptyLabelsOnTwoLines", ANAD_FIX, "Flight id:  \r\nFlight id:    \r\n",
+                                  "Flight id:          \r\nFlight id:            \r\n"},
+                      RewriteCase{"anadBlankLedFlightKept", ANAD_FIX, AnadFlight(" AB12"), AnadFlight(" AB12")}),
     test::CaseName());
 
 // The flight ids of the widening table must be readable at positions 98-103 afterwards.
@@ -94,7 +93,8 @@ TEST(Intake, WidenedFlightIdsStayInTheirWindow)
         const char* field;  // positions 98-103 afterwards
         const char* shown;  // what the Flight box reads
     };
-    for (const Row& row : {Row{"123", "  123 ", "123 "}, Row{"A123", "  A123", "A123"}, Row{"AB123", "AB123 ", "AB123 "}}) {
+    for (const Row& row :
+         {Row{"123", "  123 ", "123 "}, Row{"A123", "  A123", "A123"}, Row{"AB123", "AB123 ", "AB123 "}}) {
         Rig rig;
         rig.station.CurrentMessage = head + AnadFlight(row.sent) + "TEXT\r\n";
         ANAD_FIX(rig.station);

@@ -55,8 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         ExpandCase{"sbsTwoPositionsLastOne", SBS, "_ ", "N10.00000E10.00000 N20.00000E20.00000\r\n",
                    "N10.00000E10.00000 N 20.00000,E 20.00000\r\n"},
         // SA media advisories.
-        ExpandCase{"saEstablishedVhf", SA, "SA", "0EV123456V\r\n",
-                   "ESTD VHF AT 123456  ACTIVE COMMS VHF\r\n"},
+        ExpandCase{"saEstablishedVhf", SA, "SA", "0EV123456V\r\n", "ESTD VHF AT 123456  ACTIVE COMMS VHF\r\n"},
         ExpandCase{"saTwoCodedPartsLastOne", SA, "SA", "0EV123456V 0LH654321SH\r\n",
                    "0EV123456V LOST HF AT 654321  ACTIVE COMMS SATCOM+HF\r\n"},
         // B9 ATIS requests.
