@@ -52,8 +52,6 @@ INSTANTIATE_TEST_SUITE_P(
         // An SA label wins over an SBS-1 text: one expander only.
         GoodCase{"saLabelWinsOverSbsText", "SA", "SBS-1 position report 0EV123456V\r\n", true,
                  "SBS-1 position report ESTD VHF AT 123456  ACTIVE COMMS VHF\r\n", false, true, false, "unset"},
-        GoodCase{"sbsReportWithFilter", "_ ", "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n", true,
-                 "SBS-1 position report N 51.12345,W  1.23456 FL35000 ft\r\n", true, false, false, "Ht: 35000 ft "},
         GoodCase{"sbsReportWithoutFilterUntouched", "_ ", "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n",
                  false, "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n", false, false, false, "unset"}),
     test::CaseName());
