@@ -112,20 +112,5 @@ INSTANTIATE_TEST_SUITE_P(
                       HFDLCase{"noFlightNothingHappens", true, "G-EUPT", "", "before", false, false}),
     test::CaseName());
 
-TEST(GoodHFDLMessage, FlightAsIdentityEndsWithTheHFDLMessage)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.opt.mnuHF_FlNo = true;
-    s.box.Flight.Text = "BA0123";
-    Good_HFDLMessage(s);
-    ASSERT_TRUE(s.HFFlightAsID);
-
-    s.CurrentMessage = Canonical(".G-EUPT", "5Z", '2', "M01A", "BA0123", "HELLO THERE\r\n");
-    Dispatch_Message(s);
-    EXPECT_FALSE(s.HFFlightAsID);
-    EXPECT_EQ(s.CurrentID, "G-EUPT");
-}
-
 }  // namespace
 }  // namespace korval
