@@ -23,31 +23,20 @@ struct PosCase {
 // clang-format off
 const PosCase kPositions[] = {
     // compact form: minutes become hundredths, the tenths digit is copied as it stands
-    {"compactMinutesConverted", "POS N51300W001450 FL350\r\n", "51500/-001750,"},
-    {"compactFourDigitLatitude", "N5500W02000\r\n", "55000/-020000,"},
     {"compactSixtyMinutesOrMoreKept", "N51750W001450\r\n", "51750/-001450,"},
-    {"compactTenthsCopied", "N540250E0020756////\r\n", "54035/002125,"},
-    {"compactSouthEast", "S3352E15112  \r\n", "-33870/151200,"},
     {"compactLineBreakInLongitude", "N5130W00\r\n145 X", "51500/-001750,"},
     {"compactLongitudeTooShort", "N5130W001\r\nXX", ""},
     // decimal form
-    {"decimal", "POS N 51.234,W001.456,\r\n", "51234/-001456,"},
-    {"decimalSouthWest", "S 33.870,W070.750,\r\n", "-33870/-070750,"},
     {"decimalLatitudeTooShortSkipped", "N 51.2,W001.456,\r\n", ""},
     {"decimalBeforeCompact", "N51300W001450 THEN N 52.000,W002.000,\r\n", "52000/-002000,51500/-001750,"},
-    {"twoDecimalsInOrder", "N 51.234,W001.456, N 52.000,E003.000,\r\n", "51234/-001456,52000/003000,"},
-    {"noPosition", "OPS PLEASE CALL\r\n", ""},
     // one-digit latitudes right-aligned ("N  5.12345" as the SBS-1 expander writes 5.12345 N)
-    {"oneDigitLatitudeNorth", "SBS-1 position report N  5.12345 E  1.23456 \r\n", "05123/001234,"},
     {"oneDigitLatitudeSouth", "S  5.12345 W 12.34567 \r\n", "-05123/-012345,"},
     {"oneDigitLatitudeWithoutBlank", "N5.12345,E001.23456,\r\n", "05123/001234,"},
     // longitude degrees: blanks dropped, then right-aligned in three digits
     {"blankThenThreeDegreeDigits", "N 51.234,E 005.744,\r\n", "51234/005744,"},
     {"twoBlanksTwoDigitsWest", "N 51.234,W  12.345,\r\n", "51234/-012345,"},
-    {"twoDigitsNoBlank", "N 52.1234,E21.0123,\r\n", "52123/021012,"},
-    // southern fraction blanks become zeros as northern ones do
+    // fraction blanks become zeros
     {"southernFractionBlank", "S 33. 12,E151.200,\r\n", "-33012/151200,"},
-    {"northernFractionBlank", "N 33. 12,E151.200,\r\n", "33012/151200,"},
 };
 // clang-format on
 

@@ -1,14 +1,15 @@
-// Rules that open with a keyword and a greedy run make all their passes in one sweep; the result
-// must be what the passes one by one give.
-#include "reformat/keyword_rule.h"
-
+// Rules that open with a keyword and a greedy run, and V1 (commas at line ends), make all their
+// passes in one sweep; the result must be what the passes one by one give.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 
 #include "pcre_reference.h"
 #include "random_texts.h"
+#include "reformat/keyword_rule.h"
+#include "reformat/line_end_commas.h"
 #include "reformat/reformat.h"
 
 namespace korval {
@@ -20,23 +21,35 @@ const std::set<int> kKeywordRules = {3,  5,  6,  7,  8,  10, 12, 22, 29, 30, 31,
 
 TEST(KeywordRule, PlansExactlyTheRulesOfItsForm)
 {
-    for (const ReformatRule& rule : ReformatRules())
+    for (const ReformatRule& rule : ReformatRules()) {
         EXPECT_EQ(KeywordRule::Plan(rule.Pattern, rule.Replacement) != nullptr, kKeywordRules.count(rule.Number) == 1)
             << "rule " << rule.Number;
+        EXPECT_EQ(IsLineEndCommaRule(rule.Pattern, rule.Replacement), rule.Number == 69) << "rule " << rule.Number;
+    }
 }
 
+using Sweep = std::function<bool(std::string&, std::size_t)>;
+
 // The sweep against the passes one by one, through the plain engine.
-void ExpectSameAsPassByPass(std::string_view pattern, std::string_view replacement, const std::string& text,
-                            std::size_t passes)
+void ExpectSameAsPassByPass(std::string_view pattern, std::string_view replacement, const Sweep& sweep,
+                            const std::string& text, std::size_t passes)
 {
-    const auto rule = KeywordRule::Plan(pattern, replacement);
-    ASSERT_NE(rule, nullptr) << pattern;
-    std::string expected = text;
+    std::string expected = text, actual = text;
     const bool matched = test::PcreReference(pattern).Passes(expected, replacement, passes);
-    std::string actual = text;
-    EXPECT_EQ(rule->Matches(text), matched) << pattern << " over \"" << text << "\"";
-    EXPECT_EQ(rule->Apply(actual, passes), matched) << pattern << " over \"" << text << "\"";
+    EXPECT_EQ(sweep(actual, passes), matched) << pattern << " over \"" << text << "\"";
     EXPECT_EQ(actual, expected) << pattern << " over \"" << text << "\"";
+}
+
+// The keyword sweep of a pattern it must plan; whether it matches is what its passes tell.
+Sweep KeywordSweep(std::string_view pattern, std::string_view replacement)
+{
+    std::shared_ptr<const KeywordRule> rule = KeywordRule::Plan(pattern, replacement);
+    EXPECT_NE(rule, nullptr) << pattern;
+    return [rule](std::string& text, std::size_t passes) {
+        const bool matches = rule && rule->Matches(text);
+        EXPECT_EQ(rule && rule->Apply(text, passes), matches) << text;
+        return matches;
+    };
 }
 
 TEST(KeywordRule, EveryRuleGivesWhatThePassesGive)
@@ -44,42 +57,25 @@ TEST(KeywordRule, EveryRuleGivesWhatThePassesGive)
     test::RandomTexts texts(1205);
     for (const ReformatRule& rule : ReformatRules()) {
         if (!kKeywordRules.count(rule.Number)) continue;
+        const Sweep sweep = KeywordSweep(rule.Pattern, rule.Replacement);
         for (int i = 0; i < 50; ++i) {
             const std::string text = texts.NextMessage(40);
-            ExpectSameAsPassByPass(rule.Pattern, rule.Replacement, text, text.size() + 1);
-            ExpectSameAsPassByPass(rule.Pattern, rule.Replacement, text, 1 + i % 3);  // a pass limit that bites
+            ExpectSameAsPassByPass(rule.Pattern, rule.Replacement, sweep, text, text.size() + 1);
+            ExpectSameAsPassByPass(rule.Pattern, rule.Replacement, sweep, text, 1 + i % 3);  // a pass limit that bites
         }
     }
 }
 
-struct SweepCase {
-    const char* name;
-    int rule;
-    const char* text;
-    const char* result;  // worked out by hand from the pattern and the replacement
-};
-
-class KeywordRuleExamples : public ::testing::TestWithParam<SweepCase> {};
-
-TEST_P(KeywordRuleExamples, RewritesFromTheLastMatchBack)
+TEST(LineEndCommas, GivesWhatThePassesGive)
 {
-    const ReformatRule& rule = Rule(GetParam().rule);
-    std::string text = GetParam().text;
-    ASSERT_TRUE(KeywordRule::Plan(rule.Pattern, rule.Replacement)->Apply(text, text.size() + 1));
-    EXPECT_EQ(text, GetParam().result);
+    const ReformatRule& v1 = Rule(69);
+    test::RandomTexts texts(6900);
+    for (int i = 0; i < 3000; ++i) {
+        const std::string text = texts.NextMessage(40);
+        for (std::size_t passes : {text.size() + 1, std::size_t{1} + static_cast<std::size_t>(i % 3)})
+            ExpectSameAsPassByPass(v1.Pattern, v1.Replacement, ApplyLineEndCommas, text, passes);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Reformat, KeywordRuleExamples,
-                         ::testing::Values(
-                             // UA4: each pass rewrites the last " -ddddddd" and puts a blank before the keyword.
-                             SweepCase{"PirepLongitudes", 32, "PIREP -1234567 -7654321", "  PIREP NW1234567 NW7654321"},
-                             // Rule 5: every whole-degree point, the blank after it taken.
-                             SweepCase{"ClearancePoints", 5, "CLX 1234 VIA 55N020W 55N030W END",
-                                       "CLX 1234 VIA N5500W02000N5500W03000END"},
-                             // KLM1: a flight id beginning "KL".
-                             SweepCase{"KlmPosition", 22, "Flight id: KL1234\r\nPOS 5230N02015W/ 1234",
-                                       "Flight id: KL1234\r\nPOS  N52300W020150/  1234"}),
-                         [](const auto& param) { return std::string(param.param.name); });
 
 // Forms the table does not have, each taking the passes one by one where the sweep cannot be
 // sure: X that makes a new keyword in front of the old one, and a shorter keyword that ends
@@ -96,7 +92,8 @@ class KeywordRuleOddForms : public ::testing::TestWithParam<OddCase> {};
 TEST_P(KeywordRuleOddForms, GivesWhatThePassesGive)
 {
     for (std::size_t passes : {1u, 2u, 3u, 100u})
-        ExpectSameAsPassByPass(GetParam().pattern, GetParam().replacement, GetParam().text, passes);
+        ExpectSameAsPassByPass(GetParam().pattern, GetParam().replacement,
+                               KeywordSweep(GetParam().pattern, GetParam().replacement), GetParam().text, passes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -129,6 +126,34 @@ INSTANTIATE_TEST_SUITE_P(Reformat, KeywordRuleNoPlan,
                                            NoPlanCase{"BackReferenceInTheTail", R"((KEY[\s\S]*)(\d)\2)", "$1"},
                                            NoPlanCase{"KeywordWithAClass", R"((K\dY[\s\S]*)(\d))", "$1$2"}),
                          [](const auto& param) { return std::string(param.param.name); });
+
+struct CommaCase {
+    const char* name;
+    const char* text;
+    const char* result;  // worked out by hand
+    bool matched;
+};
+
+class LineEndCommaExamples : public ::testing::TestWithParam<CommaCase> {};
+
+TEST_P(LineEndCommaExamples, PutsTheCommasThePassesPut)
+{
+    std::string text = GetParam().text;
+    EXPECT_EQ(ApplyLineEndCommas(text, text.size() + 1), GetParam().matched);
+    EXPECT_EQ(text, GetParam().result);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reformat, LineEndCommaExamples,
+    ::testing::Values(CommaCase{"LatitudeLinesAfterTheLabel", "Message content:-\r\nA 5130N\r\nB 5200N\r\n",
+                                "Message content:-\r\nA 5130N,\r\nB 5200N,\r\n", true},
+                      CommaCase{"LatitudeLineBeforeTheLabel", "5130N\r\nMessage content:-\r\nX\r\n",
+                                "5130N\r\nMessage content:-\r\nX\r\n", false},
+                      CommaCase{"EastPositionOfFiveDecimals", "S 51.12345,E\r\n", "S 51.12345,E\r\n", false},
+                      CommaCase{"WestDecimalsOverLineEnds", "W 12.5\r\n 7\r\n\r\nX\r\n", "W 12.5,\r\n 7,\r\n,\r\nX\r\n",
+                                true},
+                      CommaCase{"LineEndBeforeThePointGetsNone", "W\r\n12.\r\n", "W\r\n12.,\r\n", true}),
+    [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace korval

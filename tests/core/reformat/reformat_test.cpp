@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 
 #include "reformat/reformat.h"
@@ -28,13 +29,7 @@ struct RunCase {
 
 // clang-format off
 const RunCase kRuns[] = {
-    {"noRuleMatches", "BA0117", true, false,
-     "OPS PLEASE ARRANGE WHEELCHAIR FOR 2 PAX AT GATE\r\n",
-     "OPS PLEASE ARRANGE WHEELCHAIR FOR 2 PAX AT GATE\r\n", false, false, false, false},
     {"emptyMessage", "", true, false, nullptr, nullptr, false, false, false, false},
-    {"everyOccurrenceInOnePass", "AF0123", false, false,
-     "POS,N5130,W00145,A,N5200,W00200,B\r\n",
-     "POS, N51300W001450, A, N52000W002000, B\r\n", true, false, false, false},
     // A keyword and a greedy "[\s\S]*" rewrite the last occurrence per pass; the further
     // passes reach the earlier ones.
     {"everyOccurrenceOverPasses", "KL0641", false, false,
@@ -53,9 +48,6 @@ const RunCase kRuns[] = {
     {"ganderCodeWithoutEitherCodeIsCleared", "AC0854", true, true,
      "POSRPT 1234\r\n",
      "POSRPT 1234\r\n", false, false, false, false},
-    {"ganderClearanceWholeDegrees", "AC0854", true, false,
-     "RCL B919YQX CLRD 55N020W 55N030W\r\n",
-     "RCL GANDER CLRD N5500W02000N5500W03000", false, true, false, true},
     {"ganderClearanceSlashForm", "AC0854", true, false,
      "CLA 1234 CZQX/YQXOOYA CLRD 55/20 55/30 END\r\n",
      "CLA 1234 CZQXGANDER CLRD N5500W02000 N5500W03000 END\r\n", false, true, false, true},
@@ -118,71 +110,57 @@ TEST(Reformat, LongRepeatedKeywordFinishes)
     EXPECT_FALSE(s.PositionReformatted);
 }
 
+// Every rule needs an ASCII letter or digit: binary bytes without them (every other byte value)
+// come through whole.
 TEST(Reformat, BinaryContentIsHarmless)
 {
     test::Rig rig;
     Station& s = rig.station;
     std::string content;
-    for (int i = 0; i < 20000; ++i) content += static_cast<char>((i * 7919) & 0xff);
+    for (int i = 0; i < 20000; ++i) {
+        const auto byte = static_cast<unsigned char>((i * 7919) & 0xff);
+        content += static_cast<char>(std::isalnum(byte) ? byte | 0x80 : byte);
+    }
     s.CurrentMessage = Header("BA0117") + content;
     ReformatData(s);
     EXPECT_EQ(s.ErrProcedure, "");
-    EXPECT_EQ(s.CurrentMessage.substr(0, 124), Header("BA0117"));
+    EXPECT_EQ(s.CurrentMessage, Header("BA0117") + content);
+    EXPECT_FALSE(s.PositionReformatted);
 }
 
 // ---- the two apply procedures ------------------------------------------------------------------
 
-struct ApplyCase {
-    const char* name;
-    int rule;
-    bool quietly;
-    std::size_t passes;
-    const char* message;
-    const char* expected;
-    bool reformatted;
-};
-
-const ApplyCase kApplies[] = {
-    {"markingSetsTheFlag", 71, false, 12, "X,ABC,DEF,G", "X.ABC.DEF.G", true},
-    {"quietLeavesTheFlag", 71, true, 12, "X,ABC,DEF,G", "X.ABC.DEF.G", false},
-    {"noMatchNoFlag", 71, false, 12, "X,AB,G", "X,AB,G", false},
-    {"passCountBoundsTheWork", 71, false, 1, "X,ABC,DEF,G", "X.ABC.DEF,G", true},
-    // Rule 11 rewrites text that is no position and still marks the message.
-    {"nonPositionStillMarks", 11, false, 30, "0.25123.4LN12130E0", "0.25123.4 LN..12130..E..0", true},
-};
-
-class Applies : public ::testing::TestWithParam<ApplyCase> {};
-
-TEST_P(Applies, RewriteAndFlag)
+// Marking sets the flag, quietly leaves it, the pass count bounds the work; a pattern that does not
+// compile is a fault of the apply procedure, logged under its name.
+TEST(Reformat, ApplyProceduresRewriteAndFlag)
 {
-    const ApplyCase& c = GetParam();
-    test::Rig rig;
-    Station& s = rig.station;
-    s.CurrentMessage = c.message;
-    if (c.quietly)
-        Reformat_DDE_Quietly(s, Rule(c.rule), c.passes);
-    else
-        Reformat_DDE(s, Rule(c.rule), c.passes);
-    EXPECT_EQ(s.CurrentMessage, c.expected);
-    EXPECT_EQ(s.PositionReformatted, c.reformatted);
-}
-
-INSTANTIATE_TEST_SUITE_P(Reformat, Applies, ::testing::ValuesIn(kApplies), test::CaseName());
-
-TEST(Reformat, FaultInApplyIsLoggedUnderItsName)
-{
-    for (bool quietly : {false, true}) {
+    const ReformatRule broken{99, "", RuleMode::Marking, "(unclosed", "$1"};
+    struct Row {
+        const char* name;
+        bool quietly;
+        const ReformatRule& rule;
+        std::size_t passes;
+        const char* expected;
+        bool reformatted;
+        const char* fault;  // the procedure logged, or ""
+    };
+    for (const Row& r : {Row{"marking", false, Rule(71), 12, "X.ABC.DEF.G", true, ""},
+                         Row{"quiet", true, Rule(71), 12, "X.ABC.DEF.G", false, ""},
+                         Row{"onePass", false, Rule(71), 1, "X.ABC.DEF,G", true, ""},
+                         Row{"markingFault", false, broken, 5, "X,ABC,DEF,G", false, "Reformat_DDE"},
+                         Row{"quietFault", true, broken, 5, "X,ABC,DEF,G", false, "Reformat_DDE_Quietly"}}) {
+        SCOPED_TRACE(r.name);
         test::Rig rig;
         Station& s = rig.station;
-        s.CurrentMessage = "X,ABC,G";
-        const ReformatRule broken{99, "", RuleMode::Marking, "(unclosed", "$1"};
-        // A pattern that does not compile is a fault of the apply procedure.
-        EXPECT_NO_THROW(quietly ? Reformat_DDE_Quietly(s, broken, 5) : Reformat_DDE(s, broken, 5));
-        EXPECT_EQ(s.ErrProcedure, quietly ? "Reformat_DDE_Quietly" : "Reformat_DDE");
-        EXPECT_EQ(s.ErrModule, "Reformat");
-        EXPECT_FALSE(s.PositionReformatted);
-        EXPECT_EQ(s.CurrentMessage, "X,ABC,G");
-        EXPECT_NE(rig.home.Read("Logs/ErrorLog .txt").find("Procedure: " + s.ErrProcedure), std::string::npos);
+        s.CurrentMessage = "X,ABC,DEF,G";
+        EXPECT_NO_THROW((r.quietly ? Reformat_DDE_Quietly : Reformat_DDE)(s, r.rule, r.passes));
+        EXPECT_EQ(s.CurrentMessage, r.expected);
+        EXPECT_EQ(s.PositionReformatted, r.reformatted);
+        EXPECT_EQ(s.ErrProcedure, r.fault);
+        EXPECT_EQ(
+            rig.home.Read("Logs/ErrorLog .txt").find(std::string("Procedure: ") + r.fault + " - Module: Reformat") !=
+                std::string::npos,
+            *r.fault != 0);
     }
 }
 
@@ -206,8 +184,7 @@ TEST_P(Flattening, RemovesContentLineBreaks)
 const std::string kHeaderLike = std::string(122, 'h') + "\r\n";
 
 INSTANTIATE_TEST_SUITE_P(Reformat, Flattening,
-                         ::testing::Values(FlattenCase{"shortUnchanged", "AB\r\nCD\r\n", "AB\r\nCD\r\n"},
-                                           FlattenCase{"exactlyHeader", kHeaderLike, kHeaderLike},
+                         ::testing::Values(FlattenCase{"exactlyHeader", kHeaderLike, kHeaderLike},
                                            FlattenCase{"contentPairs", kHeaderLike + "A\r\nB\r\n", kHeaderLike + "AB"},
                                            FlattenCase{"loneCarriageReturnAndLineFeedStay", kHeaderLike + "A\rB\nC",
                                                        kHeaderLike + "A\rB\nC"},
@@ -236,11 +213,8 @@ INSTANTIATE_TEST_SUITE_P(Reformat, Literals,
                                            LiteralCase{"alternationInGroup", R"((AUTPOS/LLD N|S)(\d{6}))", ""},
                                            LiteralCase{"alternationAtTop", R"((ABCD)x|y)", ""},
                                            LiteralCase{"laterGroupAlternationIsFine", R"((LAT) (N|S))", "LAT"},
-                                           LiteralCase{"quantifiedGroup", R"((ABCD)?X)", ""},
                                            LiteralCase{"quantifiedLastCharacter", R"((ABCD*E))", "ABC"},
                                            LiteralCase{"tooShort", R"((AB)C)", ""},
-                                           LiteralCase{"noLeadingGroup", R"(,(N|S)(\d{4}),)", ""},
-                                           LiteralCase{"nonCapturingGroup", R"((?:ABCD))", ""},
                                            // A "]" first in a class is one of its members, so the
                                            // "|" beside it is a member too.
                                            LiteralCase{"classOpeningWithBracket", R"((ABC[]|]D)X)", "ABC"},

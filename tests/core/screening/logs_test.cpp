@@ -20,7 +20,7 @@ const std::string kUplink = Canonical(".G-ABCD", "H1", 'A', " M01A", "BA0123", "
 
 struct HeaderCase {
     const char* name;
-    bool reformatted, corrected, oceanic, uplink, hfdl, sa, b9;
+    bool reformatted, corrected, oceanic, uplink, hfdl;
     const char* header;
 };
 
@@ -36,8 +36,6 @@ TEST_P(LogHeaders, FirstRuleThatHolds)
     s.RegFlightCorrected = c.corrected;
     s.OceanicMessage = c.oceanic;
     s.HFDLMessage = c.hfdl;
-    s.SAExpanded = c.sa;
-    s.B9Expanded = c.b9;
     EXPECT_EQ(LogHeader(s), c.header);
 
     s.opt.mnuTag = true;
@@ -49,19 +47,14 @@ TEST_P(LogHeaders, FirstRuleThatHolds)
 INSTANTIATE_TEST_SUITE_P(
     Logs, LogHeaders,
     ::testing::Values(
-        //          name                     P  R  O  U  HF SA B9
-        HeaderCase{"reformatted", 1, 0, 0, 0, 0, 0, 0, "--Position Reformatted--"},
-        HeaderCase{"reformattedCorrected", 1, 1, 0, 0, 0, 0, 0, "--Position Reformatted & RegFlight Corrected--"},
-        HeaderCase{"uplinkReformatted", 1, 0, 0, 1, 0, 0, 0, ""},
-        HeaderCase{"oceanicReformatted", 1, 0, 1, 0, 0, 0, 0, "--Position Reformatted--"},
-        HeaderCase{"oceanic", 0, 0, 1, 0, 0, 0, 0, "--Oceanic Message--"},
-        HeaderCase{"uplinkOceanic", 0, 0, 1, 1, 0, 0, 0, "--Oceanic Message--"},
-        HeaderCase{"hfdl", 0, 0, 0, 0, 1, 0, 0, "--HF ACARS Position Reformatted--"},
-        HeaderCase{"oceanicCorrected", 0, 1, 1, 0, 0, 0, 0, "--Oceanic Message with RegFlight Corrected--"},
-        HeaderCase{"corrected", 0, 1, 0, 0, 0, 0, 0, "--RegFlight Corrected--"},
-        HeaderCase{"sa", 0, 0, 0, 0, 0, 1, 0, "--Expanded SA Message--"},
-        HeaderCase{"b9", 0, 0, 0, 0, 0, 0, 1, "--Expanded B9 Message--"},
-        HeaderCase{"nothing", 0, 0, 0, 0, 0, 0, 0, ""}),
+        //          name                     P  R  O  U  HF
+        HeaderCase{"reformattedCorrected", 1, 1, 0, 0, 0, "--Position Reformatted & RegFlight Corrected--"},
+        HeaderCase{"uplinkReformatted", 1, 0, 0, 1, 0, ""},
+        HeaderCase{"oceanicReformatted", 1, 0, 1, 0, 0, "--Position Reformatted--"},
+        HeaderCase{"uplinkOceanic", 0, 0, 1, 1, 0, "--Oceanic Message--"},
+        HeaderCase{"hfdl", 0, 0, 0, 0, 1, "--HF ACARS Position Reformatted--"},
+        HeaderCase{"oceanicCorrected", 0, 1, 1, 0, 0, "--Oceanic Message with RegFlight Corrected--"},
+        HeaderCase{"nothing", 0, 0, 0, 0, 0, ""}),
     test::CaseName());
 
 struct NameCase {

@@ -47,15 +47,11 @@ TEST_P(GoodMessage, RunsExactlyOneExpanderAndShowsTheResult)
 INSTANTIATE_TEST_SUITE_P(
     Screening, GoodMessage,
     ::testing::Values(
-        GoodCase{"saAdvisory", "SA", "0EV123456V\r\n", false, "ESTD VHF AT 123456  ACTIVE COMMS VHF\r\n", false, true,
-                 false, "unset"},
         GoodCase{"b9Request", "B9", "TI2/024EGLLA1\r\n", false,
                  "- SEND ARRIVAL ATIS FOR:EGLL\r\nTO ACARS UNIT Ref. 1\r\n", false, false, true, "unset"},
         // An SA label wins over an SBS-1 text: one expander only.
         GoodCase{"saLabelWinsOverSbsText", "SA", "SBS-1 position report 0EV123456V\r\n", true,
                  "SBS-1 position report ESTD VHF AT 123456  ACTIVE COMMS VHF\r\n", false, true, false, "unset"},
-        GoodCase{"sbsReportWithFilter", "_ ", "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n", true,
-                 "SBS-1 position report N 51.12345,W  1.23456 FL35000 ft\r\n", true, false, false, "Ht: 35000 ft "},
         GoodCase{"sbsReportWithoutFilterUntouched", "_ ", "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n",
                  false, "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n", false, false, false, "unset"}),
     test::CaseName());
@@ -115,21 +111,6 @@ INSTANTIATE_TEST_SUITE_P(
                       HFDLCase{"flightNumbersOption", true, "G-EUPT", "BA0123", "BA0123", true, true},
                       HFDLCase{"noFlightNothingHappens", true, "G-EUPT", "", "before", false, false}),
     test::CaseName());
-
-TEST(GoodHFDLMessage, FlightAsIdentityEndsWithTheHFDLMessage)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.opt.mnuHF_FlNo = true;
-    s.box.Flight.Text = "BA0123";
-    Good_HFDLMessage(s);
-    ASSERT_TRUE(s.HFFlightAsID);
-
-    s.CurrentMessage = Canonical(".G-EUPT", "5Z", '2', "M01A", "BA0123", "HELLO THERE\r\n");
-    Dispatch_Message(s);
-    EXPECT_FALSE(s.HFFlightAsID);
-    EXPECT_EQ(s.CurrentID, "G-EUPT");
-}
 
 }  // namespace
 }  // namespace korval
