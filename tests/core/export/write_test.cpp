@@ -23,16 +23,6 @@ std::vector<std::string> Names(const fs::path& folder)
     return out;
 }
 
-TEST(WriteExport, WritesANewFile)
-{
-    TempHome home(false);
-    std::string error;
-    ASSERT_TRUE(WriteExport(home.path() / "tracks.geojson", "{}\n", error)) << error;
-    EXPECT_EQ(home.Read("tracks.geojson"), "{}\n");
-    EXPECT_EQ(Names(home.path()), std::vector<std::string>{"tracks.geojson"});
-    EXPECT_EQ(error, "");
-}
-
 TEST(WriteExport, ReplacesAWholeFileAndKeepsItsPermissions)
 {
     TempHome home(false);
