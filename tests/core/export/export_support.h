@@ -115,10 +115,10 @@ struct XmlElement {
     }
 };
 
-// Reads a whole document strictly: valid UTF-8, an optional XML declaration, one root element,
-// matched tags, quoted unique attributes, only the five named entities and references to line
-// ends, no characters XML 1.0 forbids. No comments, CDATA or processing instructions besides the
-// declaration (the exports write none).
+// Reads a whole document strictly: valid UTF-8, the XML declaration of version 1.0 in UTF-8, one
+// root element, matched tags, quoted attributes, only the five named entities and references to
+// line ends, no characters XML 1.0 forbids. No comments, CDATA or processing instructions besides
+// the declaration (the exports write none).
 class XmlReader {
 public:
     explicit XmlReader(std::string_view text) : t_(text) {}
@@ -131,11 +131,7 @@ public:
             } catch (const nlohmann::json::type_error&) {
                 Fail("not UTF-8");
             }
-            if (t_.substr(0, 5) == "<?xml") {
-                if (t_.substr(0, kDeclaration.size()) != kDeclaration)
-                    Fail("declaration other than version 1.0, UTF-8");
-                i_ = kDeclaration.size();
-            }
+            if (At("<?") && !Skip("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")) Fail("another declaration");
             SkipSpace();
             auto root = Element();
             SkipSpace();
@@ -148,64 +144,51 @@ public:
     }
 
 private:
-    static constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
     [[noreturn]] static void Fail(const std::string& why) { throw why; }
-
-    static bool NameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == ':'; }
-    static bool NameChar(char c)
-    {
-        return NameStart(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.';
-    }
     static bool Space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+    bool At(std::string_view s) const { return t_.substr(i_, s.size()) == s; }
+    bool Skip(std::string_view s) { return At(s) ? (i_ += s.size(), true) : false; }
+    void Expect(char c)
+    {
+        if (!Skip(std::string_view(&c, 1))) Fail(std::string("expected '") + c + "'");
+    }
     void SkipSpace()
     {
         while (i_ < t_.size() && Space(t_[i_])) ++i_;
     }
-    void Expect(char c)
-    {
-        if (i_ >= t_.size() || t_[i_] != c) Fail(std::string("expected '") + c + "'");
-        ++i_;
-    }
     std::string Name()
     {
-        if (i_ >= t_.size() || !NameStart(t_[i_])) Fail("expected a name");
         const std::size_t start = i_;
-        while (i_ < t_.size() && NameChar(t_[i_])) ++i_;
+        while (i_ < t_.size() && (std::isalnum(static_cast<unsigned char>(t_[i_])) || t_[i_] == ':' || t_[i_] == '_'))
+            ++i_;
+        if (i_ == start || std::isdigit(static_cast<unsigned char>(t_[start]))) Fail("expected a name");
         return std::string(t_.substr(start, i_ - start));
     }
 
-    // An entity or character reference after "&"; appends what it stands for. The exports refer
-    // to line ends only by number; any other character is written as itself.
-    void Reference(std::string& out)
+    // Character data up to `stop` ("<", or the closing quote of an attribute value), references
+    // resolved. The exports refer to line ends only by number; other characters are themselves.
+    std::string CharData(char stop)
     {
-        const std::size_t end = t_.find(';', i_);
-        if (end == std::string_view::npos) Fail("unterminated reference");
-        const std::string ref(t_.substr(i_, end - i_));
-        i_ = end + 1;
         static const std::map<std::string, char> known = {{"amp", '&'},   {"lt", '<'},   {"gt", '>'},   {"quot", '"'},
                                                           {"apos", '\''}, {"#9", '\t'},  {"#x9", '\t'}, {"#10", '\n'},
                                                           {"#xA", '\n'},  {"#13", '\r'}, {"#xD", '\r'}};
-        const auto it = known.find(ref);
-        if (it == known.end()) Fail("unknown or needless reference &" + ref + ";");
-        out += it->second;
-    }
-
-    // Character data up to the next "<" (or the closing quote of an attribute value).
-    void CharData(std::string& out, char stop)
-    {
+        std::string out;
         while (i_ < t_.size() && t_[i_] != stop) {
-            const char c = t_[i_];
-            if (stop != '<' && c == '<') Fail("'<' in an attribute value");
+            const char c = t_[i_++];
+            if (c == '<') Fail("'<' in an attribute value");
             if (static_cast<unsigned char>(c) < 0x20 && !Space(c)) Fail("a control character XML forbids");
-            if (c == '>' && i_ >= 2 && t_.substr(i_ - 2, 3) == "]]>") Fail("']]>' in character data");
-            if (c == '&') {
-                ++i_;
-                Reference(out);
+            if (c == '>' && out.size() >= 2 && out.substr(out.size() - 2) == "]]") Fail("']]>' in character data");
+            if (c != '&') {
+                out += c;
                 continue;
             }
-            out += c;
-            ++i_;
+            const std::size_t end = t_.find(';', i_);
+            const auto it = known.find(std::string(t_.substr(i_, end == std::string_view::npos ? 0 : end - i_)));
+            if (it == known.end()) Fail("an unknown or needless reference");
+            out += it->second;
+            i_ = end + 1;
         }
+        return out;
     }
 
     std::unique_ptr<XmlElement> Element()
@@ -213,45 +196,24 @@ private:
         Expect('<');
         auto e = std::make_unique<XmlElement>();
         e->name = Name();
-        for (;;) {
-            const bool spaced = i_ < t_.size() && Space(t_[i_]);
-            SkipSpace();
-            if (i_ >= t_.size()) Fail("unterminated start tag");
-            if (t_[i_] == '/') {
-                ++i_;
-                Expect('>');
-                return e;
-            }
-            if (t_[i_] == '>') {
-                ++i_;
-                break;
-            }
-            if (!spaced) Fail("attributes must be separated by white space");
+        for (SkipSpace(); !Skip(">"); SkipSpace()) {
+            if (Skip("/>")) return e;
             std::string attr = Name();
-            SkipSpace();
             Expect('=');
-            SkipSpace();
-            if (i_ >= t_.size() || (t_[i_] != '"' && t_[i_] != '\'')) Fail("unquoted attribute value");
-            const char quote = t_[i_++];
-            std::string value;
-            CharData(value, quote);
-            Expect(quote);
+            if (!At("\"")) Fail("attribute value not in double quotes");
+            ++i_;
+            const std::string value = CharData('"');
+            Expect('"');
             if (!e->attributes.emplace(attr, value).second) Fail("attribute " + attr + " given twice");
         }
-        for (;;) {
-            CharData(e->text, '<');
+        for (e->text = CharData('<'); !Skip("</"); e->text += CharData('<')) {
+            if (At("<!") || At("<?")) Fail("markup this reader does not take");
             if (i_ >= t_.size()) Fail("element " + e->name + " not closed");
-            if (t_.substr(i_, 2) == "</") {
-                i_ += 2;
-                const std::string closing = Name();
-                if (closing != e->name) Fail("</" + closing + "> closes <" + e->name + ">");
-                SkipSpace();
-                Expect('>');
-                return e;
-            }
-            if (t_.substr(i_, 2) == "<!" || t_.substr(i_, 2) == "<?") Fail("markup this reader does not take");
             e->children.push_back(Element());
         }
+        if (Name() != e->name) Fail("a closing tag that does not match <" + e->name + ">");
+        Expect('>');
+        return e;
     }
 
     std::string_view t_;

@@ -10,25 +10,19 @@
 namespace korval {
 namespace {
 
+// The padding of every width is pinned by the saved pictures' tests; here the edges.
 TEST(Maps, RowsArePaddedToFourBytes)
 {
-    struct {
-        std::int32_t width;
-        std::int64_t bytes;
-    } cases[] = {{1000, 3000}, {1001, 3004}, {0, 0}, {2147483647, 6442450944}};
-    for (const auto& c : cases) EXPECT_EQ(BytesPerScanLine(c.width), c.bytes) << c.width;
+    EXPECT_EQ(BytesPerScanLine(0), 0);
+    EXPECT_EQ(BytesPerScanLine(2147483647), 6442450944);
     EXPECT_FAULT((void)BytesPerScanLine(-1), err::InvalidCall);
 }
 
 TEST(Maps, SectionRowsFollowThePadding)
 {
     DibSection d;
-    EXPECT_EQ(d.DIBSectionBitsPtr(), nullptr);
     d.Create(1001, 700);
-    EXPECT_EQ(d.Width(), 1001);
-    EXPECT_EQ(d.Height(), 700);
     EXPECT_EQ(d.BytesPerScanLine(), 3004);
-    EXPECT_EQ(d.Row(0), d.DIBSectionBitsPtr());
     EXPECT_EQ(d.Row(699) - d.Row(0), 699 * 3004);
     d.Row(699)[3003] = 0xAB;  // the last padding byte of the bottom row is in the section
     EXPECT_FAULT((void)d.Row(700), err::Subscript);

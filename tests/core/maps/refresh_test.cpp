@@ -90,8 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Maps, PlotLimits,
                              LimitCase{"staleOceanicCount", 1, 25, {}, {}, 10, {1, 2, 3, 4, 5}},
                              LimitCase{"requestsKept", 1, 23, {}, {1, 2}, 0, {3}},
                              LimitCase{"all", 0, 25, {}, {}, 0, {}}, LimitCase{"atTheLimit", 1, 20, {}, {}, 0, {}},
-                             LimitCase{"noneSelected", -1, 25, {}, {}, 0, {}},
-                             LimitCase{"limit200", 8, 203, {}, {}, 0, {1, 2, 3}}),
+                             LimitCase{"noneSelected", -1, 25, {}, {}, 0, {}}),
                          test::CaseName());
 
 TEST(Maps, ClearMapsNowIsUndoneWithWhatArrivedSince)
@@ -209,7 +208,6 @@ INSTANTIATE_TEST_SUITE_P(Maps, DailyClear,
                          ::testing::Values(ClearCase{"at000002", true, "0000", 0, 0, 2, true},
                                            ClearCase{"at000003", true, "0000", 0, 0, 3, false},
                                            ClearCase{"optionOff", false, "0000", 0, 0, 0, false},
-                                           ClearCase{"at123002", true, "1230", 12, 30, 2, true},
                                            ClearCase{"timeNotANumber", true, "12:30", 12, 30, 0, false}),
                          test::CaseName());
 
