@@ -84,9 +84,12 @@ TEST(Kml, ReplayParsesAsKml22AndRoundTripsEveryPosition)
     EXPECT_EQ(pacific->All("LineString").at(1)->First("tessellate")->text, "1");
 }
 
-TEST(Kml, HiddenEstimateIsNotVisibleAndFoldersGroupTheKinds)
+// Map 1's colours, 0x00BBGGRR, become KML's aabbggrr.
+TEST(Kml, StylesTakeMapOnesColoursFoldersGroupTheKindsAndAHiddenEstimateIsNotVisible)
 {
     Rig rig;
+    rig.station.map[0].Line = 0x00FF8040;    // blue FF, green 80, red 40
+    rig.station.map[0].Circle = 0x000000FF;  // red
     ReplayTraffic(rig.station);
     auto root = ReadKml(ExportKml(rig.station));
     ASSERT_NE(root, nullptr);
@@ -99,17 +102,7 @@ TEST(Kml, HiddenEstimateIsNotVisibleAndFoldersGroupTheKinds)
     for (const XmlElement* f : root->First("Document")->All("Folder")) folders.push_back(f->First("name")->text);
     EXPECT_EQ(folders, (std::vector<std::string>{"Aircraft", "Oceanic estimates", "Route lines", "NAT tracks",
                                                  "SBS-1 aircraft", "SBS-1 trails"}));
-}
 
-// Map 1's colours, 0x00BBGGRR, become KML's aabbggrr.
-TEST(Kml, StylesTakeMapOnesColours)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.map[0].Line = 0x00FF8040;    // blue FF, green 80, red 40
-    s.map[0].Circle = 0x000000FF;  // red
-    auto root = ReadKml(ExportKml(s));
-    ASSERT_NE(root, nullptr);
     std::map<std::string, std::string> colour;
     for (const XmlElement* st : root->First("Document")->All("Style")) {
         std::vector<const XmlElement*> c;
