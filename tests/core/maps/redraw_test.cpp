@@ -166,8 +166,7 @@ TEST_P(DrawingModes, DrawWhatTheOptionsSay)
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, DrawingModes,
-                         ::testing::Values(ModeCase{"map1All", 1, false, true, 2, 1, 1, 2},
-                                           ModeCase{"map1SBSOnly", 1, true, true, 0, 0, 1, 2},
+                         ::testing::Values(ModeCase{"map1SBSOnly", 1, true, true, 0, 0, 1, 2},
                                            ModeCase{"map2NeverSBS", 2, true, true, 2, 1, 0, 0}),
                          test::CaseName());
 
