@@ -78,40 +78,29 @@ INSTANTIATE_TEST_SUITE_P(Maps, HitSquare,
                          ::testing::Values(HitCase{"right40", 40, 0, false}, HitCase{"fraction", 39.9f, 0, true}),
                          test::CaseName());
 
-TEST_F(ClickDetails, OverlappingAircraftGiveOneEntryEachInCollectionOrder)
-{
-    AddAircraft(s, "G-BBBB", kCentre);
-    AddAircraft(s, "G-CCCC", "50010/-20010")->Show = false;  // hidden ones count too
-    AddAircraft(s, "G-FAR", "45000/-10000");
-
-    korval::Details left = BuildDetails(s, 1, p, MouseButton::Left, kCx, kCy);
-    EXPECT_EQ(left.Caption, "\r\nFNG-BBBB  M080  F350  EGLL-KJFK\r\nFNG-CCCC  M080  F350  EGLL-KJFK");
-    EXPECT_EQ(left.BackColour, kFlightDataBack);
-
-    korval::Details right = BuildDetails(s, 1, p, MouseButton::Right, kCx, kCy);
-    EXPECT_EQ(right.Caption, "\r\nG-BBBB\r\nB744\r\nG-CCCC\r\nB744");
-    EXPECT_EQ(right.BackColour, kIdentityBack);
-    EXPECT_EQ(CaptionLines(right.Caption), "\nG-BBBB\nB744\nG-CCCC\nB744");
-}
-
-// With Decode Modern Formats on, the flight data says where the position came from; off, or for
-// a record that does not know, the caption is as it always was.
-TEST_F(ClickDetails, SourcesShowAsAViaLineOnlyWithDecodeModernFormats)
+// Every aircraft under the click gives one entry, in collection order, hidden ones too. With
+// Decode Modern Formats on, the flight data says where the position came from; off, or for a
+// record that does not know, the caption is as it always was.
+TEST_F(ClickDetails, OverlappingAircraftGiveOneEntryEachAndTheirSourceWithDecodeModernFormats)
 {
     AddAircraft(s, "G-DDDD", kCentre)->Source = "ADS-C basic";
-    AddAircraft(s, "G-EEEE", "50010/-20010");
+    AddAircraft(s, "G-EEEE", "50010/-20010")->Show = false;
+    AddAircraft(s, "G-FAR", "45000/-10000");
     AddSBS("4CA123", kCentre);
     s.SBSAircraftCol.Snapshot().front()->Source = "SBS-1";
-    const char* off =
-        "\r\nFNG-DDDD  M080  F350  EGLL-KJFK\r\nFNG-EEEE  M080  F350  EGLL-KJFK"
-        "\r\nSB4CA123  Ht: 35000 ft \r\nLHR-JFK";
-    EXPECT_EQ(BuildDetails(s, 1, p, MouseButton::Left, kCx, kCy).Caption, off);
+    const korval::Details left = BuildDetails(s, 1, p, MouseButton::Left, kCx, kCy);
+    EXPECT_EQ(left.Caption,
+              "\r\nFNG-DDDD  M080  F350  EGLL-KJFK\r\nFNG-EEEE  M080  F350  EGLL-KJFK"
+              "\r\nSB4CA123  Ht: 35000 ft \r\nLHR-JFK");
+    EXPECT_EQ(left.BackColour, kFlightDataBack);
     s.opt.mnuExtendedDecoding = true;
     EXPECT_EQ(BuildDetails(s, 1, p, MouseButton::Left, kCx, kCy).Caption,
               "\r\nFNG-DDDD  M080  F350  EGLL-KJFK\r\nvia ADS-C basic\r\nFNG-EEEE  M080  F350  EGLL-KJFK"
               "\r\nSB4CA123  Ht: 35000 ft \r\nLHR-JFK\r\nvia SBS-1");
-    EXPECT_EQ(BuildDetails(s, 1, p, MouseButton::Right, kCx, kCy).Caption,
-              "\r\nG-DDDD\r\nB744\r\nG-EEEE\r\nB744\r\n4CA123\r\nA320 4CA123");
+    const korval::Details right = BuildDetails(s, 1, p, MouseButton::Right, kCx, kCy);
+    EXPECT_EQ(right.Caption, "\r\nG-DDDD\r\nB744\r\nG-EEEE\r\nB744\r\n4CA123\r\nA320 4CA123");
+    EXPECT_EQ(right.BackColour, kIdentityBack);
+    EXPECT_EQ(CaptionLines(right.Caption), "\nG-DDDD\nB744\nG-EEEE\nB744\n4CA123\nA320 4CA123");
 }
 
 // Peeking reads the details and leaves unreadable aircraft alone; the window's click then says

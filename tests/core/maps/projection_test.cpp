@@ -113,7 +113,6 @@ TEST(Maps, FailingCoordinateProceduresLogAndKeepTheVariables)
         bool plotYWritten;
     } cases[] = {
         {"no slash", "50000-20000", -0.2f, err::TypeMismatch, false},
-        {"empty", "", -0.2f, err::TypeMismatch, false},
         {"no longitude", "50000/", -0.2f, err::TypeMismatch, true},
         {"overflow", "2000000000/1", 2.0f, err::Overflow, false},
     };
