@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "adsc_builder.h"
@@ -78,14 +79,11 @@ TEST_P(AdscBasic, DecodesEveryField)
 {
     const BasicCase& c = GetParam();
     const auto b = Only<AdscBasicReport>(AdscText(kReg, BasicGroup(c.tag, c.fields)));
-    EXPECT_EQ(b.tag, c.tag);
-    EXPECT_DOUBLE_EQ(b.lat, c.lat);
-    EXPECT_DOUBLE_EQ(b.lon, c.lon);
-    EXPECT_EQ(b.altitudeFt, c.altitudeFt);
-    EXPECT_DOUBLE_EQ(b.secondsPastHour, c.seconds);
-    EXPECT_EQ(b.tcasAvailable, c.fields.tcas);
-    EXPECT_EQ(b.accuracy, c.fields.accuracy);
-    EXPECT_EQ(b.navRedundancy, c.fields.redundancy);
+    // Every expected value is a whole number of its step, so exact.
+    EXPECT_EQ(std::tie(b.tag, b.lat, b.lon, b.altitudeFt, b.secondsPastHour),
+              std::tie(c.tag, c.lat, c.lon, c.altitudeFt, c.seconds));
+    EXPECT_EQ(std::make_tuple(b.tcasAvailable, int{b.accuracy}, b.navRedundancy),
+              std::make_tuple(c.fields.tcas, static_cast<int>(c.fields.accuracy), c.fields.redundancy));
 }
 
 INSTANTIATE_TEST_SUITE_P(Adsc, AdscBasic, ::testing::ValuesIn(kBasicCases), test::CaseName());
@@ -107,10 +105,8 @@ TEST(Adsc, PredictedRouteGivesTwoPredictedPositions)
     p.PutSigned(349525, 21).PutSigned(-262144, 21).PutSigned(8500, 16);
     const AdscReport r = DecodeOk(AdscText(kReg, Group(13, p)));  // 130 bits and 6 spare
     const auto& g = std::get<AdscPredictedRoute>(r.groups.at(0));
-    EXPECT_DOUBLE_EQ(g.next.lon, -90.0);
-    EXPECT_EQ(g.next.altitudeFt, 36000);
-    EXPECT_EQ(g.nextEtaSeconds, 754);
-    EXPECT_DOUBLE_EQ(g.nextPlusOne.lat, 59.999942779541016);
+    EXPECT_EQ(std::tie(g.next.lon, g.next.altitudeFt, g.nextEtaSeconds, g.nextPlusOne.lat),
+              std::make_tuple(-90.0, 36000, 754, 59.999942779541016));
     const std::vector<DecodedPosition> positions = AdscPositions(r);
     ASSERT_EQ(positions.size(), 2u);
     EXPECT_EQ(positions[1].source, "ADS-C predicted");
@@ -122,10 +118,9 @@ TEST(Adsc, EarthReferenceInvalidWestTrack)
     BitPacker p;
     p.Put(1, 1).PutSigned(-512, 12).Put(960, 13).PutSigned(2047, 12);
     const auto e = Only<AdscEarthReference>(AdscText(kReg, Group(14, p)));
-    EXPECT_FALSE(e.trackValid);
-    EXPECT_DOUBLE_EQ(e.trackDeg, 315.0);  // -512 x 180/2^11 = -45 degrees
-    EXPECT_DOUBLE_EQ(e.groundSpeedKt, 480.0);
-    EXPECT_EQ(e.verticalRateFpm, 32752);
+    // -512 x 180/2^11 = -45 degrees: 315.
+    EXPECT_EQ(std::tie(e.trackValid, e.trackDeg, e.groundSpeedKt, e.verticalRateFpm),
+              std::make_tuple(false, 315.0, 480.0, 32752));
 }
 
 TEST(Adsc, AirReference)
@@ -133,10 +128,9 @@ TEST(Adsc, AirReference)
     BitPacker p;
     p.Put(0, 1).PutSigned(-1, 12).Put(1640, 13).PutSigned(100, 12);
     const auto a = Only<AdscAirReference>(AdscText(kReg, Group(15, p)));
-    EXPECT_TRUE(a.headingValid);
-    EXPECT_DOUBLE_EQ(a.headingDeg, 359.912109375);  // 360 - 180/2^11
+    // -1 x 180/2^11: 360 - 0.087890625.
+    EXPECT_EQ(std::tie(a.headingValid, a.headingDeg, a.verticalRateFpm), std::make_tuple(true, 359.912109375, 1600));
     EXPECT_NEAR(a.mach, 0.82, 1e-12);
-    EXPECT_EQ(a.verticalRateFpm, 1600);
 }
 
 TEST(Adsc, Meteorological)
@@ -144,10 +138,9 @@ TEST(Adsc, Meteorological)
     BitPacker p;
     p.Put(91, 9).Put(0, 1).PutSigned(-128, 9).PutSigned(-226, 12);
     const auto m = Only<AdscMeteo>(AdscText(kReg, Group(16, p)));
-    EXPECT_DOUBLE_EQ(m.windSpeedKt, 45.5);
-    EXPECT_TRUE(m.windDirectionValid);
-    EXPECT_DOUBLE_EQ(m.windDirectionDeg, 270.0);  // -128 x 180/2^8 = -90
-    EXPECT_DOUBLE_EQ(m.temperatureC, -56.5);
+    // -128 x 180/2^8 = -90 degrees: 270.
+    EXPECT_EQ(std::tie(m.windSpeedKt, m.windDirectionValid, m.windDirectionDeg, m.temperatureC),
+              std::make_tuple(45.5, true, 270.0, -56.5));
 }
 
 TEST(Adsc, AirframeId)
@@ -165,10 +158,7 @@ TEST(Adsc, FixedAndIntermediateProjections)
     ASSERT_EQ(r.groups.size(), 2u);
     EXPECT_EQ(std::get<AdscFixedProjection>(r.groups[0]).point.altitudeFt, 38000);
     const auto& i = std::get<AdscIntermediateProjection>(r.groups[1]);
-    EXPECT_DOUBLE_EQ(i.distanceNm, 100.0);
-    EXPECT_DOUBLE_EQ(i.trackDeg, 90.0);
-    EXPECT_EQ(i.altitudeFt, 36000);
-    EXPECT_EQ(i.etaSeconds, 600);
+    EXPECT_EQ(std::tie(i.distanceNm, i.trackDeg, i.altitudeFt, i.etaSeconds), std::make_tuple(100.0, 90.0, 36000, 600));
     const std::vector<DecodedPosition> positions = AdscPositions(r);
     ASSERT_EQ(positions.size(), 1u);
     EXPECT_DOUBLE_EQ(positions[0].lon, 45.0);
