@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -152,8 +153,7 @@ TEST_P(LabelPlacement, FirstMatchingRow)
 {
     const PlaceCase& c = GetParam();
     LabelPlace at = PlaceDetailsLabel(c.map, c.x, c.y, 1000, c.h, -6000, -12000, 6000, 4000);
-    EXPECT_FLOAT_EQ(at.Left, c.left);
-    EXPECT_FLOAT_EQ(at.Top, c.top);
+    EXPECT_EQ(std::tie(at.Left, at.Top), std::tie(c.left, c.top));
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, LabelPlacement,

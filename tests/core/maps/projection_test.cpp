@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "maps/projection.h"
 #include "recording_canvas.h"
@@ -34,10 +35,8 @@ TEST_P(Frames, ScalesAndOrigin)
     Station& s = rig.station;
     s.map[1] = test::Frame(c.N, c.S, c.E, c.W);
     SetupProjection(s, 2, c.width, c.height);
-    EXPECT_FLOAT_EQ(s.LatScale, c.latScale);
-    EXPECT_FLOAT_EQ(s.LonScale, c.lonScale);
-    EXPECT_FLOAT_EQ(OriginLeft(s), c.originLeft);
-    EXPECT_FLOAT_EQ(OriginTop(s), c.originTop);
+    EXPECT_EQ(std::make_tuple(s.LatScale, s.LonScale, OriginLeft(s), OriginTop(s)),
+              std::make_tuple(c.latScale, c.lonScale, c.originLeft, c.originTop));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -88,11 +87,9 @@ TEST_P(MarkerRounding, HalvesToEven)
     s.CurrentSBSAircraft->NewPosition = GetParam().pos;
     s.CurrentSBSAircraft->OldPosition = GetParam().pos;
     ASSERT_TRUE(mapSBSAircraft(s));
-    EXPECT_EQ(s.PlotY, GetParam().plotY);
-    EXPECT_EQ(s.PlotX, GetParam().plotX);
+    EXPECT_EQ(std::tie(s.PlotY, s.PlotX), std::tie(GetParam().plotY, GetParam().plotX));
     ASSERT_TRUE(MapSBSTrack(s));
-    EXPECT_FLOAT_EQ(s.LineY1, GetParam().lineY);
-    EXPECT_FLOAT_EQ(s.LineY2, GetParam().lineY);
+    EXPECT_EQ(std::tie(s.LineY1, s.LineY2), std::tie(GetParam().lineY, GetParam().lineY));
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, MarkerRounding,

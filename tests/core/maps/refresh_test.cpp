@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "maps/refresh.h"
@@ -199,9 +200,9 @@ TEST_P(DailyClear, FirstThreeSecondsOfTheMinute)
     s.box.txtCount.Text = "12";
     s.box.txtOCA.Text = "3";
     DailyClearing(s, DateTime{2026, 12, 6, c.h, c.m, c.sec});
+    const std::string count = c.cleared ? "0" : "12", oceanic = c.cleared ? "0" : "3";
+    EXPECT_EQ(std::tie(s.box.txtCount.Text, s.box.txtOCA.Text), std::tie(count, oceanic));
     EXPECT_EQ(s.AircraftCol.Empty(), c.cleared);
-    EXPECT_EQ(s.box.txtCount.Text, c.cleared ? "0" : "12");
-    EXPECT_EQ(s.box.txtOCA.Text, c.cleared ? "0" : "3");
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, DailyClear,
