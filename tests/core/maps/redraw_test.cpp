@@ -282,7 +282,6 @@ TEST_P(SurfaceFaults, EndOrSkipAsTheFaultSays)
 INSTANTIATE_TEST_SUITE_P(
     Maps, SurfaceFaults,
     ::testing::Values(SurfaceFault{"outOfMemoryMidway", "Circle", 2, err::OutOfMemory, true, 1},
-
                       SurfaceFault{"stackExhaustedSkipsOneCall", "Print", 2, err::OutOfStack, false, 3},
                       SurfaceFault{"stackExhaustedAtLoad", "LoadImage", 1, err::OutOfStack, false, 3}),
     test::CaseName());
