@@ -2,7 +2,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -75,13 +74,10 @@ INSTANTIATE_TEST_SUITE_P(WriteExport, WriteExportRefuses,
 // ---- the tracks file ---------------------------------------------------------------------------
 
 struct FormatCase {
+    const char* name;
     const char* file;
     std::optional<ExportFormat> format;
 };
-void PrintTo(const FormatCase& c, std::ostream* os)
-{
-    *os << c.file;
-}
 
 class FormatOfName : public ::testing::TestWithParam<FormatCase> {};
 
@@ -91,17 +87,13 @@ TEST_P(FormatOfName, ComesFromTheExtension)
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, FormatOfName,
-                         ::testing::Values(FormatCase{"/a/b/Tracks.GeoJSON", ExportFormat::GeoJson},
-                                           FormatCase{"tracks.json", ExportFormat::GeoJson},
-                                           FormatCase{"TRACKS.KML", ExportFormat::Kml},
-                                           FormatCase{"tracks.kml.txt", std::nullopt}, FormatCase{".kml", std::nullopt},
-                                           FormatCase{"folder/", std::nullopt}),
-                         [](const ::testing::TestParamInfo<FormatCase>& p) {
-                             std::string name = p.param.file;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
-                         });
+                         ::testing::Values(FormatCase{"geoJsonInAnyCase", "/a/b/Tracks.GeoJSON", ExportFormat::GeoJson},
+                                           FormatCase{"json", "tracks.json", ExportFormat::GeoJson},
+                                           FormatCase{"kmlInCapitals", "TRACKS.KML", ExportFormat::Kml},
+                                           FormatCase{"otherLastExtension", "tracks.kml.txt", std::nullopt},
+                                           FormatCase{"noStem", ".kml", std::nullopt},
+                                           FormatCase{"folder", "folder/", std::nullopt}),
+                         test::CaseName());
 
 TEST(TracksFile, OfferedNameCarriesTheDateAndTheClock)
 {

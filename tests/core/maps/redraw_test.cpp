@@ -184,13 +184,6 @@ TEST_F(Scene, OnlyTheFirst2000OfEachKindAreConsidered)
     EXPECT_EQ(c.calls[c.calls.size() - 1], "Print S1999");
     EXPECT_EQ(c.CountOf("Print"), 2000);
     EXPECT_EQ(s.CurrentRouteLine->NewPosition, "50000/-21999");
-
-    // With only 2000 hidden ones in front, the shown aircraft is drawn after the route lines.
-    s.AircraftCol.Remove(1);
-    view[0].canvas.calls.clear();
-    NewPlot1(s);
-    EXPECT_EQ(c.CountOf("Print LATE"), 1);
-    EXPECT_EQ(c.CountOf("Line"), 2000);
 }
 
 // (A hidden map's frame is read too: see the bad frame among the bad records.)
