@@ -10,7 +10,7 @@ namespace korval {
 namespace {
 
 using korval::test::PrintTo;
-// The table below reads every notation; these are the spellings it does not use.
+// The table below and the format families read the usual notation names; these are the others.
 TEST(Coordinates, NotationNames)
 {
     using K = Notation::Kind;
@@ -29,6 +29,7 @@ struct CoordinateCase {
 
 // clang-format off
 const CoordinateCase kCases[] = {
+    {"decimalLowerCaseLetter", "w 73.779", "DEC", Axis::Longitude, -73.779},
     {"impliedButPointWritten", "51.5", "DEC2", Axis::Latitude, 51.5},
     {"secondsWithDecimals", "S101043.5", "DMS", Axis::Latitude, -(10 + 10.0 / 60 + 43.5 / 3600)},
     {"exactlyNinety", "S 90.000", "DEC", Axis::Latitude, -90.0},
