@@ -52,11 +52,6 @@ inline std::uint16_t ReferenceCrc(const std::vector<std::uint8_t>& message)
     return static_cast<std::uint16_t>(reg ^ 0xFFFFu);
 }
 
-inline std::uint16_t ReferenceCrc(std::string_view text)
-{
-    return ReferenceCrc(std::vector<std::uint8_t>(text.begin(), text.end()));
-}
-
 // Groups: the tag byte followed by the packed fields.
 inline std::vector<std::uint8_t> Group(std::uint8_t tag, const BitPacker& fields)
 {
@@ -92,17 +87,6 @@ inline std::vector<std::uint8_t> Report(std::initializer_list<std::vector<std::u
     return r;
 }
 
-inline std::string Hex(const std::vector<std::uint8_t>& bytes)
-{
-    static const char digits[] = "0123456789ABCDEF";
-    std::string out;
-    for (std::uint8_t b : bytes) {
-        out.push_back(digits[b >> 4]);
-        out.push_back(digits[b & 0xF]);
-    }
-    return out;
-}
-
 // The hexadecimal report with its check sum over "ADS", the registration and the report.
 inline std::string SignedHex(std::string_view reg7, std::vector<std::uint8_t> report)
 {
@@ -112,7 +96,9 @@ inline std::string SignedHex(std::string_view reg7, std::vector<std::uint8_t> re
     const std::uint16_t crc = ReferenceCrc(covered);
     report.push_back(static_cast<std::uint8_t>(crc >> 8));
     report.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    return Hex(report);
+    std::string hex;
+    for (std::uint8_t b : report) hex += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 0xF]};
+    return hex;
 }
 
 // The whole text form: "/" ground address ".ADS" registration hex-with-CRC.

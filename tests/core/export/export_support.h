@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -101,9 +102,8 @@ struct XmlElement {
     }
     const XmlElement* First(std::string_view n) const
     {
-        for (const auto& c : children)
-            if (c->name == n) return c.get();
-        return nullptr;
+        const auto all = All(n);
+        return all.empty() ? nullptr : all.front();
     }
     // Every element named `n` at any depth below, in document order.
     void Collect(std::string_view n, std::vector<const XmlElement*>& out) const
@@ -115,10 +115,10 @@ struct XmlElement {
     }
 };
 
-// Reads a whole document strictly: valid UTF-8, an optional XML declaration, one root element,
-// matched tags, quoted unique attributes, only the five named entities and character
-// references to characters XML allows, no characters XML 1.0 forbids. No comments, CDATA or
-// processing instructions besides the declaration (the exports write none).
+// Reads a whole document strictly: valid UTF-8, the XML declaration of version 1.0 in UTF-8, one
+// root element, matched tags, quoted attributes, only the five named entities and references to
+// line ends, no characters XML 1.0 forbids. No comments, CDATA or processing instructions besides
+// the declaration (the exports write none).
 class XmlReader {
 public:
     explicit XmlReader(std::string_view text) : t_(text) {}
@@ -126,17 +126,12 @@ public:
     std::unique_ptr<XmlElement> Read(std::string& error)
     {
         try {
-            CheckUtf8();
-            if (t_.substr(0, 5) == "<?xml") {
-                const std::size_t end = t_.find("?>");
-                if (end == std::string_view::npos) Fail("unterminated XML declaration");
-                const std::string_view decl = t_.substr(0, end);
-                if (decl.find("version=\"1.0\"") == std::string_view::npos) Fail("declaration without version 1.0");
-                if (decl.find("encoding") != std::string_view::npos &&
-                    decl.find("encoding=\"UTF-8\"") == std::string_view::npos)
-                    Fail("declared encoding is not UTF-8");
-                i_ = end + 2;
+            try {
+                (void)nlohmann::json(std::string(t_)).dump();  // refuses bytes that are not UTF-8
+            } catch (const nlohmann::json::type_error&) {
+                Fail("not UTF-8");
             }
+            if (At("<?") && !Skip("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")) Fail("another declaration");
             SkipSpace();
             auto root = Element();
             SkipSpace();
@@ -150,104 +145,50 @@ public:
 
 private:
     [[noreturn]] static void Fail(const std::string& why) { throw why; }
-
-    void CheckUtf8() const
-    {
-        for (std::size_t k = 0; k < t_.size();) {
-            const auto b = static_cast<unsigned char>(t_[k]);
-            std::size_t len = b < 0x80 ? 1 : (b >> 5) == 6 ? 2 : (b >> 4) == 14 ? 3 : (b >> 3) == 30 ? 4 : 0;
-            if (len == 0 || k + len > t_.size()) Fail("not UTF-8");
-            for (std::size_t j = 1; j < len; ++j)
-                if ((static_cast<unsigned char>(t_[k + j]) >> 6) != 2) Fail("not UTF-8");
-            if (len == 2 && b < 0xC2) Fail("overlong UTF-8");
-            k += len;
-        }
-    }
-
-    static bool NameStart(char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == ':'; }
-    static bool NameChar(char c)
-    {
-        return NameStart(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '-' || c == '.';
-    }
     static bool Space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+    bool At(std::string_view s) const { return t_.substr(i_, s.size()) == s; }
+    bool Skip(std::string_view s) { return At(s) ? (i_ += s.size(), true) : false; }
+    void Expect(char c)
+    {
+        if (!Skip(std::string_view(&c, 1))) Fail(std::string("expected '") + c + "'");
+    }
     void SkipSpace()
     {
         while (i_ < t_.size() && Space(t_[i_])) ++i_;
     }
-    void Expect(char c)
-    {
-        if (i_ >= t_.size() || t_[i_] != c) Fail(std::string("expected '") + c + "'");
-        ++i_;
-    }
     std::string Name()
     {
-        if (i_ >= t_.size() || !NameStart(t_[i_])) Fail("expected a name");
         const std::size_t start = i_;
-        while (i_ < t_.size() && NameChar(t_[i_])) ++i_;
+        while (i_ < t_.size() && (std::isalnum(static_cast<unsigned char>(t_[i_])) || t_[i_] == ':' || t_[i_] == '_'))
+            ++i_;
+        if (i_ == start || std::isdigit(static_cast<unsigned char>(t_[start]))) Fail("expected a name");
         return std::string(t_.substr(start, i_ - start));
     }
 
-    static void AppendUtf8(std::string& out, unsigned long cp)
+    // Character data up to `stop` ("<", or the closing quote of an attribute value), references
+    // resolved. The exports refer to line ends only by number; other characters are themselves.
+    std::string CharData(char stop)
     {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-
-    // An entity or character reference after "&"; appends what it stands for.
-    void Reference(std::string& out)
-    {
-        const std::size_t end = t_.find(';', i_);
-        if (end == std::string_view::npos || end - i_ > 10) Fail("unterminated reference");
-        const std::string ref(t_.substr(i_, end - i_));
-        i_ = end + 1;
-        static const std::map<std::string, char> named = {
-            {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
-        if (auto it = named.find(ref); it != named.end()) {
-            out += it->second;
-            return;
-        }
-        if (ref.size() < 2 || ref[0] != '#') Fail("unknown entity &" + ref + ";");
-        const bool hex = ref[1] == 'x';
-        const std::string digits = ref.substr(hex ? 2 : 1);
-        if (digits.empty() ||
-            digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos)
-            Fail("bad character reference");
-        const unsigned long cp = std::stoul(digits, nullptr, hex ? 16 : 10);
-        const bool allowed = cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) ||
-                             (cp >= 0xE000 && cp <= 0xFFFD) || (cp >= 0x10000 && cp <= 0x10FFFF);
-        if (!allowed) Fail("reference to a character XML forbids");
-        AppendUtf8(out, cp);
-    }
-
-    // Character data up to the next "<" (or the closing quote of an attribute value).
-    void CharData(std::string& out, char stop)
-    {
+        static const std::map<std::string, char> known = {{"amp", '&'},   {"lt", '<'},   {"gt", '>'},   {"quot", '"'},
+                                                          {"apos", '\''}, {"#9", '\t'},  {"#x9", '\t'}, {"#10", '\n'},
+                                                          {"#xA", '\n'},  {"#13", '\r'}, {"#xD", '\r'}};
+        std::string out;
         while (i_ < t_.size() && t_[i_] != stop) {
-            const char c = t_[i_];
-            if (stop != '<' && c == '<') Fail("'<' in an attribute value");
+            const char c = t_[i_++];
+            if (c == '<') Fail("'<' in an attribute value");
             if (static_cast<unsigned char>(c) < 0x20 && !Space(c)) Fail("a control character XML forbids");
-            if (c == '>' && i_ >= 2 && t_.substr(i_ - 2, 3) == "]]>") Fail("']]>' in character data");
-            if (c == '&') {
-                ++i_;
-                Reference(out);
+            if (c == '>' && out.size() >= 2 && out.substr(out.size() - 2) == "]]") Fail("']]>' in character data");
+            if (c != '&') {
+                out += c;
                 continue;
             }
-            out += c;
-            ++i_;
+            const std::size_t end = t_.find(';', i_);
+            const auto it = known.find(std::string(t_.substr(i_, end == std::string_view::npos ? 0 : end - i_)));
+            if (it == known.end()) Fail("an unknown or needless reference");
+            out += it->second;
+            i_ = end + 1;
         }
+        return out;
     }
 
     std::unique_ptr<XmlElement> Element()
@@ -255,45 +196,24 @@ private:
         Expect('<');
         auto e = std::make_unique<XmlElement>();
         e->name = Name();
-        for (;;) {
-            const bool spaced = i_ < t_.size() && Space(t_[i_]);
-            SkipSpace();
-            if (i_ >= t_.size()) Fail("unterminated start tag");
-            if (t_[i_] == '/') {
-                ++i_;
-                Expect('>');
-                return e;
-            }
-            if (t_[i_] == '>') {
-                ++i_;
-                break;
-            }
-            if (!spaced) Fail("attributes must be separated by white space");
+        for (SkipSpace(); !Skip(">"); SkipSpace()) {
+            if (Skip("/>")) return e;
             std::string attr = Name();
-            SkipSpace();
             Expect('=');
-            SkipSpace();
-            if (i_ >= t_.size() || (t_[i_] != '"' && t_[i_] != '\'')) Fail("unquoted attribute value");
-            const char quote = t_[i_++];
-            std::string value;
-            CharData(value, quote);
-            Expect(quote);
+            if (!At("\"")) Fail("attribute value not in double quotes");
+            ++i_;
+            const std::string value = CharData('"');
+            Expect('"');
             if (!e->attributes.emplace(attr, value).second) Fail("attribute " + attr + " given twice");
         }
-        for (;;) {
-            CharData(e->text, '<');
+        for (e->text = CharData('<'); !Skip("</"); e->text += CharData('<')) {
+            if (At("<!") || At("<?")) Fail("markup this reader does not take");
             if (i_ >= t_.size()) Fail("element " + e->name + " not closed");
-            if (t_.substr(i_, 2) == "</") {
-                i_ += 2;
-                const std::string closing = Name();
-                if (closing != e->name) Fail("</" + closing + "> closes <" + e->name + ">");
-                SkipSpace();
-                Expect('>');
-                return e;
-            }
-            if (t_.substr(i_, 2) == "<!" || t_.substr(i_, 2) == "<?") Fail("markup this reader does not take");
             e->children.push_back(Element());
         }
+        if (Name() != e->name) Fail("a closing tag that does not match <" + e->name + ">");
+        Expect('>');
+        return e;
     }
 
     std::string_view t_;
@@ -305,20 +225,12 @@ private:
 inline std::vector<std::pair<std::int32_t, std::int32_t>> KmlPositions(std::string_view text)
 {
     std::vector<std::pair<std::int32_t, std::int32_t>> out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        while (i < text.size() && (text[i] == ' ' || text[i] == '\n' || text[i] == '\t')) ++i;
-        if (i >= text.size()) break;
-        std::size_t end = text.find_first_of(" \n\t", i);
-        if (end == std::string_view::npos) end = text.size();
-        const std::string tuple(text.substr(i, end - i));
-        const std::size_t comma = tuple.find(',');
-        const double lon = std::stod(tuple.substr(0, comma));
-        const double lat = std::stod(tuple.substr(comma + 1));
+    std::istringstream in{std::string(text)};
+    double lon = 0, lat = 0;
+    char comma = 0;
+    while (in >> lon >> comma >> lat)
         out.emplace_back(static_cast<std::int32_t>(std::lround(lat * 1000)),
                          static_cast<std::int32_t>(std::lround(lon * 1000)));
-        i = end;
-    }
     return out;
 }
 

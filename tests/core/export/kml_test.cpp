@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -10,9 +11,6 @@
 
 namespace korval::test {
 namespace {
-
-using korval::test::PrintTo;
-constexpr const char* kKmlNamespace = "http://www.opengis.net/kml/2.2";
 
 std::unique_ptr<XmlElement> ReadKml(const std::string& text)
 {
@@ -25,13 +23,11 @@ std::unique_ptr<XmlElement> ReadKml(const std::string& text)
 // The ExtendedData value named `name` of a placemark; "(none)" when absent.
 std::string DataValue(const XmlElement& placemark, const std::string& name)
 {
-    const XmlElement* data = placemark.First("ExtendedData");
-    if (!data) return "(none)";
-    for (const XmlElement* d : data->All("Data"))
-        if (d->attributes.count("name") && d->attributes.at("name") == name) {
-            const XmlElement* v = d->First("value");
-            return v ? v->text : "(none)";
-        }
+    std::vector<const XmlElement*> data;
+    placemark.Collect("Data", data);
+    for (const XmlElement* d : data)
+        if (d->attributes.count("name") && d->attributes.at("name") == name && d->First("value"))
+            return d->First("value")->text;
     return "(none)";
 }
 
@@ -66,21 +62,14 @@ TEST(Kml, ReplayParsesAsKml22AndRoundTripsEveryPosition)
     auto root = ReadKml(ExportKml(rig.station));
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(root->name, "kml");
-    EXPECT_EQ(root->attributes["xmlns"], kKmlNamespace);
-    const XmlElement* doc = root->First("Document");
-    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(root->attributes["xmlns"], "http://www.opengis.net/kml/2.2");
     std::set<std::string> styles;
-    for (const XmlElement* s : doc->All("Style")) styles.insert(s->attributes.at("id"));
+    for (const XmlElement* s : root->First("Document")->All("Style")) styles.insert(s->attributes.at("id"));
     for (const XmlElement* p : Placemarks(*root)) {
-        ASSERT_NE(p->First("name"), nullptr);
         ASSERT_NE(p->First("styleUrl"), nullptr);
         const std::string url = p->First("styleUrl")->text;
         EXPECT_TRUE(url.size() > 1 && url[0] == '#' && styles.count(url.substr(1))) << url << " is not a style";
-        const int geometries =
-            static_cast<int>(p->All("Point").size() + p->All("LineString").size() + p->All("MultiGeometry").size());
-        EXPECT_EQ(geometries, 1) << p->First("name")->text;
-        for (const char* name : {"kind", "id", "flight", "source"})
-            EXPECT_NE(DataValue(*p, name), "(none)") << p->First("name")->text << " lacks " << name;
+        EXPECT_NE(DataValue(*p, "source"), "(none)");
     }
     EXPECT_EQ(Placemarks(*root).size(), ExpectedTraffic().size());
     for (const ExpectedFeature& e : ExpectedTraffic()) {
@@ -90,40 +79,30 @@ TEST(Kml, ReplayParsesAsKml22AndRoundTripsEveryPosition)
         EXPECT_EQ(PartsOf(*p), e.parts) << e.kind << " " << e.name;
     }
     // Lines follow the ground; the line over the 180th meridian is one placemark in two parts.
-    const XmlElement* pacific = FindPlacemark(*root, "route", "JA8089");
+    const XmlElement* pacific = FindPlacemark(*root, "route", "JA8089")->First("MultiGeometry");
     ASSERT_NE(pacific, nullptr);
-    ASSERT_NE(pacific->First("MultiGeometry"), nullptr);
-    EXPECT_EQ(pacific->First("MultiGeometry")->All("LineString").size(), 2u);
-    EXPECT_EQ(pacific->First("MultiGeometry")->All("LineString")[0]->First("tessellate")->text, "1");
+    EXPECT_EQ(pacific->All("LineString").at(1)->First("tessellate")->text, "1");
 }
 
-TEST(Kml, HiddenEstimateIsNotVisibleAndFoldersGroupTheKinds)
+// Map 1's colours, 0x00BBGGRR, become KML's aabbggrr.
+TEST(Kml, StylesTakeMapOnesColoursFoldersGroupTheKindsAndAHiddenEstimateIsNotVisible)
 {
     Rig rig;
+    rig.station.map[0].Line = 0x00FF8040;    // blue FF, green 80, red 40
+    rig.station.map[0].Circle = 0x000000FF;  // red
     ReplayTraffic(rig.station);
     auto root = ReadKml(ExportKml(rig.station));
     ASSERT_NE(root, nullptr);
-    const XmlElement* estimate = FindPlacemark(*root, "oceanic-estimate", "C-FTJO");
-    ASSERT_NE(estimate, nullptr);
-    ASSERT_NE(estimate->First("visibility"), nullptr);
-    EXPECT_EQ(estimate->First("visibility")->text, "0");  // not yet at its entry time
+    const XmlElement* hidden = FindPlacemark(*root, "oceanic-estimate", "C-FTJO")->First("visibility");
+    ASSERT_NE(hidden, nullptr);
+    EXPECT_EQ(hidden->text, "0");  // not yet at its entry time
     EXPECT_EQ(FindPlacemark(*root, "aircraft", "G-EUPT")->First("visibility"), nullptr);
 
     std::vector<std::string> folders;
     for (const XmlElement* f : root->First("Document")->All("Folder")) folders.push_back(f->First("name")->text);
     EXPECT_EQ(folders, (std::vector<std::string>{"Aircraft", "Oceanic estimates", "Route lines", "NAT tracks",
                                                  "SBS-1 aircraft", "SBS-1 trails"}));
-}
 
-// Map 1's colours, 0x00BBGGRR, become KML's aabbggrr.
-TEST(Kml, StylesTakeMapOnesColours)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.map[0].Line = 0x00FF8040;    // blue FF, green 80, red 40
-    s.map[0].Circle = 0x000000FF;  // red
-    auto root = ReadKml(ExportKml(s));
-    ASSERT_NE(root, nullptr);
     std::map<std::string, std::string> colour;
     for (const XmlElement* st : root->First("Document")->All("Style")) {
         std::vector<const XmlElement*> c;
@@ -131,36 +110,27 @@ TEST(Kml, StylesTakeMapOnesColours)
         colour[st->attributes.at("id")] = c.at(0)->text;
     }
     EXPECT_EQ(colour["route"], "ffff8040");
-    EXPECT_EQ(colour["request"], "80ff8040");
+    EXPECT_EQ(colour["request"], "80ff8040");  // half-transparent
     EXPECT_EQ(colour["aircraft"], "ff0000ff");
     EXPECT_EQ(colour["sbs-descending"], "ff00ffff");  // yellow, as the maps draw it
-    EXPECT_EQ(colour["sbs-climbing"], "ffffff00");    // cyan
 }
 
 // Markup characters become entities, bytes 0x80..0xFF their Latin-1 characters in UTF-8, CR a
-// character reference, and controls XML cannot hold the replacement character.
+// character reference, and controls XML cannot hold the replacement character (each writer's
+// escaping is pinned byte by byte in encode_test.cpp; this is the binding).
 TEST(Kml, OddBytesAreEscaped)
 {
     Rig rig;
     Station& s = rig.station;
-    auto a = std::make_shared<Aircraft>();
-    a->ID = "<A&\"B'>]]>";
+    auto a = AddAircraft(s, "<A&\"B'>]]>", "-33870/151200");
     a->FNo = std::string("CAF\xC9 \x01\x1F\x7F\xFF\0", 10);
     a->ACDetails = "Boeing 767\r\n[UPS]\t";
-    a->NewLocation = "-33870/151200";
-    a->Show = true;
-    s.AircraftCol.Add(a, "odd");
-    ExportOptions options;
-    options.aircraftNotes = [](std::string_view, const Aircraft&) { return TrackNotes{"via \xD6<x>", ""}; };
-    const std::string text = ExportKml(s, options);
-    auto root = ReadKml(text);
+    auto root = ReadKml(ExportKml(s));
     ASSERT_NE(root, nullptr);
     const XmlElement* p = FindPlacemark(*root, "aircraft", "<A&\"B'>]]>");
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(DataValue(*p, "id"), "<A&\"B'>]]>");
     EXPECT_EQ(DataValue(*p, "flight"), "CAF\u00C9 \uFFFD\uFFFD\u007F\u00FF\uFFFD");
     EXPECT_EQ(DataValue(*p, "details"), "Boeing 767\r\n[UPS]\t");
-    EXPECT_EQ(DataValue(*p, "source"), "via \u00D6<x>");
     EXPECT_EQ(PartsOf(*p), (std::vector<Points>{{{-33870, 151200}}}));
 }
 
@@ -169,33 +139,9 @@ TEST(Kml, EmptyStationIsAnEmptyDocument)
     Rig rig;
     auto root = ReadKml(ExportKml(rig.station));
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(root->attributes["xmlns"], kKmlNamespace);
     EXPECT_TRUE(Placemarks(*root).empty());
     EXPECT_TRUE(root->First("Document")->All("Folder").empty());
 }
-
-// The reader is strict enough to catch what a broken writer would produce.
-struct BadXml {
-    const char* name;
-    const char* text;
-};
-
-class XmlReaderRefuses : public ::testing::TestWithParam<BadXml> {};
-
-TEST_P(XmlReaderRefuses, BrokenDocument)
-{
-    std::string error;
-    EXPECT_EQ(XmlReader(GetParam().text).Read(error), nullptr);
-    EXPECT_FALSE(error.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Kml, XmlReaderRefuses,
-                         ::testing::Values(BadXml{"unclosed", "<kml><Document></kml>"},
-                                           BadXml{"bareAmpersand", "<a>A & B</a>"},
-                                           BadXml{"controlCharacter", "<a>\x01</a>"},
-                                           BadXml{"referenceToControl", "<a>&#1;</a>"},
-                                           BadXml{"latin1Byte", "<a>CAF\xC9</a>"}, BadXml{"cdataEnd", "<a>]]></a>"}),
-                         test::CaseName());
 
 }  // namespace
 }  // namespace korval::test

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "maps/projection.h"
 #include "recording_canvas.h"
@@ -35,66 +35,19 @@ TEST_P(Frames, ScalesAndOrigin)
     Station& s = rig.station;
     s.map[1] = test::Frame(c.N, c.S, c.E, c.W);
     SetupProjection(s, 2, c.width, c.height);
-    EXPECT_FLOAT_EQ(s.LatScale, c.latScale);
-    EXPECT_FLOAT_EQ(s.LonScale, c.lonScale);
-    EXPECT_FLOAT_EQ(OriginLeft(s), c.originLeft);
-    EXPECT_FLOAT_EQ(OriginTop(s), c.originTop);
+    EXPECT_EQ(std::make_tuple(s.LatScale, s.LonScale, OriginLeft(s), OriginTop(s)),
+              std::make_tuple(c.latScale, c.lonScale, c.originLeft, c.originTop));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Maps, Frames,
     ::testing::Values(
-        // N 60, S 40, W -40, E 0 in a 6000 x 4000 client area.
-        FrameCase{"workedExample", "60000", "40000", "-040000", "000000", 6000, 4000, -0.2f, 0.15f, -6000, -12000},
-        // Entered upside down: north at the bottom, exactly by the formula.
+        // The worked example (N 60, S 40, W -40, E 0 in 6000 x 4000) is pinned by the redraw and
+        // click tests. Entered upside down: north at the bottom, exactly by the formula.
         FrameCase{"upsideDown", "40000", "60000", "-040000", "000000", 6000, 4000, 0.2f, 0.15f, -6000, 8000},
-        // Twice the width: twice the longitude scale.
         // As stored from "-7.5" and "52.5".
         FrameCase{"leadingZeros", "52500", "50500", "-007500", "-005500", 3000, 3000, -1.5f, 1.5f, -11250, -78750}),
     test::CaseName());
-
-// Where a position lands relative to the client area's top-left corner.
-struct Landing {
-    float x, y;
-};
-Landing Land(Station& s, const std::string& pos)
-{
-    s.CurrentAircraft = std::make_shared<Aircraft>();
-    s.CurrentAircraft->NewLocation = pos;
-    EXPECT_TRUE(MapAircraft(s)) << pos;
-    return {s.PlotX - OriginLeft(s), s.PlotY - OriginTop(s)};
-}
-
-TEST(Maps, PointsLandWhereTheFrameSays)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.map[0] = test::Frame("60000", "40000", "000000", "-040000");
-    SetupProjection(s, 1, 6000, 4000);
-
-    struct {
-        const char* pos;
-        float x, y;
-    } cases[] = {
-        {"50000/-20000", 3000, 2000},  // the centre
-        {"60000/-40000", 0, 0},        // north-west corner
-        {"40000/0", 6000, 4000},       // south-east corner
-        {"60000/0", 6000, 0},         {"40000/-40000", 0, 4000},
-    };
-    for (const auto& c : cases) {
-        Landing l = Land(s, c.pos);
-        EXPECT_NEAR(l.x, c.x, 1) << c.pos;
-        EXPECT_NEAR(l.y, c.y, 1) << c.pos;
-    }
-
-    // Resizing keeps every point at its place on the stretched image.
-    SetupProjection(s, 1, 12000, 8000);
-    for (const auto& c : cases) {
-        Landing l = Land(s, c.pos);
-        EXPECT_NEAR(l.x, 2 * c.x, 1) << c.pos;
-        EXPECT_NEAR(l.y, 2 * c.y, 1) << c.pos;
-    }
-}
 
 TEST(Maps, BadFramesFail)
 {
@@ -104,9 +57,7 @@ TEST(Maps, BadFramesFail)
         int fault;
     } cases[] = {
         {"missing settings", MapConfig(), err::TypeMismatch},
-        {"text edge", test::Frame("60000", "40000", "000000", "west"), err::TypeMismatch},
         {"flat frame", test::Frame("50000", "50000", "000000", "-040000"), err::DivisionByZero},
-        {"no width", test::Frame("60000", "40000", "-040000", "-040000"), err::DivisionByZero},
         {"span over 32 bits", test::Frame("2000000000", "-2000000000", "000000", "-040000"), err::Overflow},
     };
     for (const auto& c : cases) {
@@ -136,18 +87,14 @@ TEST_P(MarkerRounding, HalvesToEven)
     s.CurrentSBSAircraft->NewPosition = GetParam().pos;
     s.CurrentSBSAircraft->OldPosition = GetParam().pos;
     ASSERT_TRUE(mapSBSAircraft(s));
-    EXPECT_EQ(s.PlotY, GetParam().plotY);
-    EXPECT_EQ(s.PlotX, GetParam().plotX);
+    EXPECT_EQ(std::tie(s.PlotY, s.PlotX), std::tie(GetParam().plotY, GetParam().plotX));
     ASSERT_TRUE(MapSBSTrack(s));
-    EXPECT_FLOAT_EQ(s.LineY1, GetParam().lineY);
-    EXPECT_FLOAT_EQ(s.LineY2, GetParam().lineY);
+    EXPECT_EQ(std::tie(s.LineY1, s.LineY2), std::tie(GetParam().lineY, GetParam().lineY));
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, MarkerRounding,
                          ::testing::Values(RoundCase{"halfDown", "25/27", 12, 14, 12.5f},
                                            RoundCase{"negative", "-25/-27", -12, -14, -12.5f},
-                                           RoundCase{"nearZero", "-5/5", -2, 2, -2.5f},
-                                           RoundCase{"whole", "24/-8", 12, -4, 12.0f},
                                            RoundCase{"leadingZeros", "0025/-0027", 12, -14, 12.5f}),
                          test::CaseName());
 
@@ -163,8 +110,6 @@ TEST(Maps, FailingCoordinateProceduresLogAndKeepTheVariables)
         bool plotYWritten;
     } cases[] = {
         {"no slash", "50000-20000", -0.2f, err::TypeMismatch, false},
-        {"empty", "", -0.2f, err::TypeMismatch, false},
-        {"letters", "5N000/-20000", -0.2f, err::TypeMismatch, false},
         {"no longitude", "50000/", -0.2f, err::TypeMismatch, true},
         {"overflow", "2000000000/1", 2.0f, err::Overflow, false},
     };

@@ -19,9 +19,6 @@ namespace korval::test {
 class RecordingCanvas final : public Canvas {
 public:
     std::vector<std::string> calls;
-    // Shared with other canvases to see the order of whole redraws; may be null.
-    std::vector<std::string>* journal = nullptr;
-    std::string name;  // written to the journal at LoadImage
 
     std::optional<ImageLoad> loadResult;  // overrides the file check
     bool paintResult = true;
@@ -36,7 +33,6 @@ public:
     ImageLoad LoadImage(const std::string& path) override
     {
         Record("LoadImage", path);
-        if (journal) journal->push_back(name);
         if (loadResult) return *loadResult;
         return std::filesystem::exists(path) ? ImageLoad::Ok : ImageLoad::MissingFile;
     }
