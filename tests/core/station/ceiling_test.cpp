@@ -10,8 +10,11 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Canonical;
 using test::Rig;
+
+const std::string kDown = Canonical(".D-ALCA", "5Z", '2', "M20A", "LH8400", "HELLO THERE\r\n");
 
 // A downlink of exactly `length` characters: canonical header, then blank content.
 std::string DownlinkOf(std::size_t length)
@@ -25,80 +28,61 @@ struct SourceCase {
     const char* name;
     LinkBox box;
     std::string Station::*store;
-    const char* event;
+    const char* source;  // the box, as the error log names it
+    bool chained;        // a canonical text passes its normaliser unchanged into the boxes
 };
 
+// HFACARS text gets CR before every LF, and an ACARS text is no HFDL record.
 constexpr SourceCase kSources[] = {
-    {"airmaster", LinkBox::AirData, &Station::AirData, "AirData_Change"},
-    {"skyspy", LinkBox::SkyData, &Station::SkyData, "SkyData_Change"},
-    {"anad", LinkBox::ANAData, &Station::ANAData, "ANAData_Change"},
-    {"hfdl", LinkBox::HFDL, &Station::HFDL, "HFDL_Change"},
-    {"hfacars", LinkBox::HFACARSData, &Station::HFACARSData, "HFACARSData_Change"},
-    {"other", LinkBox::txtNewData, &Station::txtNewData, "txtNewData_Change"},
+    {"airmaster", LinkBox::AirData, &Station::AirData, "AirData", true},
+    {"skyspy", LinkBox::SkyData, &Station::SkyData, "SkyData", true},
+    {"anad", LinkBox::ANAData, &Station::ANAData, "ANAData", true},
+    {"hfdl", LinkBox::HFDL, &Station::HFDL, "HFDL", false},
+    {"hfacars", LinkBox::HFACARSData, &Station::HFACARSData, "HFACARSData", false},
+    {"other", LinkBox::txtNewData, &Station::txtNewData, "txtNewData", true},
 };
 
 class Ceiling : public ::testing::TestWithParam<SourceCase> {};
 
 TEST_P(Ceiling, OneMebibyteIsRefusedWithOneEntryAndTheNextTextGoesOn)
 {
+    const SourceCase& c = GetParam();
     Rig rig;
     Station& s = rig.station;
     int counters = 0;
     s.Subscribe([&](ChangeFlags what) { counters += (what & ChangeCounters) ? 1 : 0; });
-    s.*GetParam().store = "before";
+    s.*c.store = "before";
 
-    OnLinkText(s, GetParam().box, std::string(1 << 20, 'X'));
+    OnLinkText(s, c.box, std::string(1 << 20, 'X'));
 
-    EXPECT_EQ(s.*GetParam().store, "before");  // the box keeps what it had
+    EXPECT_EQ(s.*c.store, "before");  // the box keeps what it had
     EXPECT_EQ(s.box.LiveData.Text, "");
     EXPECT_EQ(s.RefusedTexts, 1);
     EXPECT_EQ(counters, 1);
-    const std::string event = GetParam().event;
-    const std::string source = event.substr(0, event.find('_'));  // the box: "AirData" of "AirData_Change"
     EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"),
-              "Error: 6 (Text of 1048576 characters from " + source +
-                  " refused; a link text holds at most 65535) at line 0 in procedure " + event +
-                  " of Module ACARS\r\n\r\n");
+              "Error: 6 (Text of 1048576 characters from " + std::string(c.source) +
+                  " refused; a link text holds at most 65535) at line 0 in procedure " + c.source +
+                  "_Change of Module ACARS\r\n\r\n");
 
-    OnLinkText(s, GetParam().box, "next");
-    EXPECT_EQ(s.*GetParam().store, "next");
+    OnLinkText(s, c.box, kDown);  // lands in its box and runs that box's chain
+    EXPECT_EQ(s.*c.store, kDown);
+    EXPECT_EQ(s.box.LiveData.Text == kDown, c.chained);
     EXPECT_EQ(s.RefusedTexts, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Events, Ceiling, ::testing::ValuesIn(kSources),
-                         [](const auto& param) { return std::string(param.param.name); });
+INSTANTIATE_TEST_SUITE_P(Events, Ceiling, ::testing::ValuesIn(kSources), test::CaseName());
 
-struct LengthCase {
-    const char* name;
-    std::size_t length;
-    bool processed;
-};
-
-class CeilingLength : public ::testing::TestWithParam<LengthCase> {};
-
-TEST_P(CeilingLength, TextsUpToTheLimitAreProcessed)
+TEST(Ceiling, TextsUpToTheLimitAreProcessedAndEveryRefusalIsCounted)
 {
     Rig rig;
     Station& s = rig.station;
-    const std::string text = DownlinkOf(GetParam().length);
-    OnLinkText(s, LinkBox::AirData, text);
-    EXPECT_EQ(s.box.LiveData.Text == text, GetParam().processed);
-    EXPECT_EQ(s.RefusedTexts, GetParam().processed ? 0 : 1);
-    EXPECT_EQ(rig.home.Exists("Logs/ErrorLog .txt"), !GetParam().processed);
-}
-
-INSTANTIATE_TEST_SUITE_P(Events, CeilingLength,
-                         ::testing::Values(LengthCase{"Ordinary", 300, true}, LengthCase{"AtTheLimit", 65535, true},
-                                           LengthCase{"OneOver", 65536, false}),
-                         [](const auto& param) { return std::string(param.param.name); });
-
-TEST(Ceiling, EveryRefusalIsCounted)
-{
-    Rig rig;
-    for (int i = 0; i < 3; ++i) OnLinkText(rig.station, LinkBox::SkyData, std::string(70000, 'A'));
-    OnLinkText(rig.station, LinkBox::SkyData, DownlinkOf(200));
-    EXPECT_EQ(rig.station.RefusedTexts, 3);
-    EXPECT_EQ(rig.station.box.Aircraft.Text, "D-ALCA");
+    const std::string atLimit = DownlinkOf(65535);
+    OnLinkText(s, LinkBox::SkyData, atLimit);
+    EXPECT_EQ(s.box.LiveData.Text, atLimit);
+    EXPECT_FALSE(rig.home.Exists("Logs/ErrorLog .txt"));
+    for (int i = 0; i < 3; ++i) OnLinkText(s, LinkBox::SkyData, DownlinkOf(65536));
+    EXPECT_EQ(s.RefusedTexts, 3);
+    EXPECT_EQ(s.box.LiveData.Text, atLimit);  // a refused text reaches nothing
 }
 
 }  // namespace

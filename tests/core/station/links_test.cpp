@@ -37,11 +37,17 @@ public:
     }
 };
 
+// A station whose links go to a FakePort.
+struct Linked : test::Rig {
+    Linked() { station.links = &port; }
+    FakePort port;
+};
+
 struct MenuCase {
     const char* name;
     void (*click)(Station&);
     bool Options::*item;
-    const char* topic;
+    std::vector<std::string> topics;  // linked in this order
     const char* notRunning;
 };
 
@@ -51,21 +57,27 @@ TEST_P(DdeMenu, LinksWhenRunningAndUnchecksWithMessageWhenNot)
 {
     const MenuCase& c = GetParam();
     {
-        test::Rig rig;
-        FakePort port;
-        rig.station.links = &port;
-        port.running.insert(c.topic);
+        Linked rig;
+        rig.station.dlg.txtServer = " Mine ";  // the Other item's, trimmed
+        rig.station.dlg.txtTopic = "Feed ";
+        std::vector<std::string> calls;
+        for (const std::string& topic : c.topics) {
+            rig.port.running.insert(topic);
+            calls.push_back("link " + topic + " LiveData");
+        }
         c.click(rig.station);
         EXPECT_TRUE(rig.station.opt.*c.item);
         EXPECT_TRUE(rig.notes.messages.empty());
+        EXPECT_EQ(rig.port.calls, calls);
+        EXPECT_EQ(rig.port.linked.size(), c.topics.size());
         c.click(rig.station);  // unchecking ends every link of the item
         EXPECT_FALSE(rig.station.opt.*c.item);
-        EXPECT_TRUE(port.linked.empty());
+        EXPECT_TRUE(rig.port.linked.empty());
     }
     {
-        test::Rig rig;
-        FakePort port;
-        rig.station.links = &port;
+        Linked rig;
+        rig.station.dlg.txtServer = "Mine";
+        rig.station.dlg.txtTopic = "Feed";
         c.click(rig.station);
         EXPECT_FALSE(rig.station.opt.*c.item);
         ASSERT_EQ(rig.notes.messages.size(), 1u);
@@ -75,63 +87,38 @@ TEST_P(DdeMenu, LinksWhenRunningAndUnchecksWithMessageWhenNot)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Station, DdeMenu,
-                         ::testing::Values(MenuCase{"Airmaster", mnuAir_Click, &Options::mnuAir, "WinACARS|ACARS",
-                                                    "Airmaster must be running before selecting as DDE source"},
-                                           MenuCase{
-                                               "ANAD", mnuANAD_Click, &Options::mnuANAD, "ANAD|ACARS",
-                                               "AirNav ACARS Decoder must be running before selecting as DDE source"}),
-                         test::CaseName());
-
-TEST(Station, PcHfdlLinksBothBoxesHfdlFirst)
-{
-    test::Rig rig;
-    FakePort port;
-    rig.station.links = &port;
-    port.running = {"PCHFDL|HFDL", "PCHFDL|ACARS"};
-    mnuPCHFDL_Click(rig.station);
-    EXPECT_TRUE(rig.station.opt.mnuPCHFDL);
-    EXPECT_EQ(port.calls, (std::vector<std::string>{"link PCHFDL|HFDL LiveData", "link PCHFDL|ACARS LiveData"}));
-    EXPECT_EQ(port.linked.size(), 2u);
-}
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Station, DdeMenu, ::testing::Values(
+    MenuCase{"Airmaster", mnuAir_Click, &Options::mnuAir, {"WinACARS|ACARS"},
+             "Airmaster must be running before selecting as DDE source"},
+    MenuCase{"ANAD", mnuANAD_Click, &Options::mnuANAD, {"ANAD|ACARS"},
+             "AirNav ACARS Decoder must be running before selecting as DDE source"},
+    MenuCase{"PcHfdl", mnuPCHFDL_Click, &Options::mnuPCHFDL, {"PCHFDL|HFDL", "PCHFDL|ACARS"},
+             "PC-HFDL must be running before selecting as DDE source"},
+    MenuCase{"Other", mnuNew_Click, &Options::mnuNew, {"Mine|Feed"},
+             "Your specified DDE must be running before selecting it as DDE source"}
+), test::CaseName());
+// clang-format on
 
 TEST(Station, OtherWithUnsetServerKeepsItemCheckedAndSaysSo)
 {
-    test::Rig rig;
-    FakePort port;
-    rig.station.links = &port;
+    Linked rig;
     mnuNew_Click(rig.station);
     EXPECT_TRUE(rig.station.opt.mnuNew);
     ASSERT_EQ(rig.notes.messages.size(), 1u);
     EXPECT_EQ(rig.notes.messages[0].text, "You must set your DDE Server and Topic");
 }
 
-TEST(Station, OtherLinksToTrimmedServerAndTopic)
-{
-    test::Rig rig;
-    FakePort port;
-    rig.station.links = &port;
-    rig.station.dlg.txtServer = " Mine ";
-    rig.station.dlg.txtTopic = "Feed ";
-    mnuNew_Click(rig.station);
-    EXPECT_FALSE(rig.station.opt.mnuNew);
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text, "Your specified DDE must be running before selecting it as DDE source");
-    EXPECT_EQ(port.calls.back(), "link Mine|Feed LiveData");
-}
-
 TEST(Station, StartUpRelinksCheckedSourcesInMenuOrder)
 {
-    test::Rig rig;
-    FakePort port;
-    rig.station.links = &port;
-    port.running = {"SkySpy|ACARS"};
+    Linked rig;
+    rig.port.running = {"SkySpy|ACARS"};
     rig.station.opt.mnuAir = rig.station.opt.mnuSky = true;
     RelinkSources(rig.station);
     EXPECT_TRUE(rig.station.opt.mnuAir);  // not running yet: message, and waited for
     EXPECT_TRUE(rig.station.opt.mnuSky);
-    EXPECT_EQ(port.calls, (std::vector<std::string>{"link WinACARS|ACARS LiveData", "later WinACARS|ACARS LiveData",
-                                                    "link SkySpy|ACARS LiveData"}));
+    EXPECT_EQ(rig.port.calls, (std::vector<std::string>{"link WinACARS|ACARS LiveData", "later WinACARS|ACARS LiveData",
+                                                        "link SkySpy|ACARS LiveData"}));
     EXPECT_EQ(rig.notes.messages.size(), 1u);
 }
 
@@ -144,6 +131,7 @@ struct StartCase {
     std::vector<std::string> topics;
     const char* procedure;
     const char* notRunning;
+    void (*click)(Station&);
 };
 
 class StartWithoutSource : public ::testing::TestWithParam<StartCase> {};
@@ -151,9 +139,7 @@ class StartWithoutSource : public ::testing::TestWithParam<StartCase> {};
 TEST_P(StartWithoutSource, KeepsTheItemCheckedAndWaitsForIt)
 {
     const StartCase& c = GetParam();
-    test::Rig rig;
-    FakePort port;
-    rig.station.links = &port;
+    Linked rig;
     rig.station.dlg.txtServer = "Mine";
     rig.station.dlg.txtTopic = "Feed";
     rig.station.opt.*c.item = true;
@@ -164,11 +150,11 @@ TEST_P(StartWithoutSource, KeepsTheItemCheckedAndWaitsForIt)
     EXPECT_EQ(rig.notes.messages[0].text, c.notRunning);
     EXPECT_EQ(rig.notes.messages[0].icon, Icon::Exclamation);
     EXPECT_EQ(rig.notes.beeps, 1);
-    EXPECT_TRUE(port.linked.empty());
-    ASSERT_EQ(port.waiting.size(), c.boxes.size());
+    EXPECT_TRUE(rig.port.linked.empty());
+    ASSERT_EQ(rig.port.waiting.size(), c.boxes.size());
     std::string log;
     for (std::size_t i = 0; i < c.boxes.size(); ++i) {
-        EXPECT_EQ(port.waiting[c.boxes[i]], c.topics[i]);
+        EXPECT_EQ(rig.port.waiting[c.boxes[i]], c.topics[i]);
         log += "Error: 282 (Link to " + c.topics[i] +
                " not answering at start; retrying every 10 seconds) at line 0 in "
                "procedure " +
@@ -177,21 +163,19 @@ TEST_P(StartWithoutSource, KeepsTheItemCheckedAndWaitsForIt)
     EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), log);
 
     // Unchecking it is the user's choice: the waiting ends.
-    if (c.item == &Options::mnuAir) mnuAir_Click(rig.station);
-    if (c.item == &Options::mnuPCHFDL) mnuPCHFDL_Click(rig.station);
-    if (c.item == &Options::mnuNew) mnuNew_Click(rig.station);
+    c.click(rig.station);
     EXPECT_FALSE(rig.station.opt.*c.item);
-    EXPECT_TRUE(port.waiting.empty());
+    EXPECT_TRUE(rig.port.waiting.empty());
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Station, StartWithoutSource, ::testing::Values(
     StartCase{"Airmaster", &Options::mnuAir, {LinkBox::AirData}, {"WinACARS|ACARS"}, "Link_Airmaster",
-              "Airmaster must be running before selecting as DDE source"},
+              "Airmaster must be running before selecting as DDE source", mnuAir_Click},
     StartCase{"PcHfdl", &Options::mnuPCHFDL, {LinkBox::HFDL, LinkBox::HFACARSData}, {"PCHFDL|HFDL", "PCHFDL|ACARS"},
-              "Link_PCHFDL", "PC-HFDL must be running before selecting as DDE source"},
+              "Link_PCHFDL", "PC-HFDL must be running before selecting as DDE source", mnuPCHFDL_Click},
     StartCase{"Other", &Options::mnuNew, {LinkBox::txtNewData}, {"Mine|Feed"}, "Link_Other",
-              "Your specified DDE must be running before selecting it as DDE source"}
+              "Your specified DDE must be running before selecting it as DDE source", mnuNew_Click}
 ), test::CaseName());
 // clang-format on
 
@@ -204,32 +188,17 @@ TEST(Station, StartUpWithoutALinkLayerUnchecksAsBefore)
     EXPECT_EQ(rig.notes.messages.size(), 1u);
 }
 
-struct EventCase {
-    const char* name;
-    LinkBox box;
-    LinkEvent event;
-    const char* line;
-};
-
-class LinkEvents : public ::testing::TestWithParam<EventCase> {};
-
-TEST_P(LinkEvents, SayWhichSourceAndTopic)
+TEST(Station, LinkEventsSayWhichSourceAndTopic)
 {
     test::Rig rig;
     rig.station.dlg.txtServer = " Bridge2";
     rig.station.dlg.txtTopic = "ACARS ";
-    EXPECT_EQ(LinkEventLine(rig.station, GetParam().box, GetParam().event), GetParam().line);
+    EXPECT_EQ(LinkEventLine(rig.station, LinkBox::HFDL, LinkEvent::Lost),
+              "link lost: PC-HFDL HFDL (PCHFDL|HFDL); retrying every 10 seconds");
+    EXPECT_EQ(LinkEventLine(rig.station, LinkBox::HFACARSData, LinkEvent::Restored),
+              "link restored: PC-HFDL ACARS (PCHFDL|ACARS)");
+    EXPECT_EQ(LinkEventLine(rig.station, LinkBox::txtNewData, LinkEvent::Made), "link made: Other (Bridge2|ACARS)");
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Station, LinkEvents,
-    ::testing::Values(
-        EventCase{"made", LinkBox::AirData, LinkEvent::Made, "link made: Airmaster/JACARS (WinACARS|ACARS)"},
-        EventCase{"lost", LinkBox::HFDL, LinkEvent::Lost,
-                  "link lost: PC-HFDL HFDL (PCHFDL|HFDL); retrying every 10 seconds"},
-        EventCase{"restored", LinkBox::HFACARSData, LinkEvent::Restored, "link restored: PC-HFDL ACARS (PCHFDL|ACARS)"},
-        EventCase{"other", LinkBox::txtNewData, LinkEvent::Made, "link made: Other (Bridge2|ACARS)"}),
-    [](const auto& param) { return std::string(param.param.name); });
 
 TEST(Station, LostLinkIsWrittenToTheErrorLogNotShown)
 {

@@ -42,9 +42,6 @@ TEST_P(Status, SaysWhatHappenedSinceTheLastLine)
 INSTANTIATE_TEST_SUITE_P(Station, Status, ::testing::Values(
     StatusCase{"nothingChosen", {}, {}, {}, 0, 0,
                "last minute: no source chosen; 0 aircraft tracked, 0 SBS-1; 0 errors logged"},
-    StatusCase{"chosenButQuiet", Counts({5, 0, 0, 0, 0, 0}, {2, 0, 0, 0, 0, 0}, 1),
-               Counts({5, 0, 0, 0, 0, 0}, {2, 0, 0, 0, 0, 0}, 1), {true, false, false, false, false, false}, 3, 0,
-               "last minute: Airmaster/JACARS 0 received, 0 counted; 3 aircraft tracked, 0 SBS-1; 0 errors logged"},
     StatusCase{"differences", Counts({130, 0, 0, 9, 4, 0}, {42, 0, 0, 3, 0, 0}, 7),
                Counts({10, 0, 0, 1, 1, 0}, {2, 0, 0, 1, 0, 0}, 5), {true, false, false, true, true, false}, 57, 12,
                "last minute: Airmaster/JACARS 120 received, 40 counted, PC-HFDL HFDL 8 received, 2 counted, "
