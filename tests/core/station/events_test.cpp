@@ -17,18 +17,6 @@ using test::Rig;
 
 const std::string kDown = Canonical(".D-ALCA", "5Z", '2', "M20A", "LH8400", "HELLO THERE\r\n");
 
-TEST(LinkText, HFACARSTextReachesTheDispatcher)
-{
-    Rig rig;
-    Station& s = rig.station;
-    // The source sends bare line feeds; its normaliser makes them CR LF.
-    std::string sent = kDown;
-    for (std::size_t p = sent.find("\r\n"); p != std::string::npos; p = sent.find("\r\n", p)) sent.erase(p, 1);
-    OnLinkText(s, LinkBox::HFACARSData, sent);
-    EXPECT_EQ(s.HFACARSData, sent);
-    EXPECT_FALSE(s.box.LiveData.Text.empty());
-}
-
 TEST(LinkText, OtherServerWithoutFormatPassesTheTextUnnormalised)
 {
     Rig rig;
@@ -123,7 +111,6 @@ INSTANTIATE_TEST_SUITE_P(
     Events, StartUpFifo,
     ::testing::Values(FifoCase{"settings", "KORVAL.ini", "Can't read your Korval settings file ", 2, 2, 2},
                       FifoCase{"routes", "routes.wdf", "Error 75 (Path/File access error) at line ", 0, 0, 0},
-                      FifoCase{"aircraft", "aircraft.wdf", "Error 75 (Path/File access error) at line ", 2, 0, 0},
                       FifoCase{"regFlight", "RegFlight.wdf", "Error 75 (Path/File access error) at line ", 2, 2, 0}),
     test::CaseName());
 

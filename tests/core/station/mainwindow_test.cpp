@@ -56,22 +56,6 @@ INSTANTIATE_TEST_SUITE_P(
                       CountCase{"typedOver", false, false, true, "abc", "0", "1", "0", colour::Navy}),
     test::CaseName());
 
-TEST(MainWindow, Timer1ShowsTheClockAndClearsDaily)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.AircraftCol.Add(std::make_shared<Aircraft>(), "K1");
-    s.opt.mnuDailyClearMap = true;
-    s.dlg.txtClearMapTime = "0905";
-    ChangeFlags seen = 0;
-    s.Subscribe([&](ChangeFlags what) { seen |= what; });
-    rig.clock.SetUtcTime(9, 5, 2);
-    Timer1_Timer(s);
-    EXPECT_EQ(s.box.labUTC, "UTC: 0905");
-    EXPECT_TRUE(seen & ChangeClock);
-    EXPECT_TRUE(s.AircraftCol.Empty());
-}
-
 // MidWaypoint runs on every second tick (it always redraws); MinuteCount follows the clock label.
 TEST(MainWindow, Timer2CountsMinutesAndRunsTheEstimateEverySecondTick)
 {
