@@ -87,17 +87,6 @@ TEST(DataFiles, BeyondTheCeilingIsUnreadable)
     EXPECT_EQ(ReadDataFileLines(rig.station, "routes.wdf").size(), 2u);
 }
 
-TEST(StartUp, MissingTablesAreEmpty)
-{
-    Rig rig;
-    rig.home.Write("KORVAL.ini", test::ReadTestData("chain/KORVAL.ini"));
-    StartUp(rig.station);
-    EXPECT_TRUE(rig.notes.messages.empty());
-    EXPECT_TRUE(rig.station.RoutesFileLines.empty());
-    EXPECT_TRUE(rig.station.AircraftFileLines.empty());
-    EXPECT_TRUE(rig.station.RegFlightLines.empty());
-}
-
 // A FIFO in place of a file read at start is an unreadable file, taken as one at once: nothing
 // waits for a writer, and start-up ends with that file's usual message.
 struct FifoCase {

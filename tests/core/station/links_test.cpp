@@ -185,15 +185,6 @@ TEST(Station, LinkEventsSayWhichSourceAndTopic)
     EXPECT_EQ(LinkEventLine(rig.station, LinkBox::txtNewData, LinkEvent::Made), "link made: Other (Bridge2|ACARS)");
 }
 
-TEST(Station, LostLinkIsWrittenToTheErrorLogNotShown)
-{
-    test::Rig rig;
-    LinkLost(rig.station, LinkBox::AirData);
-    EXPECT_TRUE(rig.notes.messages.empty());
-    EXPECT_NE(rig.home.Read("Logs/ErrorLog .txt").find("Link to WinACARS|ACARS lost; retrying every 10 seconds"),
-              std::string::npos);
-}
-
 // ---- what the status line says every interval -----------------------------------------------
 
 struct StatusCase {

@@ -18,17 +18,10 @@ using korval::test::PrintTo;
 using shapes::Shape;
 using test::EscapeBytes;
 
-// The option sets a shape goes through: all options off, or the ones the bundled settings turn
-// on that change what the chain does to a message (with one waypoint in each waypoint file).
-struct Config {
-    const char* name;
-    bool full;
-};
-constexpr Config kConfigs[] = {{"plain", false}, {"full", true}};
-
-void Prepare(test::Rig& rig, const Config& config)
+// The options the bundled settings turn on that change what the chain does to a message, with
+// one waypoint in each waypoint file. (With them off, no rule does more.)
+void Prepare(test::Rig& rig)
 {
-    if (!config.full) return;
     Station& s = rig.station;
     s.opt.mnuRefOCA = true;
     s.opt.mnuWaypoints = true;
@@ -80,10 +73,10 @@ std::string Snapshot(const test::Rig& rig)
     return out;
 }
 
-std::string RunShape(const Shape& shape, const Config& config, std::size_t units)
+std::string RunShape(const Shape& shape, std::size_t units)
 {
     test::Rig rig;
-    Prepare(rig, config);
+    Prepare(rig);
     OnLinkText(rig.station, shape.box, shapes::Build(shape, units));
     return Snapshot(rig);
 }
@@ -138,7 +131,7 @@ std::string Render(const Predicted& p)
 // coming from entry 141, and 142 route lines.
 constexpr std::size_t kTrackedEntries = 143;
 
-Predicted Predict(const Shape& shape, const Config& config, std::size_t k)
+Predicted Predict(const Shape& shape, std::size_t k)
 {
     const std::string header = shapes::Header(shape.flight6, shape.label);
     const std::string_view name = shape.name;
@@ -163,7 +156,7 @@ Predicted Predict(const Shape& shape, const Config& config, std::size_t k)
         // putting one blank in front of the keyword.
         p.live = header + Repeat(" ", k) + "PIREP " + Repeat("NW1234567 ", k) + "\r\n";
         p.flags = " PositionReformatted";
-        if (config.full) p.logBytes = LogEntryBytes("--Position Reformatted--", p.live);
+        p.logBytes = LogEntryBytes("--Position Reformatted--", p.live);
     } else if (name == "RequestLines") {
         // The request is flattened; rule 7 rewrites every point, its greedy run keeping each
         // point's own dot. Three positions a line.
@@ -178,46 +171,38 @@ Predicted Predict(const Shape& shape, const Config& config, std::size_t k)
             "reqpwi=true show=true waylist=none level= mach= last=\n";
         p.routeLines = kTrackedEntries - 1;
     } else if (name == "ClearanceRoute") {
-        if (!config.full) {
-            // Without oceanic reformatting no rule knows the whole-degree points.
-            p.live = shapes::Build(shape, k);
-        } else {
-            // Rule 5 rewrites every point and takes the blank after it; the oceanic waypoint
-            // file names BOBTU. The clearance has no entry time, so its points become plain
-            // reports of a record keyed as oceanic.
-            p.live = header + "CLX 1234 051226 EGGX CLRD TO KJFK VIA " +
-                     Repeat("N5500W02000N5400W03000N5000W05000 ", k) + "\r\nFL350 M080 END";
-            p.positions = Repeat("55000/-020000,54000/-030000,50000/-050000,", k);
-            p.found = true;
-            // Entry 142 is the second of its route unit, entry 141 the first.
-            p.record =
-                "aircraft record: key=n123uaua0123oca new=54000/-030000 old=55000/-020000 oceanic=false "
-                "reqpwi=false show=false waylist=none level= mach=M080 last=0\n";
-            p.routeLines = kTrackedEntries - 1;
-            p.logBytes = LogEntryBytes("--Oceanic Message--", p.live);
-        }
+        // Rule 5 rewrites every point and takes the blank after it; the oceanic waypoint
+        // file names BOBTU. The clearance has no entry time, so its points become plain
+        // reports of a record keyed as oceanic.
+        p.live = header + "CLX 1234 051226 EGGX CLRD TO KJFK VIA " + Repeat("N5500W02000N5400W03000N5000W05000 ", k) +
+                 "\r\nFL350 M080 END";
+        p.positions = Repeat("55000/-020000,54000/-030000,50000/-050000,", k);
+        p.found = true;
+        // Entry 142 is the second of its route unit, entry 141 the first.
+        p.record =
+            "aircraft record: key=n123uaua0123oca new=54000/-030000 old=55000/-020000 oceanic=false "
+            "reqpwi=false show=false waylist=none level= mach=M080 last=0\n";
+        p.routeLines = kTrackedEntries - 1;
+        p.logBytes = LogEntryBytes("--Oceanic Message--", p.live);
     }
     return p;
 }
 
-class Shapes : public ::testing::TestWithParam<std::tuple<Shape, Config>> {};
+class Shapes : public ::testing::TestWithParam<Shape> {};
 
 TEST_P(Shapes, ChainGivesThePredictedOutput)
 {
-    const auto& [shape, config] = GetParam();
+    const Shape& shape = GetParam();
     // About 4 KiB, and the longest text a link delivers into the chain.
     for (const std::size_t bytes : {std::size_t{4096}, kLinkTextLimit}) {
         SCOPED_TRACE(bytes);
         const std::size_t units = shapes::UnitsWithin(shape, bytes);
-        EXPECT_EQ(RunShape(shape, config, units), Render(Predict(shape, config, units)));
+        EXPECT_EQ(RunShape(shape, units), Render(Predict(shape, units)));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Chain, Shapes,
-                         ::testing::Combine(::testing::ValuesIn(shapes::kShapes), ::testing::ValuesIn(kConfigs)),
-                         [](const auto& param) {
-                             return std::string(std::get<0>(param.param).name) + "_" + std::get<1>(param.param).name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Chain, Shapes, ::testing::ValuesIn(shapes::kShapes),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace korval
