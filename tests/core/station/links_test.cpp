@@ -152,19 +152,6 @@ TEST(Station, OtherWithUnsetServerKeepsItemCheckedAndSaysSo)
     EXPECT_EQ(rig.notes.messages[0].text, "You must set your DDE Server and Topic");
 }
 
-TEST(Station, StartUpRelinksCheckedSourcesInMenuOrder)
-{
-    Linked rig;
-    rig.port.running = {"SkySpy|ACARS"};
-    rig.station.opt.mnuAir = rig.station.opt.mnuSky = true;
-    RelinkSources(rig.station);
-    EXPECT_TRUE(rig.station.opt.mnuAir);  // not running yet: message, and waited for
-    EXPECT_TRUE(rig.station.opt.mnuSky);
-    EXPECT_EQ(rig.port.calls, (std::vector<std::string>{"link WinACARS|ACARS LiveData", "later WinACARS|ACARS LiveData",
-                                                        "link SkySpy|ACARS LiveData"}));
-    EXPECT_EQ(rig.notes.messages.size(), 1u);
-}
-
 TEST(Station, StartUpWithoutALinkLayerUnchecksAsBefore)
 {
     test::Rig rig;
@@ -172,16 +159,6 @@ TEST(Station, StartUpWithoutALinkLayerUnchecksAsBefore)
     RelinkSources(rig.station);
     EXPECT_FALSE(rig.station.opt.mnuSky);
     EXPECT_EQ(rig.notes.messages.size(), 1u);
-}
-
-TEST(Station, LinkEventsSayWhichSourceAndTopic)
-{
-    test::Rig rig;
-    rig.station.dlg.txtServer = " Bridge2";
-    rig.station.dlg.txtTopic = "ACARS ";
-    EXPECT_EQ(LinkEventLine(rig.station, LinkBox::HFACARSData, LinkEvent::Restored),
-              "link restored: PC-HFDL ACARS (PCHFDL|ACARS)");
-    EXPECT_EQ(LinkEventLine(rig.station, LinkBox::txtNewData, LinkEvent::Made), "link made: Other (Bridge2|ACARS)");
 }
 
 // ---- what the status line says every interval -----------------------------------------------
