@@ -10,6 +10,7 @@
 #include "message_shapes.h"
 #include "station/events.h"
 #include "test_support.h"
+#include "text/convert.h"
 
 namespace korval {
 namespace {
@@ -30,11 +31,6 @@ void Prepare(test::Rig& rig)
     rig.home.Write("OCAwaypoints.wdf", "BOBTU=N5000W05000\r\n");
 }
 
-std::string YesNo(bool b)
-{
-    return b ? "true" : "false";
-}
-
 // What the chain left: the boxes, the position text and flags, the tracked records and what was
 // written to the logs.
 std::string Snapshot(const test::Rig& rig)
@@ -44,7 +40,7 @@ std::string Snapshot(const test::Rig& rig)
     out += "aircraft: " + EscapeBytes(s.box.Aircraft.Text) + "\n";
     out += "flight: " + EscapeBytes(s.box.Flight.Text) + "\n";
     out += "positions: " + EscapeBytes(s.PositionText) + "\n";
-    out += "found: " + YesNo(s.PositionFound) + "\n";
+    out += "found: " + BoolText(s.PositionFound) + "\n";
     out += "count: " + s.box.txtCount.Text + "\n";
     out += "oca: " + s.box.txtOCA.Text + "\n";
     out += "marker: " + (s.box.txtRepeat.Visible ? s.box.txtRepeat.Text : std::string()) + "\n";
@@ -63,7 +59,7 @@ std::string Snapshot(const test::Rig& rig)
     out += "\n";
     for (const auto& [key, a] : s.AircraftCol.Entries()) {
         out += "aircraft record: key=" + EscapeBytes(key) + " new=" + a->NewLocation + " old=" + a->OldLocation +
-               " oceanic=" + YesNo(a->Oceanic) + " reqpwi=" + YesNo(a->REQPWI) + " show=" + YesNo(a->Show) +
+               " oceanic=" + BoolText(a->Oceanic) + " reqpwi=" + BoolText(a->REQPWI) + " show=" + BoolText(a->Show) +
                " waylist=" + (a->WayList ? std::to_string(a->WayList->size()) : std::string("none")) +
                " level=" + a->Level + " mach=" + a->Mach + " last=" + a->LastTime + "\n";
     }
@@ -115,7 +111,7 @@ std::string Render(const Predicted& p)
     std::string out = "live:\n" + EscapeBytes(p.live) + "\n";
     out += "aircraft: N123UA\nflight: UA0123\n";
     out += "positions: " + p.positions + "\n";
-    out += "found: " + YesNo(p.found) + "\n";
+    out += "found: " + BoolText(p.found) + "\n";
     out += "count: " + p.count + "\noca: 0\nmarker: \n";
     out += "flags:" + p.flags + "\n";
     out += p.record;
@@ -167,8 +163,8 @@ Predicted Predict(const Shape& shape, std::size_t k)
         p.flags = " REQPWIMessage";
         // Entry 142 is the second of its line (142 = 3 * 47 + 1), entry 141 the first.
         p.record =
-            "aircraft record: key=n123uaua0123reqpwi new=55000/-030000 old=55000/-020000 oceanic=false "
-            "reqpwi=true show=true waylist=none level= mach= last=\n";
+            "aircraft record: key=n123uaua0123reqpwi new=55000/-030000 old=55000/-020000 oceanic=False "
+            "reqpwi=True show=True waylist=none level= mach= last=\n";
         p.routeLines = kTrackedEntries - 1;
     } else if (name == "ClearanceRoute") {
         // Rule 5 rewrites every point and takes the blank after it; the oceanic waypoint
@@ -180,8 +176,8 @@ Predicted Predict(const Shape& shape, std::size_t k)
         p.found = true;
         // Entry 142 is the second of its route unit, entry 141 the first.
         p.record =
-            "aircraft record: key=n123uaua0123oca new=54000/-030000 old=55000/-020000 oceanic=false "
-            "reqpwi=false show=false waylist=none level= mach=M080 last=0\n";
+            "aircraft record: key=n123uaua0123oca new=54000/-030000 old=55000/-020000 oceanic=False "
+            "reqpwi=False show=False waylist=none level= mach=M080 last=0\n";
         p.routeLines = kTrackedEntries - 1;
         p.logBytes = LogEntryBytes("--Oceanic Message--", p.live);
     }
