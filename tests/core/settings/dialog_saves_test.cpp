@@ -45,7 +45,8 @@ TEST(DialogSaves, OtherLinkIsTakenOnlyWhenTheFileWasWritten)
     EXPECT_FALSE(SaveDDEServerSettings(blocked.station, "Decoder", "ACARS", 1));
     EXPECT_EQ(blocked.station.dlg.txtServer, "Set");
     EXPECT_EQ(blocked.station.dlg.DDEFormat, 3);
-    EXPECT_FALSE(blocked.notes.messages.empty());
+    ASSERT_FALSE(blocked.notes.messages.empty());
+    EXPECT_EQ(blocked.notes.messages.back().text, "An error has occurred while calling the API function");
 }
 
 TEST(DialogSaves, MapWideOptionsGoToFileAndStore)
