@@ -6,16 +6,20 @@
 #include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "fifo_guard.h"
 #include "settings/ini.h"
 #include "settings/settings.h"
 #include "test_support.h"
+#include "text/convert.h"
 
 namespace korval {
 namespace {
 
 namespace fs = std::filesystem;
+using korval::test::PrintTo;
 using test::Rig;
 
 constexpr const char* kSaveError = "An error has occurred saving your settings";
@@ -72,25 +76,18 @@ INSTANTIATE_TEST_SUITE_P(Settings, PlacementNumbers,
                              NumberCase{"movedToAFraction", "99999999", 1234.25f, "1234.25"},
                              // 99999999 again, but from the window: the same single as the file's text, so it stays.
                              NumberCase{"movedToTheSameSingle", "99999999", 99999999.0f, "99999999"}),
-                         [](const auto& param) { return std::string(param.param.name); });
+                         test::CaseName());
 
 // ---- a settings file that is a link ------------------------------------------------------------
 
-enum class Link {
-    ToFileInside,
-    ToFileInSubfolder,
-    ThroughTwoLinksInside,
-    DanglingInside,
-    ToFolderInside,
-    ToFileOutside,
-    DanglingOutside,
-    UpAndBackOut,
-    ThroughAnInsideLinkToOutside,
-};
-
+// A chain of links to the settings file's target: each names the next, relative to where it
+// stands; "@" starts an absolute name in another folder, "/" one in the program folder, and "^"
+// stands for the other folder's name. `exists`: the target is a file.
 struct LinkCase {
     const char* name;
-    Link link;
+    std::vector<std::pair<const char*, const char*>> links;  // link, what it names
+    const char* target;
+    bool exists;
     bool written;
 };
 
@@ -104,55 +101,19 @@ TEST_P(SettingsLink, WrittenThroughOnlyToAFileInsideTheFolder)
     Rig rig;
     test::TempHome elsewhere;
     Station& s = rig.station;
-    const fs::path home = rig.home.path();
+    const auto place = [&](const std::string& name) {
+        return name[0] == '@' ? elsewhere.path() / name.substr(1) : rig.home.path() / name;
+    };
+    const auto text = [&](const std::string& name) {  // what a link says
+        if (name[0] == '@' || name[0] == '/') return place(name[0] == '/' ? name.substr(1) : name);
+        return fs::path(ReplaceAll(name, "^", elsewhere.path().filename().string()));
+    };
+    fs::create_directory(rig.home.path() / "conf");
+    fs::create_directory(rig.home.path() / "folder.ini");
+    for (const auto& [link, names] : c.links) fs::create_symlink(text(names), place(link));
+    const fs::path target = place(c.target);
     const std::string original = "[Menus]\r\nTag=False\r\n";
-    fs::path target;  // the file the link finally names
-    switch (c.link) {
-        case Link::ToFileInside:
-            target = home / "real.ini";
-            fs::create_symlink("real.ini", s.SettingsFile());
-            break;
-        case Link::ToFileInSubfolder:
-            target = home / "conf" / "real.ini";
-            fs::create_directory(home / "conf");
-            fs::create_symlink("conf/real.ini", s.SettingsFile());
-            break;
-        case Link::ThroughTwoLinksInside:
-            target = home / "real.ini";
-            fs::create_symlink("real.ini", home / "second.ini");
-            fs::create_symlink(home / "second.ini", s.SettingsFile());
-            break;
-        case Link::DanglingInside:
-            target = home / "absent.ini";
-            fs::create_symlink("absent.ini", s.SettingsFile());
-            break;
-        case Link::ToFolderInside:
-            fs::create_directory(home / "folder.ini");
-            fs::create_symlink("folder.ini", s.SettingsFile());
-            break;
-        case Link::ToFileOutside:
-            target = elsewhere.path() / "KORVAL.ini";
-            fs::create_symlink(target, s.SettingsFile());
-            break;
-        case Link::DanglingOutside:
-            target = elsewhere.path() / "absent.ini";
-            fs::create_symlink(target, s.SettingsFile());
-            break;
-        case Link::UpAndBackOut:
-            target = elsewhere.path() / "KORVAL.ini";
-            fs::create_symlink(fs::path("..") / elsewhere.path().filename() / "KORVAL.ini", s.SettingsFile());
-            break;
-        case Link::ThroughAnInsideLinkToOutside:
-            target = elsewhere.path() / "KORVAL.ini";
-            fs::create_symlink(target, home / "second.ini");
-            fs::create_symlink("second.ini", s.SettingsFile());
-            break;
-    }
-    const bool targetExists =
-        c.link != Link::DanglingInside && c.link != Link::DanglingOutside && c.link != Link::ToFolderInside;
-    if (targetExists) {
-        std::ofstream(target, std::ios::binary) << original;
-    }
+    if (c.exists) std::ofstream(target, std::ios::binary) << original;
 
     s.opt.mnuTag = true;
     SaveSettings(s);
@@ -161,30 +122,32 @@ TEST_P(SettingsLink, WrittenThroughOnlyToAFileInsideTheFolder)
     if (c.written) {
         EXPECT_TRUE(rig.notes.messages.empty());
         EXPECT_EQ(FileValue(target, "Menus", "Tag"), "True");
-    } else {
-        ASSERT_EQ(rig.notes.messages.size(), 1u);
-        EXPECT_EQ(rig.notes.messages[0].text, kSaveError);
-        if (targetExists) {
-            std::ifstream in(target, std::ios::binary);
-            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), original);
-        } else if (!target.empty()) {
-            EXPECT_FALSE(fs::exists(target));
-        }
+        return;
+    }
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_EQ(rig.notes.messages[0].text, kSaveError);
+    if (c.exists) {
+        std::ifstream in(target, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), original);
+    } else if (!fs::is_directory(target)) {
+        EXPECT_FALSE(fs::exists(target));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Settings, SettingsLink,
-                         ::testing::Values(LinkCase{"toFileInside", Link::ToFileInside, true},
-                                           LinkCase{"toFileInSubfolder", Link::ToFileInSubfolder, true},
-                                           LinkCase{"throughTwoLinksInside", Link::ThroughTwoLinksInside, true},
-                                           LinkCase{"danglingInside", Link::DanglingInside, false},
-                                           LinkCase{"toFolderInside", Link::ToFolderInside, false},
-                                           LinkCase{"toFileOutside", Link::ToFileOutside, false},
-                                           LinkCase{"danglingOutside", Link::DanglingOutside, false},
-                                           LinkCase{"upAndBackOut", Link::UpAndBackOut, false},
-                                           LinkCase{"throughAnInsideLinkToOutside", Link::ThroughAnInsideLinkToOutside,
-                                                    false}),
-                         [](const auto& param) { return std::string(param.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Settings, SettingsLink, ::testing::Values(
+    LinkCase{"toFileInside", {{"KORVAL.ini", "real.ini"}}, "real.ini", true, true},
+    LinkCase{"toFileInSubfolder", {{"KORVAL.ini", "conf/real.ini"}}, "conf/real.ini", true, true},
+    LinkCase{"throughTwoLinksInside", {{"second.ini", "real.ini"}, {"KORVAL.ini", "/second.ini"}}, "real.ini", true, true},
+    LinkCase{"danglingInside", {{"KORVAL.ini", "absent.ini"}}, "absent.ini", false, false},
+    LinkCase{"toFolderInside", {{"KORVAL.ini", "folder.ini"}}, "folder.ini", false, false},
+    LinkCase{"toFileOutside", {{"KORVAL.ini", "@KORVAL.ini"}}, "@KORVAL.ini", true, false},
+    LinkCase{"danglingOutside", {{"KORVAL.ini", "@absent.ini"}}, "@absent.ini", false, false},
+    LinkCase{"upAndBackOut", {{"KORVAL.ini", "../^/KORVAL.ini"}}, "@KORVAL.ini", true, false},
+    LinkCase{"throughAnInsideLinkToOutside", {{"second.ini", "@KORVAL.ini"}, {"KORVAL.ini", "second.ini"}},
+             "@KORVAL.ini", true, false}
+), test::CaseName());
+// clang-format on
 
 // ---- a FIFO in place of the settings file ------------------------------------------------------
 

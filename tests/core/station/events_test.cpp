@@ -1,10 +1,10 @@
+// Link texts through OnLinkText: each lands in its box and runs that box's chain; a text longer
+// than a link box holds is refused whole, with one error-log entry and a count, and the next text
+// is processed as usual.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
 #include <string>
 
-#include "fifo_guard.h"
 #include "station/events.h"
 #include "test_support.h"
 
@@ -17,45 +17,81 @@ using test::Rig;
 
 const std::string kDown = Canonical(".D-ALCA", "5Z", '2', "M20A", "LH8400", "HELLO THERE\r\n");
 
-struct RouteCase {
+// A downlink of exactly `length` characters: canonical header, then blank content.
+std::string DownlinkOf(std::size_t length)
+{
+    std::string m = Canonical(".D-ALCA", "5Z", '2', "M20A", "LH8400", "");
+    m.resize(length, ' ');
+    return m;
+}
+
+struct SourceCase {
     const char* name;
     LinkBox box;
     std::string Station::*store;
+    const char* source;  // the box, as the error log names it
+    bool chained;        // a canonical text passes its normaliser unchanged into the boxes
 };
 
-class LinkText : public ::testing::TestWithParam<RouteCase> {};
+// HFACARS text gets CR before every LF, and an ACARS text is no HFDL record.
+constexpr SourceCase kSources[] = {
+    {"airmaster", LinkBox::AirData, &Station::AirData, "AirData", true},
+    {"skyspy", LinkBox::SkyData, &Station::SkyData, "SkyData", true},
+    {"anad", LinkBox::ANAData, &Station::ANAData, "ANAData", true},
+    {"hfdl", LinkBox::HFDL, &Station::HFDL, "HFDL", false},
+    {"hfacars", LinkBox::HFACARSData, &Station::HFACARSData, "HFACARSData", false},
+    {"other", LinkBox::txtNewData, &Station::txtNewData, "txtNewData", true},
+};
 
-TEST_P(LinkText, LandsInItsBoxAndRunsTheChain)
+class Ceiling : public ::testing::TestWithParam<SourceCase> {};
+
+TEST_P(Ceiling, OneMebibyteIsRefusedWithOneEntryAndTheNextTextGoesOn)
 {
+    const SourceCase& c = GetParam();
     Rig rig;
     Station& s = rig.station;
-    int told = 0;
-    s.Subscribe([&](ChangeFlags what) { told += (what & ChangeBoxes) ? 1 : 0; });
-    OnLinkText(s, GetParam().box, kDown);
-    EXPECT_EQ(s.*GetParam().store, kDown);
-    EXPECT_EQ(s.box.LiveData.Text, kDown);  // canonical text passes every normaliser unchanged
-    EXPECT_EQ(s.box.Aircraft.Text, "D-ALCA");
-    EXPECT_EQ(s.txtMessCheck, "\r\n.D-ALCA,M20A");
-    EXPECT_GE(told, 1);
+    int counters = 0;
+    s.Subscribe([&](ChangeFlags what) { counters += (what & ChangeCounters) ? 1 : 0; });
+    s.*c.store = "before";
+
+    OnLinkText(s, c.box, std::string(1 << 20, 'X'));
+
+    EXPECT_EQ(s.*c.store, "before");  // the box keeps what it had
+    EXPECT_EQ(s.box.LiveData.Text, "");
+    EXPECT_EQ(s.RefusedTexts, 1);
+    EXPECT_EQ(counters, 1);
+    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"),
+              "Error: 6 (Text of 1048576 characters from " + std::string(c.source) +
+                  " refused; a link text holds at most 65535) at line 0 in procedure " + c.source +
+                  "_Change of Module ACARS\r\n\r\n");
+
+    OnLinkText(s, c.box, kDown);  // lands in its box and runs that box's chain
+    EXPECT_EQ(s.*c.store, kDown);
+    EXPECT_EQ(s.box.LiveData.Text == kDown, c.chained);
+    EXPECT_EQ(s.RefusedTexts, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Events, LinkText,
-                         ::testing::Values(RouteCase{"airmaster", LinkBox::AirData, &Station::AirData},
-                                           RouteCase{"skyspy", LinkBox::SkyData, &Station::SkyData},
-                                           RouteCase{"anad", LinkBox::ANAData, &Station::ANAData},
-                                           RouteCase{"other", LinkBox::txtNewData, &Station::txtNewData}),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Events, Ceiling, ::testing::ValuesIn(kSources), test::CaseName());
 
-TEST(LinkText, HFACARSTextReachesTheDispatcher)
+TEST(Ceiling, TextsUpToTheLimitEvenBinaryAreProcessedAndEveryRefusalIsCounted)
 {
     Rig rig;
     Station& s = rig.station;
-    // The source sends bare line feeds; its normaliser makes them CR LF.
-    std::string sent = kDown;
-    for (std::size_t p = sent.find("\r\n"); p != std::string::npos; p = sent.find("\r\n", p)) sent.erase(p, 1);
-    OnLinkText(s, LinkBox::HFACARSData, sent);
-    EXPECT_EQ(s.HFACARSData, sent);
-    EXPECT_FALSE(s.box.LiveData.Text.empty());
+    const std::string atLimit = DownlinkOf(65535);
+    OnLinkText(s, LinkBox::SkyData, atLimit);
+    EXPECT_EQ(s.box.LiveData.Text, atLimit);
+    EXPECT_FALSE(rig.home.Exists("Logs/ErrorLog .txt"));
+    for (int i = 0; i < 3; ++i) OnLinkText(s, LinkBox::SkyData, DownlinkOf(65536));
+    EXPECT_EQ(s.RefusedTexts, 3);
+    EXPECT_EQ(s.box.LiveData.Text, atLimit);  // a refused text reaches nothing
+
+    // Binary bytes within the limit reach the chain, which goes on with the next text.
+    std::string junk(65535, '\0');
+    for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 131 + 7) & 0xFF);
+    OnLinkText(s, LinkBox::AirData, junk);
+    OnLinkText(s, LinkBox::AirData, kDown);
+    EXPECT_EQ(s.box.LiveData.Text, kDown);
+    EXPECT_EQ(s.RefusedTexts, 3);
 }
 
 TEST(LinkText, OtherServerWithoutFormatPassesTheTextUnnormalised)
@@ -80,103 +116,69 @@ TEST(LinkText, HFDLTextTakesTheHFDLPathWithNormalColours)
     // Too few fields for an HFDL record: refused by the normaliser (or, with no flight id, by the
     // HFDL path); either way nothing is screened, stored or shown.
     OnLinkText(s, LinkBox::HFDL, "not,a,record");
-    EXPECT_EQ(s.HFDL, "not,a,record");
     EXPECT_FALSE(s.box.txtRepeat.Visible);
     EXPECT_EQ(s.box.Aircraft.BackColor, colour::DarkRed);
     EXPECT_EQ(s.box.LiveData.BackColor, colour::PaleYellow);
     EXPECT_FALSE(s.PositionFound);
-    EXPECT_EQ(s.box.LiveData.Text, "");
     EXPECT_EQ(s.txtMessCheck, "\r\nkept");
 }
 
-TEST(LinkText, HugeBinaryTextIsHandledAndTheNextOneProcessed)
+// A registration of dots only and a blank flight id leave both boxes empty, so the tracking key
+// and the SBS-1 identity are the empty text. Such an aircraft is still one aircraft: its second
+// position moves the record its first one made, and a route line joins them.
+
+// As the Airmaster decoder sends it: the header, then two positions in the decimal notation.
+const std::string kNoIdentity =
+    "1ACARS mode: 2  Aircraft reg: .......\r\n"
+    "Message label: H1  Block id: 3  Msg. no: S01A\r\n"
+    "Flight id:       \r\n"
+    "Message content:-\r\n"
+    "N 51.000,W001.000, N 51.500,W001.500,\r\n";
+
+TEST(EmptyIdentity, AcarsPositionsMoveOneAircraftAndDrawItsRoute)
 {
     Rig rig;
     Station& s = rig.station;
-    std::string junk(256 * 1024, '\0');
-    for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 131 + 7) & 0xFF);
-    OnLinkText(s, LinkBox::AirData, junk);
-    OnLinkText(s, LinkBox::AirData, kDown);
-    EXPECT_EQ(s.box.LiveData.Text, kDown);
-    EXPECT_EQ(s.box.Aircraft.Text, "D-ALCA");
+    OnLinkText(s, LinkBox::AirData, kNoIdentity);
+    ASSERT_EQ(s.AircraftCol.Count(), 1u);
+    EXPECT_EQ(s.AircraftCol.Item("")->NewLocation, "51500/-001500");
+    EXPECT_EQ(s.RouteLineCol.Count(), 1u);
+
+    // Another message keeps moving the same aircraft.
+    std::string next = kNoIdentity;
+    next.replace(next.find("S01A"), 4, "S02A");
+    next.replace(next.find("N 51.000,W001.000, N 51.500,W001.500,"), 37, "N 52.000,W002.000,");
+    OnLinkText(s, LinkBox::AirData, next);
+    ASSERT_EQ(s.AircraftCol.Count(), 1u);
+    EXPECT_EQ(s.AircraftCol.Item("")->OldLocation, "51500/-001500");
+    EXPECT_EQ(s.AircraftCol.Item("")->NewLocation, "52000/-002000");
+    ASSERT_EQ(s.RouteLineCol.Count(), 2u);
+    EXPECT_EQ(s.RouteLineCol.Item(std::size_t{2})->OldPosition, "51500/-001500");
+    EXPECT_EQ(s.RouteLineCol.Item(std::size_t{2})->NewPosition, "52000/-002000");
 }
 
-struct StartCase {
-    const char* name;
-    bool withFiles;
-};
+// An SBS-1 report: the expander rewrites "N51.50000E-1.50000" into the decimal notation.
+std::string SbsReport(const std::string& msgNo, const std::string& position, const std::string& feet)
+{
+    return test::Canonical(".......", "_ ", '2', msgNo, "      ",
+                           "SBS-1 position report " + position + " FL" + feet + " ft\r\n");
+}
 
-class StartUpFiles : public ::testing::TestWithParam<StartCase> {};
-
-TEST_P(StartUpFiles, LoadsTablesAndTakesMissingOnesAsEmpty)
+TEST(EmptyIdentity, SbsReportsMoveOneRecord)
 {
     Rig rig;
-    rig.home.Write("KORVAL.ini", test::ReadTestData("chain/KORVAL.ini"));
-    if (GetParam().withFiles) {
-        rig.home.Write("routes.wdf", "UP6567=CGN-EMA-SDF\r\n");
-        rig.home.Write("aircraft.wdf", "N923UP=B767\r\n");
-        rig.home.Write("RegFlight.wdf", ".N923UP;.N923UX;;\r\n");
-    }
-    StartUp(rig.station);
-    EXPECT_TRUE(rig.notes.messages.empty());
-    EXPECT_EQ(rig.station.RoutesFileLines.size(), GetParam().withFiles ? 2u : 0u);
-    EXPECT_EQ(rig.station.AircraftFileLines.size(), GetParam().withFiles ? 2u : 0u);
-    EXPECT_EQ(rig.station.RegFlightLines.size(), GetParam().withFiles ? 2u : 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Events, StartUpFiles,
-                         ::testing::Values(StartCase{"present", true}, StartCase{"missing", false}), test::CaseName());
-
-// A FIFO in place of a file read at start is an unreadable file, taken as one at once: nothing
-// waits for a writer, and start-up ends with that file's usual message.
-struct FifoCase {
-    const char* name;
-    const char* file;
-    const char* message;                      // start of the one message
-    std::size_t routes, aircraft, regFlight;  // lines loaded
-};
-
-class StartUpFifo : public ::testing::TestWithParam<FifoCase> {};
-
-TEST_P(StartUpFifo, IsAnUnreadableFileAndStartUpCompletes)
-{
-    const FifoCase& c = GetParam();
-    Rig rig;
-    rig.home.Write("KORVAL.ini", test::ReadTestData("chain/KORVAL.ini"));
-    rig.home.Write("routes.wdf", "UP6567=CGN-EMA-SDF\r\n");
-    rig.home.Write("aircraft.wdf", "N923UP=B767\r\n");
-    rig.home.Write("RegFlight.wdf", ".N923UP;.N923UX;;\r\n");
-    const auto fifo = rig.home.path() / c.file;
-    std::filesystem::remove(fifo);
-    test::MakeFifo(fifo);
-    EXPECT_TRUE(test::FinishesWithin(std::chrono::seconds(20), {fifo}, [&] { StartUp(rig.station); }));
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    const std::string& text = rig.notes.messages[0].text;
-    EXPECT_EQ(text.rfind(c.message, 0), 0u) << text;
-    if (c.routes == 0 || c.regFlight == 0) {
-        EXPECT_NE(text.find(" in procedure Form_Load of Form ACARS"), std::string::npos) << text;
-    }
-    EXPECT_EQ(rig.station.RoutesFileLines.size(), c.routes);
-    EXPECT_EQ(rig.station.AircraftFileLines.size(), c.aircraft);
-    EXPECT_EQ(rig.station.RegFlightLines.size(), c.regFlight);
-    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
-}
-
-// The first unreadable table ends the start-up's loading, as a folder in its place does.
-INSTANTIATE_TEST_SUITE_P(
-    Events, StartUpFifo,
-    ::testing::Values(FifoCase{"settings", "KORVAL.ini", "Can't read your Korval settings file ", 2, 2, 2},
-                      FifoCase{"routes", "routes.wdf", "Error 75 (Path/File access error) at line ", 0, 0, 0},
-                      FifoCase{"aircraft", "aircraft.wdf", "Error 75 (Path/File access error) at line ", 2, 0, 0},
-                      FifoCase{"regFlight", "RegFlight.wdf", "Error 75 (Path/File access error) at line ", 2, 2, 0}),
-    [](const auto& param) { return std::string(param.param.name); });
-
-TEST(StartUp, MinuteCountIsTheMinuteOfTheUtcDay)
-{
-    test::Rig rig;
-    rig.clock.SetUtcTime(23, 59, 30);
-    StartUp(rig.station);
-    EXPECT_EQ(rig.station.MinuteCount, 23 * 60 + 59);
+    Station& s = rig.station;
+    s.opt.mnuSBS = true;
+    OnLinkText(s, LinkBox::AirData, SbsReport("S01A", "N51.00000E-1.00000", "35000"));
+    OnLinkText(s, LinkBox::AirData, SbsReport("S02A", "N51.50000E-1.50000", "34000"));
+    EXPECT_EQ(s.CurrentID, "");
+    ASSERT_EQ(s.SBSAircraftCol.Count(), 1u);
+    ASSERT_TRUE(s.SBSAircraftCol.HasKey(""));
+    const SBSAircraft& a = *s.SBSAircraftCol.Item("");
+    EXPECT_EQ(a.OldPosition, "51000/-001000");
+    EXPECT_EQ(a.NewPosition, "51500/-001500");
+    EXPECT_EQ(a.AltChange, 1);  // 1000 ft lower: descending
+    EXPECT_TRUE(s.AircraftCol.Empty());
 }
 
 }  // namespace

@@ -5,13 +5,18 @@
 #include <string>
 #include <vector>
 
+#include "station/events.h"
 #include "station/links.h"
+#include "station/mainwindow.h"
+#include "station/status.h"
 #include "test_support.h"
 
 namespace korval {
 namespace {
 
 using korval::test::PrintTo;
+using test::Canonical;
+using test::Rig;
 // A link layer where only the named topics have a running server.
 class FakePort final : public LinkPort {
 public:
@@ -37,63 +42,104 @@ public:
     }
 };
 
-struct MenuCase {
+// A menu item of a source: its handler, its boxes and their topics (linked in this order).
+struct SourceCase {
     const char* name;
     void (*click)(Station&);
     bool Options::*item;
-    const char* topic;
+    std::vector<LinkBox> boxes;
+    std::vector<std::string> topics;
+    const char* procedure;
     const char* notRunning;
 };
 
-class DdeMenu : public ::testing::TestWithParam<MenuCase> {};
+// The Other item's server and topic are " Mine " and "Feed ", taken trimmed.
+// clang-format off
+const SourceCase kSources[] = {
+    {"Airmaster", mnuAir_Click, &Options::mnuAir, {LinkBox::AirData}, {"WinACARS|ACARS"}, "Link_Airmaster",
+     "Airmaster must be running before selecting as DDE source"},
+    {"ANAD", mnuANAD_Click, &Options::mnuANAD, {LinkBox::ANAData}, {"ANAD|ACARS"}, "Link_ANAD",
+     "AirNav ACARS Decoder must be running before selecting as DDE source"},
+    {"PcHfdl", mnuPCHFDL_Click, &Options::mnuPCHFDL, {LinkBox::HFDL, LinkBox::HFACARSData},
+     {"PCHFDL|HFDL", "PCHFDL|ACARS"}, "Link_PCHFDL", "PC-HFDL must be running before selecting as DDE source"},
+    {"Other", mnuNew_Click, &Options::mnuNew, {LinkBox::txtNewData}, {"Mine|Feed"}, "Link_Other",
+     "Your specified DDE must be running before selecting it as DDE source"},
+};
+// clang-format on
 
-TEST_P(DdeMenu, LinksWhenRunningAndUnchecksWithMessageWhenNot)
-{
-    const MenuCase& c = GetParam();
+// A station whose links go to a FakePort, with the Other item's server set.
+struct Linked : test::Rig {
+    Linked()
     {
-        test::Rig rig;
-        FakePort port;
-        rig.station.links = &port;
-        port.running.insert(c.topic);
+        station.links = &port;
+        station.dlg.txtServer = " Mine ";
+        station.dlg.txtTopic = "Feed ";
+    }
+    FakePort port;
+};
+
+class Sources : public ::testing::TestWithParam<SourceCase> {};
+
+TEST_P(Sources, MenuLinksWhenRunningAndUnchecksWithMessageWhenNot)
+{
+    const SourceCase& c = GetParam();
+    {
+        Linked rig;
+        std::vector<std::string> calls;
+        for (const std::string& topic : c.topics) {
+            rig.port.running.insert(topic);
+            calls.push_back("link " + topic + " LiveData");
+        }
         c.click(rig.station);
         EXPECT_TRUE(rig.station.opt.*c.item);
         EXPECT_TRUE(rig.notes.messages.empty());
+        EXPECT_EQ(rig.port.calls, calls);
+        EXPECT_EQ(rig.port.linked.size(), c.topics.size());
         c.click(rig.station);  // unchecking ends every link of the item
         EXPECT_FALSE(rig.station.opt.*c.item);
-        EXPECT_TRUE(port.linked.empty());
+        EXPECT_TRUE(rig.port.linked.empty());
     }
-    {
-        test::Rig rig;
-        FakePort port;
-        rig.station.links = &port;
-        c.click(rig.station);
-        EXPECT_FALSE(rig.station.opt.*c.item);
-        ASSERT_EQ(rig.notes.messages.size(), 1u);
-        EXPECT_EQ(rig.notes.messages[0].text, c.notRunning);
-        EXPECT_EQ(rig.notes.messages[0].title, "KORVAL");
-        EXPECT_EQ(rig.notes.beeps, 1);
-    }
+    Linked rig;
+    c.click(rig.station);
+    EXPECT_FALSE(rig.station.opt.*c.item);
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_EQ(rig.notes.messages[0].text, c.notRunning);
+    EXPECT_EQ(rig.notes.messages[0].title, "KORVAL");
+    EXPECT_EQ(rig.notes.beeps, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Station, DdeMenu,
-                         ::testing::Values(MenuCase{"Airmaster", mnuAir_Click, &Options::mnuAir, "WinACARS|ACARS",
-                                                    "Airmaster must be running before selecting as DDE source"},
-                                           MenuCase{
-                                               "ANAD", mnuANAD_Click, &Options::mnuANAD, "ANAD|ACARS",
-                                               "AirNav ACARS Decoder must be running before selecting as DDE source"}),
-                         test::CaseName());
-
-TEST(Station, PcHfdlLinksBothBoxesHfdlFirst)
+// A source that is not up yet when the program starts (services start in any order) is told
+// once, logged, kept checked and waited for; the saved choice stays the user's.
+TEST_P(Sources, StartWithoutItKeepsTheItemCheckedAndWaitsForIt)
 {
-    test::Rig rig;
-    FakePort port;
-    rig.station.links = &port;
-    port.running = {"PCHFDL|HFDL", "PCHFDL|ACARS"};
-    mnuPCHFDL_Click(rig.station);
-    EXPECT_TRUE(rig.station.opt.mnuPCHFDL);
-    EXPECT_EQ(port.calls, (std::vector<std::string>{"link PCHFDL|HFDL LiveData", "link PCHFDL|ACARS LiveData"}));
-    EXPECT_EQ(port.linked.size(), 2u);
+    const SourceCase& c = GetParam();
+    Linked rig;
+    rig.station.opt.*c.item = true;
+    RelinkSources(rig.station);
+
+    EXPECT_TRUE(rig.station.opt.*c.item);
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_EQ(rig.notes.messages[0].text, c.notRunning);
+    EXPECT_EQ(rig.notes.messages[0].icon, Icon::Exclamation);
+    EXPECT_EQ(rig.notes.beeps, 1);
+    EXPECT_TRUE(rig.port.linked.empty());
+    ASSERT_EQ(rig.port.waiting.size(), c.boxes.size());
+    std::string log;
+    for (std::size_t i = 0; i < c.boxes.size(); ++i) {
+        EXPECT_EQ(rig.port.waiting[c.boxes[i]], c.topics[i]);
+        log += "Error: 282 (Link to " + c.topics[i] +
+               " not answering at start; retrying every 10 seconds) at line 0 in procedure " + c.procedure +
+               " of Module ACARS\r\n\r\n";
+    }
+    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), log);
+
+    // Unchecking it is the user's choice: the waiting ends.
+    c.click(rig.station);
+    EXPECT_FALSE(rig.station.opt.*c.item);
+    EXPECT_TRUE(rig.port.waiting.empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Station, Sources, ::testing::ValuesIn(kSources), test::CaseName());
 
 TEST(Station, OtherWithUnsetServerKeepsItemCheckedAndSaysSo)
 {
@@ -106,95 +152,6 @@ TEST(Station, OtherWithUnsetServerKeepsItemCheckedAndSaysSo)
     EXPECT_EQ(rig.notes.messages[0].text, "You must set your DDE Server and Topic");
 }
 
-TEST(Station, OtherLinksToTrimmedServerAndTopic)
-{
-    test::Rig rig;
-    FakePort port;
-    rig.station.links = &port;
-    rig.station.dlg.txtServer = " Mine ";
-    rig.station.dlg.txtTopic = "Feed ";
-    mnuNew_Click(rig.station);
-    EXPECT_FALSE(rig.station.opt.mnuNew);
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text, "Your specified DDE must be running before selecting it as DDE source");
-    EXPECT_EQ(port.calls.back(), "link Mine|Feed LiveData");
-}
-
-TEST(Station, StartUpRelinksCheckedSourcesInMenuOrder)
-{
-    test::Rig rig;
-    FakePort port;
-    rig.station.links = &port;
-    port.running = {"SkySpy|ACARS"};
-    rig.station.opt.mnuAir = rig.station.opt.mnuSky = true;
-    RelinkSources(rig.station);
-    EXPECT_TRUE(rig.station.opt.mnuAir);  // not running yet: message, and waited for
-    EXPECT_TRUE(rig.station.opt.mnuSky);
-    EXPECT_EQ(port.calls, (std::vector<std::string>{"link WinACARS|ACARS LiveData", "later WinACARS|ACARS LiveData",
-                                                    "link SkySpy|ACARS LiveData"}));
-    EXPECT_EQ(rig.notes.messages.size(), 1u);
-}
-
-// A source that is not up yet when the program starts (services start in any order) is told
-// once, logged, kept checked and waited for; the saved choice stays the user's.
-struct StartCase {
-    const char* name;
-    bool Options::*item;
-    std::vector<LinkBox> boxes;
-    std::vector<std::string> topics;
-    const char* procedure;
-    const char* notRunning;
-};
-
-class StartWithoutSource : public ::testing::TestWithParam<StartCase> {};
-
-TEST_P(StartWithoutSource, KeepsTheItemCheckedAndWaitsForIt)
-{
-    const StartCase& c = GetParam();
-    test::Rig rig;
-    FakePort port;
-    rig.station.links = &port;
-    rig.station.dlg.txtServer = "Mine";
-    rig.station.dlg.txtTopic = "Feed";
-    rig.station.opt.*c.item = true;
-    RelinkSources(rig.station);
-
-    EXPECT_TRUE(rig.station.opt.*c.item);
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text, c.notRunning);
-    EXPECT_EQ(rig.notes.messages[0].icon, Icon::Exclamation);
-    EXPECT_EQ(rig.notes.beeps, 1);
-    EXPECT_TRUE(port.linked.empty());
-    ASSERT_EQ(port.waiting.size(), c.boxes.size());
-    std::string log;
-    for (std::size_t i = 0; i < c.boxes.size(); ++i) {
-        EXPECT_EQ(port.waiting[c.boxes[i]], c.topics[i]);
-        log += "Error: 282 (Link to " + c.topics[i] +
-               " not answering at start; retrying every 10 seconds) at line 0 in "
-               "procedure " +
-               c.procedure + " of Module ACARS\r\n\r\n";
-    }
-    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), log);
-
-    // Unchecking it is the user's choice: the waiting ends.
-    if (c.item == &Options::mnuAir) mnuAir_Click(rig.station);
-    if (c.item == &Options::mnuPCHFDL) mnuPCHFDL_Click(rig.station);
-    if (c.item == &Options::mnuNew) mnuNew_Click(rig.station);
-    EXPECT_FALSE(rig.station.opt.*c.item);
-    EXPECT_TRUE(port.waiting.empty());
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Station, StartWithoutSource, ::testing::Values(
-    StartCase{"Airmaster", &Options::mnuAir, {LinkBox::AirData}, {"WinACARS|ACARS"}, "Link_Airmaster",
-              "Airmaster must be running before selecting as DDE source"},
-    StartCase{"PcHfdl", &Options::mnuPCHFDL, {LinkBox::HFDL, LinkBox::HFACARSData}, {"PCHFDL|HFDL", "PCHFDL|ACARS"},
-              "Link_PCHFDL", "PC-HFDL must be running before selecting as DDE source"},
-    StartCase{"Other", &Options::mnuNew, {LinkBox::txtNewData}, {"Mine|Feed"}, "Link_Other",
-              "Your specified DDE must be running before selecting it as DDE source"}
-), test::CaseName());
-// clang-format on
-
 TEST(Station, StartUpWithoutALinkLayerUnchecksAsBefore)
 {
     test::Rig rig;
@@ -204,40 +161,28 @@ TEST(Station, StartUpWithoutALinkLayerUnchecksAsBefore)
     EXPECT_EQ(rig.notes.messages.size(), 1u);
 }
 
-struct EventCase {
-    const char* name;
-    LinkBox box;
-    LinkEvent event;
-    const char* line;
-};
+// ---- what the status line says every interval -----------------------------------------------
 
-class LinkEvents : public ::testing::TestWithParam<EventCase> {};
-
-TEST_P(LinkEvents, SayWhichSourceAndTopic)
+// The station keeps the totals the status line is made of; the line says what changed since the
+// last one, for every chosen source and every source that delivered.
+TEST(Status, SaysWhatArrivedWhatWasCountedAndTheErrorsSinceTheLastLine)
 {
-    test::Rig rig;
-    rig.station.dlg.txtServer = " Bridge2";
-    rig.station.dlg.txtTopic = "ACARS ";
-    EXPECT_EQ(LinkEventLine(rig.station, GetParam().box, GetParam().event), GetParam().line);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Station, LinkEvents,
-    ::testing::Values(
-        EventCase{"made", LinkBox::AirData, LinkEvent::Made, "link made: Airmaster/JACARS (WinACARS|ACARS)"},
-        EventCase{"lost", LinkBox::HFDL, LinkEvent::Lost,
-                  "link lost: PC-HFDL HFDL (PCHFDL|HFDL); retrying every 10 seconds"},
-        EventCase{"restored", LinkBox::HFACARSData, LinkEvent::Restored, "link restored: PC-HFDL ACARS (PCHFDL|ACARS)"},
-        EventCase{"other", LinkBox::txtNewData, LinkEvent::Made, "link made: Other (Bridge2|ACARS)"}),
-    [](const auto& param) { return std::string(param.param.name); });
-
-TEST(Station, LostLinkIsWrittenToTheErrorLogNotShown)
-{
-    test::Rig rig;
-    LinkLost(rig.station, LinkBox::AirData);
-    EXPECT_TRUE(rig.notes.messages.empty());
-    EXPECT_NE(rig.home.Read("Logs/ErrorLog .txt").find("Link to WinACARS|ACARS lost; retrying every 10 seconds"),
-              std::string::npos);
+    Rig rig;
+    Station& s = rig.station;
+    EXPECT_EQ(StatusLine(s, s.traffic), "last minute: no source chosen; 0 aircraft tracked, 0 SBS-1; 0 errors logged");
+    s.opt.mnuAir = true;
+    OnLinkText(s, LinkBox::AirData, Canonical(".D-ALCA", "5Z", '2', "M20A", "LH8400", "HELLO THERE\r\n"));
+    s.LogFaultLine(Fault(13, "Type mismatch", 0), "Test", "Test");
+    const TrafficCounts start = s.traffic;  // the last line
+    OnLinkText(s, LinkBox::AirData, Canonical(".D-ALCB", "5Z", '2', "M22A", "LH8402", "HELLO\r\n"));
+    OnLinkText(s, LinkBox::SkyData, Canonical(".D-ALCB", "5Z", '2', "M21A", "LH8401", "HELLO AGAIN\r\n"));
+    s.PositionReformatted = true;  // as a rule would set it: the counting step counts it
+    Fill_Boxes(s);
+    s.LogFaultLine(Fault(13, "Type mismatch", 0), "Test", "Test");
+    s.LogFaultLine(Fault(0, "Link to X restored", 0), "Test", "Test");  // no fault
+    EXPECT_EQ(StatusLine(s, start),
+              "last minute: Airmaster/JACARS 1 received, 0 counted, SkySpy/ACARSD 1 received, 1 counted; "
+              "0 aircraft tracked, 0 SBS-1; 1 errors logged");
 }
 
 }  // namespace
