@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "bridge_convert.h"
-#include "intake/normalisers.h"
-#include "station/station.h"
+#include "bridge_sbs.h"
 #include "test_support.h"
 #include "text/fields.h"
 
@@ -17,61 +16,13 @@ using korval::test::PrintTo;
 using Drops = std::map<std::string, long long>;
 
 constexpr std::int64_t kNow = 1796472000;  // 2026-12-05 12:00:00 UTC
-const std::string kDashes(58, '-');
-
-// ---- The header's fixed layout ------------------------------------------------------------------
-
-// Values that do not fit the header are cut, padded or blanked so that the normaliser of either
-// form's menu item reads every field at its place; the content's lines end in CR LF.
-struct LayoutCase {
-    const char* name;
-    AcarsFields in;
-    std::string read;  // registration|label|block|message number|flight|content before the trailer
-};
-
-class Layout : public ::testing::TestWithParam<LayoutCase> {};
-
-TEST_P(Layout, EveryFieldReadsBackAtItsPlaceInBothForms)
-{
-    for (Form form : {Form::Airmaster, Form::HfAcars}) {
-        SCOPED_TRACE(form == Form::Airmaster ? "Airmaster" : "HF ACARS");
-        test::Rig rig;
-        rig.station.CurrentMessage =
-            form == Form::Airmaster ? AirmasterText(GetParam().in) : HfAcarsText(GetParam().in);
-        if (form == Form::HfAcars) {
-            HFACARS_FIX(rig.station);
-        } else {
-            Airmaster_FIX(rig.station);
-        }
-        const std::string& m = rig.station.CurrentMessage;
-        EXPECT_EQ(fields::RegistrationField(m) + "|" + m.substr(54, 2) + "|" + m[68] + "|" + fields::MessageNumber(m) +
-                      "|" + fields::FlightField(m) + "|" + fields::Content(m),
-                  GetParam().read + kDashes + "[05.12.2026 12:00]" + (form == Form::HfAcars ? "\r\n" : ""));
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Bridge, Layout,
-    ::testing::Values(LayoutCase{"regTooLong",
-                                 {'2', "ABCDEFGHI", "15", '2', "M01A", "UP6567", "A\nB\n", kNow},
-                                 "ABCDEFG|15|2|M01A|UP6567|A\r\nB\r\n"},
-                      LayoutCase{"shortFlightNoText",
-                                 {'2', "D-ALCA", "5Z", '2', "M20A", "LH84", "", kNow},
-                                 ".D-ALCA|5Z|2|M20A|LH84  |"},
-                      LayoutCase{"longFlightAnyBytes",
-                                 {'2', "N923UP", "15", '2', "M01A", "UAL12345", "\xe9\x01\x7f\xff", kNow},
-                                 ".N923UP|15|2|M01A|UAL123|\xe9\x01\x7f\xff\r\n"},
-                      LayoutCase{"lineEndsInsideFields",
-                                 {'2', "N9\r\n3UP", "H1", '\0', "M\n6A", "UP\r\n67", "A\r\nB", kNow},
-                                 "N9  3UP|H1| |M 6A|UP  67|A\r\nB\r\n"}),
-    test::CaseName());
 
 // ---- Datagrams ---------------------------------------------------------------------------------
 
 struct DatagramCase {
     const char* name;
     Source source;
-    std::string datagrams;  // one JSON value after another, as the decoder sends them
+    std::string datagrams;  // one JSON value after another, or SBS-1 lines, as the decoder sends them
     int published;
     std::string piece;  // a piece of the last message published
     std::string drops;  // "reason count, ..." in the order of the reasons' names
@@ -84,7 +35,12 @@ TEST_P(Datagrams, AreConvertedOrDroppedWithTheirReasonAndCounted)
     const DatagramCase& c = GetParam();
     std::vector<Message> out;
     Counters counters;
-    ConvertDatagram(c.source, c.datagrams, kNow, out, counters);
+    if (c.source == Source::Sbs) {
+        SbsConverter sbs;
+        sbs.Feed(c.datagrams, 0, kNow, out, counters);
+    } else {
+        ConvertDatagram(c.source, c.datagrams, kNow, out, counters);
+    }
     ASSERT_EQ(std::ssize(out), c.published) << counters.Summary();
     if (!out.empty()) {
         EXPECT_NE(out.back().text.find(c.piece), std::string::npos) << out.back().text;
@@ -97,6 +53,14 @@ TEST_P(Datagrams, AreConvertedOrDroppedWithTheirReasonAndCounted)
 }
 
 const std::string kAcars = R"({"timestamp":1796471922.5,"label":"15","block_id":"2","tail":"G-STBA","msgno":"M91A"})";
+
+// A BaseStation MSG line as dump1090 writes it (22 fields).
+std::string Msg(int type, const std::string& icao, const std::string& callsign, const std::string& altitude,
+                const std::string& lat, const std::string& lon)
+{
+    return "MSG," + std::to_string(type) + ",1,1," + icao + ",1,2026/12/05,11:58:42.123,2026/12/05,11:58:42.125," +
+           callsign + "," + altitude + ",451,87," + lat + "," + lon + ",0,,0,0,0,0\r\n";
+}
 
 std::string Hfdl(const std::string& hfnpdu)
 {
@@ -157,6 +121,28 @@ const std::string kWholeContent = "content:-\r\nPOS N51286W000270,101512,350\r\n
 INSTANTIATE_TEST_SUITE_P(
     Bridge, Datagrams,
     ::testing::Values(
+        // Values that do not fit the header are cut, padded or blanked: every field keeps its place.
+        DatagramCase{
+            "longRegistrationAndFlight", Source::Acarsdec,
+            R"({"label":"15","block_id":"2","tail":"ABCDEFGHI","flight":"UAL12345","msgno":"M01A","text":"A\nB\n"})", 1,
+            "ACARS mode: 2  Aircraft reg: ABCDEFG\r\nMessage label: 15  Block id: 2  Msg. no: M01A\r\n"
+            "Flight id: UAL123\r\nMessage content:-\r\nA\r\nB\r\n-",
+            ""},
+        DatagramCase{
+            "lineEndsInsideFields", Source::Acarsdec,
+            R"({"label":"H1","block_id":"\u0000","tail":"N9\r\n3UP","flight":"UP\r\n67","msgno":"M\n6A","text":"A\r\nB"})",
+            1,
+            "ACARS mode: 2  Aircraft reg: N9  3UP\r\nMessage label: H1  Block id:    Msg. no: M 6A\r\n"
+            "Flight id: UP  67\r\nMessage content:-\r\nA\r\nB\r\n-",
+            ""},
+        DatagramCase{
+            "longFieldsOfHfAcars", Source::Dumphfdl,
+            Hfdl(R"({"acars":{"reg":"ABCDEFGHI","label":"H1","blk_id":"4","flight":"UAL12345","msg_num":"F79",)"
+                 R"("msg_num_seq":"C","msg_text":"A\r\nB"}})"),
+            1,
+            "1ACARS mode: 2  Aircraft reg: ABCDEFG\nMessage label: H1  Block id: 4  Msg. no: F79C "
+            "Flight id: UAL123\nMessage content:-\nA\nB\n-",
+            ""},
         DatagramCase{"doubledBackToBack", Source::Acarsdec, kAcars + kAcars, 2, "M91A", ""},
         DatagramCase{"brokenJson", Source::Acarsdec, R"({"label":"15","text":"POS N)", 0, "", "broken JSON 1"},
         DatagramCase{"garbageLineThenMessage", Source::Acarsdec, "\x01\x02 garbage\n" + kAcars, 1, "M91A",
@@ -191,9 +177,8 @@ INSTANTIATE_TEST_SUITE_P(
         DatagramCase{"hfdlSouthOfZeroRoundsToNorth", Source::Dumphfdl, HfdlAt("-0.00001", "-0.00001"), 1,
                      ",000,00,0,E,00,00,0,N;", ""},
         DatagramCase{"hfdlDateLine", Source::Dumphfdl, HfdlAt("0.5", "180"), 1, ",180,00,0,E,00,30,0,N;", ""},
-        // An optional field of the wrong type is as if absent: the bridge's own time dates it.
-        DatagramCase{"timestampNotNumber", Source::Acarsdec, R"({"label":"15","timestamp":"now"})", 1,
-                     "[05/12/2026 12:00]", ""},
+        // An optional field of the wrong type is as if absent: the bridge's own time dates what has
+        // no time it can read.
         DatagramCase{"textTimestamp", Source::Acarsdec, R"({"label":"15","timestamp":"1796471922.5"})", 1,
                      "[05/12/2026 11:58]", ""},
         DatagramCase{"timestampInTheLastYear", Source::Acarsdec, R"({"label":"15","timestamp":253402300799})", 1,
@@ -249,8 +234,121 @@ INSTANTIATE_TEST_SUITE_P(
         DatagramCase{"acarsdecWithoutReassembly", Source::Acarsdec,
                      R"({"label":"H1","block_id":"1","text":"PART 1","end":true})"
                      R"({"label":"H1","block_id":"2","text":"PART 2"})",
-                     2, "content:-\r\nPART 2\r\n-", ""}),
+                     2, "content:-\r\nPART 2\r\n-", ""},
+        // SBS-1 lines of dump1090 and readsb.
+        DatagramCase{"sbsAddressInCapitalsCallsignWithoutPadding", Source::Sbs,
+                     Msg(3, "4ca123", "EIN123@@", "35000H", "53.12345", "-6.54321"), 1,
+                     "report 4CA123 EIN123\r\nN53.12345E-6.54321 FL35000 ft\r\n", ""},
+        // The callsign (six characters of it fit the flight id) and the altitude of other records
+        // go with the next position.
+        DatagramCase{"sbsCallsignAndAltitudeOfOtherRecords", Source::Sbs,
+                     Msg(1, "4CA123", "EIN12AB ", "", "", "") + Msg(5, "4CA123", "", "24975", "", "") +
+                         Msg(3, "4CA123", "", "", "53.1", "-6.5"),
+                     1,
+                     "Flight id: EIN12A\r\nMessage content:-\r\nSBS-1 position report 4CA123 EIN12AB\r\n"
+                     "N53.10000E-6.50000 FL24975 ft\r\n",
+                     "not an airborne position 2"},
+        DatagramCase{"sbsRoundsAwayTheSignOfZero", Source::Sbs, Msg(3, "4CA123", "", "0", "-0.000001", "-0.000004"), 1,
+                     "\r\nN0.00000E0.00000 FL0 ft\r\n", ""},
+        DatagramCase{"sbsBelowSeaLevelHasNoLevel", Source::Sbs, Msg(3, "4CA123", "", "-1200", "31.5", "35.5"), 1,
+                     "\r\nN31.50000E35.50000\r\n", ""},
+        DatagramCase{"sbsNoAltitude", Source::Sbs, Msg(3, "4CA123", "", "", "51.5", "-0.1"), 1,
+                     "\r\nN51.50000E-0.10000\r\n", ""},
+        DatagramCase{"sbsHeartbeats", Source::Sbs, "\r\n\n   \r\n", 0, "", ""},
+        DatagramCase{"sbsTenFields", Source::Sbs,
+                     "MSG,3,1,1,4CA123,1,2026/12/05,11:58:42.123,2026/12/05,11:58:42.125\r\n", 0, "",
+                     "too few fields 1"},
+        DatagramCase{"sbsIdentification", Source::Sbs, Msg(1, "4CA123", "EIN123", "", "", ""), 0, "",
+                     "not an airborne position 1"},
+        DatagramCase{"sbsPositionMissing", Source::Sbs, Msg(3, "4CA123", "", "35000", "", ""), 0, "", "no position 1"},
+        DatagramCase{"sbsNonIcaoAddress", Source::Sbs, Msg(3, "~4CA12", "", "35000", "53.1", "-6.5"), 0, "",
+                     "not an ICAO address 1"},
+        DatagramCase{"sbsBadAltitude", Source::Sbs, Msg(3, "4CA123", "", "35x00", "53.1", "-6.5"), 0, "",
+                     "bad altitude 1"},
+        DatagramCase{"sbsBadLatitude", Source::Sbs, Msg(3, "4CA123", "", "35000", "53.1x", "-6.5"), 0, "",
+                     "bad position 1"},
+        DatagramCase{"sbsLatitudeOutOfRange", Source::Sbs, Msg(3, "4CA123", "", "35000", "95.0", "-6.5"), 0, "",
+                     "position out of range 1"},
+        DatagramCase{"sbsBinary", Source::Sbs, std::string("\x00\xff\xfe,3,\x01\r\n", 9), 0, "", "not a MSG record 1"},
+        DatagramCase{"sbsOverLongLine", Source::Sbs,
+                     std::string(3000, 'M') + "\r\n" + Msg(3, "4CA123", "", "35000", "53.1", "-6.5"), 1, "4CA123",
+                     "line over 1024 bytes 1"}),
     test::CaseName());
+
+// ---- SBS-1: what the converter keeps between lines -----------------------------------------
+
+TEST(Sbs, RateLimitKeepsOneReportPerAircraftPerInterval)
+{
+    SbsConverter sbs(SbsOptions{5});
+    Counters counters;
+    std::vector<Message> out;
+    for (double t : {0.0, 1.0, 4.9, 5.0, 9.0, 10.0}) {
+        sbs.Feed(Msg(3, "4CA123", "", "35000", "53.1", "-6.5"), t, kNow, out, counters);
+        sbs.Feed(Msg(3, "400AE7", "", "35000", "51.1", "-1.5"), t, kNow, out, counters);
+    }
+    EXPECT_EQ(out.size(), 6u);  // each at 0, 5 and 10 s
+    EXPECT_EQ(counters.dropped, (Drops{{"rate limit", 6}}));
+    EXPECT_EQ(fields::MessageNumber(out.back().text), "0006");  // one number after another
+
+    SbsConverter every(SbsOptions{0});
+    out.clear();
+    for (int i = 0; i < 3; ++i) every.Feed(Msg(3, "4CA123", "", "35000", "53.1", "-6.5"), 0, kNow, out, counters);
+    EXPECT_EQ(out.size(), 3u);
+}
+
+// A report that would bring KORVAL the aircraft's first callsign or altitude is not held back
+// by the rate limit; once they are known, the limit holds again.
+TEST(Sbs, RateLimitLetsThroughTheFirstCallsignAndAltitude)
+{
+    SbsConverter sbs(SbsOptions{5});
+    Counters counters;
+    std::vector<Message> out;
+    auto feed = [&](const std::string& line, double t) { sbs.Feed(line, t, kNow, out, counters); };
+    feed(Msg(3, "4CA123", "", "", "53.1", "-6.5"), 0);        // published: neither known yet
+    feed(Msg(1, "4CA123", "EIN123", "", "", ""), 1);          // the callsign, no position
+    feed(Msg(3, "4CA123", "", "", "53.2", "-6.5"), 2);        // published: brings the callsign
+    feed(Msg(3, "4CA123", "", "", "53.3", "-6.5"), 3);        // held back
+    feed(Msg(3, "4CA123", "", "35000", "53.4", "-6.5"), 4);   // published: brings the altitude
+    feed(Msg(3, "4CA123", "", "35100", "53.5", "-6.5"), 5);   // held back: only a new altitude
+    feed(Msg(3, "4CA123", "EIN124", "", "53.6", "-6.5"), 6);  // held back: only a new callsign
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(fields::FlightField(out[0].text), "      ");
+    EXPECT_EQ(fields::FlightField(out[1].text), "EIN123");
+    EXPECT_NE(out[2].text.find("N53.40000E-6.50000 FL35000 ft"), std::string::npos) << out[2].text;
+    EXPECT_EQ(counters.dropped, (Drops{{"not an airborne position", 1}, {"rate limit", 3}}));
+}
+
+TEST(Sbs, LinesSplitAcrossReadsAreJoinedAndACutLineIsDroppedOnClose)
+{
+    SbsConverter sbs;
+    const std::string line = Msg(3, "4CA123", "EIN123", "35000", "53.1", "-6.5");
+    Counters counters;
+    std::vector<Message> out;
+    for (char c : line) sbs.Feed(std::string(1, c), 0, kNow, out, counters);
+    EXPECT_EQ(out.size(), 1u);
+
+    sbs.Feed(line.substr(0, 40), 10, kNow, out, counters);
+    sbs.Close(counters);
+    EXPECT_EQ(counters.dropped, (Drops{{"line cut short by the connection", 1}}));
+    sbs.Feed(line.substr(40), 20, kNow, out, counters);  // a new connection: the old half is gone
+    EXPECT_EQ(out.size(), 1u);
+    EXPECT_EQ(counters.dropped.at("not a MSG record"), 1);
+    EXPECT_EQ(counters.received, static_cast<long long>(out.size()) + counters.DroppedTotal());
+}
+
+TEST(Sbs, SilentAircraftAreForgotten)
+{
+    SbsConverter sbs(SbsOptions{5, 1024, 600});
+    Counters counters;
+    std::vector<Message> out;
+    sbs.Feed(Msg(1, "4CA123", "EIN123", "", "", ""), 0, kNow, out, counters);
+    sbs.Feed(Msg(1, "400AE7", "BAW1", "", "", ""), 500, kNow, out, counters);
+    EXPECT_EQ(sbs.Tracked(), 2u);
+    sbs.Feed(Msg(3, "400AE7", "", "35000", "51.1", "-1.5"), 700, kNow, out, counters);
+    EXPECT_EQ(sbs.Tracked(), 1u);
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(fields::FlightField(out[0].text), "BAW1  ");
+}
 
 }  // namespace
 }  // namespace korval::bridge
