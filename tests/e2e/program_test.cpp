@@ -56,9 +56,7 @@ protected:
         home.Write("KORVAL.ini", Settings());
         ASSERT_NO_FATAL_FAILURE(
             Start(serve, LinkProgram(),
-                  {QStringLiteral("serve"), QStringLiteral("--topic"), QStringLiteral("WinACARS|ACARS"),
-                   QStringLiteral("--rate"), QStringLiteral("0"), QStringLiteral("--exit-when-done")},
-                  true));
+                  QStringLiteral("serve --topic WinACARS|ACARS --rate 0 --exit-when-done").split(u' '), true));
         ASSERT_TRUE(Served("winacars%7cacars")) << serve.Err();
         ASSERT_NO_FATAL_FAILURE(StartKorval(korval));
         ASSERT_NO_FATAL_FAILURE(
@@ -82,13 +80,16 @@ protected:
         serve.Write(bytes);
     }
 
-    // The LiveData values korval-replay gives for each line sent so far, in a home of the same settings.
-    std::vector<std::vector<std::string>> Replay()
+    // The LiveData values korval-replay gives for each line sent so far and each of `more`, in a
+    // home of the same settings. It holds the event loop: run it before sending, so no program
+    // waits on this one meanwhile.
+    std::vector<std::vector<std::string>> Replay(const std::vector<std::string>& more)
     {
         test::TempHome replayHome;
         replayHome.Write("KORVAL.ini", home.Read("KORVAL.ini"));
         std::string input;
         for (const std::string& line : sent) input += line + '\n';
+        for (const std::string& line : more) input += line + '\n';
         ReplayOptions options;
         options.home = replayHome.path().string();
         options.liveAll = true;
@@ -102,7 +103,7 @@ protected:
             // Every message sets LiveData at least once, and the line's last value is what it shows.
             EXPECT_FALSE(values.back().empty()) << "line " << values.size();
         }
-        EXPECT_EQ(values.size(), sent.size());
+        EXPECT_EQ(values.size(), sent.size() + more.size());
         return values;
     }
 
@@ -127,10 +128,10 @@ TEST_F(Chain, TenThousandMessagesArriveInOrderAsTheReplayGivesThem)
     for (const std::string& text : CorpusTexts(10'000)) lines.push_back(ReplayLine(text));
     // The last message no other line repeats: when the listener has its values, it has all before.
     lines.push_back(ReplayLine(Message("END OF THE STREAM")));
+    const std::vector<std::vector<std::string>> replayed = Replay(lines);
     Send(lines);
     serve.CloseInput();
 
-    const std::vector<std::vector<std::string>> replayed = Replay();
     std::vector<std::string> want;
     for (std::size_t i = primers; i < replayed.size(); ++i)
         want.insert(want.end(), replayed[i].begin(), replayed[i].end());
@@ -248,7 +249,7 @@ TEST_F(Chain, FifosInPlaceOfTheFilesHoldNeitherTheStartNorTheQuit)
 
 struct UsageCase {
     const char* name;
-    QStringList args;
+    const char* args;  // separated by blanks
     int status;
     std::string shown;  // on standard output for status 0, else on standard error
 };
@@ -258,26 +259,23 @@ class Usage : public Chain, public ::testing::WithParamInterface<UsageCase> {};
 TEST_P(Usage, AnswersWithoutRunning)
 {
     const UsageCase& c = GetParam();
-    ASSERT_NO_FATAL_FAILURE(Start(korval, KorvalProgram(), c.args));
+    ASSERT_NO_FATAL_FAILURE(Start(korval, KorvalProgram(), QString::fromUtf8(c.args).split(u' ')));
     ASSERT_TRUE(korval.Finished());
     EXPECT_EQ(korval.ExitCode(), c.status) << korval.Err();
     const std::string& text = c.status == 0 ? korval.Out() : korval.Err();
     EXPECT_NE(text.find(c.shown), std::string::npos) << text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Program, Usage,
-    ::testing::Values(
-        UsageCase{"help", {QStringLiteral("--help")}, 0, "--home DIR"},
-        UsageCase{"quietWithWindows", {QStringLiteral("--quiet")}, 2, "--quiet is for --headless"},
-        UsageCase{"version", {QStringLiteral("--version")}, 0, "korval 1.0.0\n"},
-        UsageCase{"missingHome",
-                  {QStringLiteral("--headless"), QStringLiteral("--home"), QStringLiteral("/no/such/folder")},
-                  2,
-                  "--home must name an existing folder"},
-        UsageCase{"homeWithoutFolder", {QStringLiteral("--headless"), QStringLiteral("--home")}, 2, "usage:"},
-        UsageCase{"unknownOption", {QStringLiteral("--windowless")}, 2, "unknown option --windowless"}),
-    test::CaseName());
+INSTANTIATE_TEST_SUITE_P(Program, Usage,
+                         ::testing::Values(UsageCase{"help", "--help", 0, "--home DIR"},
+                                           UsageCase{"quietWithWindows", "--quiet", 2, "--quiet is for --headless"},
+                                           UsageCase{"version", "--version", 0, "korval 1.0.0\n"},
+                                           UsageCase{"missingHome", "--headless --home /no/such/folder", 2,
+                                                     "--home must name an existing folder"},
+                                           UsageCase{"homeWithoutFolder", "--headless --home", 2, "usage:"},
+                                           UsageCase{"unknownOption", "--windowless", 2,
+                                                     "unknown option --windowless"}),
+                         test::CaseName());
 
 // Without --home the program folder is $KORVAL_HOME, which must exist, else
 // ~/.local/share/korval, which is made when missing.
