@@ -177,8 +177,9 @@ INSTANTIATE_TEST_SUITE_P(
         DatagramCase{"hfdlSouthOfZeroRoundsToNorth", Source::Dumphfdl, HfdlAt("-0.00001", "-0.00001"), 1,
                      ",000,00,0,E,00,00,0,N;", ""},
         DatagramCase{"hfdlDateLine", Source::Dumphfdl, HfdlAt("0.5", "180"), 1, ",180,00,0,E,00,30,0,N;", ""},
-        // An optional field of the wrong type is as if absent: the bridge's own time dates what has
-        // no time it can read.
+        // An optional field of the wrong type is as if absent: the bridge's own time dates it.
+        DatagramCase{"timestampNotNumber", Source::Acarsdec, R"({"label":"15","timestamp":"now"})", 1,
+                     "[05/12/2026 12:00]", ""},
         DatagramCase{"textTimestamp", Source::Acarsdec, R"({"label":"15","timestamp":"1796471922.5"})", 1,
                      "[05/12/2026 11:58]", ""},
         DatagramCase{"timestampInTheLastYear", Source::Acarsdec, R"({"label":"15","timestamp":253402300799})", 1,
