@@ -26,101 +26,51 @@ namespace {
 
 using korval::test::PrintTo;
 using Json = nlohmann::json;
+using Drops = std::map<std::string, long long>;
 
 constexpr std::int64_t kNow = 1796472000;  // 2026-12-05 12:00:00 UTC, for captures without a time
 
-std::string Bytes(const Json& text)
-{
-    std::optional<std::string> bytes = linktool::BytesFromUtf8(text.get<std::string>());
-    EXPECT_TRUE(bytes.has_value());
-    return bytes.value_or("");
-}
-
-std::string_view ReplaySource(Form form)
-{
-    switch (form) {
-        case Form::HfAcars:
-            return "hfacars";
-        case Form::Hfdl:
-            return "hfdl";
-        case Form::Airmaster:
-            break;
-    }
-    return "airmaster";
-}
-
-struct Capture {
-    std::string name;
-    std::string datagram;
-    Json published;
-    std::vector<std::string> positions;
-    std::map<std::string, long long> dropped;  // lines of a stream that are not position reports
-};
-
-std::vector<Capture> ReadCaptures(const std::string& file)
-{
-    std::vector<Capture> captures;
-    std::istringstream in(test::ReadTestData("bridge/" + file));
-    for (std::string line; std::getline(in, line);) {
-        if (line.empty()) continue;
-        const Json j = Json::parse(line);
-        Capture c;
-        c.name = j.at("case").get<std::string>();
-        const Json& d = j.at("datagram");
-        c.datagram = d.is_string() ? Bytes(d) : d.dump();
-        c.published = j.at("published");
-        c.positions = j.at("positions").get<std::vector<std::string>>();
-        if (j.contains("dropped")) c.dropped = j.at("dropped").get<std::map<std::string, long long>>();
-        captures.push_back(std::move(c));
-    }
-    return captures;
-}
-
-Json Published(const std::vector<Message>& messages)
-{
-    Json list = Json::array();
-    for (const Message& m : messages)
-        list.push_back({{"topic", DefaultTopic(m.form)}, {"text", linktool::Utf8FromBytes(m.text)}});
-    return list;
-}
-
 struct GoldenCase {
-    const char* file;
+    const char* name;  // the file
     Source source;
 };
-void PrintTo(const GoldenCase& c, std::ostream* os)
-{
-    *os << c.file;
-}
 
 class Golden : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(Golden, CapturesGiveTheTextsAndThePipelineFindsTheirPositions)
 {
-    const std::vector<Capture> captures = ReadCaptures(GetParam().file);
-    ASSERT_FALSE(captures.empty());
-
+    std::istringstream captures(test::ReadTestData("bridge/" + std::string(GetParam().name)));
     std::string replayInput;
     std::vector<std::string> expectedPositions;
-    for (const Capture& c : captures) {
-        SCOPED_TRACE(c.name);
+    for (std::string line; std::getline(captures, line);) {
+        if (line.empty()) continue;
+        const Json c = Json::parse(line);
+        SCOPED_TRACE(c.at("case").get<std::string>());
+        const Json& d = c.at("datagram");
+        const std::string datagram = d.is_string() ? linktool::BytesFromUtf8(d.get<std::string>()).value() : d.dump();
         std::vector<Message> out;
         Counters counters;
         if (GetParam().source == Source::Sbs) {
             SbsConverter sbs;
-            sbs.Feed(c.datagram, 0, kNow, out, counters);
+            sbs.Feed(datagram, 0, kNow, out, counters);
         } else {
-            ConvertDatagram(GetParam().source, c.datagram, kNow, out, counters);
+            ConvertDatagram(GetParam().source, datagram, kNow, out, counters);
         }
-        EXPECT_EQ(counters.dropped, c.dropped) << counters.Summary();
-        EXPECT_EQ(Published(out), c.published) << "converted: " << Published(out).dump();
-        EXPECT_EQ(out.size(), c.positions.size());
+        // Lines of a stream that are not position reports are dropped.
+        EXPECT_EQ(counters.dropped, c.value("dropped", Drops{})) << counters.Summary();
+        Json published = Json::array();
         for (const Message& m : out) {
-            replayInput +=
-                Json{{"source", ReplaySource(m.form)}, {"text", linktool::Utf8FromBytes(m.text)}}.dump() + "\n";
+            const std::string text = linktool::Utf8FromBytes(m.text);
+            published.push_back({{"topic", DefaultTopic(m.form)}, {"text", text}});
+            const char* source = m.form == Form::Hfdl ? "hfdl" : m.form == Form::HfAcars ? "hfacars" : "airmaster";
+            replayInput += Json{{"source", source}, {"text", text}}.dump() + "\n";
         }
-        expectedPositions.insert(expectedPositions.end(), c.positions.begin(), c.positions.end());
+        EXPECT_EQ(published, c.at("published")) << "converted: " << published.dump();
+        const auto positions = c.at("positions").get<std::vector<std::string>>();
+        EXPECT_EQ(out.size(), positions.size());
+        expectedPositions.insert(expectedPositions.end(), positions.begin(), positions.end());
     }
+    ASSERT_FALSE(expectedPositions.empty());
 
     // A program folder whose settings leave every filter off and SBS-1 reports on.
     test::TempHome home;

@@ -15,12 +15,10 @@ using namespace std::chrono_literals;
 using test::KorvalProgram;
 using test::LinkProgram;
 using test::Program;
-using test::ReplayProgram;
 using test::RunUntil;
 
-// KORVAL.ini text (CR LF) from "Section/Key=Value" entries over the defaults of these tests:
-// no source checked, the daily log on, every filter off.
-std::string Ini(const std::vector<std::string>& entries);
+// KORVAL.ini text (CR LF) of these tests: Airmaster checked, the daily log on, every filter off.
+std::string Settings();
 
 // A canonical message whose content is `content`.
 std::string Message(std::string_view content, std::string_view msgNo = "M01A");
@@ -30,8 +28,6 @@ std::string ReplayLine(std::string_view text);
 
 // The texts (bytes) of the corpus of realistic messages, repeated to `count` texts.
 std::vector<std::string> CorpusTexts(std::size_t count);
-// The same as replay lines, all of source "airmaster": the one decoder the tests serve.
-std::vector<std::string> CorpusLines(std::size_t count);
 
 // The string values of field `field` of every JSON line of `jsonl`; a JSON array value adds
 // each of its elements. Lines that are not JSON objects with the field fail the test.
