@@ -109,11 +109,6 @@ QString LinkProgram()
     return QStringLiteral(KORVAL_LINK_PROGRAM);
 }
 
-QString ReplayProgram()
-{
-    return QStringLiteral(KORVAL_REPLAY_PROGRAM);
-}
-
 // ---- ProgramTest --------------------------------------------------------------------------------
 
 ProgramTest::ProgramTest()

@@ -58,7 +58,6 @@ private:
 // The programs under test.
 QString KorvalProgram();
 QString LinkProgram();
-QString ReplayProgram();
 
 // A fixture for tests that run the programs: a temporary home whose folder "run" holds the link
 // sockets of the programs it starts and of the links this process makes (XDG_RUNTIME_DIR).
