@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -39,11 +38,9 @@ using webtest::WaitUntil;
 ViewLimits TestLimits()
 {
     ViewLimits l;
-    l.http.connections = 64;
     l.http.requestBytes = 4096;
     l.http.requestTime = 500ms;
     l.http.idle = 2s;
-    l.sockets = 32;
     l.frameBytes = 1024;
     l.messageBytes = 4096;
     l.dropBytes = 512 * 1024;
@@ -61,49 +58,43 @@ struct Reply {
     bool closed = false;  // the server closed the connection
 };
 
-// Sends `request` on a new connection; reads until the answer is complete or the connection ends.
-Reply Exchange(quint16 port, const QByteArray& request, std::chrono::milliseconds limit = 5s)
+// Sends `request` on a new connection; reads until the answer has the length its head gives or
+// the connection ends.
+Reply Exchange(quint16 port, const QByteArray& request)
 {
     QTcpSocket socket;
     socket.connectToHost(QHostAddress::LocalHost, port);
-    Reply r;
-    // A connection closed at once may never be seen open.
-    if (!WaitUntil([&] { return socket.state() == QAbstractSocket::ConnectedState; }, limit)) {
-        r.closed = socket.state() == QAbstractSocket::UnconnectedState;
-        return r;
-    }
     socket.write(request);
     QByteArray all;
+    Reply r;
     auto complete = [&] {
         all += socket.readAll();
         const qsizetype end = all.indexOf("\r\n\r\n");
         if (end < 0) return false;
-        r.head = all.left(end);
-        const qsizetype lengthAt = r.head.toLower().indexOf("content-length:");
-        if (lengthAt < 0) return true;
-        const qsizetype lineEnd = r.head.indexOf("\r\n", lengthAt);
-        const int length = r.head.mid(lengthAt + 15, lineEnd < 0 ? -1 : lineEnd - lengthAt - 15).trimmed().toInt();
-        const bool head = request.startsWith("HEAD");
-        return head || all.size() - end - 4 >= length;
-    };
-    WaitUntil([&] { return complete() || socket.state() == QAbstractSocket::UnconnectedState; }, limit);
-    all += socket.readAll();
-    const qsizetype end = all.indexOf("\r\n\r\n");
-    if (end >= 0) {
+        r.status = all.mid(9, 3).toInt();  // "HTTP/1.1 200 OK"
         r.head = all.left(end);
         r.body = all.mid(end + 4);
-        const QList<QByteArray> words = r.head.left(r.head.indexOf("\r\n")).split(' ');
-        if (words.size() > 1) r.status = words[1].toInt();
-    }
-    r.closed = socket.state() == QAbstractSocket::UnconnectedState ||
-               WaitUntil([&] { return socket.state() == QAbstractSocket::UnconnectedState; }, 200ms);
+        const qsizetype at = r.head.indexOf("Content-Length: ");
+        const int length = at < 0 ? 0 : r.head.mid(at + 16, r.head.indexOf("\r\n", at) - at - 16).toInt();
+        return request.startsWith("HEAD") || r.body.size() >= length;
+    };
+    const auto gone = [&] { return socket.state() == QAbstractSocket::UnconnectedState; };
+    WaitUntil([&] { return complete() || gone(); }, 5s);
+    complete();
+    r.closed = gone() || WaitUntil(gone, 200ms);
     return r;
 }
 
-QByteArray Get(const QByteArray& target, const QByteArray& method = "GET")
+// A request of this machine's browser; `headers` end with CR LF.
+QByteArray Request(const QByteArray& line, const QByteArray& headers = "Connection: close\r\n")
 {
-    return method + " " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n\r\n";
+    return line + " HTTP/1.1\r\nHost: 127.0.0.1\r\n" + headers + "\r\n";
 }
+
+// The headers of a browser's WebSocket upgrade.
+constexpr const char* kUpgrade =
+    "Connection: Upgrade\r\nUpgrade: websocket\r\n"
+    "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n";
 
 // A page's WebSocket, as a browser opens it.
 struct Page {
@@ -147,11 +138,12 @@ struct Page {
     std::vector<QByteArray> pictures;
 };
 
-QJsonObject Sizes(QSize map1, QSize map2 = {}, QSize map3 = {})
+// The page's size message: map 1 at `w` x `h`, maps 2 and 3 not shown.
+QJsonObject Size(int w, int h)
 {
-    QJsonArray maps;
-    for (QSize s : {map1, map2, map3}) maps.append(QJsonArray{s.width(), s.height()});
-    return {{QStringLiteral("t"), QStringLiteral("size")}, {QStringLiteral("maps"), maps}};
+    const QJsonArray none{0, 0};
+    return {{QStringLiteral("t"), QStringLiteral("size")},
+            {QStringLiteral("maps"), QJsonArray{QJsonArray{w, h}, none, none}}};
 }
 
 class Server : public ::testing::Test {
@@ -199,9 +191,11 @@ protected:
 
 // ---- paths ------------------------------------------------------------------------------------
 
+// How a request reaches the path rules through the HTTP server; the rules are the paths test's.
 struct PathCase {
     const char* name;
-    const char* request;
+    const char* line;     // the request line
+    const char* headers;  // besides the host, each ending in CR LF
     int status;
     const char* type;  // start of the Content-Type
 };
@@ -212,7 +206,7 @@ TEST_P(Paths, OnlyThePagesOwn)
 {
     Start();
     const PathCase& c = GetParam();
-    const Reply r = Exchange(port, c.request);
+    const Reply r = Exchange(port, Request(c.line, c.headers));
     EXPECT_EQ(r.status, c.status) << r.head.toStdString();
     EXPECT_TRUE(r.head.contains(QByteArray("Content-Type: ") + c.type)) << r.head.toStdString();
     EXPECT_TRUE(r.head.contains("X-Content-Type-Options: nosniff"));
@@ -222,33 +216,26 @@ TEST_P(Paths, OnlyThePagesOwn)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Web, Paths,
-    ::testing::Values(
-        PathCase{"page", "GET / HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n", 200, "text/html"},
-        PathCase{"script", "GET /app.js HTTP/1.1\r\nHost: x\r\n\r\n", 200, "text/javascript"},
-        PathCase{"geojson", "GET /tracks.geojson HTTP/1.1\r\nHost: x\r\n\r\n", 200, "application/geo+json"},
-        PathCase{"kml", "GET /tracks.kml HTTP/1.1\r\nHost: x\r\n\r\n", 200, "application/vnd.google-earth.kml+xml"},
-        PathCase{"unknown", "GET /secret HTTP/1.1\r\nHost: x\r\n\r\n", 404, "text/plain"},
-        PathCase{"settingsFile", "GET /KORVAL.ini HTTP/1.1\r\nHost: x\r\n\r\n", 404, "text/plain"},
-        PathCase{"dotDot", "GET /../KORVAL.ini HTTP/1.1\r\nHost: x\r\n\r\n", 400, "text/plain"},
-        PathCase{"dotDotAfterPage", "GET /maps/../../etc/passwd HTTP/1.1\r\nHost: x\r\n\r\n", 400, "text/plain"},
-        PathCase{"encodedDotDot", "GET /%2e%2e/KORVAL.ini HTTP/1.1\r\nHost: x\r\n\r\n", 400, "text/plain"},
-        PathCase{"encodedSlash", "GET /..%2fKORVAL.ini HTTP/1.1\r\nHost: x\r\n\r\n", 400, "text/plain"},
-        PathCase{"doubleEncoded", "GET /%252e%252e/x HTTP/1.1\r\nHost: x\r\n\r\n", 400, "text/plain"},
-        PathCase{"post", "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 2\r\n\r\nab", 405, "text/plain"},
-        PathCase{"socketWithoutUpgrade", "GET /ws HTTP/1.1\r\nHost: x\r\n\r\n", 426, "text/plain"},
-        PathCase{"upgradeElsewhere",
-                 "GET /other HTTP/1.1\r\nHost: x\r\nConnection: Upgrade\r\nUpgrade: websocket\r\n"
-                 "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n",
-                 404, "text/plain"}),
-    korval::test::CaseName());
+constexpr const char* kClose = "Connection: close\r\n";
+
+INSTANTIATE_TEST_SUITE_P(Web, Paths,
+                         ::testing::Values(PathCase{"page", "GET /", kClose, 200, "text/html"},
+                                           PathCase{"script", "GET /app.js", kClose, 200, "text/javascript"},
+                                           PathCase{"settingsFile", "GET /KORVAL.ini", kClose, 404, "text/plain"},
+                                           PathCase{"dotDot", "GET /../KORVAL.ini", kClose, 400, "text/plain"},
+                                           PathCase{"encodedDotDot", "GET /%2e%2e/KORVAL.ini", kClose, 400,
+                                                    "text/plain"},
+                                           PathCase{"encodedSlash", "GET /..%2fKORVAL.ini", kClose, 400, "text/plain"},
+                                           PathCase{"post", "POST /", kClose, 405, "text/plain"},
+                                           PathCase{"socketWithoutUpgrade", "GET /ws", kClose, 426, "text/plain"},
+                                           PathCase{"upgradeElsewhere", "GET /other", kUpgrade, 404, "text/plain"}),
+                         korval::test::CaseName());
 
 TEST_F(Server, TheHeadOfThePageHasItsLengthAndNoBody)
 {
     Start();
-    const Reply get = Exchange(port, Get("/"));
-    const Reply head = Exchange(port, Get("/", "HEAD"));
+    const Reply get = Exchange(port, Request("GET /"));
+    const Reply head = Exchange(port, Request("HEAD /"));
     EXPECT_EQ(head.status, 200);
     EXPECT_TRUE(head.body.isEmpty());
     EXPECT_TRUE(head.head.contains("Content-Length: " + QByteArray::number(get.body.size())));
@@ -259,45 +246,32 @@ TEST_F(Server, TheDownloadLinksExportWhatIsTrackedAsOfNow)
 {
     test::AddAircraft(s, "G-DOWN", "51500/-1250");
     Start();
-    const Reply geojson = Exchange(port, Get("/tracks.geojson"));
+    const Reply geojson = Exchange(port, Request("GET /tracks.geojson"));
     ASSERT_EQ(geojson.status, 200);
+    EXPECT_TRUE(geojson.head.contains("Content-Type: application/geo+json"));
     EXPECT_TRUE(geojson.head.contains("Content-Disposition: attachment; filename=\"korval-tracks.geojson\""));
-    const QJsonObject collection = QJsonDocument::fromJson(geojson.body).object();
-    EXPECT_EQ(collection.value(QStringLiteral("type")).toString(), QStringLiteral("FeatureCollection"));
-    EXPECT_TRUE(geojson.body.contains("G-DOWN"));
-    EXPECT_TRUE(geojson.body.contains("[-1.25,51.5]")) << geojson.body.toStdString();  // longitude first
-    const Reply kml = Exchange(port, Get("/tracks.kml"));
-    ASSERT_EQ(kml.status, 200);
-    EXPECT_TRUE(kml.body.contains("<kml xmlns=\"http://www.opengis.net/kml/2.2\""));
+    EXPECT_TRUE(geojson.body.contains("[-1.25,51.5]")) << geojson.body.toStdString();  // G-DOWN, longitude first
+    const Reply kml = Exchange(port, Request("GET /tracks.kml"));
+    EXPECT_TRUE(kml.head.contains("Content-Type: application/vnd.google-earth.kml+xml"));
+    EXPECT_TRUE(kml.head.contains("filename=\"korval-tracks.kml\""));
     EXPECT_TRUE(kml.body.contains("G-DOWN"));
     EXPECT_EQ(s.AircraftCol.Count(), 1u);
 }
 
 // ---- limits on requests -----------------------------------------------------------------------
 
-TEST_F(Server, AnOversizedRequestClosesItsConnectionAndTheServerGoesOn)
+TEST_F(Server, ARequestTooLargeOrTooSlowClosesItsConnectionAndTheServerGoesOn)
 {
     Start();
-    const QByteArray huge = "GET / HTTP/1.1\r\nHost: x\r\nX-Filler: " + QByteArray(8000, 'a') + "\r\n\r\n";
-    const Reply r = Exchange(port, huge);
-    EXPECT_TRUE(r.closed);
-    EXPECT_NE(r.status, 200);
+    const Reply huge = Exchange(port, Request("GET /", "X-Filler: " + QByteArray(8000, 'a') + "\r\n"));
+    EXPECT_TRUE(huge.closed);
+    EXPECT_NE(huge.status, 200);
     EXPECT_EQ(view->Http().Counts().overLimit, 1u);
-    const QByteArray body = "POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 9000\r\n\r\n" + QByteArray(9000, 'b');
-    EXPECT_TRUE(Exchange(port, body).closed);
-    EXPECT_EQ(Exchange(port, Get("/")).status, 200);
-}
-
-TEST_F(Server, ARequestThatNeverEndsIsClosed)
-{
-    Start();
-    QTcpSocket slow;
-    slow.connectToHost(QHostAddress::LocalHost, port);
-    ASSERT_TRUE(WaitUntil([&] { return slow.state() == QAbstractSocket::ConnectedState; }, 5s));
-    slow.write("GET / HTTP/1.1\r\nHost: x\r\n");  // and nothing more
-    // The limit is half a second, looked at every second.
-    EXPECT_TRUE(WaitUntil([&] { return slow.state() == QAbstractSocket::UnconnectedState; }, 5s));
-    EXPECT_EQ(Exchange(port, Get("/")).status, 200);
+    EXPECT_TRUE(Exchange(port, Request("POST /", "Content-Length: 9000\r\n") + QByteArray(9000, 'b')).closed);
+    // Half a request and nothing more: the limit is half a second, looked at every second.
+    EXPECT_TRUE(Exchange(port, "GET / HTTP/1.1\r\nHost: 127.0.0.1\r\n").closed);
+    EXPECT_EQ(view->Http().Counts().overLimit, 3u);
+    EXPECT_EQ(Exchange(port, Request("GET /")).status, 200);
 }
 
 TEST_F(Server, ConnectionsOverTheLimitAreClosedAtOnce)
@@ -305,19 +279,16 @@ TEST_F(Server, ConnectionsOverTheLimitAreClosedAtOnce)
     ViewLimits limits = TestLimits();
     limits.http.connections = 3;
     Start(limits);
-    std::vector<std::unique_ptr<QTcpSocket>> held;
-    for (int i = 0; i < 3; ++i) {
-        held.push_back(std::make_unique<QTcpSocket>());
-        held.back()->connectToHost(QHostAddress::LocalHost, port);
-    }
+    QTcpSocket held[3];
+    for (QTcpSocket& h : held) h.connectToHost(QHostAddress::LocalHost, port);
     ASSERT_TRUE(WaitUntil([&] { return view->Http().OpenConnections() == 3; }, 5s));
-    const Reply refused = Exchange(port, Get("/"));
+    const Reply refused = Exchange(port, Request("GET /"));
     EXPECT_TRUE(refused.closed);
     EXPECT_EQ(refused.status, 0);
     EXPECT_EQ(view->Http().Counts().tooMany, 1u);
-    held.clear();
+    for (QTcpSocket& h : held) h.abort();
     ASSERT_TRUE(WaitUntil([&] { return view->Http().OpenConnections() == 0; }, 5s));
-    EXPECT_EQ(Exchange(port, Get("/")).status, 200);
+    EXPECT_EQ(Exchange(port, Request("GET /")).status, 200);
 }
 
 // ---- the page's WebSocket ---------------------------------------------------------------------
@@ -332,23 +303,18 @@ TEST_F(Server, APageIsGreetedAndGetsItsMapsAtItsSize)
     EXPECT_EQ(page.texts.front().value(QStringLiteral("count")).toString(), QStringLiteral("12"));
     EXPECT_EQ(page.texts.front().value(QStringLiteral("maps")).toArray().size(), 3);
 
-    page.Send(Sizes({321, 123}));
+    page.Send(Size(321, 123));
     ASSERT_TRUE(WaitUntil([&] { return !page.pictures.empty(); }, 5s));
-    const QByteArray& p = page.pictures.front();
-    ASSERT_GT(p.size(), 16);
-    EXPECT_EQ(p.left(3), QByteArray("KM\x01", 3));
-    EXPECT_EQ((static_cast<unsigned char>(p[4]) << 8) | static_cast<unsigned char>(p[5]), 321);
-    EXPECT_EQ((static_cast<unsigned char>(p[6]) << 8) | static_cast<unsigned char>(p[7]), 123);
-    QImage image;
-    ASSERT_TRUE(image.loadFromData(p.mid(16), "JPEG"));
-    EXPECT_EQ(image.size(), QSize(321, 123));
+    // "KM", map 1, no fault, 321 x 123 pixels, big-endian.
+    EXPECT_EQ(page.pictures.front().left(8), QByteArray("KM\x01\x00\x01\x41\x00\x7b", 8));
+    EXPECT_EQ(QImage::fromData(page.pictures.front().mid(16), "JPEG").size(), QSize(321, 123));
 
     // A change of the maps brings one new picture; so does a new size.
     Message(1);
     ASSERT_TRUE(WaitUntil([&] { return page.pictures.size() == 2; }, 5s));
-    page.Send(Sizes({200, 100}));
+    page.Send(Size(200, 100));
     ASSERT_TRUE(WaitUntil([&] { return page.pictures.size() == 3; }, 5s));
-    EXPECT_TRUE(QImage::fromData(page.pictures.back().mid(16), "JPEG").size() == QSize(200, 100));
+    EXPECT_EQ(QImage::fromData(page.pictures.back().mid(16), "JPEG").size(), QSize(200, 100));
     EXPECT_EQ(view->Counts().pictures, 3u);
 }
 
@@ -359,12 +325,12 @@ TEST_F(Server, AClickIsAnsweredWithTheDetailsAndChangesNothing)
     Start();
     Page page(port);
     ASSERT_TRUE(page.Open());
-    auto click = [&](int id, double x, double y, const char* button) {
+    auto click = [&](int id, double x, const char* button) {
         page.Send({{QStringLiteral("t"), QStringLiteral("click")},
                    {QStringLiteral("map"), 1},
                    {QStringLiteral("id"), id},
                    {QStringLiteral("x"), x},
-                   {QStringLiteral("y"), y},
+                   {QStringLiteral("y"), 100},
                    {QStringLiteral("w"), 300},
                    {QStringLiteral("h"), 200},
                    {QStringLiteral("button"), QLatin1String(button)}});
@@ -377,16 +343,13 @@ TEST_F(Server, AClickIsAnsweredWithTheDetailsAndChangesNothing)
         WaitUntil([] { return false; }, 60ms);  // clicks closer together are ignored
         return answered ? *page.Last("details") : QJsonObject();
     };
-    QJsonObject d = click(1, 150, 100, "left");
+    QJsonObject d = click(1, 150, "left");
     EXPECT_EQ(d.value(QStringLiteral("caption")).toString(), QStringLiteral("\nFNG-CENT  M080  F350  EGLL-KJFK"));
     EXPECT_EQ(d.value(QStringLiteral("bg")).toString(), QStringLiteral("#ffff80"));
-    d = click(2, 150, 100, "right");
+    d = click(2, 150, "right");
     EXPECT_EQ(d.value(QStringLiteral("caption")).toString(), QStringLiteral("\nG-CENT\nB744"));
     EXPECT_EQ(d.value(QStringLiteral("bg")).toString(), QStringLiteral("#c0ffff"));
-    d = click(3, 10, 10, "left");
-    EXPECT_EQ(d.value(QStringLiteral("caption")).toString(), QString());
-    d = click(4, 900, 10, "left");
-    EXPECT_TRUE(d.contains(QStringLiteral("problem")));
+    EXPECT_TRUE(click(3, 900, "left").contains(QStringLiteral("problem")));  // off the picture
 
     EXPECT_EQ(s.AircraftCol.Count(), 2u);  // the unreadable aircraft stays
     EXPECT_FALSE(rig.home.Exists("KORVAL.ini"));
@@ -445,32 +408,22 @@ TEST_F(Server, OtherSitesAndPagesOverTheLimitAreTurnedAway)
 
 TEST_F(Server, APageAskingByAnotherSitesNameIsTurnedAway)
 {
-    Start();  // on the loopback address
-    auto handshake = [&](const QByteArray& host) {
-        QTcpSocket raw;
-        raw.connectToHost(QHostAddress::LocalHost, port);
-        WaitUntil([&] { return raw.state() == QAbstractSocket::ConnectedState; }, 5s);
-        raw.write("GET /ws HTTP/1.1\r\nHost: " + host +
-                  "\r\nConnection: Upgrade\r\nUpgrade: websocket\r\n"
-                  "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n");
-        QByteArray got;
-        WaitUntil(
-            [&] {
-                got += raw.readAll();
-                return got.contains("\r\n\r\n") && got.size() > got.indexOf("\r\n\r\n") + 4;
-            },
-            3s);
-        return got.mid(got.indexOf("\r\n\r\n") + 4);  // the first frame after the upgrade
-    };
+    Start();  // on the loopback address; its own names are the other tests' pages
+    QTcpSocket raw;
+    raw.connectToHost(QHostAddress::LocalHost, port);
+    raw.write("GET /ws HTTP/1.1\r\nHost: evil.example:" + QByteArray::number(port) + "\r\n" + kUpgrade + "\r\n");
+    QByteArray got;
+    const auto frame = [&] { return got.mid(got.indexOf("\r\n\r\n") + 4); };  // the first after the upgrade
+    WaitUntil(
+        [&] {
+            got += raw.readAll();
+            return got.contains("\r\n\r\n") && frame().size() >= 4;
+        },
+        5s);
     // A close frame (0x88) with the code 1008, policy violated.
-    const QByteArray refused = handshake("evil.example:" + QByteArray::number(port));
-    ASSERT_GE(refused.size(), 4);
-    EXPECT_EQ(static_cast<unsigned char>(refused[0]), 0x88);
-    EXPECT_EQ(refused.mid(2, 2), QByteArray("\x03\xf0", 2));
-    // Its own name is greeted (a text frame, 0x81).
-    const QByteArray greeted = handshake("localhost:" + QByteArray::number(port));
-    ASSERT_GE(greeted.size(), 1);
-    EXPECT_EQ(static_cast<unsigned char>(greeted[0]), 0x81);
+    ASSERT_GE(frame().size(), 4);
+    EXPECT_EQ(static_cast<unsigned char>(frame()[0]), 0x88);
+    EXPECT_EQ(frame().mid(2, 2), QByteArray("\x03\xf0", 2));
 }
 
 // ---- the station is never held up -------------------------------------------------------------
@@ -493,9 +446,7 @@ public:
             return;
         }
         socket_.setReadBufferSize(1024);
-        socket_.write(
-            "GET /ws HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: Upgrade\r\nUpgrade: websocket\r\n"
-            "Sec-WebSocket-Version: 13\r\nSec-WebSocket-Key: dGhlIHNhbXBsZSBub25jZQ==\r\n\r\n");
+        socket_.write(Request("GET /ws", kUpgrade));
         // The answer to the upgrade is read, as a browser does before it sends anything more.
         QByteArray answer;
         WaitUntil(
@@ -526,67 +477,40 @@ TEST_F(Server, ManyConnectionsComeAndGoWhileMessagesFlowAndNothingIsLost)
     Page steady(port);
     ASSERT_TRUE(steady.Open());
     ASSERT_TRUE(WaitUntil([&] { return steady.Greeted(); }, 5s));
-    steady.Send(Sizes({160, 120}));
+    steady.Send(Size(160, 120));
     StuckPage stuck(port, {1600, 1200});
 
-    // 100 messages a second for three seconds, each processed as soon as the event loop gets to
-    // it, as a decoder's link delivers them; meanwhile 200 connections of every kind open and drop.
-    constexpr int kMessages = 300;
+    // A message every 10 ms, as a decoder's link delivers them; meanwhile 200 visitors come and
+    // go, most without a goodbye: pages, requests dropped unanswered, half ones and too large ones.
+    constexpr std::size_t kMessages = 300;
     int sent = 0;
-    QElapsedTimer clock;
-    clock.start();
     QTimer feeder;
-    feeder.setTimerType(Qt::PreciseTimer);
     QObject::connect(&feeder, &QTimer::timeout, &feeder, [&] {
-        const int due = std::min<int>(kMessages, static_cast<int>(clock.elapsed() / 10) + 1);
-        while (sent < due) Message(++sent);
+        if (sent < static_cast<int>(kMessages)) Message(++sent);
     });
-    feeder.start(5);
-
+    feeder.start(10);
+    const QByteArray requests[] = {Request("GET /"), "GET /app.js HTTP/1.1\r\nHo",
+                                   Request("GET /", "X: " + QByteArray(6000, 'z') + "\r\n")};
     std::vector<std::unique_ptr<QObject>> visitors;
     for (int i = 0; i < 200; ++i) {
-        switch (i % 4) {
-            case 0: {  // a page that opens and goes
-                auto p = std::make_unique<QWebSocket>();
-                p->open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port)));
-                visitors.push_back(std::move(p));
-                break;
-            }
-            case 1: {  // a request for the page, dropped before the answer is read
-                auto t = std::make_unique<QTcpSocket>();
-                t->connectToHost(QHostAddress::LocalHost, port);
-                t->write(Get("/"));
-                visitors.push_back(std::move(t));
-                break;
-            }
-            case 2: {  // half a request
-                auto t = std::make_unique<QTcpSocket>();
-                t->connectToHost(QHostAddress::LocalHost, port);
-                t->write("GET /app.js HTTP/1.1\r\nHo");
-                visitors.push_back(std::move(t));
-                break;
-            }
-            default: {  // too large a request
-                auto t = std::make_unique<QTcpSocket>();
-                t->connectToHost(QHostAddress::LocalHost, port);
-                t->write("GET / HTTP/1.1\r\nX: " + QByteArray(6000, 'z') + "\r\n\r\n");
-                visitors.push_back(std::move(t));
-            }
+        if (i % 4 == 0) {
+            auto p = std::make_unique<QWebSocket>();
+            p->open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(port)));
+            visitors.push_back(std::move(p));
+        } else {
+            auto t = std::make_unique<QTcpSocket>();
+            t->connectToHost(QHostAddress::LocalHost, port);
+            t->write(requests[i % 4 - 1]);
+            visitors.push_back(std::move(t));
         }
         if (i % 20 == 19) {
             WaitUntil([] { return false; }, 100ms);
-            visitors.clear();  // all of them go at once, most without a goodbye
+            visitors.clear();
         }
     }
-    visitors.clear();
 
-    ASSERT_TRUE(WaitUntil([&] { return sent == kMessages; }, 20s));
-    const auto took = std::chrono::milliseconds(clock.elapsed());
-    ASSERT_TRUE(WaitUntil([&] { return steady.live.size() == static_cast<std::size_t>(kMessages); }, 10s))
-        << steady.live.size() << " of " << kMessages;
-    for (int i = 0; i < kMessages; ++i) ASSERT_EQ(steady.live[static_cast<std::size_t>(i)], i + 1);
-    // Three seconds of messages were processed hardly later: the loop was never held for long.
-    EXPECT_LT(took, 4500ms) << took.count() << " ms";
+    ASSERT_TRUE(WaitUntil([&] { return steady.live.size() == kMessages; }, 20s)) << steady.live.size();
+    for (std::size_t i = 0; i < kMessages; ++i) ASSERT_EQ(steady.live[i], static_cast<int>(i) + 1);
     // The page that reads nothing was dropped (it cannot tell: it reads nothing).
     EXPECT_TRUE(WaitUntil([&] { return view->Counts().dropped == 1; }, 10s));
     EXPECT_FALSE(steady.Closed(50ms));
