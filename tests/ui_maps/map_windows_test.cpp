@@ -38,7 +38,6 @@ protected:
     }
     ~MapWindowsTest() override { windows.CloseAll(); }
 
-    void AddAircraft(const std::string& id, const std::string& location) { test::AddAircraft(s, id, location); }
     void Click(QWidget& w, Qt::MouseButton b, QPoint at, QEvent::Type type = QEvent::MouseButtonPress)
     {
         QMouseEvent e(type, QPointF(at), w.mapToGlobal(QPointF(at)), b, b, Qt::NoModifier);
@@ -57,7 +56,6 @@ TEST_F(MapWindowsTest, ShowItemShowsDrawsAndHides)
     MapWindow& w = windows.Window(2);
     EXPECT_TRUE(s.opt.mnuShowMap2);
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("KORVAL Map2"));
     EXPECT_EQ(windows.Redraws(2), 1);
     EXPECT_EQ(w.SurfaceImage().size(), w.size());
     EXPECT_EQ(s.mapView[1]->ClientWidthTwips(), w.width() * 15);
@@ -131,8 +129,8 @@ class LabelClicks : public MapWindowsTest, public ::testing::WithParamInterface<
 TEST_P(LabelClicks, LabelWhileTheButtonIsDown)
 {
     const ClickCase& c = GetParam();
-    AddAircraft("G-AAAA", "0/0");  // the centre of the world map
-    AddAircraft("G-BBBB", "10/10");
+    test::AddAircraft(s, "G-AAAA", "0/0");  // the centre of the world map
+    test::AddAircraft(s, "G-BBBB", "10/10");
     windows.ShowMapClicked(1);
     MapWindow& w = windows.Window(1);
     const QPoint centre(w.width() / 2, w.height() / 2);
@@ -141,8 +139,6 @@ TEST_P(LabelClicks, LabelWhileTheButtonIsDown)
     EXPECT_EQ(label.isVisible(), c.text[0] != 0);
     if (label.isVisible()) {
         EXPECT_EQ(label.text(), QString::fromUtf8(c.text));
-        EXPECT_TRUE(label.font().bold());
-        EXPECT_DOUBLE_EQ(label.font().pointSizeF(), 7.0);
         EXPECT_EQ(label.pos(), centre + c.offset + QPoint(4, 0));  // 60 twips right of the click
     }
     Click(w.Surface(), c.button, centre + c.offset, QEvent::MouseButtonRelease);
