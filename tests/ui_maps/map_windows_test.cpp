@@ -50,7 +50,7 @@ protected:
     std::vector<std::pair<int, bool>> shown;
 };
 
-TEST_F(MapWindowsTest, ShowItemShowsDrawsAndHides)
+TEST_F(MapWindowsTest, ShowItemShowsDrawsRedrawsOnResizeAndHides)
 {
     windows.ShowMapClicked(2);
     MapWindow& w = windows.Window(2);
@@ -59,12 +59,22 @@ TEST_F(MapWindowsTest, ShowItemShowsDrawsAndHides)
     EXPECT_EQ(windows.Redraws(2), 1);
     EXPECT_EQ(w.SurfaceImage().size(), w.size());
     EXPECT_EQ(s.mapView[1]->ClientWidthTwips(), w.width() * 15);
+    w.resize(500, 300);
+    EXPECT_EQ(windows.Redraws(2), 2);
+    EXPECT_EQ(w.SurfaceImage().size(), QSize(500, 300));
+    EXPECT_TRUE(rig.notes.messages.empty());
+
+    // Without a picture the map asks for one.
+    s.map[1].MapPath.clear();
+    w.resize(520, 300);
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_EQ(rig.notes.messages[0].text, "Select A Map");
+    EXPECT_EQ(rig.notes.messages[0].title, "KORVAL");
 
     windows.ShowMapClicked(2);
     EXPECT_FALSE(s.opt.mnuShowMap2);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(shown, (std::vector<std::pair<int, bool>>{{2, true}, {2, false}}));
-    EXPECT_TRUE(rig.notes.messages.empty());
 }
 
 TEST_F(MapWindowsTest, MissingImageLeavesTheMapUncheckedWithoutAMessage)
@@ -101,21 +111,6 @@ TEST_F(MapWindowsTest, PlacementIsReadOnShowAndWrittenOnCloseUnlessMinimised)
     EXPECT_EQ(windows.Redraws(3), before);  // minimised maps are not drawn
     w.close();
     EXPECT_EQ(rig.home.Read("KORVAL.ini"), ini);
-}
-
-TEST_F(MapWindowsTest, ResizeRedrawsOrAsksForAMap)
-{
-    windows.ShowMapClicked(1);
-    MapWindow& w = windows.Window(1);
-    const int before = windows.Redraws(1);
-    w.resize(500, 300);
-    EXPECT_EQ(windows.Redraws(1), before + 1);
-    EXPECT_EQ(w.SurfaceImage().size(), QSize(500, 300));
-    s.map[0].MapPath.clear();
-    w.resize(520, 300);
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text, "Select A Map");
-    EXPECT_EQ(rig.notes.messages[0].title, "KORVAL");
 }
 
 struct ClickCase {
