@@ -12,8 +12,6 @@
 #include <string>
 
 #include <QDir>
-#include <QFile>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -28,17 +26,6 @@ using namespace std::chrono_literals;
 using test::Program;
 using test::RunUntil;
 using webtest::Browser;
-
-// A string as a script literal.
-QString Literal(const QString& text)
-{
-    return QString::fromUtf8(QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact)).mid(1).chopped(1);
-}
-
-QString Q(const std::filesystem::path& p)
-{
-    return QFile::decodeName(p.c_str());
-}
 
 std::string ReadFile(const std::filesystem::path& p)
 {
@@ -93,8 +80,9 @@ protected:
         for (int i = 0; i < 3; ++i) {
             Start(serve[i], test::LinkProgram(),
                   {QStringLiteral("serve"), QStringLiteral("--topic"), QLatin1String(topics[i][0]),
-                   QStringLiteral("--input"), Q(traffic), QStringLiteral("--source"), QLatin1String(topics[i][1]),
-                   QStringLiteral("--rate"), QStringLiteral("100"), QStringLiteral("--exit-when-done")});
+                   QStringLiteral("--input"), QString::fromStdString(traffic.string()), QStringLiteral("--source"),
+                   QLatin1String(topics[i][1]), QStringLiteral("--rate"), QStringLiteral("100"),
+                   QStringLiteral("--exit-when-done")});
             ASSERT_TRUE(Served(link::SocketFileName(topics[i][0]).value_or("none"), 30s)) << serve[i].Err();
         }
     }
@@ -103,8 +91,8 @@ protected:
     void StartKorval()
     {
         Start(korval, test::KorvalProgram(),
-              {QStringLiteral("--headless"), QStringLiteral("--home"), Q(home.path()), QStringLiteral("--http"),
-               QStringLiteral("127.0.0.1:0")});
+              {QStringLiteral("--headless"), QStringLiteral("--home"), QString::fromStdString(home.path().string()),
+               QStringLiteral("--http"), QStringLiteral("127.0.0.1:0")});
         static const std::regex kServing("web view on (http://127\\.0\\.0\\.1:[0-9]+/)");
         std::smatch found;
         ASSERT_TRUE(RunUntil([&] { return std::regex_search(korval.Err(), found, kServing); }, 30s)) << korval.Err();
@@ -174,7 +162,7 @@ TEST_F(InABrowser, MapsMessagesAndAClickOnAnAircraft)
     ASSERT_TRUE(browser.Click(x, y)) << browser.Error();
     const QString details = QStringLiteral("document.querySelector('#map1 .details')");
     ASSERT_TRUE(
-        browser.WaitFor(QStringLiteral("!%1.hidden && %1.textContent.includes(%2)").arg(details, Literal(flight)), 10s))
+        browser.WaitFor(QStringLiteral("!%1.hidden && %1.textContent.includes('%2')").arg(details, flight), 10s))
         << "clicked " << flight.toStdString() << " at " << x << ", " << y
         << "; shown: " << Eval(details + QStringLiteral(".textContent")).toString().toStdString();
 

@@ -40,14 +40,12 @@ ViewLimits TestLimits()
     ViewLimits l;
     l.http.requestBytes = 4096;
     l.http.requestTime = 500ms;
-    l.http.idle = 2s;
     l.frameBytes = 1024;
     l.messageBytes = 4096;
     l.dropBytes = 512 * 1024;
     l.pictureBacklog = 128 * 1024;
     l.stuckTime = 1s;
     l.mapInterval = 50ms;
-    l.tableInterval = 100ms;
     l.flushInterval = 20ms;
     return l;
 }

@@ -147,7 +147,6 @@ TEST_F(Painter, ClicksAnswerWithTheCoresDetailsAndRemoveNothing)
         {"twoPixelsOff", {152, 98}, MouseButton::Left, "\r\nFNG-CENT  M080  F350  EGLL-KJFK"},
         {"identity", {150, 100}, MouseButton::Right, "\r\nG-CENT\r\nB744"},
         {"threePixelsOff", {153, 100}, MouseButton::Left, ""},  // 45 twips: outside the 40-twip half side
-        {"elsewhere", {20, 20}, MouseButton::Left, ""},
     };
     for (const Click& c : clicks) {
         const auto d = painter.Click(1, kPicture, c.at, c.button);
