@@ -70,17 +70,6 @@ TEST(Web, LongTargetsAreRefusedBeforeAnythingElse)
     EXPECT_EQ(RouteRequest("GET", "/" + std::string(kMaxTargetBytes, 'a')).status, 414);
 }
 
-TEST(Web, EveryServedPathHasItsFileAndMediaType)
-{
-    for (Resource r : {Resource::Page, Resource::Script, Resource::Style, Resource::Icon}) {
-        EXPECT_EQ(RouteRequest("GET", PathOf(r)).resource, r) << PathOf(r);
-        EXPECT_NE(MediaTypeOf(r), "application/octet-stream") << PathOf(r);
-    }
-    for (const char* file : {"index.html", "app.js", "style.css", "icon.svg"})
-        EXPECT_FALSE(EmbeddedFile(file).empty()) << file;
-    EXPECT_TRUE(EmbeddedFile("KORVAL.ini").empty());
-}
-
 struct ListenCase {
     const char* name;
     const char* text;
