@@ -26,17 +26,6 @@ protected:
         s.box.LiveData.Text = text;
         s.Notify(ChangeLiveData);
     }
-    // An aircraft with a flight number and nothing more, as the oceanic text below expects.
-    std::shared_ptr<Aircraft> AddAircraft(const std::string& id, const std::string& location)
-    {
-        auto a = std::make_shared<Aircraft>();
-        a->ID = id;
-        a->FNo = "FN" + id;
-        a->NewLocation = location;
-        a->Show = true;
-        s.AircraftCol.Add(a, id);
-        return a;
-    }
     static QString FirstLiveText(Feed& feed)
     {
         const QJsonArray live = feed.Take(false).value(QStringLiteral("live")).toArray();
@@ -119,10 +108,10 @@ TEST_F(FeedTest, CountsAndClockGoTogetherWhenOneChanges)
 
 TEST_F(FeedTest, TheTableIsPacedByTheCallerAndSaysWhenAMessageLastMovedAnAircraft)
 {
-    AddAircraft("G-AAAA", "51234/-010500");
+    test::AddAircraft(s, "G-AAAA", "51234/-010500");
     Feed feed(s);
     rig.clock.SetUtcTime(12, 5, 30);
-    auto moved = AddAircraft("G-BBBB", "50000/2000");
+    auto moved = test::AddAircraft(s, "G-BBBB", "50000/2000");
     Live("POSITION OF G-BBBB");
     EXPECT_FALSE(feed.Take(false).contains(QStringLiteral("aircraft")));  // not yet: the caller paces it
     EXPECT_TRUE(feed.AircraftChanged());
@@ -147,7 +136,7 @@ TEST_F(FeedTest, TheTableIsPacedByTheCallerAndSaysWhenAMessageLastMovedAnAircraf
     const QJsonObject b = Row(feed.Take(true), QStringLiteral("G-BBBB"));
     EXPECT_EQ(b.value(QStringLiteral("time")).toString(), QStringLiteral("12:05:30"));
     EXPECT_EQ(b.value(QStringLiteral("oceanic")).toString(),
-              QStringLiteral("estimated, next 51.000N 010.000W at 1215"));
+              QStringLiteral("estimated, next 51.000N 010.000W at 1215 (M080 F350)"));
 }
 
 TEST_F(FeedTest, SbsTracksAreListedWithTheirOwnKind)
