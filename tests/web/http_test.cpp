@@ -162,8 +162,11 @@ protected:
         m.N = "60000", m.S = "40000", m.E = "000000", m.W = "-040000";
         m.MapPath = (rig.home.path() / "sea.jpg").string();
     }
+    void SetUp() override { Start(); }
+    // Starts the view (again) with `limits`.
     void Start(ViewLimits limits = TestLimits())
     {
+        view.reset();
         view = std::make_unique<WebView>(
             s, [this](const std::string& line) { log.push_back(line); }, limits);
         ASSERT_TRUE(view->Start({QHostAddress(QHostAddress::LocalHost), 0}));
@@ -203,7 +206,6 @@ class Paths : public Server, public ::testing::WithParamInterface<PathCase> {};
 
 TEST_P(Paths, OnlyThePagesOwn)
 {
-    Start();
     const PathCase& c = GetParam();
     const Reply r = Exchange(port, Request(c.line, c.headers));
     EXPECT_EQ(r.status, c.status) << r.head.toStdString();
@@ -232,7 +234,6 @@ INSTANTIATE_TEST_SUITE_P(Web, Paths,
 TEST_F(Server, TheDownloadLinksExportWhatIsTrackedAsOfNow)
 {
     test::AddAircraft(s, "G-DOWN", "51500/-1250");
-    Start();
     const Reply geojson = Exchange(port, Request("GET /tracks.geojson"));
     ASSERT_EQ(geojson.status, 200);
     EXPECT_TRUE(geojson.head.contains("Content-Type: application/geo+json"));
@@ -249,7 +250,6 @@ TEST_F(Server, TheDownloadLinksExportWhatIsTrackedAsOfNow)
 
 TEST_F(Server, ARequestTooLargeOrTooSlowClosesItsConnectionAndTheServerGoesOn)
 {
-    Start();
     const Reply huge = Exchange(port, Request("GET /", "X-Filler: " + QByteArray(8000, 'a') + "\r\n"));
     EXPECT_TRUE(huge.closed);
     EXPECT_NE(huge.status, 200);
@@ -283,7 +283,6 @@ TEST_F(Server, ConnectionsOverTheLimitAreClosedAtOnce)
 TEST_F(Server, APageIsGreetedAndGetsItsMapsAtItsSize)
 {
     s.box.txtCount.Text = "12";
-    Start();
     Page page(port);
     ASSERT_TRUE(page.Open());
     ASSERT_TRUE(WaitUntil([&] { return page.Greeted(); }, 5s));
@@ -309,7 +308,6 @@ TEST_F(Server, AClickIsAnsweredWithTheDetailsAndChangesNothing)
 {
     test::AddAircraft(s, "G-CENT", "50000/-20000");  // the centre of the frame
     test::AddAircraft(s, "G-BAD", "nowhere")->Show = false;
-    Start();
     Page page(port);
     ASSERT_TRUE(page.Open());
     auto click = [&](int id, int x) {
@@ -338,7 +336,6 @@ TEST_F(Server, AClickIsAnsweredWithTheDetailsAndChangesNothing)
 
 TEST_F(Server, OversizedFramesAndMessagesCloseThePage)
 {
-    Start();
     Page big(port);
     ASSERT_TRUE(big.Open());
     big.socket.sendTextMessage(QString(2000, u'x'));  // one frame over 1 KiB
@@ -382,7 +379,7 @@ TEST_F(Server, OtherSitesAndPagesOverTheLimitAreTurnedAway)
 
 TEST_F(Server, APageAskingByAnotherSitesNameIsTurnedAway)
 {
-    Start();  // on the loopback address; its own names are the other tests' pages
+    // On the loopback address; its own names are the other tests' pages.
     QTcpSocket raw;
     raw.connectToHost(QHostAddress::LocalHost, port);
     raw.write("GET /ws HTTP/1.1\r\nHost: evil.example:" + QByteArray::number(port) + "\r\n" + kUpgrade + "\r\n");
@@ -440,7 +437,6 @@ private:
 
 TEST_F(Server, APageThatReadsNothingIsDroppedAndTheOthersLoseNothing)
 {
-    Start();
     Page steady(port);
     ASSERT_TRUE(steady.Open());
     ASSERT_TRUE(WaitUntil([&] { return steady.Greeted(); }, 5s));
