@@ -1,6 +1,5 @@
 #include "ui/map_windows.h"
 
-#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -8,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <QtCore/QCoreApplication>
-#include <QtCore/QJsonDocument>
-#include <QtCore/QJsonObject>
 #include <QtGui/QImageReader>
 #include <QtGui/QMouseEvent>
 #include <QtGui/QScreen>
@@ -41,7 +38,6 @@ protected:
     }
     ~MapWindowsTest() override { windows.CloseAll(); }
 
-    void AddAircraft(const std::string& id, const std::string& location) { test::AddAircraft(s, id, location); }
     void Click(QWidget& w, Qt::MouseButton b, QPoint at, QEvent::Type type = QEvent::MouseButtonPress)
     {
         QMouseEvent e(type, QPointF(at), w.mapToGlobal(QPointF(at)), b, b, Qt::NoModifier);
@@ -54,22 +50,31 @@ protected:
     std::vector<std::pair<int, bool>> shown;
 };
 
-TEST_F(MapWindowsTest, ShowItemShowsDrawsAndHides)
+TEST_F(MapWindowsTest, ShowItemShowsDrawsRedrawsOnResizeAndHides)
 {
     windows.ShowMapClicked(2);
     MapWindow& w = windows.Window(2);
     EXPECT_TRUE(s.opt.mnuShowMap2);
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(w.windowTitle(), QStringLiteral("KORVAL Map2"));
     EXPECT_EQ(windows.Redraws(2), 1);
     EXPECT_EQ(w.SurfaceImage().size(), w.size());
     EXPECT_EQ(s.mapView[1]->ClientWidthTwips(), w.width() * 15);
+    w.resize(500, 300);
+    EXPECT_EQ(windows.Redraws(2), 2);
+    EXPECT_EQ(w.SurfaceImage().size(), QSize(500, 300));
+    EXPECT_TRUE(rig.notes.messages.empty());
+
+    // Without a picture the map asks for one.
+    s.map[1].MapPath.clear();
+    w.resize(520, 300);
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_EQ(rig.notes.messages[0].text, "Select A Map");
+    EXPECT_EQ(rig.notes.messages[0].title, "KORVAL");
 
     windows.ShowMapClicked(2);
     EXPECT_FALSE(s.opt.mnuShowMap2);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(shown, (std::vector<std::pair<int, bool>>{{2, true}, {2, false}}));
-    EXPECT_TRUE(rig.notes.messages.empty());
 }
 
 TEST_F(MapWindowsTest, MissingImageLeavesTheMapUncheckedWithoutAMessage)
@@ -83,32 +88,22 @@ TEST_F(MapWindowsTest, MissingImageLeavesTheMapUncheckedWithoutAMessage)
     EXPECT_TRUE(rig.notes.messages.empty());
 }
 
-TEST_F(MapWindowsTest, PlacementAbsentThenWrittenOnClose)
+TEST_F(MapWindowsTest, PlacementIsReadOnShowAndWrittenOnCloseUnlessMinimised)
 {
-    windows.ShowMapClicked(1);
-    MapWindow& w = windows.Window(1);
-    EXPECT_EQ(w.size(), QSize(800, 500));  // no keys: a sensible default
-    w.resize(640, 400);
-    w.close();
-    EXPECT_FALSE(s.opt.mnuShowMap1);
-    EXPECT_EQ(shown.back(), std::make_pair(1, false));
-    const std::string ini = rig.home.Read("KORVAL.ini");
-    EXPECT_NE(ini.find("[Map1]"), std::string::npos);
-    EXPECT_NE(ini.find("Width=9600"), std::string::npos) << ini;
-    EXPECT_NE(ini.find("Height=6000"), std::string::npos) << ini;
-
-    // Shown again, the window is loaded again with what it wrote.
-    windows.ShowMapClicked(1);
-    EXPECT_EQ(windows.Window(1).size(), QSize(640, 400));
-}
-
-TEST_F(MapWindowsTest, StoredPlacementIsUsedAndAMinimisedCloseKeepsIt)
-{
-    const std::string ini = "[Map3]\r\nTop=1500\r\nLeft=3000\r\nHeight=6000\r\nWidth=9000\r\n";
-    rig.home.Write("KORVAL.ini", ini);
+    rig.home.Write("KORVAL.ini", "[Map3]\r\nTop=1500\r\nLeft=3000\r\nHeight=6000\r\nWidth=9000\r\n");
     windows.ShowMapClicked(3);
     MapWindow& w = windows.Window(3);
     EXPECT_EQ(w.size(), QSize(600, 400));
+    w.resize(640, 400);
+    w.close();
+    EXPECT_FALSE(s.opt.mnuShowMap3);
+    EXPECT_EQ(shown.back(), std::make_pair(3, false));
+    const std::string ini = rig.home.Read("KORVAL.ini");
+    EXPECT_NE(ini.find("Width=9600"), std::string::npos) << ini;
+
+    // Shown again with what it wrote; closed minimised, it writes nothing.
+    windows.ShowMapClicked(3);
+    EXPECT_EQ(w.size(), QSize(640, 400));
     const int before = windows.Redraws(3);
     w.showMinimized();
     QCoreApplication::processEvents();
@@ -116,22 +111,6 @@ TEST_F(MapWindowsTest, StoredPlacementIsUsedAndAMinimisedCloseKeepsIt)
     EXPECT_EQ(windows.Redraws(3), before);  // minimised maps are not drawn
     w.close();
     EXPECT_EQ(rig.home.Read("KORVAL.ini"), ini);
-    EXPECT_FALSE(s.opt.mnuShowMap3);
-}
-
-TEST_F(MapWindowsTest, ResizeRedrawsOrAsksForAMap)
-{
-    windows.ShowMapClicked(1);
-    MapWindow& w = windows.Window(1);
-    const int before = windows.Redraws(1);
-    w.resize(500, 300);
-    EXPECT_EQ(windows.Redraws(1), before + 1);
-    EXPECT_EQ(w.SurfaceImage().size(), QSize(500, 300));
-    s.map[0].MapPath.clear();
-    w.resize(520, 300);
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text, "Select A Map");
-    EXPECT_EQ(rig.notes.messages[0].title, "KORVAL");
 }
 
 struct ClickCase {
@@ -145,8 +124,8 @@ class LabelClicks : public MapWindowsTest, public ::testing::WithParamInterface<
 TEST_P(LabelClicks, LabelWhileTheButtonIsDown)
 {
     const ClickCase& c = GetParam();
-    AddAircraft("G-AAAA", "0/0");  // the centre of the world map
-    AddAircraft("G-BBBB", "10/10");
+    test::AddAircraft(s, "G-AAAA", "0/0");  // the centre of the world map
+    test::AddAircraft(s, "G-BBBB", "10/10");
     windows.ShowMapClicked(1);
     MapWindow& w = windows.Window(1);
     const QPoint centre(w.width() / 2, w.height() / 2);
@@ -155,8 +134,6 @@ TEST_P(LabelClicks, LabelWhileTheButtonIsDown)
     EXPECT_EQ(label.isVisible(), c.text[0] != 0);
     if (label.isVisible()) {
         EXPECT_EQ(label.text(), QString::fromUtf8(c.text));
-        EXPECT_TRUE(label.font().bold());
-        EXPECT_DOUBLE_EQ(label.font().pointSizeF(), 7.0);
         EXPECT_EQ(label.pos(), centre + c.offset + QPoint(4, 0));  // 60 twips right of the click
     }
     Click(w.Surface(), c.button, centre + c.offset, QEvent::MouseButtonRelease);
@@ -168,21 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ClickCase{"left", Qt::LeftButton, {0, 0}, "\nFNG-AAAA  M080  F350  EGLL-KJFK\nFNG-BBBB  M080  F350  EGLL-KJFK"},
         ClickCase{"right", Qt::RightButton, {2, 2}, "\nG-AAAA\nB744\nG-BBBB\nB744"},
-        ClickCase{"middle", Qt::MiddleButton, {0, 0}, ""}, ClickCase{"emptyMap", Qt::LeftButton, {100, 100}, ""}),
+        ClickCase{"middle", Qt::MiddleButton, {0, 0}, ""}),
     korval::test::CaseName());
-
-TEST_F(MapWindowsTest, LabelNearTheBottomRightCornerGoesUpAndLeft)
-{
-    AddAircraft("G-CCCC", "-89000/179000");
-    windows.ShowMapClicked(1);
-    MapWindow& w = windows.Window(1);
-    const QPoint at(w.width() - 2, w.height() - 2);
-    Click(w.Surface(), Qt::LeftButton, at);
-    QLabel& label = w.DetailsLabel();
-    ASSERT_TRUE(label.isVisible());
-    EXPECT_EQ(label.x(), at.x() - label.width() - 4);            // 60 twips left of the click
-    EXPECT_NEAR(label.y(), w.height() - label.height() - 7, 1);  // 100 twips above the bottom
-}
 
 TEST_F(MapWindowsTest, SaveMapProposesTheDefaultNameAndWritesTheSurface)
 {
@@ -236,7 +200,6 @@ TEST_F(MapWindowsTest, ViewMapSizesTheViewerToThePictureWithinTheScreen)
         ASSERT_TRUE(windows.ViewMap());
         EXPECT_EQ(asked.initialPath, QString::fromStdString(s.Home().string()));
         ASSERT_NE(windows.Viewer(), nullptr);
-        EXPECT_EQ(windows.Viewer()->windowTitle(), QStringLiteral("View Map"));
         EXPECT_EQ(windows.Viewer()->Picture().size(), c.picture);
         // The window with its frame never exceeds the screen.
         const MapViewWindow& v = *windows.Viewer();
@@ -247,28 +210,8 @@ TEST_F(MapWindowsTest, ViewMapSizesTheViewerToThePictureWithinTheScreen)
     EXPECT_FALSE(windows.ViewMap());
 }
 
-// Messages of the recorded traffic, each with the link box it arrives in.
-std::vector<std::pair<LinkBox, std::string>> Traffic()
-{
-    const std::pair<const char*, LinkBox> boxes[] = {{"airmaster", LinkBox::AirData}, {"skyspy", LinkBox::SkyData},
-                                                     {"anad", LinkBox::ANAData},      {"hfacars", LinkBox::HFACARSData},
-                                                     {"hfdl", LinkBox::HFDL},         {"other", LinkBox::txtNewData}};
-    std::vector<std::pair<LinkBox, std::string>> out;
-    std::ifstream in(KORVAL_BENCH_DATA "/messages.jsonl");
-    for (std::string line; std::getline(in, line);) {
-        const QJsonObject o = QJsonDocument::fromJson(QByteArray::fromStdString(line)).object();
-        const std::string source = o.value(QStringLiteral("source")).toString().toStdString();
-        for (const auto& [name, box] : boxes)
-            if (source == name) out.emplace_back(box, o.value(QStringLiteral("text")).toString().toStdString());
-    }
-    return out;
-}
-
 TEST_F(MapWindowsTest, BurstIsDrawnOncePerMapAndMatchesAFreshRedraw)
 {
-    const auto traffic = Traffic();
-    ASSERT_GT(traffic.size(), 200u);
-    s.opt.mnuSBS = true;
     for (int n = 1; n <= 3; ++n) {
         windows.ShowMapClicked(n);
         windows.Window(n).resize(400 + 50 * n, 250);
@@ -277,11 +220,14 @@ TEST_F(MapWindowsTest, BurstIsDrawnOncePerMapAndMatchesAFreshRedraw)
     int before[3];
     for (int n = 1; n <= 3; ++n) before[n - 1] = windows.Redraws(n);
 
-    for (int i = 0; i < 1000; ++i) {
-        const auto& [box, text] = traffic[static_cast<std::size_t>(i) % traffic.size()];
-        OnLinkText(s, box, text);
+    // A thousand changes: a hundred aircraft arrive and each moves nine times.
+    std::vector<std::shared_ptr<Aircraft>> planes;
+    for (std::size_t i = 0; i < 1000; ++i) {
+        const std::string at = std::to_string(i % 100 * 1700 - 85000) + "/" + std::to_string(i / 100 * 30000 - 150000);
+        if (i < 100) planes.push_back(test::AddAircraft(s, "G-" + std::to_string(i), at));
+        planes[i % 100]->NewLocation = at;
+        s.Notify(ChangeMaps);
     }
-    ASSERT_GT(s.AircraftCol.Count(), 0u);
     QCoreApplication::processEvents();
 
     for (int n = 1; n <= 3; ++n) {

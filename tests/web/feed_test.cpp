@@ -8,6 +8,7 @@
 #include <string>
 
 #include <QJsonArray>
+#include <QJsonDocument>
 
 #include "test_support.h"
 
@@ -25,21 +26,15 @@ protected:
         s.box.LiveData.Text = text;
         s.Notify(ChangeLiveData);
     }
-    // An aircraft with a flight number and nothing more, as the oceanic text below expects.
-    std::shared_ptr<Aircraft> AddAircraft(const std::string& id, const std::string& location)
-    {
-        auto a = std::make_shared<Aircraft>();
-        a->ID = id;
-        a->FNo = "FN" + id;
-        a->NewLocation = location;
-        a->Show = true;
-        s.AircraftCol.Add(a, id);
-        return a;
-    }
     static QString FirstLiveText(Feed& feed)
     {
         const QJsonArray live = feed.Take(false).value(QStringLiteral("live")).toArray();
         return live.first().toObject().value(QStringLiteral("text")).toString();
+    }
+    static std::string Json(const QJsonValue& v)
+    {
+        const QJsonDocument d = v.isArray() ? QJsonDocument(v.toArray()) : QJsonDocument(v.toObject());
+        return d.toJson(QJsonDocument::Compact).toStdString();
     }
     static QJsonObject Row(const QJsonObject& m, const QString& id)
     {
@@ -64,24 +59,11 @@ TEST_F(FeedTest, MessagesKeepTheirColoursAndArriveOnceEach)
 
     const QJsonObject update = feed.Take(false);
     EXPECT_EQ(update.value(QStringLiteral("t")).toString(), QStringLiteral("update"));
-    const QJsonArray live = update.value(QStringLiteral("live")).toArray();
-    ASSERT_EQ(live.size(), 3);
-    struct Expect {
-        const char* text;
-        const char* fg;
-        const char* bg;
-    };
     // Colours as the main window paints them: 0x00BBGGRR, WindowText the classic black.
-    const Expect expected[] = {
-        {"FIRST", "#000000", "#ffffc0"}, {"COUNTED", "#ffffff", "#000080"}, {"OCEANIC", "#ffffff", "#00c000"}};
-    for (int i = 0; i < 3; ++i) {
-        const QJsonObject item = live[i].toObject();
-        EXPECT_EQ(item.value(QStringLiteral("text")).toString().toStdString(), expected[i].text);
-        EXPECT_EQ(item.value(QStringLiteral("fg")).toString().toStdString(), expected[i].fg);
-        EXPECT_EQ(item.value(QStringLiteral("bg")).toString().toStdString(), expected[i].bg);
-        EXPECT_EQ(item.value(QStringLiteral("n")).toInt(), i + 1);
-        EXPECT_EQ(item.value(QStringLiteral("utc")).toString(), QStringLiteral("12:00:00"));
-    }
+    EXPECT_EQ(Json(update.value(QStringLiteral("live"))),
+              R"([{"bg":"#ffffc0","fg":"#000000","n":1,"text":"FIRST","utc":"12:00:00"},)"
+              R"({"bg":"#000080","fg":"#ffffff","n":2,"text":"COUNTED","utc":"12:00:00"},)"
+              R"({"bg":"#00c000","fg":"#ffffff","n":3,"text":"OCEANIC","utc":"12:00:00"}])");
     EXPECT_TRUE(feed.Take(false).isEmpty());  // nothing new
     Live("NEXT");
     EXPECT_EQ(dirty, 2);
@@ -103,63 +85,44 @@ TEST_F(FeedTest, AGreetingHasTheLastFiveHundredAndABurstLosesNothing)
     EXPECT_EQ(recent.last().toObject().value(QStringLiteral("text")).toString(), QStringLiteral("M1200"));
 }
 
-TEST_F(FeedTest, ALongMessageIsShownCutWithWhatWasLeftOut)
-{
-    Feed feed(s);
-    const std::string text(Feed::kLiveShownBytes + 10, 'X');
-    Live(text);
-    const QString shown = FirstLiveText(feed);
-    EXPECT_TRUE(shown.endsWith(QStringLiteral("\n[10 more bytes not shown]")));
-    EXPECT_EQ(s.box.LiveData.Text.size(), text.size());
-}
-
-TEST_F(FeedTest, BytesAreShownOneCharacterEach)
+TEST_F(FeedTest, BytesAreShownOneCharacterEachAndALongMessageCut)
 {
     Feed feed(s);
     Live(std::string("A\xB0\x42\x01", 4));  // A, the degree sign, B, a control byte
-    const QString shown = FirstLiveText(feed);
-    EXPECT_EQ(shown, QString::fromUtf8("A\u00B0B\u0001"));
+    EXPECT_EQ(FirstLiveText(feed), QString::fromUtf8("A\u00B0B\u0001"));
+    const std::string text(Feed::kLiveShownBytes + 10, 'X');
+    Live(text);
+    EXPECT_TRUE(FirstLiveText(feed).endsWith(QStringLiteral("X\n[10 more bytes not shown]")));
+    EXPECT_EQ(s.box.LiveData.Text.size(), text.size());
 }
 
-TEST_F(FeedTest, CountsAndClockGoWhenTheyChange)
+TEST_F(FeedTest, CountsAndClockGoTogetherWhenOneChanges)
 {
     Feed feed(s);
     s.box.txtCount.Text = "41";
     s.box.txtOCA.Text = "7";
-    s.Notify(ChangeCounters);
-    QJsonObject m = feed.Take(false);
-    EXPECT_EQ(m.value(QStringLiteral("count")).toString(), QStringLiteral("41"));
-    EXPECT_EQ(m.value(QStringLiteral("oca")).toString(), QStringLiteral("7"));
     s.box.labUTC = "UTC: 1234";
     s.Notify(ChangeClock);
-    m = feed.Take(false);
-    EXPECT_EQ(m.value(QStringLiteral("utc")).toString(), QStringLiteral("UTC: 1234"));
-    EXPECT_FALSE(m.contains(QStringLiteral("live")));
+    EXPECT_EQ(Json(feed.Take(false)), R"({"count":"41","oca":"7","t":"update","utc":"UTC: 1234"})");
 }
 
 TEST_F(FeedTest, TheTableIsPacedByTheCallerAndSaysWhenAMessageLastMovedAnAircraft)
 {
-    AddAircraft("G-AAAA", "51234/-010500");
+    test::AddAircraft(s, "G-AAAA", "51234/-010500");
     Feed feed(s);
     rig.clock.SetUtcTime(12, 5, 30);
-    auto moved = AddAircraft("G-BBBB", "50000/2000");
+    auto moved = test::AddAircraft(s, "G-BBBB", "50000/2000");
     Live("POSITION OF G-BBBB");
-    QJsonObject m = feed.Take(false);
-    EXPECT_FALSE(m.contains(QStringLiteral("aircraft")));  // not yet: the caller paces it
+    EXPECT_FALSE(feed.Take(false).contains(QStringLiteral("aircraft")));  // not yet: the caller paces it
     EXPECT_TRUE(feed.AircraftChanged());
-    m = feed.Take(true);
-    ASSERT_TRUE(m.contains(QStringLiteral("aircraft")));
+    QJsonObject m = feed.Take(true);
     EXPECT_FALSE(feed.AircraftChanged());
     EXPECT_EQ(m.value(QStringLiteral("aircraft")).toArray().size(), 2);
 
-    const QJsonObject a = Row(m, QStringLiteral("G-AAAA"));
-    EXPECT_EQ(a.value(QStringLiteral("kind")).toString(), QStringLiteral("ACARS"));
-    EXPECT_EQ(a.value(QStringLiteral("flight")).toString(), QStringLiteral("FNG-AAAA"));
-    EXPECT_EQ(a.value(QStringLiteral("pos")).toString(), QStringLiteral("51.234N 010.500W"));
-    EXPECT_DOUBLE_EQ(a.value(QStringLiteral("lat")).toDouble(), 51.234);
-    EXPECT_DOUBLE_EQ(a.value(QStringLiteral("lon")).toDouble(), -10.5);
-    EXPECT_EQ(a.value(QStringLiteral("time")).toString(), QStringLiteral("12:00:00"));  // seen at the start
-    EXPECT_EQ(a.value(QStringLiteral("source")).toString(), QString());
+    // G-AAAA was seen when the feed began.
+    EXPECT_EQ(Json(Row(m, QStringLiteral("G-AAAA"))),
+              R"({"flight":"FNG-AAAA","id":"G-AAAA","kind":"ACARS","lat":51.234,"lon":-10.5,"oceanic":"",)"
+              R"("pos":"51.234N 010.500W","source":"","time":"12:00:00"})");
     EXPECT_EQ(Row(m, QStringLiteral("G-BBBB")).value(QStringLiteral("time")).toString(), QStringLiteral("12:05:30"));
 
     // The oceanic estimate moves an aircraft without a message: no new report time.
@@ -170,19 +133,16 @@ TEST_F(FeedTest, TheTableIsPacedByTheCallerAndSaysWhenAMessageLastMovedAnAircraf
     moved->WayList = std::vector<std::string>{"50000/2000,1200", "51000/-10000,1215"};
     moved->WayIndex = 1;
     s.Notify(ChangeMaps);
-    m = feed.Take(true);
-    const QJsonObject b = Row(m, QStringLiteral("G-BBBB"));
+    const QJsonObject b = Row(feed.Take(true), QStringLiteral("G-BBBB"));
     EXPECT_EQ(b.value(QStringLiteral("time")).toString(), QStringLiteral("12:05:30"));
-    EXPECT_EQ(b.value(QStringLiteral("pos")).toString(), QStringLiteral("50.100N 002.100E"));
     EXPECT_EQ(b.value(QStringLiteral("oceanic")).toString(),
-              QStringLiteral("estimated, next 51.000N 010.000W at 1215"));
+              QStringLiteral("estimated, next 51.000N 010.000W at 1215 (M080 F350)"));
 }
 
 TEST_F(FeedTest, SbsTracksAreListedWithTheirOwnKind)
 {
     auto sbs = std::make_shared<SBSAircraft>();
     sbs->ID = "4CA123";
-    sbs->FNo = "RYR1";
     sbs->NewPosition = "nonsense";
     s.SBSAircraftCol.Add(sbs, sbs->ID);
     Feed feed(s);
@@ -206,11 +166,8 @@ TEST_P(Labels, ThousandthsAsDegreesWithHemispheres)
 }
 
 INSTANTIATE_TEST_SUITE_P(Web, Labels,
-                         ::testing::Values(LabelCase{"northWest", "51234/-010500", "51.234N 010.500W"},
-                                           LabelCase{"southEast", "-33900/151200", "33.900S 151.200E"},
-                                           LabelCase{"zero", "0/0", "00.000N 000.000E"},
+                         ::testing::Values(LabelCase{"southEast", "-33900/151200", "33.900S 151.200E"},
                                            LabelCase{"poleAndDateLine", "90000/-180000", "90.000N 180.000W"},
-                                           LabelCase{"spaces", " 5000/ -5", "05.000N 000.005W"},
                                            LabelCase{"outOfRange", "91000/0", "91000/0"},
                                            LabelCase{"noSlash", "51234", "51234"}, LabelCase{"empty", "", ""}),
                          korval::test::CaseName());

@@ -38,91 +38,36 @@ INSTANTIATE_TEST_SUITE_P(
     Web, Routes,
     ::testing::Values(RouteCase{"root", "GET", "/", 200, Resource::Page},
                       RouteCase{"index", "GET", "/index.html", 200, Resource::Page},
-                      RouteCase{"script", "GET", "/app.js", 200, Resource::Script},
-                      RouteCase{"style", "GET", "/style.css", 200, Resource::Style},
-                      RouteCase{"icon", "GET", "/icon.svg", 200, Resource::Icon},
-                      RouteCase{"socket", "GET", "/ws", 200, Resource::Socket},
-                      RouteCase{"geojson", "GET", "/tracks.geojson", 200, Resource::GeoJson},
                       RouteCase{"kml", "GET", "/tracks.kml?now=1", 200, Resource::Kml},
-                      RouteCase{"head", "HEAD", "/", 200, Resource::Page},
                       RouteCase{"queryIgnored", "GET", "/app.js?v=2&x=%2e%2e", 200, Resource::Script},
                       RouteCase{"escapedLetters", "GET", "/%61pp.js", 200, Resource::Script},
                       RouteCase{"absoluteForm", "GET", "http://korval.local:8080/style.css", 200, Resource::Style},
                       RouteCase{"unknown", "GET", "/admin", 404, Resource::None},
-                      RouteCase{"unknownFile", "GET", "/KORVAL.ini", 404, Resource::None},
-                      RouteCase{"doubleSlash", "GET", "//", 404, Resource::None},
                       RouteCase{"trailingSlash", "GET", "/index.html/", 404, Resource::None},
                       RouteCase{"caseMatters", "GET", "/INDEX.HTML", 404, Resource::None},
                       RouteCase{"dotDot", "GET", "/../etc/passwd", 400, Resource::None},
-                      RouteCase{"dotDotInside", "GET", "/maps/../index.html", 400, Resource::None},
                       RouteCase{"dotDotAtEnd", "GET", "/maps/..", 400, Resource::None},
                       RouteCase{"singleDot", "GET", "/./index.html", 400, Resource::None},
                       RouteCase{"encodedDotDot", "GET", "/%2e%2e/etc/passwd", 400, Resource::None},
-                      RouteCase{"encodedDotDotUpper", "GET", "/%2E%2E/etc/passwd", 400, Resource::None},
-                      RouteCase{"halfEncoded", "GET", "/.%2e/KORVAL.ini", 400, Resource::None},
                       RouteCase{"encodedSlash", "GET", "/..%2fKORVAL.ini", 400, Resource::None},
-                      RouteCase{"encodedSlashUpper", "GET", "/x%2F..%2Findex.html", 400, Resource::None},
                       RouteCase{"encodedBackslash", "GET", "/..%5cKORVAL.ini", 400, Resource::None},
                       RouteCase{"backslash", "GET", "/..\\KORVAL.ini", 400, Resource::None},
                       RouteCase{"doubleEncoded", "GET", "/%252e%252e/KORVAL.ini", 400, Resource::None},
                       RouteCase{"nulByte", "GET", "/index.html%00.js", 400, Resource::None},
+                      RouteCase{"delByte", "GET", "/app.js%7F", 400, Resource::None},
                       RouteCase{"highByte", "GET", "/%c0%ae%c0%ae/", 400, Resource::None},
+                      RouteCase{"rawHighByte", "GET", "/caf\xc3\xa9", 400, Resource::None},
                       RouteCase{"badEscape", "GET", "/%zz", 400, Resource::None},
                       RouteCase{"cutEscape", "GET", "/app.js%2", 400, Resource::None},
                       RouteCase{"noSlash", "GET", "index.html", 400, Resource::None},
-                      RouteCase{"post", "POST", "/", 405, Resource::None},
-                      RouteCase{"put", "PUT", "/index.html", 405, Resource::None},
-                      RouteCase{"delete", "DELETE", "/ws", 405, Resource::None}),
+                      RouteCase{"post", "POST", "/", 405, Resource::None}),
     korval::test::CaseName());
 
 TEST(Web, LongTargetsAreRefusedBeforeAnythingElse)
 {
     EXPECT_EQ(RouteRequest("GET", "/" + std::string(kMaxTargetBytes - 1, 'a')).status, 404);
     EXPECT_EQ(RouteRequest("GET", "/" + std::string(kMaxTargetBytes, 'a')).status, 414);
-    EXPECT_EQ(RouteRequest("POST", "/" + std::string(kMaxTargetBytes, 'a')).status, 414);
 }
-
-TEST(Web, EveryServedPathHasItsFileAndMediaType)
-{
-    for (Resource r : {Resource::Page, Resource::Script, Resource::Style, Resource::Icon}) {
-        const std::string_view path = PathOf(r);
-        ASSERT_FALSE(path.empty());
-        EXPECT_EQ(RouteRequest("GET", path).resource, r);
-        EXPECT_NE(MediaTypeOf(r), "application/octet-stream");
-    }
-    EXPECT_FALSE(EmbeddedFile("index.html").empty());
-    EXPECT_FALSE(EmbeddedFile("app.js").empty());
-    EXPECT_FALSE(EmbeddedFile("style.css").empty());
-    EXPECT_FALSE(EmbeddedFile("icon.svg").empty());
-    EXPECT_TRUE(EmbeddedFile("KORVAL.ini").empty());
-}
-
-struct DecodeCase {
-    const char* name;
-    const char* in;
-    bool ok;
-    const char* out;
-};
-
-class Decoding : public ::testing::TestWithParam<DecodeCase> {};
-
-TEST_P(Decoding, OnceAndPrintableOnly)
-{
-    std::string out;
-    EXPECT_EQ(PercentDecode(GetParam().in, out), GetParam().ok);
-    if (GetParam().ok) {
-        EXPECT_EQ(out, GetParam().out);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Web, Decoding,
-    ::testing::Values(DecodeCase{"plain", "/a/b", true, "/a/b"}, DecodeCase{"space", "/a%20b", true, "/a b"},
-                      DecodeCase{"once", "/%2541", true, "/%41"}, DecodeCase{"lowerHex", "%2f", true, "/"},
-                      DecodeCase{"control", "%0a", false, ""}, DecodeCase{"delete", "%7F", false, ""},
-                      DecodeCase{"high", "%80", false, ""}, DecodeCase{"rawHigh", "\xc3\xa9", false, ""},
-                      DecodeCase{"short", "%4", false, ""}, DecodeCase{"notHex", "%g1", false, ""}),
-    korval::test::CaseName());
 
 struct ListenCase {
     const char* name;
@@ -149,7 +94,6 @@ INSTANTIATE_TEST_SUITE_P(Web, Listening,
                          ::testing::Values(ListenCase{"loopback", "127.0.0.1:8080", true, "127.0.0.1:8080"},
                                            ListenCase{"everyNetwork", "0.0.0.0:80", true, "0.0.0.0:80"},
                                            ListenCase{"ipv6", "[::1]:8080", true, "[::1]:8080"},
-                                           ListenCase{"ipv6Any", "[::]:8080", true, "[::]:8080"},
                                            ListenCase{"anyPort", "127.0.0.1:0", true, "127.0.0.1:0"},
                                            ListenCase{"portOnly", ":8080", true, "127.0.0.1:8080"},
                                            ListenCase{"bareNumber", "8080", true, "127.0.0.1:8080"},
@@ -157,10 +101,8 @@ INSTANTIATE_TEST_SUITE_P(Web, Listening,
                                            ListenCase{"hostName", "feeder.local:8080", false, ""},
                                            ListenCase{"portTooLarge", "127.0.0.1:65536", false, ""},
                                            ListenCase{"noPort", "127.0.0.1:", false, ""},
-                                           ListenCase{"wordPort", "127.0.0.1:http", false, ""},
                                            ListenCase{"bareIpv6", "::1:8080", false, ""},
                                            ListenCase{"unclosedBracket", "[::1:8080", false, ""},
-                                           ListenCase{"bracketNoPort", "[::1]", false, ""},
                                            ListenCase{"badAddress", "300.1.1.1:80", false, ""}),
                          korval::test::CaseName());
 
