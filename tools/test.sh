@@ -5,8 +5,10 @@
 #   format   every C++ file as the project's .clang-format lays it out
 #   core     the core alone (KORVAL_CORE_ONLY=ON): it builds without Qt
 #   asan     Debug with AddressSanitizer + UBSan and -Werror: every test, the fuzz targets' smoke
-#            runs among them (each target over its seeds and their mutations for two seconds)
-#   release  Release with -Werror: the programs and benchmarks, each benchmark run once, briefly
+#            runs among them (each target over its seeds and their mutations for two seconds),
+#            but the package's
+#   release  Release with -Werror: the programs and benchmarks, each benchmark run once, briefly;
+#            the Debian package made and checked
 #   fuzz     the fuzz targets built by clang with libFuzzer, each run five seconds (not run by
 #            default: tools/fuzz.sh is how they are fuzzed for hours)
 #
@@ -49,7 +51,8 @@ leg_asan() {
         -DKORVAL_BENCH=OFF -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=gold "${cache[@]}" >/dev/null
     cmake --build build/asan -j"$jobs"
     # One test more than processors: many of them wait on sockets and child programs.
-    ctest --test-dir build/asan --output-on-failure -j"$((jobs + 1))"
+    # The package is checked in the release leg, made of the programs as they ship.
+    ctest --test-dir build/asan --output-on-failure -j"$((jobs + 1))" --label-exclude package
 }
 
 leg_release() {
@@ -63,6 +66,8 @@ leg_release() {
         echo "== $b"
         QT_QPA_PLATFORM=offscreen timeout 300 "$b" --benchmark_min_time=0.001 >/dev/null
     done < <(find build/release/bench -type f -perm -u+x -name 'bench_*' | sort)
+    bash tests/package/check_package.sh build/release build/release/package-check >build/release/package-check.log
+    tail -n 1 build/release/package-check.log
 }
 
 leg_fuzz() {
