@@ -105,32 +105,27 @@ TEST(Adsc, GroupsWithoutAPosition)
     EXPECT_TRUE(AdscPositions(r).empty());
 }
 
-TEST(Adsc, FixedAndIntermediateProjections)
-{
-    BitPacker fixed;
-    fixed.PutSigned(-262144, 21).PutSigned(262144, 21).PutSigned(9500, 16).Put(16383, 14);
-    BitPacker intermediate;
-    intermediate.Put(800, 16).Put(0, 1).PutSigned(1024, 12).PutSigned(9000, 16).Put(600, 14);
-    const AdscReport r = DecodeOk(AdscText(kReg, Report({Group(23, fixed), Group(22, intermediate)})));
-    ASSERT_EQ(r.groups.size(), 2u);
-    const auto& i = std::get<AdscIntermediateProjection>(r.groups[1]);
-    EXPECT_EQ(std::tie(i.distanceNm, i.trackDeg, i.altitudeFt, i.etaSeconds), std::make_tuple(100.0, 90.0, 36000, 600));
-    EXPECT_EQ(PositionsText(AdscPositions(r)), "ADS-C predicted -45,45 38000ft eta 16383; ");
-}
-
-// The basic report comes first among the positions, then the predicted route's two points.
+// The basic report comes first among the positions, then the predicted route's two points and
+// the fixed projection; the intermediate projection gives none.
 TEST(Adsc, WholePeriodicReportPutsBasicFirst)
 {
-    BitPacker route;
+    BitPacker route, fixed, intermediate;
     route.PutSigned(262144, 21).PutSigned(-524288, 21).PutSigned(9000, 16).Put(754, 14);
     route.PutSigned(349525, 21).PutSigned(-262144, 21).PutSigned(8500, 16);  // 130 bits and 6 spare
-    const AdscReport r = DecodeOk(
-        AdscText(kReg, Report({{3, 1}, Group(13, route), BasicGroup(7, {0, -524288, 9000, 0, true, 6, true})})));
-    EXPECT_EQ(r.groups.size(), 3u);
+    fixed.PutSigned(-262144, 21).PutSigned(262144, 21).PutSigned(9500, 16).Put(16383, 14);
+    intermediate.Put(800, 16).Put(0, 1).PutSigned(1024, 12).PutSigned(9000, 16).Put(600, 14);
+    const AdscReport r = DecodeOk(AdscText(kReg, Report({{3, 1},
+                                                         Group(13, route),
+                                                         Group(23, fixed),
+                                                         Group(22, intermediate),
+                                                         BasicGroup(7, {0, -524288, 9000, 0, true, 6, true})})));
+    ASSERT_EQ(r.groups.size(), 5u);
+    const auto& i = std::get<AdscIntermediateProjection>(r.groups[3]);
+    EXPECT_EQ(std::tie(i.distanceNm, i.trackDeg, i.altitudeFt, i.etaSeconds), std::make_tuple(100.0, 90.0, 36000, 600));
     // 349525 x 180/2^20 = 59.999942779541016.
     EXPECT_EQ(PositionsText(AdscPositions(r)),
               "ADS-C basic 0,-90 36000ft at 0s; ADS-C predicted 45,-90 36000ft eta 754; "
-              "ADS-C predicted 59.9999428,-45 34000ft; ");
+              "ADS-C predicted 59.9999428,-45 34000ft; ADS-C predicted -45,45 38000ft eta 16383; ");
 }
 
 // ---- the text form, leading groups and damaged reports -------------------------------------------
@@ -168,7 +163,6 @@ std::vector<TextCase> TextCases()
     otherReg[hexAt - 1] = 'Q';  // .N923UQ: the registration is covered too
     const std::string reg(kReg);
     return {
-        {"notAdsc", "POSN51286W000270,DIKAS,115200,350", "-"},
         {"empty", "", "-"},
         {"threeCharacterGroundAddress", "/AKL.ADS.N923UP0710", "-"},
         {"adsInsideAWord", "THE LOADS.ADSXX", "-"},

@@ -27,58 +27,46 @@ const FormatTable& Bundled()
 // The families the message chain's own tests send (FMC, POS decimal, seconds, hundredths, FM3,
 // LOC, POSRPT, AGFSR, 4N, 58, ICAO, several points) are not repeated here.
 
-struct LatLon {
-    double lat, lon;
-};
-
 struct FamilyCase {
     const char* name;
     const char* label;
     const char* content;
-    const char* source;
-    std::vector<LatLon> expected;  // worked out by hand from the notation
+    const char* expected;  // the positions, worked out by hand from the notation
 };
 
 // clang-format off
 const FamilyCase kFamilies[] = {
     {"fm5OnLabel2P", "2P", "FM5 EIDW,OMAA,101522,1540,+46.210, +20.955,35002,116.24,502 ,36900,ETD46 ,",
-     "FM5 flight report", {{46.210, 20.955}}},
+     "FM5 flight report 46.21,20.955; "},
+    // 33 + 56/60 + 46/3600 = 33.9461111; 151 + 10/60 + 38/3600 = 151.177222.
     {"inEventLocSouth", "16", "/16 1ST PDOOR OPEN / NZAA YSSY 05 101822/TIME 1018\r\n/BR SET 1015\r\n/LOC S335646,E1511038",
-     "Event report LOC", {{-(33 + 56.0 / 60 + 46.0 / 3600), 151 + 10.0 / 60 + 38.0 / 3600}}},
+     "Event report LOC -33.9461111,151.177222; "},
     {"label4NSigned", "4N",
      "285,B,69005074-507,12/05,+41.250,-072.530,35014,002.3,BOS,JFK,JFK,31L/,4R/,0,0,,,,,,0,0,0,0,1,,,,,247.0,014.2,261.2,1A2B",
-     "4N position report decimal", {{41.25, -72.53}}},
+     "4N position report decimal 41.25,-72.53; "},
+    // 52 + 15.4/60 = 52.2566667; 20 + 45.8/60 = 20.7633333.
     {"label4ASatellitePrefix", "4A", "M22ABA0117N52154W020458BURAK ,101512370DOGAL ,103020,M52,270045858,46904221",
-     "4A position report", {{52 + 15.4 / 60, -(20 + 45.8 / 60)}}},
+     "4A position report 52.2566667,-20.7633333; "},
     {"label1LLongitudeFirst", "1L",
      "00012213200/GS 451500/DEP EGLL/DES KJFK/ETA 1745/GW 512/ALT 37002\r\n"
      "CAS 251/SAT - 56.0/FN BAW117/TFQ 61/DAY 05DEC26/UTC 101512\r\nLON W 20.458/LAT N 52.154/WD 270/WS  85",
-     "1L position report", {{52.154, -20.458}}},
-    {"label83Minutes", "83", "001PR05101512N5215.4W02045.8370020000", "83 position report",
-     {{52 + 15.4 / 60, -(20 + 45.8 / 60)}}},
-    {"icaoPositionDegrees", "5Z", "(POS-BAW117  -52N020W/101512 F370)", "ICAO position report degrees",
-     {{52.0, -20.0}}},
+     "1L position report 52.154,-20.458; "},
+    {"label83Minutes", "83", "001PR05101512N5215.4W02045.8370020000", "83 position report 52.2566667,-20.7633333; "},
+    {"icaoPositionDegrees", "5Z", "(POS-BAW117  -52N020W/101512 F370)", "ICAO position report degrees 52,-20; "},
     // Other messages are left alone: no format fits, a format bound to label 80 does not read the
     // same text under another label, the 1L form with its fields missing holds no position.
-    {"noFormatFits", "H1", "#DFBA32/1883/FUEL 120 OIL 14", "", {}},
-    {"label80FormUnderOtherLabel", "5Z", "/POS N52154W020458/ALT 350", "", {}},
-    {"label1LFieldsMissing", "1L", "LON MMMM.MMM/LAT MMMM.MMM/WD ---", "", {}},
+    {"noFormatFits", "H1", "#DFBA32/1883/FUEL 120 OIL 14", ""},
+    {"label80FormUnderOtherLabel", "5Z", "/POS N52154W020458/ALT 350", ""},
+    {"label1LFieldsMissing", "1L", "LON MMMM.MMM/LAT MMMM.MMM/WD ---", ""},
 };
 // clang-format on
 
 class FormatFamily : public ::testing::TestWithParam<FamilyCase> {};
 
+// No altitude: the table reads positions only.
 TEST_P(FormatFamily, ReadsItsPositions)
 {
-    const FamilyCase& c = GetParam();
-    const std::vector<DecodedPosition> got = Bundled().Match(c.label, c.content);
-    ASSERT_EQ(got.size(), c.expected.size()) << c.content;
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i].source, c.source);
-        EXPECT_NEAR(got[i].lat, c.expected[i].lat, 1e-9);
-        EXPECT_NEAR(got[i].lon, c.expected[i].lon, 1e-9);
-        EXPECT_FALSE(got[i].altitudeFt.has_value());
-    }
+    EXPECT_EQ(test::PositionsText(Bundled().Match(GetParam().label, GetParam().content)), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(FormatTable, FormatFamily, ::testing::ValuesIn(kFamilies), test::CaseName());
