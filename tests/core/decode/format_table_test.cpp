@@ -119,7 +119,6 @@ TEST(FormatTable, FieldsLabelsAndLineEnds)
     ASSERT_EQ(table.formats().size(), 1u);
     EXPECT_EQ(table.formats()[0].labels, (std::vector<std::string>{"80", "H1"}));
     EXPECT_EQ(test::PositionsText(table.Match("H1", "A N51.5;W0.5 B S1.25;E2.5")), "Semi 51.5,-0.5; Semi -1.25,2.5; ");
-    EXPECT_TRUE(table.Match("20", "N51.5;W0.5").empty());
 }
 
 TEST(FormatTable, FirstFittingFormatWinsAndUnreadableMatchesFallThrough)
