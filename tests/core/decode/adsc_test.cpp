@@ -159,6 +159,8 @@ std::vector<TextCase> TextCases()
     return {
         {"empty", "", "-"},
         {"threeCharacterGroundAddress", "/AKL.ADS.N923UP0710", "-"},
+        // The address must not be the end of a longer word.
+        {"adsInsideAWord", "THE LOADS.ADSXX", "-"},
         {"fourCharacterGroundAddressAndTextAround", "- #MDB/B6 EDYY.ADS" + reg + hex, "Decoded EDYY groups 1: " + at},
         {"lineBreakInsideTheHexAndTrailerAfter",
          "/AKLCDYA.ADS" + reg + hex.substr(0, 10) + "\r\n" + hex.substr(10) + "\r\n" + std::string(58, '-') +

@@ -13,9 +13,8 @@ using korval::test::PrintTo;
 // The table below and the format families read the usual notation names; these are the others.
 TEST(Coordinates, NotationNames)
 {
-    using K = Notation::Kind;
-    EXPECT_EQ(ParseNotation("dec3"), (Notation{K::Decimal, 3}));
-    EXPECT_EQ(ParseNotation("DMT"), (Notation{K::DegreesMinutes, 1}));
+    EXPECT_EQ(ParseNotation("dec3"), (Notation{Notation::Kind::Decimal, 3}));
+    EXPECT_EQ(ParseNotation("DMT"), (Notation{Notation::Kind::DegreesMinutes, 1}));
     for (const char* bad : {"", "DMX", "DEC0", "DEC7", "DMS1"}) EXPECT_FALSE(ParseNotation(bad).has_value()) << bad;
 }
 
