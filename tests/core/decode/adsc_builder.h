@@ -12,11 +12,13 @@
 namespace korval::test {
 
 // Packs fields most significant bit first; the last byte is filled with zero bits.
-class BitPacker {
-public:
+struct BitPacker {
     BitPacker& Put(std::uint32_t value, int width)
     {
-        for (int i = width - 1; i >= 0; --i) bits_.push_back(((value >> i) & 1u) != 0);
+        for (int i = width - 1; i >= 0; --i, ++bits) {
+            if (bits % 8 == 0) bytes.push_back(0);
+            if ((value >> i) & 1u) bytes.back() |= static_cast<std::uint8_t>(0x80u >> (bits % 8));
+        }
         return *this;
     }
     // Two's complement in `width` bits.
@@ -24,16 +26,8 @@ public:
     {
         return Put(static_cast<std::uint32_t>(value) & ((1u << width) - 1u), width);
     }
-    std::vector<std::uint8_t> Bytes() const
-    {
-        std::vector<std::uint8_t> out((bits_.size() + 7) / 8, 0);
-        for (std::size_t i = 0; i < bits_.size(); ++i)
-            if (bits_[i]) out[i / 8] |= static_cast<std::uint8_t>(0x80u >> (i % 8));
-        return out;
-    }
-
-private:
-    std::vector<bool> bits_;
+    std::vector<std::uint8_t> bytes;
+    std::size_t bits = 0;
 };
 
 // CRC-16, polynomial 0x1021, register preset to all ones, each message bit shifted in most
@@ -43,22 +37,26 @@ inline std::uint16_t ReferenceCrc(const std::vector<std::uint8_t>& message)
     std::uint32_t reg = 0xFFFF;
     for (std::uint8_t byte : message) {
         for (int i = 7; i >= 0; --i) {
-            const bool in = ((byte >> i) & 1u) != 0;
             const bool top = (reg & 0x8000u) != 0;
             reg = (reg << 1) & 0xFFFFu;
-            if (in != top) reg ^= 0x1021u;
+            if ((((byte >> i) & 1u) != 0) != top) reg ^= 0x1021u;
         }
     }
     return static_cast<std::uint16_t>(reg ^ 0xFFFFu);
 }
 
+// Concatenates groups into one report.
+inline std::vector<std::uint8_t> Report(std::initializer_list<std::vector<std::uint8_t>> groups)
+{
+    std::vector<std::uint8_t> r;
+    for (const auto& g : groups) r.insert(r.end(), g.begin(), g.end());
+    return r;
+}
+
 // Groups: the tag byte followed by the packed fields.
 inline std::vector<std::uint8_t> Group(std::uint8_t tag, const BitPacker& fields)
 {
-    std::vector<std::uint8_t> g{tag};
-    const std::vector<std::uint8_t> body = fields.Bytes();
-    g.insert(g.end(), body.begin(), body.end());
-    return g;
+    return Report({{tag}, fields.bytes});
 }
 
 struct BasicFields {
@@ -79,16 +77,10 @@ inline std::vector<std::uint8_t> BasicGroup(std::uint8_t tag, const BasicFields&
     return Group(tag, p);
 }
 
-// Concatenates groups into one report.
-inline std::vector<std::uint8_t> Report(std::initializer_list<std::vector<std::uint8_t>> groups)
-{
-    std::vector<std::uint8_t> r;
-    for (const auto& g : groups) r.insert(r.end(), g.begin(), g.end());
-    return r;
-}
-
-// The hexadecimal report with its check sum over "ADS", the registration and the report.
-inline std::string SignedHex(std::string_view reg7, std::vector<std::uint8_t> report)
+// The whole text form: "/" ground address ".ADS" registration, then the report in hexadecimal
+// with its check sum over "ADS", the registration and the report.
+inline std::string AdscText(std::string_view reg7, std::vector<std::uint8_t> report,
+                            std::string_view ground = "AKLCDYA")
 {
     std::vector<std::uint8_t> covered{'A', 'D', 'S'};
     covered.insert(covered.end(), reg7.begin(), reg7.end());
@@ -96,16 +88,9 @@ inline std::string SignedHex(std::string_view reg7, std::vector<std::uint8_t> re
     const std::uint16_t crc = ReferenceCrc(covered);
     report.push_back(static_cast<std::uint8_t>(crc >> 8));
     report.push_back(static_cast<std::uint8_t>(crc & 0xFF));
-    std::string hex;
-    for (std::uint8_t b : report) hex += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 0xF]};
-    return hex;
-}
-
-// The whole text form: "/" ground address ".ADS" registration hex-with-CRC.
-inline std::string AdscText(std::string_view reg7, const std::vector<std::uint8_t>& report,
-                            std::string_view ground = "AKLCDYA")
-{
-    return "/" + std::string(ground) + ".ADS" + std::string(reg7) + SignedHex(reg7, report);
+    std::string text = "/" + std::string(ground) + ".ADS" + std::string(reg7);
+    for (std::uint8_t b : report) text += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 0xF]};
+    return text;
 }
 
 }  // namespace korval::test

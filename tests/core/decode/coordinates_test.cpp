@@ -13,9 +13,8 @@ using korval::test::PrintTo;
 // The table below and the format families read the usual notation names; these are the others.
 TEST(Coordinates, NotationNames)
 {
-    using K = Notation::Kind;
-    EXPECT_EQ(ParseNotation("dec3"), (Notation{K::Decimal, 3}));
-    EXPECT_EQ(ParseNotation("DMT"), (Notation{K::DegreesMinutes, 1}));
+    EXPECT_EQ(ParseNotation("dec3"), (Notation{Notation::Kind::Decimal, 3}));
+    EXPECT_EQ(ParseNotation("DMT"), (Notation{Notation::Kind::DegreesMinutes, 1}));
     for (const char* bad : {"", "DMX", "DEC0", "DEC7", "DMS1"}) EXPECT_FALSE(ParseNotation(bad).has_value()) << bad;
 }
 
@@ -49,13 +48,9 @@ class CoordinateText : public ::testing::TestWithParam<CoordinateCase> {};
 TEST_P(CoordinateText, Reads)
 {
     const CoordinateCase& c = GetParam();
-    const std::optional<Notation> notation = ParseNotation(c.notation);
-    ASSERT_TRUE(notation.has_value());
-    const std::optional<double> got = ReadCoordinate(c.text, *notation, c.axis);
-    ASSERT_EQ(got.has_value(), c.degrees.has_value()) << c.text;
-    if (got) {
-        EXPECT_NEAR(*got, *c.degrees, 1e-9) << c.text;
-    }
+    const std::optional<double> got = ReadCoordinate(c.text, ParseNotation(c.notation).value(), c.axis);
+    EXPECT_EQ(got.has_value(), c.degrees.has_value());
+    EXPECT_NEAR(got.value_or(0), c.degrees.value_or(0), 1e-9);
 }
 
 INSTANTIATE_TEST_SUITE_P(Coordinates, CoordinateText, ::testing::ValuesIn(kCases), test::CaseName());

@@ -5,20 +5,18 @@
 #include <vector>
 
 #include "decode/format_table.h"
+#include "positions_text.h"
 #include "test_support.h"
 
 namespace korval {
 namespace {
 
 using korval::test::PrintTo;
+std::vector<std::string> bundledErrors;  // the bundled file has none
 const FormatTable& Bundled()
 {
-    static const FormatTable table = [] {
-        std::vector<std::string> errors;
-        FormatTable t = FormatTable::Load(std::filesystem::path(KORVAL_SOURCE_DIR) / "data" / "formats.wdf", errors);
-        EXPECT_TRUE(errors.empty()) << errors.front();
-        return t;
-    }();
+    static const FormatTable table =
+        FormatTable::Load(std::filesystem::path(KORVAL_SOURCE_DIR) / "data" / "formats.wdf", bundledErrors);
     return table;
 }
 
@@ -26,65 +24,50 @@ const FormatTable& Bundled()
 // The families the message chain's own tests send (FMC, POS decimal, seconds, hundredths, FM3,
 // LOC, POSRPT, AGFSR, 4N, 58, ICAO, several points) are not repeated here.
 
-struct LatLon {
-    double lat, lon;
-};
-
 struct FamilyCase {
     const char* name;
     const char* label;
     const char* content;
-    const char* source;
-    std::vector<LatLon> expected;  // worked out by hand from the notation
+    const char* expected;  // the positions, worked out by hand from the notation
 };
 
 // clang-format off
 const FamilyCase kFamilies[] = {
     {"fm5OnLabel2P", "2P", "FM5 EIDW,OMAA,101522,1540,+46.210, +20.955,35002,116.24,502 ,36900,ETD46 ,",
-     "FM5 flight report", {{46.210, 20.955}}},
+     "FM5 flight report 46.21,20.955; "},
+    // 33 + 56/60 + 46/3600 = 33.9461111; 151 + 10/60 + 38/3600 = 151.177222.
     {"inEventLocSouth", "16", "/16 1ST PDOOR OPEN / NZAA YSSY 05 101822/TIME 1018\r\n/BR SET 1015\r\n/LOC S335646,E1511038",
-     "Event report LOC", {{-(33 + 56.0 / 60 + 46.0 / 3600), 151 + 10.0 / 60 + 38.0 / 3600}}},
+     "Event report LOC -33.9461111,151.177222; "},
     {"label4NSigned", "4N",
      "285,B,69005074-507,12/05,+41.250,-072.530,35014,002.3,BOS,JFK,JFK,31L/,4R/,0,0,,,,,,0,0,0,0,1,,,,,247.0,014.2,261.2,1A2B",
-     "4N position report decimal", {{41.25, -72.53}}},
+     "4N position report decimal 41.25,-72.53; "},
+    // 52 + 15.4/60 = 52.2566667; 20 + 45.8/60 = 20.7633333.
     {"label4ASatellitePrefix", "4A", "M22ABA0117N52154W020458BURAK ,101512370DOGAL ,103020,M52,270045858,46904221",
-     "4A position report", {{52 + 15.4 / 60, -(20 + 45.8 / 60)}}},
+     "4A position report 52.2566667,-20.7633333; "},
     {"label1LLongitudeFirst", "1L",
      "00012213200/GS 451500/DEP EGLL/DES KJFK/ETA 1745/GW 512/ALT 37002\r\n"
      "CAS 251/SAT - 56.0/FN BAW117/TFQ 61/DAY 05DEC26/UTC 101512\r\nLON W 20.458/LAT N 52.154/WD 270/WS  85",
-     "1L position report", {{52.154, -20.458}}},
-    {"label83Minutes", "83", "001PR05101512N5215.4W02045.8370020000", "83 position report",
-     {{52 + 15.4 / 60, -(20 + 45.8 / 60)}}},
-    {"icaoPositionDegrees", "5Z", "(POS-BAW117  -52N020W/101512 F370)", "ICAO position report degrees",
-     {{52.0, -20.0}}},
+     "1L position report 52.154,-20.458; "},
+    {"label83Minutes", "83", "001PR05101512N5215.4W02045.8370020000", "83 position report 52.2566667,-20.7633333; "},
+    {"icaoPositionDegrees", "5Z", "(POS-BAW117  -52N020W/101512 F370)", "ICAO position report degrees 52,-20; "},
+    // Other messages are left alone: no format fits, a format bound to label 80 does not read the
+    // same text under another label, the 1L form with its fields missing holds no position.
+    {"noFormatFits", "H1", "#DFBA32/1883/FUEL 120 OIL 14", ""},
+    {"label80FormUnderOtherLabel", "5Z", "/POS N52154W020458/ALT 350", ""},
+    {"label1LFieldsMissing", "1L", "LON MMMM.MMM/LAT MMMM.MMM/WD ---", ""},
 };
 // clang-format on
 
 class FormatFamily : public ::testing::TestWithParam<FamilyCase> {};
 
+// No altitude: the table reads positions only.
 TEST_P(FormatFamily, ReadsItsPositions)
 {
-    const FamilyCase& c = GetParam();
-    const std::vector<DecodedPosition> got = Bundled().Match(c.label, c.content);
-    ASSERT_EQ(got.size(), c.expected.size()) << c.content;
-    for (std::size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i].source, c.source);
-        EXPECT_NEAR(got[i].lat, c.expected[i].lat, 1e-9);
-        EXPECT_NEAR(got[i].lon, c.expected[i].lon, 1e-9);
-        EXPECT_FALSE(got[i].altitudeFt.has_value());
-    }
+    EXPECT_EQ(test::PositionsText(Bundled().Match(GetParam().label, GetParam().content)), GetParam().expected);
+    EXPECT_EQ(bundledErrors, std::vector<std::string>{});
 }
 
 INSTANTIATE_TEST_SUITE_P(FormatTable, FormatFamily, ::testing::ValuesIn(kFamilies), test::CaseName());
-
-TEST(FormatTable, BundledFormatsLeaveOtherMessagesAlone)
-{
-    EXPECT_TRUE(Bundled().Match("H1", "#DFBA32/1883/FUEL 120 OIL 14").empty());
-    // A format bound to label 80 does not read the same text under another label.
-    EXPECT_TRUE(Bundled().Match("5Z", "/POS N52154W020458/ALT 350").empty());
-    // No position: the 1L form with its fields missing.
-    EXPECT_TRUE(Bundled().Match("1L", "LON MMMM.MMM/LAT MMMM.MMM/WD ---").empty());
-}
 
 // ---- the file's syntax -----------------------------------------------------------------------
 
@@ -111,57 +94,34 @@ class FormatSyntax : public ::testing::TestWithParam<SyntaxCase> {};
 TEST_P(FormatSyntax, BadLineIsNamedAndSkippedTheRestWorks)
 {
     std::vector<std::string> errors;
-    const std::string text = "!formats\r\n\r\n" + GetParam().line + "\r\n" + kGoodLine + "\r\n";
-    const FormatTable table = FormatTable::Parse(text, "formats.wdf", errors);
+    const FormatTable table =
+        FormatTable::Parse("!formats\r\n\r\n" + GetParam().line + "\r\n" + kGoodLine + "\r\n", "formats.wdf", errors);
     EXPECT_EQ(errors, std::vector<std::string>{"formats.wdf line 3: " + GetParam().reason + "; line skipped"});
-    ASSERT_EQ(table.formats().size(), 1u);
-    EXPECT_EQ(table.formats()[0].line, 4u);
-    const std::vector<DecodedPosition> got = table.Match("H1", "POSN51286W000270,");
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].source, "Good");
+    EXPECT_EQ(table.formats().at(0).line, 4u);
+    // 51 degrees 28.6 minutes, 0 degrees 27.0 minutes west.
+    EXPECT_EQ(test::PositionsText(table.Match("H1", "POSN51286W000270,")), "Good 51.4766667,-0.45; ");
 }
 
 INSTANTIATE_TEST_SUITE_P(FormatTable, FormatSyntax, ::testing::ValuesIn(kSyntax), test::CaseName());
 
-TEST(FormatTable, FieldsLabelsAndLineEnds)
+TEST(FormatTable, FieldsLabelsLineEndsAndOrder)
 {
     std::vector<std::string> errors;
     // LF and CR line ends, blanks around fields, labels split by blanks, a ";" in the pattern.
     const FormatTable table = FormatTable::Parse(
-        "  ! indented comment\n Semi ; 80 H1 ;1:DEC ; 2 : dec ;([NS]\\d+\\.\\d+);([EW]\\d+\\.\\d+) \rX;;9;9;x\n",
-        "f.wdf", errors);
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0].rfind("f.wdf line 3: ", 0), 0u) << errors[0];
-    ASSERT_EQ(table.formats().size(), 1u);
-    EXPECT_EQ(table.formats()[0].labels, (std::vector<std::string>{"80", "H1"}));
-    const std::vector<DecodedPosition> got = table.Match("H1", "A N51.5;W0.5 B S1.25;E2.5");
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[1].source, "Semi");
-    EXPECT_DOUBLE_EQ(got[1].lat, -1.25);
-    EXPECT_DOUBLE_EQ(got[1].lon, 2.5);
-    EXPECT_TRUE(table.Match("20", "N51.5;W0.5").empty());
-}
-
-TEST(FormatTable, FirstFittingFormatWinsAndUnreadableMatchesFallThrough)
-{
-    std::vector<std::string> errors;
-    const FormatTable table = FormatTable::Parse(
+        "  ! indented comment\n Semi ; 80 H1 ;1:DEC ; 2 : dec ;([NS]\\d+\\.\\d+);([EW]\\d+\\.\\d+) \rX;;9;9;x\n"
         "Minutes;;1:DM;2:DM;P(\\d{4}[NS])(\\d{5}[EW])\r\n"
         "Hundredths;;1:DEC2;2:DEC2;P(\\d{4}[NS])(\\d{5}[EW])\r\n"
         "Later;;1:DEC;2:DEC;Q(\\d+[NS])(\\d+[EW])\r\n",
         "f.wdf", errors);
-    ASSERT_TRUE(errors.empty());
-    // Both of the first two fit: the first one in the file gives the positions.
-    std::vector<DecodedPosition> got = table.Match("H1", "P5130N00030W Q10N20E");
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].source, "Minutes");
-    EXPECT_DOUBLE_EQ(got[0].lat, 51.5);
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0].rfind("f.wdf line 3: ", 0), 0u) << errors[0];
+    EXPECT_EQ(table.formats().at(0).labels, (std::vector<std::string>{"80", "H1"}));
+    EXPECT_EQ(test::PositionsText(table.Match("H1", "A N51.5;W0.5 B S1.25;E2.5")), "Semi 51.5,-0.5; Semi -1.25,2.5; ");
+    // Both Minutes and Hundredths fit: the first one in the file gives the positions.
+    EXPECT_EQ(test::PositionsText(table.Match("H1", "P5130N00030W Q10N20E")), "Minutes 51.5,-0.5; ");
     // 75 minutes is no position in minutes: the next format reads it.
-    got = table.Match("H1", "P5175N00030W");
-    ASSERT_EQ(got.size(), 1u);
-    EXPECT_EQ(got[0].source, "Hundredths");
-    EXPECT_DOUBLE_EQ(got[0].lat, 51.75);
-    EXPECT_DOUBLE_EQ(got[0].lon, -0.3);
+    EXPECT_EQ(test::PositionsText(table.Match("H1", "P5175N00030W")), "Hundredths 51.75,-0.3; ");
     // Neither reads 95 degrees; the last format finds nothing.
     EXPECT_TRUE(table.Match("H1", "P9575N00030W").empty());
 }
@@ -179,30 +139,18 @@ TEST(FormatTable, LoadMissingFileIsSilentAndUnreadableGivesOneMessage)
 
 // ---- the text every match begins with, which spares the pattern a message without it ------------
 
-struct PrefixCase {
-    const char* name;
-    const char* pattern;
-    const char* prefix;
-};
-
-class FormatPrefix : public ::testing::TestWithParam<PrefixCase> {};
-
-TEST_P(FormatPrefix, IsTheLeadingLiteralThatNoQuantifierMakesOptional)
+TEST(FormatTable, RequiredPrefixIsTheLeadingLiteralThatNoQuantifierMakesOptional)
 {
-    EXPECT_EQ(RequiredPrefix(GetParam().pattern), GetParam().prefix);
+    struct Row {
+        const char *name, *pattern, *prefix;
+    };
+    for (const Row& r :
+         {Row{"quantifiedBlank", "FM3 ?\\d{4,6},", "FM3"}, Row{"blankKept", "/LOC ([NS]\\d{6})", "/LOC "},
+          Row{"escapedParenthesis", "\\(POS-[A-Z0-9]+", "(POS-"}, Row{"escapedClassLetter", "\\d{3}PR", ""},
+          Row{"topLevelAlternation", "POS(\\d)|FIX(\\d)", ""}, Row{"alternationInAGroup", "POS(N|S)(\\d)", "POS"},
+          Row{"barInAClass", "POS[|](\\d)", "POS"}})
+        EXPECT_EQ(RequiredPrefix(r.pattern), r.prefix) << r.name;
 }
-
-INSTANTIATE_TEST_SUITE_P(FormatTable, FormatPrefix,
-                         ::testing::Values(PrefixCase{"quantifiedBlank", "FM3 ?\\d{4,6},", "FM3"},
-                                           PrefixCase{"blankKept", "/LOC ([NS]\\d{6})", "/LOC "},
-                                           PrefixCase{"escapedParenthesis", "\\(POS-[A-Z0-9]+", "(POS-"},
-                                           PrefixCase{"escapedClassLetter", "\\d{3}PR", ""},
-                                           PrefixCase{"starOnLast", "ABC*D", "AB"},
-                                           PrefixCase{"lookBehindFirst", "(?<!\\d)([NS] ?\\d{6})", ""},
-                                           PrefixCase{"topLevelAlternation", "POS(\\d)|FIX(\\d)", ""},
-                                           PrefixCase{"alternationInAGroup", "POS(N|S)(\\d)", "POS"},
-                                           PrefixCase{"barInAClass", "POS[|](\\d)", "POS"}),
-                         test::CaseName());
 
 }  // namespace
 }  // namespace korval

@@ -16,27 +16,29 @@ std::string Shown(std::string_view content)
 
 struct PosCase {
     const char* name;
-    const char* content;
+    std::string shown;      // LiveData
     const char* positions;  // PositionText, thousandths of a degree
 };
 
 // clang-format off
 const PosCase kPositions[] = {
     // compact form: minutes become hundredths, the tenths digit is copied as it stands
-    {"compactSixtyMinutesOrMoreKept", "N51750W001450\r\n", "51750/-001450,"},
-    {"compactLineBreakInLongitude", "N5130W00\r\n145 X", "51500/-001750,"},
-    {"compactLongitudeTooShort", "N5130W001\r\nXX", ""},
+    {"compactSixtyMinutesOrMoreKept", Shown("N51750W001450\r\n"), "51750/-001450,"},
+    {"compactLineBreakInLongitude", Shown("N5130W00\r\n145 X"), "51500/-001750,"},
+    {"compactLongitudeTooShort", Shown("N5130W001\r\nXX"), ""},
     // decimal form
-    {"decimalLatitudeTooShortSkipped", "N 51.2,W001.456,\r\n", ""},
-    {"decimalBeforeCompact", "N51300W001450 THEN N 52.000,W002.000,\r\n", "52000/-002000,51500/-001750,"},
-    // one-digit latitudes right-aligned ("N  5.12345" as the SBS-1 expander writes 5.12345 N)
-    {"oneDigitLatitudeSouth", "S  5.12345 W 12.34567 \r\n", "-05123/-012345,"},
-    {"oneDigitLatitudeWithoutBlank", "N5.12345,E001.23456,\r\n", "05123/001234,"},
+    {"decimalLatitudeTooShortSkipped", Shown("N 51.2,W001.456,\r\n"), ""},
+    {"decimalBeforeCompact", Shown("N51300W001450 THEN N 52.000,W002.000,\r\n"), "52000/-002000,51500/-001750,"},
+    // one-digit latitudes right-aligned ("N  5.12345" as the SBS-1 expander writes 5.12345 N);
     // longitude degrees: blanks dropped, then right-aligned in three digits
-    {"blankThenThreeDegreeDigits", "N 51.234,E 005.744,\r\n", "51234/005744,"},
-    {"twoBlanksTwoDigitsWest", "N 51.234,W  12.345,\r\n", "51234/-012345,"},
+    {"oneDigitLatitudeSouth", Shown("S  5.12345 W 12.34567 \r\n"), "-05123/-012345,"},
+    {"blankThenThreeDegreeDigits", Shown("N 51.234,E 005.744,\r\n"), "51234/005744,"},
     // fraction blanks become zeros
-    {"southernFractionBlank", "S 33. 12,E151.200,\r\n", "-33012/151200,"},
+    {"southernFractionBlank", Shown("S 33. 12,E151.200,\r\n"), "-33012/151200,"},
+    // the header (124 characters) is never searched
+    {"shortText", "N51300W001450", ""},
+    {"positionInHeader", std::string(100, 'x') + "N51300W001450" + std::string(11, 'x') + "NO POSITION\r\n", ""},
+    {"positionAcrossHeaderEnd", std::string(118, 'x') + "N51300W001450\r\n", ""},
 };
 // clang-format on
 
@@ -48,40 +50,15 @@ TEST_P(Positions, ReadFromLiveData)
     test::Rig rig;
     Station& s = rig.station;
     s.PositionText = "stale";
-    s.box.LiveData.Text = Shown(c.content);
+    s.PositionFound = true;
+    s.box.LiveData.Text = c.shown;
     GetPos(s);
     EXPECT_EQ(s.PositionText, c.positions);
-    EXPECT_EQ(s.PositionFound, std::string(c.positions).size() > 0);
+    EXPECT_EQ(s.PositionFound, *c.positions != 0);
     EXPECT_EQ(s.ErrProcedure, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Position, Positions, ::testing::ValuesIn(kPositions), test::CaseName());
-
-struct ShownCase {
-    const char* name;
-    std::string shown;
-};
-
-class OutsideContent : public ::testing::TestWithParam<ShownCase> {};
-
-TEST_P(OutsideContent, NothingRead)
-{
-    test::Rig rig;
-    Station& s = rig.station;
-    s.PositionFound = true;
-    s.box.LiveData.Text = GetParam().shown;
-    GetPos(s);
-    EXPECT_EQ(s.PositionText, "");
-    EXPECT_FALSE(s.PositionFound);
-}
-
-INSTANTIATE_TEST_SUITE_P(Position, OutsideContent,
-                         ::testing::Values(ShownCase{"empty", ""}, ShownCase{"shortText", "N51300W001450"},
-                                           ShownCase{"positionInHeader", std::string(100, 'x') + "N51300W001450" +
-                                                                             std::string(11, 'x') + "NO POSITION\r\n"},
-                                           ShownCase{"positionAcrossHeaderEnd",
-                                                     std::string(118, 'x') + "N51300W001450\r\n"}),
-                         test::CaseName());
 
 // A northern compact latitude with blank minutes is a type mismatch: the entries found so far
 // stay, the flag is left as it was, and the fault is logged under "GetPos" / "Position".
@@ -93,22 +70,10 @@ TEST(Position, BlankMinutesEndTheParse)
     GetPos(s);
     EXPECT_EQ(s.PositionText, "52000/-002000,51500/-001750,");
     EXPECT_FALSE(s.PositionFound);
-    EXPECT_EQ(s.ErrProcedure, "GetPos");
-    EXPECT_EQ(s.ErrModule, "Position");
+    EXPECT_EQ(s.ErrProcedure + "/" + s.ErrModule, "GetPos/Position");
     const std::string log = rig.home.Read("Logs/ErrorLog .txt");
     EXPECT_NE(log.find("Error: 13 "), std::string::npos) << log;
     EXPECT_NE(log.find("Waypoints: 52000/-002000,51500/-001750,"), std::string::npos) << log;
-}
-
-// The parser reads LiveData, not CurrentMessage.
-TEST(Position, ReadsTheShownText)
-{
-    test::Rig rig;
-    Station& s = rig.station;
-    s.CurrentMessage = Shown("N51300W001450\r\n");
-    s.box.LiveData.Text = Shown("N5500W02000\r\n");
-    GetPos(s);
-    EXPECT_EQ(s.PositionText, "55000/-020000,");
 }
 
 }  // namespace

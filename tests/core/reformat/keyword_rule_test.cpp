@@ -19,15 +19,6 @@ namespace {
 const std::set<int> kKeywordRules = {3,  5,  6,  7,  8,  10, 12, 22, 29, 30, 31, 32, 33, 34, 35, 36, 37,
                                      38, 39, 40, 41, 46, 47, 48, 49, 50, 58, 59, 60, 61, 62, 67, 68, 70};
 
-TEST(KeywordRule, PlansExactlyTheRulesOfItsForm)
-{
-    for (const ReformatRule& rule : ReformatRules()) {
-        EXPECT_EQ(KeywordRule::Plan(rule.Pattern, rule.Replacement) != nullptr, kKeywordRules.count(rule.Number) == 1)
-            << "rule " << rule.Number;
-        EXPECT_EQ(IsLineEndCommaRule(rule.Pattern, rule.Replacement), rule.Number == 69) << "rule " << rule.Number;
-    }
-}
-
 using Sweep = std::function<bool(std::string&, std::size_t)>;
 
 // The sweep against the passes one by one, through the plain engine.
@@ -52,11 +43,16 @@ Sweep KeywordSweep(std::string_view pattern, std::string_view replacement)
     };
 }
 
-TEST(KeywordRule, EveryRuleGivesWhatThePassesGive)
+// Exactly the rules of that form are planned, and V1 alone is taken as the line-end comma rule.
+TEST(KeywordRule, EveryRuleOfItsFormGivesWhatThePassesGive)
 {
     test::RandomTexts texts(1205);
     for (const ReformatRule& rule : ReformatRules()) {
-        if (!kKeywordRules.count(rule.Number)) continue;
+        EXPECT_EQ(IsLineEndCommaRule(rule.Pattern, rule.Replacement), rule.Number == 69) << "rule " << rule.Number;
+        if (!kKeywordRules.count(rule.Number)) {
+            EXPECT_EQ(KeywordRule::Plan(rule.Pattern, rule.Replacement), nullptr) << "rule " << rule.Number;
+            continue;
+        }
         const Sweep sweep = KeywordSweep(rule.Pattern, rule.Replacement);
         for (int i = 0; i < 50; ++i) {
             const std::string text = texts.NextMessage(40);
@@ -80,80 +76,54 @@ TEST(LineEndCommas, GivesWhatThePassesGive)
 // Forms the table does not have, each taking the passes one by one where the sweep cannot be
 // sure: X that makes a new keyword in front of the old one, and a shorter keyword that ends
 // before the first one.
-struct OddCase {
-    const char* name;
-    const char* pattern;
-    const char* replacement;
-    const char* text;
-};
-
-class KeywordRuleOddForms : public ::testing::TestWithParam<OddCase> {};
-
-TEST_P(KeywordRuleOddForms, GivesWhatThePassesGive)
+TEST(KeywordRule, OddFormsGiveWhatThePassesGive)
 {
-    for (std::size_t passes : {1u, 2u, 3u, 100u})
-        ExpectSameAsPassByPass(GetParam().pattern, GetParam().replacement,
-                               KeywordSweep(GetParam().pattern, GetParam().replacement), GetParam().text, passes);
+    struct Row {
+        const char *name, *pattern, *replacement, *text;
+    };
+    for (const Row& r : {Row{"prefixMakesAnEarlierKeyword", R"((AA[\s\S]*)(\d))", "A$1x", "AA1 2 3"},
+                         Row{"prefixKeepsTheKeywordFirst", R"((AB[\s\S]*)(\d))", "A$1x", "AB1 2 3"},
+                         Row{"shorterKeywordEndsFirst", R"((ABCD|BC)([\s\S]*)(D))", "$1$2<$3>", "ABCD"},
+                         Row{"midTextClosesTheGroup", R"((KEY[\s\S]*POS)\+(\d))", "$1=$2", "KEY POS+1 POS+2 POS+"},
+                         Row{"replacementEqualToTheMatch", R"((KEY[\s\S]*)(\d))", "$1$2", "KEY 1 2"}}) {
+        SCOPED_TRACE(r.name);
+        for (std::size_t passes : {1u, 2u, 3u, 100u})
+            ExpectSameAsPassByPass(r.pattern, r.replacement, KeywordSweep(r.pattern, r.replacement), r.text, passes);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Reformat, KeywordRuleOddForms,
-    ::testing::Values(OddCase{"PrefixMakesAnEarlierKeyword", R"((AA[\s\S]*)(\d))", "A$1x", "AA1 2 3"},
-                      OddCase{"PrefixKeepsTheKeywordFirst", R"((AB[\s\S]*)(\d))", "A$1x", "AB1 2 3"},
-                      OddCase{"ShorterKeywordEndsFirst", R"((ABCD|BC)([\s\S]*)(D))", "$1$2<$3>", "ABCD"},
-                      OddCase{"MidTextClosesTheGroup", R"((KEY[\s\S]*POS)\+(\d))", "$1=$2", "KEY POS+1 POS+2 POS+"},
-                      OddCase{"ReplacementEqualToTheMatch", R"((KEY[\s\S]*)(\d))", "$1$2", "KEY 1 2"}),
-    [](const auto& param) { return std::string(param.param.name); });
-
-struct NoPlanCase {
-    const char* name;
-    const char* pattern;
-    const char* replacement;
-};
-
-class KeywordRuleNoPlan : public ::testing::TestWithParam<NoPlanCase> {};
-
-TEST_P(KeywordRuleNoPlan, DeclinesOtherForms)
+TEST(KeywordRule, DeclinesOtherForms)
 {
-    EXPECT_EQ(KeywordRule::Plan(GetParam().pattern, GetParam().replacement), nullptr);
+    struct Row {
+        const char *name, *pattern, *replacement;
+    };
+    for (const Row& r :
+         {Row{"noRun", R"((N|S)(\d{4}))", "$1$2"}, Row{"topLevelAlternation", R"((KEY[\s\S]*)(\d)|X)", "$1$2"},
+          Row{"replacementRepeatsTheKeyword", R"((KEY[\s\S]*)(\d))", "$1$2$1"},
+          Row{"replacementWithoutTheKeyword", R"((KEY[\s\S]*)(\d))", "$2"},
+          Row{"backReferenceInTheTail", R"((KEY[\s\S]*)(\d)\2)", "$1"},
+          Row{"keywordWithAClass", R"((K\dY[\s\S]*)(\d))", "$1$2"}})
+        EXPECT_EQ(KeywordRule::Plan(r.pattern, r.replacement), nullptr) << r.name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Reformat, KeywordRuleNoPlan,
-                         ::testing::Values(NoPlanCase{"NoRun", R"((N|S)(\d{4}))", "$1$2"},
-                                           NoPlanCase{"TopLevelAlternation", R"((KEY[\s\S]*)(\d)|X)", "$1$2"},
-                                           NoPlanCase{"ReplacementRepeatsTheKeyword", R"((KEY[\s\S]*)(\d))", "$1$2$1"},
-                                           NoPlanCase{"ReplacementWithoutTheKeyword", R"((KEY[\s\S]*)(\d))", "$2"},
-                                           NoPlanCase{"BackReferenceInTheTail", R"((KEY[\s\S]*)(\d)\2)", "$1"},
-                                           NoPlanCase{"KeywordWithAClass", R"((K\dY[\s\S]*)(\d))", "$1$2"}),
-                         [](const auto& param) { return std::string(param.param.name); });
-
-struct CommaCase {
-    const char* name;
-    const char* text;
-    const char* result;  // worked out by hand
-    bool matched;
-};
-
-class LineEndCommaExamples : public ::testing::TestWithParam<CommaCase> {};
-
-TEST_P(LineEndCommaExamples, PutsTheCommasThePassesPut)
+// Worked out by hand.
+TEST(LineEndCommas, PutsTheCommasThePassesPut)
 {
-    std::string text = GetParam().text;
-    EXPECT_EQ(ApplyLineEndCommas(text, text.size() + 1), GetParam().matched);
-    EXPECT_EQ(text, GetParam().result);
+    struct Row {
+        const char *name, *text, *result;
+        bool matched;
+    };
+    for (const Row& r :
+         {Row{"latitudeLineBeforeTheLabel", "5130N\r\nMessage content:-\r\nX\r\n",
+              "5130N\r\nMessage content:-\r\nX\r\n", false},
+          Row{"eastPositionOfFiveDecimals", "S 51.12345,E\r\n", "S 51.12345,E\r\n", false},
+          Row{"westDecimalsOverLineEnds", "W 12.5\r\n 7\r\n\r\nX\r\n", "W 12.5,\r\n 7,\r\n,\r\nX\r\n", true},
+          Row{"lineEndBeforeThePointGetsNone", "W\r\n12.\r\n", "W\r\n12.,\r\n", true}}) {
+        std::string text = r.text;
+        EXPECT_EQ(ApplyLineEndCommas(text, text.size() + 1), r.matched) << r.name;
+        EXPECT_EQ(text, r.result) << r.name;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Reformat, LineEndCommaExamples,
-    ::testing::Values(CommaCase{"LatitudeLinesAfterTheLabel", "Message content:-\r\nA 5130N\r\nB 5200N\r\n",
-                                "Message content:-\r\nA 5130N,\r\nB 5200N,\r\n", true},
-                      CommaCase{"LatitudeLineBeforeTheLabel", "5130N\r\nMessage content:-\r\nX\r\n",
-                                "5130N\r\nMessage content:-\r\nX\r\n", false},
-                      CommaCase{"EastPositionOfFiveDecimals", "S 51.12345,E\r\n", "S 51.12345,E\r\n", false},
-                      CommaCase{"WestDecimalsOverLineEnds", "W 12.5\r\n 7\r\n\r\nX\r\n", "W 12.5,\r\n 7,\r\n,\r\nX\r\n",
-                                true},
-                      CommaCase{"LineEndBeforeThePointGetsNone", "W\r\n12.\r\n", "W\r\n12.,\r\n", true}),
-    [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace korval
