@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -45,7 +44,6 @@ class InputLinesFromAPipe : public ::testing::TestWithParam<PipeCase> {};
 TEST_P(InputLinesFromAPipe, GivesEachLineAsSoonAsItIsComplete)
 {
     const PipeCase& c = GetParam();
-    ASSERT_EQ(c.said.size(), c.writes.size() + 1);
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
     InputLines in(ends[0], 8);

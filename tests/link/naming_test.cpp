@@ -5,9 +5,6 @@
 #include <optional>
 #include <string>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include "link/naming.h"
 #include "test_support.h"
 
@@ -31,21 +28,14 @@ TEST(LinkNaming, SocketFileNamesAreLowerCasedEscapedAndShort)
     EXPECT_EQ(SocketFileName("APP|" + std::string(200, 'T')), fa);  // still without regard to case
 }
 
-mode_t ModeOf(const fs::path& p)
-{
-    struct stat info {};
-    EXPECT_EQ(::lstat(p.c_str(), &info), 0);
-    return info.st_mode & 07777;
-}
-
 TEST(LinkNaming, FolderIsMadePrivateOrRefused)
 {
     test::TempHome home(false);
     const fs::path open = home.path() / "open";
-    ASSERT_EQ(::mkdir(open.c_str(), 0755), 0);
-    ASSERT_EQ(::chmod(open.c_str(), 0777), 0);
+    ASSERT_TRUE(fs::create_directory(open));
+    fs::permissions(open, fs::perms::all);
     EXPECT_EQ(PrepareFolder(open).path, open);
-    EXPECT_EQ(ModeOf(open), 0700u);
+    EXPECT_EQ(fs::status(open).permissions(), fs::perms::owner_all);
 
     // A link planted where the folder should be (it could lead the sockets anywhere), and a folder
     // whose parent is missing.
@@ -75,7 +65,7 @@ TEST(LinkNaming, UserFolderIsUnderTheTemporaryFolderWithoutARuntimeFolder)
     const FolderResult folder = LinkFolder();
     EXPECT_EQ(folder.path.parent_path(), home.path()) << folder.reason;
     EXPECT_TRUE(folder.path.filename().string().starts_with("korval-")) << folder.path;
-    EXPECT_EQ(ModeOf(folder.path), 0700u);
+    EXPECT_EQ(fs::symlink_status(folder.path).permissions(), fs::perms::owner_all);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "link/protocol.h"
@@ -47,20 +47,18 @@ TEST_P(Parsing, GivesValueOrReason)
     }
 }
 
-const std::string kItem255(255, 'i');
-const std::string kItem256(256, 'i');
-
 INSTANTIATE_TEST_SUITE_P(
     Link, Parsing,
     ::testing::Values(ParseCase{"frame", false, "DATA LiveData 5\nhello", "DATA LiveData=hello +21"},
                       ParseCase{"crBeforeLfDropped", false, "DATA a 1\r\nx", "DATA a=x +11"},
-                      ParseCase{"longestItem", false, "DATA " + kItem255 + " 0\n", "DATA " + kItem255 + "= +263"},
+                      ParseCase{"longestItem", false, "DATA " + std::string(255, 'i') + " 0\n",
+                                "DATA " + std::string(255, 'i') + "= +263"},
                       ParseCase{"error", false, "ERROR unknown item X\n", "ERROR unknown item X +21"},
                       ParseCase{"oneMiBWaitsForItsBytes", false, "DATA a 1048576\n", "Incomplete"},
                       ParseCase{"overOneMiB", false, "DATA a 1048577\n", "Malformed"},
                       ParseCase{"crAtTheEnd", false, "DATA a 5\r", "Incomplete"},
                       ParseCase{"elevenDigits", false, "DATA a 00000000001\n", "Malformed"},
-                      ParseCase{"itemTooLong", false, "DATA " + kItem256 + " 0\n", "Malformed"},
+                      ParseCase{"itemTooLong", false, "DATA " + std::string(256, 'i') + " 0\n", "Malformed"},
                       ParseCase{"binary", false, "\x16\x03\x01"s, "Malformed"},
                       ParseCase{"crInsideLine", false, "DATA a 1\rX\n", "Malformed"},
                       ParseCase{"longestLineStillWaits", false, std::string(kMaxLine - 1, 'A'), "Incomplete"},
@@ -73,11 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"twoItems", true, "ADVISE a b\n", "Malformed"}),
     test::CaseName());
 
-struct Received {
-    FrameKind kind;
-    std::string item, value;
-    bool operator==(const Received&) const = default;
-};
+using Received = std::tuple<FrameKind, std::string, std::string>;  // a kind, an item and a value
 
 // Feeds `stream` cut at `cut` to a reader that keeps unparsed bytes, as a socket reader does.
 std::vector<Received> ReadSplit(std::string_view stream, std::size_t cut)
@@ -104,8 +98,8 @@ TEST(LinkProtocol, AStreamSplitAtEveryByteGivesTheSameFrames)
                                         {FrameKind::Data, "LiveData", "\0\r\n\xff"s},
                                         {FrameKind::Error, "", "unknown item Nope"}};
     std::string stream;
-    for (const Received& r : sent)
-        r.kind == FrameKind::Data ? AppendData(stream, r.item, r.value) : AppendError(stream, r.value);
+    for (const auto& [kind, item, value] : sent)
+        kind == FrameKind::Data ? AppendData(stream, item, value) : AppendError(stream, value);
     for (std::size_t k = 0; k <= stream.size(); ++k) ASSERT_EQ(ReadSplit(stream, k), sent) << "split at " << k;
 }
 

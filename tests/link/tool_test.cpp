@@ -29,16 +29,12 @@ TEST(LinkTool, ReplayLinesReadAsADecoderWouldSendThem)
 
 // ---- The program itself --------------------------------------------------------------------------
 
-// A command line written with blanks between the arguments.
-QStringList Args(const char* line)
-{
-    return QString::fromLatin1(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
 class LinkProgram : public test::ProgramTest {
 protected:
-    void Start(test::Program& p, const QStringList& args, bool withInput = false)
+    // Starts korval-link with a command line written with blanks between the arguments.
+    void Start(test::Program& p, const std::string& line, bool withInput = false)
     {
+        const QStringList args = QString::fromStdString(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         test::ProgramTest::Start(p, test::LinkProgram(), args, withInput);
     }
 };
@@ -48,11 +44,11 @@ protected:
 TEST_F(LinkProgram, ServeAndListenCarryTheTextsOfTheirSource)
 {
     test::Program serve, listen;
-    Start(listen, Args("listen --topic test|acars --count 3 --wait"));
+    Start(listen, "listen --topic test|acars --count 3 --wait");
     ASSERT_TRUE(test::RunUntil([&] { return listen.Err().find("waiting for test|acars") != std::string::npos; }))
         << listen.Err();
-    Start(serve, Args("serve --topic Test|ACARS --source airmaster --rate 0 --exit-when-done --input")
-                     << QStringLiteral(KORVAL_TEST_DATA "/link/replay.jsonl"));
+    Start(serve, "serve --topic Test|ACARS --source airmaster --rate 0 --exit-when-done --input " KORVAL_TEST_DATA
+                 "/link/replay.jsonl");
     ASSERT_TRUE(listen.Finished());
     ASSERT_TRUE(serve.Finished());
     EXPECT_EQ(listen.ExitCode(), kExitOk) << listen.Err();
@@ -72,7 +68,7 @@ TEST_F(LinkProgram, RunsEndWithTheirStatusAndSayWhy)
                                                               {"listen --topic A|B -h", kExitOk, "usage: korval-link"}};
     for (const auto& [args, status, said] : runs) {
         test::Program p;
-        Start(p, Args(args));
+        Start(p, args);
         ASSERT_TRUE(p.Finished()) << args;
         EXPECT_EQ(p.ExitCode(), status) << args;
         EXPECT_NE((status == kExitOk ? p.Out() : p.Err()).find(said), std::string::npos) << p.Out() << p.Err();
@@ -89,9 +85,9 @@ class ServeFromAPipe : public LinkProgram, public ::testing::WithParamInterface<
 TEST_P(ServeFromAPipe, SendsALineAtOnceAndEndsOnTerminate)
 {
     test::Program serve, listen;
-    Start(serve, Args("serve --topic Test|ACARS --rate") << QString::fromLatin1(GetParam()), /*withInput=*/true);
+    Start(serve, "serve --topic Test|ACARS --rate "s + GetParam(), /*withInput=*/true);
     ASSERT_TRUE(Served("test%7cacars"));
-    Start(listen, Args("listen --topic Test|ACARS"));
+    Start(listen, "listen --topic Test|ACARS");
     const std::string text(300 * 1024, 'L');
     serve.Write(R"({"text": ")" + text + "\"}\n");  // and the input stays open
     ASSERT_TRUE(test::RunUntil([&] { return listen.OutLines() >= 1; }, 30s)) << "the value did not arrive whole";
