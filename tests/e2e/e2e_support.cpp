@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "text/bytes.h"
 
@@ -17,17 +18,14 @@ std::string Settings()
            "[Menus]\r\nTag=True\r\nRefOCA=False\r\nWaypoints=False\r\nRegFlight=False\r\n";
 }
 
-std::string Message(std::string_view content, std::string_view msgNo)
+std::string Message(std::string_view content)
 {
-    return test::Canonical(".G-KORV", "H1", '2', msgNo, "KV0001", content);
+    return test::Canonical(".G-KORV", "H1", '2', "M01A", "KV0001", content);
 }
 
 std::string ReplayLine(std::string_view text)
 {
-    nlohmann::ordered_json j;
-    j["source"] = "airmaster";
-    j["text"] = Utf8FromBytes(text);
-    return j.dump(-1, ' ', true);
+    return nlohmann::ordered_json{{"source", "airmaster"}, {"text", Utf8FromBytes(text)}}.dump(-1, ' ', true);
 }
 
 std::vector<std::string> CorpusTexts(std::size_t count)
@@ -48,21 +46,14 @@ std::vector<std::string> CorpusTexts(std::size_t count)
 std::vector<std::string> Field(const std::string& jsonl, std::string_view field)
 {
     std::vector<std::string> values;
-    std::size_t start = 0;
-    while (start < jsonl.size()) {
-        std::size_t end = jsonl.find('\n', start);
-        if (end == std::string::npos) break;  // a line still being written
-        const nlohmann::json j = nlohmann::json::parse(jsonl.substr(start, end - start), nullptr, false);
-        start = end + 1;
+    std::istringstream in(jsonl);
+    for (std::string line; std::getline(in, line);) {
+        const nlohmann::json j = nlohmann::json::parse(line, nullptr, false);
         const bool ok = j.is_object() && j.contains(field);
-        EXPECT_TRUE(ok) << "not a line with \"" << field << "\": " << j.dump();
-        if (!ok) continue;
-        const nlohmann::json& v = j[std::string(field)];
-        if (v.is_array()) {
-            for (const auto& e : v) values.push_back(e.get<std::string>());
-        } else {
+        EXPECT_TRUE(ok) << "not a line with \"" << field << "\": " << line;
+        // An array gives each of its elements, a string itself.
+        for (const nlohmann::json& v : ok ? j.at(std::string(field)) : nlohmann::json())
             values.push_back(v.get<std::string>());
-        }
     }
     return values;
 }

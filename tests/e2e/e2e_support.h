@@ -21,7 +21,7 @@ using test::RunUntil;
 std::string Settings();
 
 // A canonical message whose content is `content`.
-std::string Message(std::string_view content, std::string_view msgNo = "M01A");
+std::string Message(std::string_view content);
 
 // One replay line {"source": "airmaster", "text": ...} for the bytes `text`.
 std::string ReplayLine(std::string_view text);

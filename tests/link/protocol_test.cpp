@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "link/protocol.h"
@@ -24,25 +24,6 @@ std::string Said(const Parsed<T>& r, const std::string& read)
     return read + " +" + std::to_string(r.used);
 }
 
-std::string SaidOfFrame(std::string_view input)
-{
-    const Parsed<Frame> r = ParseFrame(input);
-    const std::string value(r.value.value);
-    return Said(r,
-                r.value.kind == FrameKind::Data ? "DATA " + std::string(r.value.item) + "=" + value : "ERROR " + value);
-}
-
-std::string SaidOfCommand(std::string_view input)
-{
-    const Parsed<Command> r = ParseCommand(input);
-    const Verb v = r.value.verb;
-    const char* verb = v == Verb::Advise     ? "ADVISE"
-                       : v == Verb::Unadvise ? "UNADVISE"
-                       : v == Verb::Request  ? "REQUEST"
-                                             : "?";
-    return Said(r, verb + (" " + std::string(r.value.item)));
-}
-
 struct ParseCase {
     const char* name;
     bool command;  // a client command, else a server frame
@@ -55,44 +36,42 @@ class Parsing : public ::testing::TestWithParam<ParseCase> {};
 TEST_P(Parsing, GivesValueOrReason)
 {
     const ParseCase& c = GetParam();
-    EXPECT_EQ(c.command ? SaidOfCommand(c.input) : SaidOfFrame(c.input), c.said);
+    if (c.command) {
+        const char* const verbs[] = {"ADVISE", "UNADVISE", "REQUEST", "?"};  // in the order of Verb
+        const Parsed<Command> r = ParseCommand(c.input);
+        EXPECT_EQ(Said(r, verbs[static_cast<int>(r.value.verb)] + (" " + std::string(r.value.item))), c.said);
+    } else {
+        const Parsed<Frame> r = ParseFrame(c.input);
+        const std::string read = r.value.kind == FrameKind::Data ? "DATA " + std::string(r.value.item) + "=" : "ERROR ";
+        EXPECT_EQ(Said(r, read + std::string(r.value.value)), c.said);
+    }
 }
-
-const std::string kItem255(255, 'i');
-const std::string kItem256(256, 'i');
 
 INSTANTIATE_TEST_SUITE_P(
     Link, Parsing,
     ::testing::Values(ParseCase{"frame", false, "DATA LiveData 5\nhello", "DATA LiveData=hello +21"},
-                      ParseCase{"anyBytesInValue", false, "DATA a 6\n\0\xff\x80\r\n\n"s,
-                                "DATA a=\0\xff\x80\r\n\n +15"s},
                       ParseCase{"crBeforeLfDropped", false, "DATA a 1\r\nx", "DATA a=x +11"},
-                      ParseCase{"longestItem", false, "DATA " + kItem255 + " 0\n", "DATA " + kItem255 + "= +263"},
+                      ParseCase{"longestItem", false, "DATA " + std::string(255, 'i') + " 0\n",
+                                "DATA " + std::string(255, 'i') + "= +263"},
                       ParseCase{"error", false, "ERROR unknown item X\n", "ERROR unknown item X +21"},
                       ParseCase{"oneMiBWaitsForItsBytes", false, "DATA a 1048576\n", "Incomplete"},
                       ParseCase{"overOneMiB", false, "DATA a 1048577\n", "Malformed"},
                       ParseCase{"crAtTheEnd", false, "DATA a 5\r", "Incomplete"},
                       ParseCase{"elevenDigits", false, "DATA a 00000000001\n", "Malformed"},
-                      ParseCase{"itemTooLong", false, "DATA " + kItem256 + " 0\n", "Malformed"},
+                      ParseCase{"itemTooLong", false, "DATA " + std::string(256, 'i') + " 0\n", "Malformed"},
                       ParseCase{"binary", false, "\x16\x03\x01"s, "Malformed"},
                       ParseCase{"crInsideLine", false, "DATA a 1\rX\n", "Malformed"},
                       ParseCase{"longestLineStillWaits", false, std::string(kMaxLine - 1, 'A'), "Incomplete"},
                       ParseCase{"lineTooLong", false, std::string(kMaxLine, 'A'), "Malformed"},
                       ParseCase{"advise", true, "ADVISE LiveData\n", "ADVISE LiveData +16"},
                       ParseCase{"request", true, "REQUEST txtCount\nADVISE", "REQUEST txtCount +17"},
-                      ParseCase{"commandCrLf", true, "ADVISE x\r\n", "ADVISE x +10"},
                       ParseCase{"unknownVerb", true, "POKE x\n", "? POKE +7"},
                       ParseCase{"commandBegun", true, "ADVISE Live", "Incomplete"},
                       ParseCase{"noItem", true, "ADVISE\n", "Malformed"},
-                      ParseCase{"twoItems", true, "ADVISE a b\n", "Malformed"},
-                      ParseCase{"commandTooLongWithoutLf", true, std::string(kMaxLine, 'A'), "Malformed"}),
+                      ParseCase{"twoItems", true, "ADVISE a b\n", "Malformed"}),
     test::CaseName());
 
-struct Received {
-    FrameKind kind;
-    std::string item, value;
-    bool operator==(const Received&) const = default;
-};
+using Received = std::tuple<FrameKind, std::string, std::string>;  // a kind, an item and a value
 
 // Feeds `stream` cut at `cut` to a reader that keeps unparsed bytes, as a socket reader does.
 std::vector<Received> ReadSplit(std::string_view stream, std::size_t cut)
@@ -112,41 +91,27 @@ std::vector<Received> ReadSplit(std::string_view stream, std::size_t cut)
 
 TEST(LinkProtocol, AStreamSplitAtEveryByteGivesTheSameFrames)
 {
+    const std::vector<Received> sent = {{FrameKind::Data, "LiveData", "1ACARS mode: 2\r\nMessage label: H1\r\n"},
+                                        {FrameKind::Data, "Flight", ""},
+                                        {FrameKind::Data, "LiveData", "DATA x 3\nabc"},
+                                        {FrameKind::Data, "txtCount", std::string(700, '7')},
+                                        {FrameKind::Data, "LiveData", "\0\r\n\xff"s},
+                                        {FrameKind::Error, "", "unknown item Nope"}};
     std::string stream;
-    std::vector<Received> expected;
-    const std::vector<std::pair<std::string, std::string>> values = {
-        {"LiveData", "1ACARS mode: 2\r\nMessage label: H1\r\n"},
-        {"Flight", ""},
-        {"LiveData", "DATA x 3\nabc"},
-        {"txtCount", std::string(700, '7')},
-        {"LiveData", "\0\r\n\xff"s}};
-    for (const auto& [item, value] : values) {
-        AppendData(stream, item, value);
-        expected.push_back({FrameKind::Data, item, value});
-    }
-    AppendError(stream, "unknown item Nope");
-    expected.push_back({FrameKind::Error, "", "unknown item Nope"});
-    for (std::size_t k = 0; k <= stream.size(); ++k) ASSERT_EQ(ReadSplit(stream, k), expected) << "split at " << k;
+    for (const auto& [kind, item, value] : sent)
+        kind == FrameKind::Data ? AppendData(stream, item, value) : AppendError(stream, value);
+    for (std::size_t k = 0; k <= stream.size(); ++k) ASSERT_EQ(ReadSplit(stream, k), sent) << "split at " << k;
 }
 
 // Whatever text an error carries, the line it makes is one the other side can read.
 TEST(LinkProtocol, ErrorTextsAlwaysMakeOneReadableLine)
 {
-    for (const std::string& text : {"a\nb\r\0c"s, std::string(5000, 'e')}) {
-        std::string line;
-        AppendError(line, text);
-        const Parsed<Frame> r = ParseFrame(line);
-        ASSERT_EQ(r.state, ParseState::Complete) << r.reason;
-        EXPECT_EQ(r.value.kind, FrameKind::Error);
-        EXPECT_EQ(r.used, line.size());
-        EXPECT_LE(line.size(), kMaxLine);
-    }
-}
-
-TEST(LinkProtocol, NamesCompareWithoutCaseOfAsciiLettersOnly)
-{
-    EXPECT_TRUE(SameName("WinACARS|ACARS", "winacars|ACARS"));
-    EXPECT_FALSE(SameName("a\xe9", "a\xc9"));
+    std::string line;
+    AppendError(line, "a\nb\r\0c"s);
+    EXPECT_EQ(line, "ERROR a?b??c\n");
+    line.clear();
+    AppendError(line, std::string(5000, 'e'));
+    EXPECT_EQ(line, "ERROR " + std::string(kMaxLine - 7, 'e') + "\n");  // kMaxLine bytes in all
 }
 
 }  // namespace

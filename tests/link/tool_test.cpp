@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <string>
+#include <tuple>
 
 #include <QStringList>
 
@@ -13,6 +14,7 @@ namespace {
 
 using korval::test::PrintTo;
 using namespace std::string_literals;
+using namespace std::chrono_literals;
 
 // The golden input of the program tests holds the other kinds of line.
 TEST(LinkTool, ReplayLinesReadAsADecoderWouldSendThem)
@@ -27,127 +29,77 @@ TEST(LinkTool, ReplayLinesReadAsADecoderWouldSendThem)
 
 // ---- The program itself --------------------------------------------------------------------------
 
-// A command line written with blanks between the arguments.
-QStringList Args(const char* line)
-{
-    return QString::fromLatin1(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-}
-
 class LinkProgram : public test::ProgramTest {
 protected:
-    void Start(test::Program& p, const QStringList& args, bool withInput = false)
+    // Starts korval-link with a command line written with blanks between the arguments.
+    void Start(test::Program& p, const std::string& line, bool withInput = false)
     {
+        const QStringList args = QString::fromStdString(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
         test::ProgramTest::Start(p, test::LinkProgram(), args, withInput);
     }
 };
 
-TEST_F(LinkProgram, ServeAndListenCarryEveryTextOfAFile)
+// A listener started first waits for the server; the server passes over the lines it cannot read
+// and those of other sources, and publishes nothing before a client takes the item.
+TEST_F(LinkProgram, ServeAndListenCarryTheTextsOfTheirSource)
 {
     test::Program serve, listen;
-    Start(serve, Args("serve --topic Test|ACARS --rate 0 --exit-when-done --input")
-                     << QStringLiteral(KORVAL_TEST_DATA "/link/replay.jsonl"));
-    ASSERT_TRUE(Served("test%7cacars"));
-    Start(listen, Args("listen --topic test|acars --item LiveData --count 4"));
-    ASSERT_TRUE(listen.Finished());
-    ASSERT_TRUE(serve.Finished());
-    EXPECT_EQ(listen.ExitCode(), kExitOk) << listen.Err();
-    EXPECT_EQ(serve.ExitCode(), kExitOk) << serve.Err();
-    EXPECT_EQ(listen.Out(), test::ReadTestData("link/replay.all.expected.jsonl"));
-    for (const char* said : {"line 5 passed over", "line 7 passed over", "line 8 passed over", "published 4 values"}) {
-        EXPECT_NE(serve.Err().find(said), std::string::npos) << serve.Err();
-    }
-}
-
-TEST_F(LinkProgram, ListenWaitsForTheServerAndServeKeepsToItsSource)
-{
-    test::Program serve, listen;
-    Start(listen, Args("listen --topic Test|ACARS --count 3 --wait"));
-    ASSERT_TRUE(test::RunUntil([&] { return listen.Err().find("waiting for Test|ACARS") != std::string::npos; }))
+    Start(listen, "listen --topic test|acars --count 3 --wait");
+    ASSERT_TRUE(test::RunUntil([&] { return listen.Err().find("waiting for test|acars") != std::string::npos; }))
         << listen.Err();
-    Start(serve, Args("serve --topic Test|ACARS --source airmaster --rate 50 --exit-when-done"), true);
-    serve.Write(test::ReadTestData("link/replay.jsonl"));  // the file comes on standard input
-    serve.CloseInput();
+    Start(serve, "serve --topic Test|ACARS --source airmaster --rate 0 --exit-when-done --input " KORVAL_TEST_DATA
+                 "/link/replay.jsonl");
     ASSERT_TRUE(listen.Finished());
     ASSERT_TRUE(serve.Finished());
     EXPECT_EQ(listen.ExitCode(), kExitOk) << listen.Err();
     EXPECT_EQ(serve.ExitCode(), kExitOk) << serve.Err();
     EXPECT_EQ(listen.Out(), test::ReadTestData("link/replay.airmaster.expected.jsonl"));
+    for (const char* said : {"line 5 passed over", "line 7 passed over", "line 8 passed over", "published 3 values"}) {
+        EXPECT_NE(serve.Err().find(said), std::string::npos) << serve.Err();
+    }
 }
 
-struct RunCase {
-    const char* name;
-    const char* args;
-    int status;
-    const char* said;  // on standard output with status 0, else on standard error
-};
-
-class LinkRuns : public LinkProgram, public ::testing::WithParamInterface<RunCase> {};
-
-// Usage errors and a missing server end with their status and say why; --help and -h answer with
-// the usage on standard output, whatever follows.
-TEST_P(LinkRuns, EndWithTheirStatusAndSayWhy)
+// Usage errors and a missing server end with their status and say why; -h answers with the usage
+// on standard output, whatever follows.
+TEST_F(LinkProgram, RunsEndWithTheirStatusAndSayWhy)
 {
-    const RunCase& c = GetParam();
-    test::Program p;
-    Start(p, Args(c.args));
-    ASSERT_TRUE(p.Finished());
-    EXPECT_EQ(p.ExitCode(), c.status);
-    EXPECT_NE((c.status == kExitOk ? p.Out() : p.Err()).find(c.said), std::string::npos) << p.Out() << p.Err();
-    EXPECT_EQ(c.status == kExitOk ? p.Err() : p.Out(), "");
+    const std::tuple<const char*, int, const char*> runs[] = {{"poke", kExitUsage, "usage:"},
+                                                              {"listen --topic Nobody|ACARS", kExitNoLink, "282"},
+                                                              {"listen --topic A|B -h", kExitOk, "usage: korval-link"}};
+    for (const auto& [args, status, said] : runs) {
+        test::Program p;
+        Start(p, args);
+        ASSERT_TRUE(p.Finished()) << args;
+        EXPECT_EQ(p.ExitCode(), status) << args;
+        EXPECT_NE((status == kExitOk ? p.Out() : p.Err()).find(said), std::string::npos) << p.Out() << p.Err();
+        EXPECT_EQ(status == kExitOk ? p.Err() : p.Out(), "") << args;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Link, LinkRuns,
-                         ::testing::Values(RunCase{"unknownCommand", "poke", kExitUsage, "usage:"},
-                                           RunCase{"zeroCount", "listen --topic A|B --count 0", kExitUsage, "usage:"},
-                                           RunCase{"noServer", "listen --topic Nobody|ACARS", kExitNoLink, "282"},
-                                           RunCase{"listenH", "listen --topic A|B -h", kExitOk, "usage: korval-link"}),
-                         test::CaseName());
 
 // korval-link serve fed by a pipe that stays open, as a decoder feeds it: as fast as the client
 // takes the values, and at a rate whose next value is due long before the next line comes.
-class ServeFromAPipe : public LinkProgram, public ::testing::WithParamInterface<const char*> {
-protected:
-    void StartServe()
-    {
-        Start(serve, Args("serve --topic Test|ACARS --rate") << QString::fromLatin1(GetParam()), /*withInput=*/true);
-        ASSERT_TRUE(Served("test%7cacars"));
-    }
+class ServeFromAPipe : public LinkProgram, public ::testing::WithParamInterface<const char*> {};
 
-    test::Program serve, listen;
-};
-
-// A value longer than the system takes at once goes out whole as soon as its line has come,
-// without waiting for the next line.
-TEST_P(ServeFromAPipe, LongValueArrivesWholeWithoutAFurtherLine)
+// A value longer than the system takes at once goes out whole as soon as its line has come, without
+// waiting for the next line; SIGTERM ends the run at once, also while the next line has not come.
+TEST_P(ServeFromAPipe, SendsALineAtOnceAndEndsOnTerminate)
 {
-    StartServe();
-    Start(listen, Args("listen --topic Test|ACARS --count 1"));
+    test::Program serve, listen;
+    Start(serve, "serve --topic Test|ACARS --rate "s + GetParam(), /*withInput=*/true);
+    ASSERT_TRUE(Served("test%7cacars"));
+    Start(listen, "listen --topic Test|ACARS");
     const std::string text(300 * 1024, 'L');
     serve.Write(R"({"text": ")" + text + "\"}\n");  // and the input stays open
-    // The event loop hands the line to the pipe while the listener waits for the value.
-    ASSERT_TRUE(listen.Finished(std::chrono::seconds(30))) << "the value did not arrive whole";
-    EXPECT_EQ(listen.ExitCode(), kExitOk) << listen.Err();
+    ASSERT_TRUE(test::RunUntil([&] { return listen.OutLines() >= 1; }, 30s)) << "the value did not arrive whole";
     EXPECT_EQ(listen.Out(), R"({"item": "LiveData", "value": ")" + text + "\"}\n");
-}
-
-// SIGTERM ends the run at once, also while the next line has not come.
-TEST_P(ServeFromAPipe, EndsOnTerminateWhileTheInputStaysOpen)
-{
-    StartServe();
-    Start(listen, Args("listen --topic Test|ACARS"));
-    serve.Write("{\"text\": \"one\"}\n");
-    ASSERT_TRUE(test::RunUntil([&] { return listen.OutLines() >= 1; }));
-    EXPECT_EQ(listen.Out(), "{\"item\": \"LiveData\", \"value\": \"one\"}\n");
     serve.Signal(SIGTERM);
-    ASSERT_TRUE(serve.Finished(std::chrono::seconds(10))) << "the signal was not heard";
+    ASSERT_TRUE(serve.Finished(10s)) << "the signal was not heard";
     EXPECT_EQ(serve.ExitCode(), kExitOk) << serve.Err();
 }
 
-INSTANTIATE_TEST_SUITE_P(Link, ServeFromAPipe, ::testing::Values("0", "1000"),
-                         [](const ::testing::TestParamInfo<const char*>& p) {
-                             return std::string(p.param) == "0" ? std::string("asFastAsTaken")
-                                                                : std::string("thousandPerSecond");
-                         });
+INSTANTIATE_TEST_SUITE_P(Link, ServeFromAPipe, ::testing::Values("0", "1000"), [](const auto& p) {
+    return std::string(p.param) == "0" ? "asFastAsTaken" : "thousandPerSecond";
+});
 
 }  // namespace
 }  // namespace korval::linktool
