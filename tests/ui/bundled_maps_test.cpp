@@ -7,53 +7,41 @@
 #include <QtGui/QColor>
 #include <QtGui/QImage>
 
-#include <filesystem>
+#include <cmath>
 #include <map>
 #include <string>
 
 #include "test_images.h"
+#include "test_support.h"
 
 namespace korval {
 namespace {
 
-namespace fs = std::filesystem;
+using korval::test::PrintTo;
 
 // Frames of the bundled maps, in degrees (north and east positive) and pixels.
 struct Frame {
     double north, south, west, east;
     int width, height;
 };
-
-const std::map<std::string, Frame>& Frames()
-{
-    static const std::map<std::string, Frame> frames = {
-        {"europe", {64, 34, -16, 34, 1600, 1000}},
-        {"atlantic", {68, 36, -72, -4, 1600, 1000}},
-        {"world", {90, -90, -180, 180, 1800, 900}},
-    };
-    return frames;
-}
+const std::map<std::string, Frame> kFrames = {
+    {"europe", {64, 34, -16, 34, 1600, 1000}},
+    {"atlantic", {68, 36, -72, -4, 1600, 1000}},
+    {"world", {90, -90, -180, 180, 1800, 900}},
+};
 
 // The maps' colour scheme.
 const QColor kSea(22, 44, 74);
 const QColor kLand(58, 74, 56);
 
-enum class Surface { Land, Sea };
-
 struct Place {
     const char* map;
     const char* name;
     double lat, lon;
-    Surface surface;
+    bool land;
 };
 
-std::ostream& operator<<(std::ostream& os, const Place& p)
-{
-    return os << p.map << ' ' << p.name << " (" << p.lat << ", " << p.lon << ")";
-}
-
-constexpr Surface L = Surface::Land;
-constexpr Surface S = Surface::Sea;
+constexpr bool L = true, S = false;  // land, sea
 
 // clang-format off
 const Place kPlaces[] = {
@@ -185,25 +173,11 @@ const Place kPlaces[] = {
 };
 // clang-format on
 
-// Of the two scheme colours, the one nearer to `c`.
-Surface Classify(QColor c)
+// Whether `c` is nearer to the land colour than to the sea colour.
+bool Land(QColor c)
 {
-    auto distance = [&](QColor k) {
-        const int dr = c.red() - k.red(), dg = c.green() - k.green(), db = c.blue() - k.blue();
-        return dr * dr + dg * dg + db * db;
-    };
-    return distance(kLand) < distance(kSea) ? Surface::Land : Surface::Sea;
-}
-
-const QImage& Bundled(const std::string& map)
-{
-    static std::map<std::string, QImage> images;
-    auto it = images.find(map);
-    if (it == images.end()) {
-        const fs::path file = fs::path(KORVAL_SOURCE_DIR) / "data" / "maps" / (map + ".jpg");
-        it = images.emplace(map, QImage(test::QtName(file))).first;
-    }
-    return it->second;
+    auto distance = [&](QColor k) { return std::hypot(c.red() - k.red(), c.green() - k.green(), c.blue() - k.blue()); };
+    return distance(kLand) < distance(kSea);
 }
 
 class BundledMapPlace : public ::testing::TestWithParam<Place> {};
@@ -211,15 +185,17 @@ class BundledMapPlace : public ::testing::TestWithParam<Place> {};
 TEST_P(BundledMapPlace, HasItsSurfaceColour)
 {
     const Place& p = GetParam();
-    const Frame& f = Frames().at(p.map);
-    ASSERT_TRUE(p.lat < f.north && p.lat > f.south && p.lon > f.west && p.lon < f.east) << "outside the frame";
-    const QImage& image = Bundled(p.map);
+    const Frame& f = kFrames.at(p.map);
+    static std::map<std::string, QImage> images;  // each map decoded once
+    QImage& image = images[p.map];
+    if (image.isNull())
+        image.load(QString::fromStdString(KORVAL_SOURCE_DIR "/data/maps/" + std::string(p.map) + ".jpg"));
     ASSERT_EQ(image.size(), QSize(f.width, f.height)) << p.map << ".jpg does not load at its frame's size";
     const int x = static_cast<int>((p.lon - f.west) / (f.east - f.west) * f.width);
     const int y = static_cast<int>((f.north - p.lat) / (f.north - f.south) * f.height);
-    const QColor c = image.pixelColor(x, y);
-    EXPECT_EQ(Classify(c), p.surface) << "pixel " << x << "," << y << " is " << test::Describe(c) << ", expected "
-                                      << (p.surface == Surface::Land ? "land" : "sea");
+    EXPECT_EQ(Land(image.pixelColor(x, y)), p.land)
+        << "pixel " << x << "," << y << " is " << image.pixelColor(x, y).name().toStdString() << ", expected "
+        << (p.land ? "land" : "sea");
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, BundledMapPlace, ::testing::ValuesIn(kPlaces),

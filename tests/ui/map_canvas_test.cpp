@@ -2,13 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QtGui/QPainter>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <limits>
-#include <memory>
 #include <string>
 
-#include "maps/redraw.h"
-#include "recording_canvas.h"
 #include "test_images.h"
 #include "test_support.h"
 #include "text/fault.h"
@@ -19,62 +21,38 @@ namespace {
 using korval::test::PrintTo;
 using ui::MapCanvas;
 using ui::ToQColor;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
 
-const QColor kBackground(40, 80, 120);
-// Windows colours with three different bytes, so a swapped byte order shows.
-constexpr Colour kBack = 0xC0FFFF, kCircle = 0x3060F0, kLine = 0x20C040;
 constexpr float kHuge = 1e30f;
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
 
-// Map 1 over N 60, S 40, W -40, E 0 in a 400 x 300 pixel window (6000 x 4500 twips at 96
-// dpi) on a plain background: 50000/-20000 lands on pixel (200, 150), a degree of longitude is
-// 10 pixels.
-struct CanvasScene : ::testing::Test {
-    test::Rig rig;
-    Station& s = rig.station;
-    ui::CanvasMapView view{QSize(400, 300)};
-
-    CanvasScene()
-    {
-        const auto image = test::WriteImage(rig.home.path() / "map.bmp", test::SolidImage(200, 150, kBackground));
-        s.map[0] = test::Frame("60000", "40000", "000000", "-040000", image);
-        s.map[0].ACIDBack = kBack;
-        s.map[0].Circle = kCircle;
-        s.map[0].Line = kLine;
-        s.mapView[0] = &view;
-        s.opt.mnuShowMap1 = true;
-    }
-    QColor At(int x, int y) { return view.canvas().Image().pixelColor(x, y); }
-};
-
-TEST_F(CanvasScene, AircraftMarkerIsFilledAndItsLabelStandsOnTheBackColour)
+// The pixels of `area` whose colour `match` accepts.
+int Count(const QImage& image, QRect area, const std::function<bool(QColor)>& match)
 {
-    auto a = std::make_shared<Aircraft>();
-    a->ID = "G-ABCD";
-    a->NewLocation = "50000/-20000";
-    a->Show = true;
-    s.AircraftCol.Add(a, a->ID);
-    NewPlot1(s);
-    EXPECT_TRUE(rig.notes.messages.empty());
-    EXPECT_EQ(At(200, 150), ToQColor(kCircle)) << test::Describe(At(200, 150));
-    EXPECT_EQ(At(10, 10), kBackground);
-    // The label's box starts 70 twips right of and 150 above the centre: pixel (204.7, 140).
-    EXPECT_EQ(At(206, 140), ToQColor(kBack)) << test::Describe(At(206, 140));
-    int text = 0;
-    for (int y = 140; y < 150; ++y)
-        for (int x = 206; x < 230; ++x) text += At(x, y) != ToQColor(kBack) && At(x, y) != kBackground;
-    EXPECT_GT(text, 5) << "no label printed";
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) n += match(image.pixelColor(x, y));
+    return n;
 }
 
-TEST_F(CanvasScene, RouteLineInTheLineColourUnlessInvisible)
+// A 7-point label is 9.3 pixels high at 96 dpi (a surface left at Qt's 72 dpi would make it 7):
+// its box in the back colour (a Windows colour with three different bytes, so that a swapped byte
+// order shows), its text on it.
+TEST(MapCanvas, LabelStandsOnABoxOneLineHigh)
 {
-    for (std::int16_t style : {DrawSolid, DrawInvisible}) {
-        s.RouteLineCol.Clear();  // from pixel 100 to 300 of row 150
-        s.RouteLineCol.Add(std::make_shared<RouteLine>(RouteLine{"50000/-10000", "50000/-30000", "", "", style, "X"}));
-        NewPlot1(s);
-        EXPECT_EQ(At(200, 150), style == DrawSolid ? ToQColor(kLine) : kBackground) << style;
-        EXPECT_EQ(At(100, 150), ToQColor(kLine)) << style << ": the end dot is always drawn";
-    }
+    MapCanvas c(QSize(100, 30));
+    c.SetColours(0x102030, 0xC0FFFF);
+    c.SetFontSize(7);
+    c.SetTextPosition(150, 0);  // pixel (10, 0)
+    c.Print("  G-ABCD");
+    const QColor back(0xFF, 0xFF, 0xC0);
+    const int boxRows = Count(c.Image(), QRect(11, 0, 1, 30), [&](QColor p) { return p == back; });
+    EXPECT_GE(boxRows, 8);
+    EXPECT_LE(boxRows, 14);
+    EXPECT_EQ(c.Image().pixelColor(9, 2), QColor(Qt::white));
+    EXPECT_GT(Count(c.Image(), QRect(0, 0, 100, 30), [&](QColor p) { return p != back && p != Qt::white; }), 5)
+        << "no text printed";
 }
 
 // A horizontal line along row 20 of a white 400 x 40 surface.
@@ -92,15 +70,13 @@ TEST_P(LineStyles, DashesFollowTheStyleAndWidth)
     c.SetDrawWidth(GetParam().width);
     c.SetDrawStyle(GetParam().style);
     c.Line(0, 300, 399 * 15, 300, 0xFF0000);
-    int on = 0;
-    for (int x = 0; x < 400; ++x) on += c.Image().pixelColor(x, 20) == QColor(Qt::blue);
-    EXPECT_GE(on / 400.0, GetParam().minShare);
-    EXPECT_LE(on / 400.0, GetParam().maxShare);
+    const double on = Count(c.Image(), QRect(0, 20, 400, 1), [](QColor p) { return p == Qt::blue; }) / 400.0;
+    EXPECT_GE(on, GetParam().minShare);
+    EXPECT_LE(on, GetParam().maxShare);
 }
 
 INSTANTIATE_TEST_SUITE_P(Styles, LineStyles,
                          ::testing::Values(LineCase{"dash", DrawDash, 1, 0.65, 0.85},  // 18 on, 6 off
-                                           LineCase{"dot", DrawDot, 1, 0.4, 0.6},
                                            LineCase{"invisible", DrawInvisible, 1, 0, 0},
                                            LineCase{"wideDashIsSolid", DrawDash, 3, 0.99, 1}),
                          test::CaseName());
@@ -120,9 +96,7 @@ TEST_P(OffSurface, DrawsWhatLiesOnTheSurface)
     MapCanvas c(QSize(400, 40));
     c.SetFillStyle(FillStyle::Solid);
     GetParam().draw(c);
-    int drawn = 0;
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 400; ++x) drawn += c.Image().pixelColor(x, y) != Qt::white;
+    const int drawn = Count(c.Image(), QRect(0, 0, 400, 40), [](QColor p) { return p != Qt::white; });
     EXPECT_GE(drawn, GetParam().minPixels);
     EXPECT_LE(drawn, GetParam().maxPixels);
 }
@@ -149,33 +123,9 @@ INSTANTIATE_TEST_SUITE_P(
         OffSurfaceCase{"hugeBinaryLabel", [](MapCanvas& c) { c.Print(kBinary), c.Print(kBinary); }, 2000, 16000}),
     test::CaseName());
 
-// A 7-point label is 9.3 pixels high at 96 dpi, twice that at 192.
-TEST(MapCanvas, LabelBoxFollowsTheDpi)
-{
-    auto boxRows = [](double dpi) {
-        MapCanvas c(QSize(200, 200), dpi);
-        c.SetColours(0x000000, 0xFF0000);
-        c.SetFontBold(true);
-        c.SetFontSize(7);
-        c.Print("G-ABCD");
-        int rows = 0;  // rows where the blue box shows
-        for (int y = 0; y < 200; ++y) {
-            bool blue = false;
-            for (int x = 0; x < 200; ++x) blue |= c.Image().pixelColor(x, y) == QColor(Qt::blue);
-            rows += blue;
-        }
-        return rows;
-    };
-    const int at96 = boxRows(96);
-    EXPECT_GE(at96, 8);
-    EXPECT_LE(at96, 14);
-    EXPECT_NEAR(boxRows(192), 2 * at96, 2);
-}
-
 TEST(MapCanvas, WindowsColoursAreBlueGreenRed)
 {
     const std::pair<Colour, QColor> cases[] = {
-        {0x123456, QColor(0x56, 0x34, 0x12)},
         {0x02123456, QColor(0x56, 0x34, 0x12)},  // palette-relative
         {0x80000005, QColor(255, 255, 255)},     // window
         {0x800000FF, QColor(0, 0, 0)},           // no such system colour
@@ -183,20 +133,110 @@ TEST(MapCanvas, WindowsColoursAreBlueGreenRed)
     for (const auto& [in, out] : cases) EXPECT_EQ(ToQColor(in), out) << std::hex << in;
 }
 
-TEST_F(CanvasScene, SurfaceTooLargeIsLowMemoryAndNoneIsNothing)
+// A surface too large to have is out of resources (the redraw says low on memory); an empty one
+// draws nothing.
+TEST(MapCanvas, SurfaceTooLargeIsOutOfResourcesAndNoneIsNothing)
 {
-    view.SetClientSize(QSize(40000, 10));
-    ASSERT_TRUE(view.canvas().Failed());
-    EXPECT_NO_THROW(view.canvas().Image());
-    EXPECT_THROW(view.canvas().Circle(0, 0, 50, 0), Fault);
-    NewPlot1(s);
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text.rfind("You appear to be low on memmory.", 0), 0u);
+    MapCanvas big(QSize(40000, 10)), none(QSize(0, 0));
+    ASSERT_TRUE(big.Failed());
+    EXPECT_NO_THROW(big.Image());
+    EXPECT_THROW(big.Circle(0, 0, 50, 0), Fault);
+    EXPECT_EQ(big.LoadImage(""), ImageLoad::OutOfResources);
+    EXPECT_NO_THROW(none.Circle(0, 0, 50, 0));
+    EXPECT_TRUE(none.Image().isNull());
+}
 
-    view.SetClientSize(QSize(0, 0));
-    NewPlot1(s);
-    EXPECT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_TRUE(view.canvas().Image().isNull());
+// ---- the background picture ------------------------------------------------------------------
+
+struct LoadCase {
+    const char* name;
+    const char* file;     // in the home folder
+    const char* fixture;  // its bytes, from tests/data/canvas; none: no file
+    ImageLoad expected;
+};
+
+class LoadImageResult : public ::testing::TestWithParam<LoadCase> {};
+
+// A file that holds no picture is no map (the user is sent to choose one); only a picture too
+// large to hold is out of resources. A failed load leaves the surface as it was.
+TEST_P(LoadImageResult, FromTheFileAndItsContent)
+{
+    const LoadCase& k = GetParam();
+    test::TempHome home;
+    const fs::path file = home.path() / k.file;
+    if (k.fixture) std::ofstream(file, std::ios::binary) << test::ReadTestData(std::string("canvas/") + k.fixture);
+    ui::MapCanvas c(QSize(40, 30));
+    EXPECT_EQ(c.LoadImage(file.string()), k.expected);
+    EXPECT_TRUE(k.expected != ImageLoad::Ok || c.PaintImage(c.Width(), c.Height()));
+    const QColor centre = c.Image().pixelColor(20, 15);
+    EXPECT_TRUE(test::Near(centre, k.expected == ImageLoad::Ok ? test::kBackground : QColor(Qt::white), 8))
+        << centre.name().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, LoadImageResult,
+                         ::testing::Values(LoadCase{"gifNamedBmp", "m.bmp", "solid.gif", ImageLoad::Ok},  // by content
+                                           LoadCase{"missing", "m.jpg", nullptr, ImageLoad::MissingFile},
+                                           LoadCase{"brokenJpeg", "m.jpg", "broken.jpg", ImageLoad::MissingFile},
+                                           LoadCase{"hugeJpeg", "m.jpg", "huge.jpg", ImageLoad::OutOfResources}),
+                         test::CaseName());
+
+// A picture is decoded again only when its file's size or time changed.
+TEST(BackgroundCache, DecodesAgainOnlyWhenSizeOrTimeChanged)
+{
+    test::TempHome home;
+    const fs::path file = test::WriteImage(home.path() / "m.bmp", test::SolidImage(64, 48, test::kBackground));
+    ui::BackgroundCache cache;
+    // Braces: the load before the count.
+    auto load = [&] { return std::pair{cache.Load(file.string()).status, cache.Decodes()}; };
+    EXPECT_EQ(load(), std::pair(ImageLoad::Ok, 1));
+    EXPECT_EQ(load(), std::pair(ImageLoad::Ok, 1));  // unchanged
+    fs::last_write_time(file, fs::last_write_time(file) + 2s);
+    EXPECT_EQ(load(), std::pair(ImageLoad::Ok, 2));  // newer
+    const auto time = fs::last_write_time(file);
+    test::WriteImage(file, test::SolidImage(65, 48, Qt::red));
+    fs::last_write_time(file, time);
+    EXPECT_EQ(load(), std::pair(ImageLoad::Ok, 3));  // another size at the same time
+    fs::remove(file);
+    EXPECT_EQ(load(), std::pair(ImageLoad::MissingFile, 3));
+}
+
+TEST(BackgroundCache, KeepsOnlyItsCapacity)
+{
+    test::TempHome home;
+    const std::string a = test::WriteImage(home.path() / "a.bmp", test::SolidImage(8, 8, test::kBackground));
+    const std::string b = test::WriteImage(home.path() / "b.bmp", test::SolidImage(8, 8, test::kBackground));
+    for (auto [capacity, decodes] : {std::pair{0, 4}, {1, 4}, {2, 2}}) {
+        ui::BackgroundCache cache(static_cast<std::size_t>(capacity));
+        for (const std::string& p : {a, b, a, b}) ASSERT_EQ(cache.Load(p).status, ImageLoad::Ok);
+        EXPECT_EQ(cache.Decodes(), decodes) << "capacity " << capacity;
+    }
+}
+
+// The picture is scaled to the surface again after a resize and after its file changed.
+TEST(MapCanvas, PictureFollowsTheFileAndTheSurfaceSize)
+{
+    test::TempHome home;
+    const fs::path image = home.path() / "map.bmp";
+    auto paint = [&](QColor left) {  // its left half in `left`, its right half white
+        QImage halves = test::SolidImage(200, 150, Qt::white);
+        QPainter(&halves).fillRect(0, 0, 100, 150, left);
+        test::WriteImage(image, halves);
+    };
+    paint(test::kBackground);
+    const auto written = fs::last_write_time(image);
+    const QColor red(200, 10, 10);
+    ui::MapCanvas c;
+    for (const auto& [width, left] : {std::pair{400, test::kBackground}, {250, test::kBackground}, {250, red}}) {
+        if (left == red) {
+            paint(red);
+            fs::last_write_time(image, written + 5s);  // the same size: only the time tells
+        }
+        c.Resize(QSize(width, 300));
+        ASSERT_EQ(c.LoadImage(image.string()), ImageLoad::Ok);
+        EXPECT_TRUE(c.PaintImage(c.Width(), c.Height()));
+        EXPECT_EQ(c.Image().pixelColor(width / 2 - 3, 150), left) << width;
+        EXPECT_EQ(c.Image().pixelColor(width / 2 + 3, 150), QColor(Qt::white)) << width;
+    }
 }
 
 }  // namespace

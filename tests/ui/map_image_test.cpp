@@ -1,12 +1,16 @@
 #include "ui/map_image.h"
+#include "ui/snapshot.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 
 #include <QtGui/QImageReader>
+#include <QtGui/QPainter>
 
+#include "recording_canvas.h"
 #include "test_images.h"
 #include "test_support.h"
 #include "text/fault.h"
@@ -17,59 +21,38 @@ namespace {
 using korval::test::PrintTo;
 namespace fs = std::filesystem;
 
-TEST(CreateFromPicture, RowsAreBlueGreenRedAndPadded)
+// 19 pixels make 57 bytes a row, padded to 60: a sheared or mis-padded row would move the
+// quadrants, red, blue / green, yellow, as swapped bytes and flips would.
+TEST(SaveMapImage, ReadsBackWithItsSizeAndColours)
 {
-    QImage picture(3, 2, QImage::Format_RGB32);
-    for (int i = 0; i < 6; ++i) picture.setPixel(i % 3, i / 3, qRgb(3 * i + 1, 3 * i + 2, 3 * i + 3));
-    DibSection dib;
-    ui::CreateFromPicture(dib, picture);
-    ASSERT_EQ(dib.BytesPerScanLine(), 12);
-    const std::uint8_t expected[24] = {3, 2, 1, 6, 5, 4, 9, 8, 7, 0, 0, 0, 12, 11, 10, 15, 14, 13, 18, 17, 16, 0, 0, 0};
-    for (int i = 0; i < 24; ++i) EXPECT_EQ(dib.DIBSectionBitsPtr()[i], expected[i]) << "byte " << i;
-}
-
-// Widths around the 4-byte row rule: a sheared or mis-padded row would move the quadrants.
-class SaveJpgWidth : public ::testing::TestWithParam<int> {};
-
-TEST_P(SaveJpgWidth, ReadsBackWithItsSizeAndColours)
-{
-    const int width = GetParam(), height = 40;
+    const int w = 19, h = 40;
     test::TempHome home;
     home.Write("map.jpg", "an earlier map");  // replaced
     const fs::path file = home.path() / "map.jpg";
-    // Quadrants red, blue / green, yellow: swapped bytes, sheared rows and flips all show.
-    QImage quadrants(width, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            quadrants.setPixelColor(
-                x, y, y < height / 2 ? (x < width / 2 ? Qt::red : Qt::blue) : (x < width / 2 ? Qt::green : Qt::yellow));
+    QImage quadrants = test::SolidImage(w, h, Qt::yellow);
+    QPainter paint(&quadrants);
+    paint.fillRect(0, 0, w / 2, h / 2, Qt::red);
+    paint.fillRect(w / 2, 0, w - w / 2, h / 2, Qt::blue);
+    paint.fillRect(0, h / 2, w / 2, h - h / 2, Qt::green);
+    paint.end();
     ui::SaveMapImage(quadrants, file.string());
 
-    QImageReader reader(test::QtName(file));
+    QImageReader reader(QString::fromStdString(file.string()));
     EXPECT_EQ(reader.format(), QByteArrayLiteral("jpeg"));
     const QImage back = reader.read();
-    ASSERT_EQ(back.size(), QSize(width, height));
-    if (width < 16) return;  // too small for the colours to survive 8 x 8 blocks
-    const struct {
-        int x, y;
-        Qt::GlobalColor colour;
-    } spots[] = {{width / 4, height / 4, Qt::red},
-                 {width * 3 / 4, height / 4, Qt::blue},
-                 {width / 4, height * 3 / 4, Qt::green},
-                 {width - 4, height - 4, Qt::yellow}};
-    for (const auto& p : spots)
-        EXPECT_TRUE(test::Near(back.pixelColor(p.x, p.y), p.colour, 40))
-            << "(" << p.x << "," << p.y << ") " << test::Describe(back.pixelColor(p.x, p.y));
+    ASSERT_EQ(back.size(), QSize(w, h));
+    for (const auto& [x, y, colour] : {std::tuple{w / 4, h / 4, Qt::red},
+                                       {w * 3 / 4, h / 4, Qt::blue},
+                                       {w / 4, h * 3 / 4, Qt::green},
+                                       {w - 4, h - 4, Qt::yellow}})
+        EXPECT_TRUE(test::Near(back.pixelColor(x, y), colour, 40)) << x << "," << y;
 }
-
-INSTANTIATE_TEST_SUITE_P(Widths, SaveJpgWidth, ::testing::Values(1, 3, 17, 1001),
-                         [](const auto& p) { return "width" + std::to_string(p.param); });
 
 struct SaveFailure {
     const char* name;
-    int width;  // 0: a section never created
+    const char* file;  // under the home folder
+    int width;         // 0: a section never created
     int quality;
-    bool missingFolder;
     std::string text;
 };
 
@@ -80,24 +63,89 @@ TEST_P(SaveJpgFails, RaisesAndLeavesAnExistingFile)
     const SaveFailure& k = GetParam();
     test::TempHome home;
     home.Write("map.jpg", "an earlier map");
-    const fs::path file = k.missingFolder ? home.path() / "no such folder" / "map.jpg" : home.path() / "map.jpg";
     DibSection dib;
     if (k.width > 0) ui::CreateFromPicture(dib, test::SolidImage(k.width, 10, Qt::red));
     try {
-        ui::SaveJPG(dib, file.string(), k.quality);
+        ui::SaveJPG(dib, (home.path() / k.file).string(), k.quality);
         ADD_FAILURE() << "saved";
     } catch (const Fault& f) {
-        EXPECT_EQ(f.number(), ui::kJpegFault);
-        EXPECT_EQ(f.description(), k.text);
+        EXPECT_EQ(std::tuple(f.number(), f.description()), std::tuple(ui::kJpegFault, k.text));
     }
     EXPECT_EQ(home.Read("map.jpg"), "an earlier map");
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, SaveJpgFails,
-                         ::testing::Values(SaveFailure{"missingFolder", 10, 90, true, "Failed to save to JPG 1"},
-                                           SaveFailure{"emptySection", 0, 90, false, "Failed to save to JPG 3"},
-                                           SaveFailure{"quality101", 10, 101, false, "Failed to save to JPG 4"}),
+                         ::testing::Values(SaveFailure{"missingFolder", "no such folder/map.jpg", 10, 90,
+                                                       "Failed to save to JPG 1"},
+                                           SaveFailure{"emptySection", "map.jpg", 0, 90, "Failed to save to JPG 3"},
+                                           SaveFailure{"quality101", "map.jpg", 10, 101, "Failed to save to JPG 4"}),
                          test::CaseName());
+
+// ---- snapshots ---------------------------------------------------------------------------------
+
+// Map 2 over N 60, S 40, W -40, E 0 with one aircraft in the middle, its Show item off and a
+// window of its own that must not be drawn on.
+struct Snapshot : ::testing::Test {
+    test::Rig rig;
+    Station& s = rig.station;
+    test::RecordingView window;
+    fs::path out = rig.home.path() / "snap.jpg";
+
+    Snapshot()
+    {
+        const auto image = test::WriteImage(rig.home.path() / "map.bmp", test::SolidImage(100, 100, test::kBackground));
+        s.map[1] = test::Frame("60000", "40000", "000000", "-040000", image);
+        s.map[1].Circle = 0x0000FF;  // red
+        s.mapView[1] = &window;
+        test::AddAircraft(s, "G-ABCD", "50000/-20000");
+    }
+};
+
+TEST_F(Snapshot, DrawsTheMapShownOrNotAndPutsEverythingBack)
+{
+    for (bool shown : {false, true}) {
+        s.opt.mnuShowMap2 = shown;
+        std::string error;
+        ASSERT_TRUE(ui::WriteMapSnapshot(s, 2, out.string(), 320, 200, &error)) << error;
+        const QImage picture(QString::fromStdString(out.string()));
+        ASSERT_EQ(picture.size(), QSize(320, 200));
+        EXPECT_TRUE(test::Near(picture.pixelColor(10, 10), test::kBackground, 12));
+        EXPECT_TRUE(test::Near(picture.pixelColor(160, 100), Qt::red, 60));
+        EXPECT_EQ(std::tuple(s.opt.mnuShowMap2, s.mapView[1], window.canvas.calls.size(), rig.notes.messages.size()),
+                  std::tuple(shown, &window, 0u, 0u));
+    }
+}
+
+struct Refusal {
+    const char* name;
+    int map, width, height;
+    void (*spoil)(Station&, fs::path& out);
+    const char* reason;  // the start of the error text
+};
+
+class SnapshotRefused : public Snapshot, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(SnapshotRefused, WritesNoFileAndSaysWhy)
+{
+    const Refusal& k = GetParam();
+    if (k.spoil) k.spoil(s, out);
+    std::string error;
+    EXPECT_FALSE(ui::WriteMapSnapshot(s, k.map, out.string(), k.width, k.height, &error));
+    EXPECT_EQ(error.rfind(k.reason, 0), 0u) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SnapshotRefused,
+    ::testing::Values(Refusal{"mapFour", 4, 100, 100, nullptr, "map 4: there are maps"},
+                      Refusal{"tooTall", 2, 100, 40000, nullptr, "map 2: a size of 100 x 40000"},
+                      Refusal{"noImage", 2, 100, 100, [](Station& st, fs::path&) { st.map[1].MapPath.clear(); },
+                              "map 2: no usable image"},
+                      Refusal{"edgesNoNumbers", 2, 100, 100, [](Station& st, fs::path&) { st.map[1].N = "north"; },
+                              "map 2: not drawn"},
+                      Refusal{"unwritable", 2, 100, 100,
+                              [](Station&, fs::path& o) { o = o.parent_path() / "none" / "snap.jpg"; },
+                              "map 2: Failed to save to JPG 1"}),
+    test::CaseName());
 
 }  // namespace
 }  // namespace korval

@@ -6,16 +6,13 @@
 #include <filesystem>
 #include <string>
 
-#include <QtCore/QFile>
 #include <QtGui/QColor>
 #include <QtGui/QImage>
 
 namespace korval::test {
 
-inline QString QtName(const std::filesystem::path& file)
-{
-    return QFile::decodeName(QByteArray::fromStdString(file.string()));
-}
+// The plain background of the tests' maps.
+inline const QColor kBackground(40, 80, 120);
 
 inline QImage SolidImage(int width, int height, QColor colour)
 {
@@ -24,10 +21,10 @@ inline QImage SolidImage(int width, int height, QColor colour)
     return image;
 }
 
-// Writes `image` as BMP or JPEG (by the name's suffix); the file's path.
+// Writes `image` as BMP; the file's path.
 inline std::string WriteImage(const std::filesystem::path& file, const QImage& image)
 {
-    EXPECT_TRUE(image.save(QtName(file), file.extension() == ".bmp" ? "BMP" : "JPG", 95)) << file;
+    EXPECT_TRUE(image.save(QString::fromStdString(file.string()), "BMP")) << file;
     return file.string();
 }
 
@@ -36,11 +33,6 @@ inline bool Near(QColor a, QColor b, int tolerance)
 {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
-}
-
-inline std::string Describe(QColor c)
-{
-    return "rgb(" + std::to_string(c.red()) + "," + std::to_string(c.green()) + "," + std::to_string(c.blue()) + ")";
 }
 
 }  // namespace korval::test

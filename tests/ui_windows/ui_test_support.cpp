@@ -17,9 +17,4 @@ std::string IniValue(const korval::test::TempHome& home, const std::string& sect
     return v ? std::string(*v) : std::string("<absent>");
 }
 
-std::filesystem::path ArtifactFolder()
-{
-    return KORVAL_UI_ARTIFACTS;
-}
-
 }  // namespace korval::ui::test

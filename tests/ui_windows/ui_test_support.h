@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,8 +36,5 @@ T* Child(const QWidget* parent, const char* name)
 
 // A settings file line by line, for finding "key=value" in a section.
 std::string IniValue(const korval::test::TempHome& home, const std::string& section, const std::string& key);
-
-// Where tests leave files for a person to look at (the build folder).
-std::filesystem::path ArtifactFolder();
 
 }  // namespace korval::ui::test
