@@ -49,10 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
         // SBS-1 reports: signed decimal degrees into the decimal position notation.
         ExpandCase{"sbsNorthWest", SBS, "_ ", "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n",
                    "SBS-1 position report N 51.12345,W  1.23456 FL35000 ft\r\n"},
-        ExpandCase{"sbsSouthEast", SBS, "_ ", "SBS-1 position report N-5.12345E12.34567\r\n",
-                   "SBS-1 position report S  5.12345,E 12.34567\r\n"},
-        ExpandCase{"sbsTwoPositionsLastOne", SBS, "_ ", "N10.00000E10.00000 N20.00000E20.00000\r\n",
-                   "N10.00000E10.00000 N 20.00000,E 20.00000\r\n"},
+        ExpandCase{"sbsSouthEastTwoPositionsLastOne", SBS, "_ ", "N10.00000E10.00000 N-5.12345E12.34567\r\n",
+                   "N10.00000E10.00000 S  5.12345,E 12.34567\r\n"},
         // SA media advisories.
         ExpandCase{"saEstablishedVhf", SA, "SA", "0EV123456V\r\n", "ESTD VHF AT 123456  ACTIVE COMMS VHF\r\n"},
         ExpandCase{"saTwoCodedPartsLastOne", SA, "SA", "0EV123456V 0LH654321SH\r\n",
@@ -76,9 +74,7 @@ TEST(Expanders, LongMessageWithoutCodeIsOneScan)
     while (content.size() < 2'000'000) content += "0EV12 TI2/0X N1.2E ";
     s.CurrentMessage = Canonical(".N923UP", "SA", '2', "M76A", "UP6567", content);
     const std::string before = s.CurrentMessage;
-    SA_Message(s);
-    TI_Message(s);
-    SBS_Message(s);
+    for (auto expand : {SA_Message, TI_Message, SBS_Message}) expand(s);
     EXPECT_EQ(s.CurrentMessage, before);
     EXPECT_FALSE(s.SAExpanded || s.B9Expanded || s.SBSMessage);
     EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), "");
@@ -87,8 +83,7 @@ TEST(Expanders, LongMessageWithoutCodeIsOneScan)
 struct OceanicCase {
     const char* name;
     bool waypoints;
-    std::string content;
-    std::string flight;
+    const char *content, *flight;
     bool expand;
 };
 
