@@ -29,7 +29,7 @@ struct DispatchCase {
     std::string message;
     bool filters;  // the decode-error, repeat and squitter filters
     std::string storeBefore;
-    const char* boxes;   // "Aircraft|Flight" afterwards
+    const char* boxes;   // "Aircraft|Flight" boxes afterwards, then CurrentFlight and CurrentID
     std::uint32_t back;  // of both
     std::string storeAfter;
 };
@@ -47,7 +47,7 @@ TEST_P(Dispatch, ClassifiesMarksAndStores)
     s.txtMessCheck = c.storeBefore;
     s.CurrentMessage = c.message;
     Dispatch_Message(s);
-    EXPECT_EQ(s.box.Aircraft.Text + "|" + s.box.Flight.Text, c.boxes);
+    EXPECT_EQ(s.box.Aircraft.Text + "|" + s.box.Flight.Text + "|" + s.CurrentFlight + "|" + s.CurrentID, c.boxes);
     EXPECT_EQ(std::pair(s.box.Aircraft.BackColor, s.box.Flight.BackColor), std::pair(c.back, c.back));
     EXPECT_FALSE(s.box.txtRepeat.Visible);
     EXPECT_EQ(s.box.LiveData.Text, c.message);
@@ -62,13 +62,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // What the replay files do not show: the colours and the store of repeat keys.
         DispatchCase{"uplinkNeverCheckedAsRepeat", Canonical(".N923UP", "H1", 'A', "M76A", "      ", kPlain), kAll,
-                     "\r\n.N923UP,M76A", "N923UP|UPLINK", colour::Orange, "\r\n.N923UP,M76A\r\n.N923UP,M76A"},
+                     "\r\n.N923UP,M76A", "N923UP|UPLINK|UPLINK|N923UP", colour::Orange,
+                     "\r\n.N923UP,M76A\r\n.N923UP,M76A"},
         DispatchCase{"downlinkDashInFlightFilterOffNotStored", Down(".D-ALCA", "M20A", "LH-400"), kNone, "",
-                     "D-ALCA|LH-400", colour::DarkRed, ""},
-        DispatchCase{"repeatFilterOffShownNotStoredAgain", Down(".D-ALCA", "M20A"), kNone, kKeyALCA, "D-ALCA|LH8400",
-                     colour::DarkRed, kKeyALCA},
+                     "D-ALCA|LH-400|LH-400|D-ALCA", colour::DarkRed, ""},
+        DispatchCase{"repeatFilterOffShownNotStoredAgain", Down(".D-ALCA", "M20A"), kNone, kKeyALCA,
+                     "D-ALCA|LH8400|LH8400|D-ALCA", colour::DarkRed, kKeyALCA},
         // Text too short for a header: its key is just "," and it is never held back.
-        DispatchCase{"shortTextNeverRepeat", "NOT A MESSAGE", kAll, kKeyALCA, "|", colour::DarkRed, kKeyALCA}),
+        DispatchCase{"shortTextNeverRepeat", "NOT A MESSAGE", kAll, kKeyALCA, "|||", colour::DarkRed, kKeyALCA}),
     test::CaseName());
 
 TEST(Dispatch, RepeatStoreKeepsLast640CharactersAndCutKeysAreNoRepeats)

@@ -72,7 +72,6 @@ INSTANTIATE_TEST_SUITE_P(Extended, Gate, ::testing::Values(
     GateCase{"poleAndCorner", {}, "90000/180000,-90000/-180000,", "90000/180000,-90000/-180000,|"},
     GateCase{"latitudeBeyond90", {}, "90001/010000,", "|latitude beyond 90 degrees"},
     GateCase{"longitudeBeyond180", {}, "45000/180001,", "|longitude beyond 180 degrees"},
-    GateCase{"noFixZero", {}, "00000/000000,", "|the no-fix marker (0, 0)"},
     GateCase{"noFix180", {}, "180000/180000,", "|the no-fix marker (180, 180)"},
     GateCase{"onlyTheBadEntryGoes", {}, "51000/-001000,0/0,52000/-002000,",
              "51000/-001000,52000/-002000,|the no-fix marker (0, 0)"},

@@ -49,16 +49,6 @@ INSTANTIATE_TEST_SUITE_P(
                                "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n", ""}),
     test::CaseName());
 
-TEST(GoodMessage, UplinkIsTrackedUnderTheUplinkFlight)
-{
-    Rig rig;
-    Station& s = rig.station;
-    s.CurrentMessage = Canonical(".N923UP", "H1", 'C', "M76A", "      ", "HELLO THERE\r\n");
-    Dispatch_Message(s);
-    EXPECT_EQ(s.CurrentFlight + "|" + s.CurrentID, "UPLINK|N923UP");
-    EXPECT_EQ(s.box.LiveData.Text, s.CurrentMessage);
-}
-
 struct HFDLCase {
     const char* name;
     bool flightAsID;
