@@ -51,13 +51,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "SBS-1 position report N 51.12345,W  1.23456 FL35000 ft\r\n"},
         ExpandCase{"sbsSouthEastTwoPositionsLastOne", SBS, "_ ", "N10.00000E10.00000 N-5.12345E12.34567\r\n",
                    "N10.00000E10.00000 S  5.12345,E 12.34567\r\n"},
-        // SA media advisories.
-        ExpandCase{"saEstablishedVhf", SA, "SA", "0EV123456V\r\n", "ESTD VHF AT 123456  ACTIVE COMMS VHF\r\n"},
+        // SA media advisories and B9 ATIS requests (the first of each kind is the pipeline's own test).
         ExpandCase{"saTwoCodedPartsLastOne", SA, "SA", "0EV123456V 0LH654321SH\r\n",
                    "0EV123456V LOST HF AT 654321  ACTIVE COMMS SATCOM+HF\r\n"},
-        // B9 ATIS requests.
-        ExpandCase{"b9ArrivalToAcarsUnit", TI, "B9", "/EGLL.TI2/024EGLLA8D3F\r\n",
-                   "/EGLL.- SEND ARRIVAL ATIS FOR:EGLL\r\nTO ACARS UNIT Ref. 8D3F\r\n"},
         ExpandCase{"b9UnknownUnitNamesTheCode", TI, "B9", "TI2/031LFPGT0\r\n",
                    "- SEND TERMINATE UPDATED ATIS FOR:LFPG\r\nTO EQUIPMENT ID: 031 Ref. 0\r\n"},
         ExpandCase{"b9TwoCodedPartsLastOne", TI, "B9", "TI2/024EGLLA TI2/040EDDFC\r\n",

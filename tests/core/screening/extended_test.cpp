@@ -61,15 +61,14 @@ struct FamilyCase {
 
 // clang-format off
 const FamilyCase kFamilies[] = {
+    // 51 deg 28.6 min = 51.4767; 0 deg 27.0 min = 0.45
     {"h1FmcPosition", "H1", "#M1BPOSN51286W000270,BIG,101512,350,LAM,103012,BNN,M47,27060,230",
-     "51476/-000450,|3D1",
-     "51477/-000450,|FMC position report"},           // 51 deg 28.6 min = 51.4767; 0 deg 27.0 min = 0.45
+     "51476/-000450,|3D1", "51477/-000450,|FMC position report"},
     {"label21Decimal", "21", "POSN 51.477W  0.461, 270,101512,35000,24010,  45,-52,112000,KJFK",
      "", "51477/-000461,|POS report decimal"},
     // Two points of one message keep their order and both take the format's name.
     {"label16TwoPoints", "16", "/P1 1204,N 51.477/W  0.461,  28068,   97/P2 1206,N 51.601/W  0.203,  25047,   96",
-     "51477/-000461,51601/-000203,|FIN1|FIN1",
-     "51477/-000461,51601/-000203,|Position decimal|Position decimal"},
+     "51477/-000461,51601/-000203,|FIN1|FIN1", "51477/-000461,51601/-000203,|Position decimal|Position decimal"},
     // No format fits: the rules' result stands with the option on too.
     {"rulesOnly", "H1", "POS,N4512,W01230,", "45200/-012500,|AF1", "45200/-012500,|AF1"},
 };

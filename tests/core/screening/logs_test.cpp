@@ -90,10 +90,19 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"centuryYear", {2100, 2, 3, 4, 5, 6}, 0, "KorvalLog 030200.wdf"}),
     test::CaseName());
 
-TEST(Logs, EntryBytesAppendedPerMessage)
+// With the log off every message is still shown and announced, the same text again too; with it
+// on each message appends its entry, byte for byte.
+TEST(Logs, LiveDataShownWithTheLogOffAndEntryBytesAppendedPerMessage)
 {
     Rig rig;
     Station& s = rig.station;
+    int told = 0;
+    s.Subscribe([&](ChangeFlags f) { told += (f & ChangeLiveData) ? 1 : 0; });
+    LogOne(s, kDownlink);
+    LogOne(s, kDownlink);
+    EXPECT_EQ(s.box.LiveData.Text, kDownlink);
+    EXPECT_EQ(told, 2);
+    EXPECT_TRUE(std::filesystem::is_empty(rig.home.path() / "Logs"));
     s.opt.mnuTag = true;
     LogOne(s, "1ABC\r\n");
     LogOne(s, "1");
@@ -103,19 +112,6 @@ TEST(Logs, EntryBytesAppendedPerMessage)
               "--Position Reformatted--\r\n\r\n" +
                   ("--Position Reformatted--\r\n" + s.CurrentMessage.substr(1) + "\r\n"));
     EXPECT_EQ(s.box.LiveData.Text, s.CurrentMessage);
-}
-
-TEST(Logs, LiveDataShownWithTheLogOff)
-{
-    Rig rig;
-    Station& s = rig.station;
-    int told = 0;
-    s.Subscribe([&](ChangeFlags f) { told += (f & ChangeLiveData) ? 1 : 0; });
-    LogOne(s, kDownlink);
-    LogOne(s, kDownlink);  // the next message, of the same text, is announced again
-    EXPECT_EQ(s.box.LiveData.Text, kDownlink);
-    EXPECT_EQ(told, 2);
-    EXPECT_TRUE(std::filesystem::is_empty(rig.home.path() / "Logs"));
 }
 
 TEST(Logs, MissingLogsFolderToldOnceAndMessageStillShown)
