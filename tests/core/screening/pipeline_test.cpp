@@ -35,18 +35,33 @@ TEST_P(GoodMessage, RunsExactlyOneExpanderAndShowsTheResult)
     EXPECT_EQ(s.box.LiveData.Text, Canonical(".N923UP", c.label, '2', "M76A", "UP6567", c.shownContent));
     EXPECT_EQ(std::string(s.SBSMessage ? "SBS" : "") + (s.SAExpanded ? "SA" : "") + (s.B9Expanded ? "B9" : ""), c.ran);
     EXPECT_EQ(s.CurrentFlight + "|" + s.CurrentID, "UP6567|N923UP");
+    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Screening, GoodMessage,
-    ::testing::Values(GoodCase{"b9Request", "B9", "TI2/024EGLLA1\r\n", false,
-                               "- SEND ARRIVAL ATIS FOR:EGLL\r\nTO ACARS UNIT Ref. 1\r\n", "B9"},
-                      // An SA label wins over an SBS-1 text: one expander only.
-                      GoodCase{"saLabelWinsOverSbsText", "SA", "SBS-1 position report 0EV123456V\r\n", true,
-                               "SBS-1 position report ESTD VHF AT 123456  ACTIVE COMMS VHF\r\n", "SA"},
-                      GoodCase{"sbsReportWithoutFilterUntouched", "_ ",
-                               "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n", false,
-                               "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n", ""}),
+    ::testing::Values(
+        // SBS-1 reports with the filter on: signed decimal degrees into the decimal position notation, the
+        // last position only.
+        GoodCase{"sbsNorthWest", "_ ", "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n", true,
+                 "SBS-1 position report N 51.12345,W  1.23456 FL35000 ft\r\n", "SBS"},
+        GoodCase{"sbsSouthEastTwoPositionsLastOne", "_ ",
+                 "SBS-1 position report N10.00000E10.00000 N-5.12345E12.34567\r\n", true,
+                 "SBS-1 position report N10.00000E10.00000 S  5.12345,E 12.34567\r\n", "SBS"},
+        GoodCase{"sbsReportWithoutFilterUntouched", "_ ", "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n",
+                 false, "SBS-1 position report N51.12345E-1.23456 FL35000 ft\r\n", ""},
+        // SA media advisories: an SA label wins over an SBS-1 text, one expander only; the last coded part.
+        GoodCase{"saLabelWinsOverSbsText", "SA", "SBS-1 position report 0EV123456V\r\n", true,
+                 "SBS-1 position report ESTD VHF AT 123456  ACTIVE COMMS VHF\r\n", "SA"},
+        GoodCase{"saTwoCodedPartsLastOne", "SA", "0EV123456V 0LH654321SH\r\n", false,
+                 "0EV123456V LOST HF AT 654321  ACTIVE COMMS SATCOM+HF\r\n", "SA"},
+        // B9 ATIS requests.
+        GoodCase{"b9Request", "B9", "TI2/024EGLLA1\r\n", false,
+                 "- SEND ARRIVAL ATIS FOR:EGLL\r\nTO ACARS UNIT Ref. 1\r\n", "B9"},
+        GoodCase{"b9UnknownUnitNamesTheCode", "B9", "TI2/031LFPGT0\r\n", false,
+                 "- SEND TERMINATE UPDATED ATIS FOR:LFPG\r\nTO EQUIPMENT ID: 031 Ref. 0\r\n", "B9"},
+        GoodCase{"b9TwoCodedPartsLastOne", "B9", "TI2/024EGLLA TI2/040EDDFC\r\n", false,
+                 "TI2/024EGLLA - SEND UPDATED ARRIVAL ATIS FOR:EDDF\r\nTO PRINTER Ref. \r\n", "B9"}),
     test::CaseName());
 
 struct HFDLCase {
