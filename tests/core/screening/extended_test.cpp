@@ -179,27 +179,21 @@ TEST(ExtendedFormats, ABadLineIsNamedAtStartUp)
 
 // Turned on after start-up, the table is read at the first message. AF1 rewrites ",N4530,W01245,"
 // into ", N45300W012450, ": a format for the form as sent still reads it, so the table reads the
-// message as it arrived.
-TEST(ExtendedFormats, TurnedOnLaterTheTableReadsTheMessageAsItArrived)
+// message as it arrived. A match-limit fault is logged and the rules' result stands.
+TEST(ExtendedFormats, TurnedOnLaterTheTableReadsTheMessageAsItArrivedAndAFaultLeavesTheRules)
 {
     Rig rig;
-    rig.home.Write("formats.wdf", "As sent;;1:DM;2:DM;,([NS]\\d{4}),([EW]\\d{5}),\r\n");
+    // Nested quantifiers over a run of letters that cannot match: exponential backtracking.
+    rig.home.Write("formats.wdf",
+                   "Slow;;1:DEC;2:DEC;^((\\w+\\s?)*)$\r\nAs sent;;1:DM;2:DM;,([NS]\\d{4}),([EW]\\d{5}),\r\n");
     StartUp(rig.station);
     rig.station.opt.mnuExtendedDecoding = true;
     rig.station.CurrentMessage = Canonical(kReg, "H1", '2', "M01A", "BA0117", "POS,N4530,W01245,\r\n");
     Dispatch_Message(rig.station);
     EXPECT_EQ(Reading(rig.station), "45500/-012750,|As sent");  // 45 deg 30 min; 12 deg 45 min
     EXPECT_EQ(rig.station.RulesFired, std::vector<int>{1}) << "AF1 rewrote it all the same";
-}
-
-TEST(ExtendedFormats, AMatchLimitFaultIsLoggedAndTheRulesResultStands)
-{
-    Rig rig;
-    // Nested quantifiers over a run of letters that cannot match: exponential backtracking.
-    rig.home.Write("formats.wdf", "Slow;;1:DEC;2:DEC;^((\\w+\\s?)*)$\r\n");
-    rig.station.opt.mnuExtendedDecoding = true;
     rig.station.CurrentMessage =
-        Canonical(kReg, "H1", '2', "M01A", "BA0117", std::string(40, 'a') + "!\r\nPOS,N4512,W01230,\r\n");
+        Canonical(".G-EUPU", "H1", '2', "M01A", "BA0118", std::string(40, 'a') + "!\r\nPOS,N4512,W01230,\r\n");
     Dispatch_Message(rig.station);
     EXPECT_EQ(Reading(rig.station), "45200/-012500,|AF1");
     const std::string log = rig.home.Read("Logs/ErrorLog .txt");

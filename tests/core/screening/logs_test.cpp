@@ -84,8 +84,7 @@ TEST_P(DailyFile, FollowsTheLocalDate)
 
 INSTANTIATE_TEST_SUITE_P(
     Logs, DailyFile,
-    ::testing::Values(NameCase{"lastSecondOfTheDay", {2026, 12, 5, 22, 59, 59}, 60, "KorvalLog 051226.wdf"},
-                      NameCase{"halfAMinuteAfterMidnight", {2026, 12, 5, 23, 0, 30}, 60, "KorvalLog 061226.wdf"},
+    ::testing::Values(NameCase{"halfAMinuteAfterMidnight", {2026, 12, 5, 23, 0, 30}, 60, "KorvalLog 061226.wdf"},
                       NameCase{"localBehindUtc", {2027, 1, 1, 0, 0, 30}, -60, "KorvalLog 311226.wdf"},
                       NameCase{"centuryYear", {2100, 2, 3, 4, 5, 6}, 0, "KorvalLog 030200.wdf"}),
     test::CaseName());
@@ -120,7 +119,6 @@ TEST(Logs, MissingLogsFolderToldOnceAndMessageStillShown)
     Station& s = rig.station;
     s.opt.mnuTag = true;
     LogOne(s, kDownlink);
-    EXPECT_EQ(s.box.LiveData.Text, kDownlink);
     LogOne(s, kDownlink + "MORE\r\n");
     EXPECT_EQ(s.box.LiveData.Text, kDownlink + "MORE\r\n");  // the parser reads this message, not the one before
     ASSERT_EQ(rig.notes.messages.size(), 1u);
