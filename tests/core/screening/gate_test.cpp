@@ -23,7 +23,6 @@ constexpr const char* kErrorLog = "Logs/ErrorLog .txt";
 // A message in hand for G-EUPT BA0117 holding `positions`, as if GetPos had read them.
 void InHand(Station& s, const std::string& positions)
 {
-    s.opt.mnuExtendedDecoding = true;
     s.CurrentMessage = Canonical(".G-EUPT", "H1", '2', "M01A", "BA0117", "POS\r\n");
     s.box.Aircraft.Text = "G-EUPT";
     s.box.Flight.Text = "BA0117";
