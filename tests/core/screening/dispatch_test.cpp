@@ -55,21 +55,19 @@ TEST_P(Dispatch, ClassifiesMarksAndStores)
     EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), "");
 }
 
-const bool kAll = true, kNone = false;
-
 INSTANTIATE_TEST_SUITE_P(
     Screening, Dispatch,
     ::testing::Values(
         // What the replay files do not show: the colours and the store of repeat keys.
-        DispatchCase{"uplinkNeverCheckedAsRepeat", Canonical(".N923UP", "H1", 'A', "M76A", "      ", kPlain), kAll,
+        DispatchCase{"uplinkNeverCheckedAsRepeat", Canonical(".N923UP", "H1", 'A', "M76A", "      ", kPlain), true,
                      "\r\n.N923UP,M76A", "N923UP|UPLINK|UPLINK|N923UP", colour::Orange,
                      "\r\n.N923UP,M76A\r\n.N923UP,M76A"},
-        DispatchCase{"downlinkDashInFlightFilterOffNotStored", Down(".D-ALCA", "M20A", "LH-400"), kNone, "",
+        DispatchCase{"downlinkDashInFlightFilterOffNotStored", Down(".D-ALCA", "M20A", "LH-400"), false, "",
                      "D-ALCA|LH-400|LH-400|D-ALCA", colour::DarkRed, ""},
-        DispatchCase{"repeatFilterOffShownNotStoredAgain", Down(".D-ALCA", "M20A"), kNone, kKeyALCA,
+        DispatchCase{"repeatFilterOffShownNotStoredAgain", Down(".D-ALCA", "M20A"), false, kKeyALCA,
                      "D-ALCA|LH8400|LH8400|D-ALCA", colour::DarkRed, kKeyALCA},
         // Text too short for a header: its key is just "," and it is never held back.
-        DispatchCase{"shortTextNeverRepeat", "NOT A MESSAGE", kAll, kKeyALCA, "|||", colour::DarkRed, kKeyALCA}),
+        DispatchCase{"shortTextNeverRepeat", "NOT A MESSAGE", true, kKeyALCA, "|||", colour::DarkRed, kKeyALCA}),
     test::CaseName());
 
 TEST(Dispatch, RepeatStoreKeepsLast640CharactersAndCutKeysAreNoRepeats)

@@ -20,15 +20,14 @@ namespace {
 using test::Canonical;
 using test::Rig;
 
-namespace fs = std::filesystem;
-
 constexpr const char* kReg = ".G-EUPT";
 
 // A station over a folder holding the bundled formats.wdf, the option as given.
 struct ModernRig : Rig {
     explicit ModernRig(bool on)
     {
-        fs::copy_file(fs::path(KORVAL_SOURCE_DIR) / "data" / "formats.wdf", home.path() / "formats.wdf");
+        std::filesystem::copy_file(std::filesystem::path(KORVAL_SOURCE_DIR) / "data" / "formats.wdf",
+                                   home.path() / "formats.wdf");
         station.opt.mnuExtendedDecoding = on;
     }
     void Send(std::string_view label, std::string_view content, char block = '2')
@@ -196,8 +195,8 @@ TEST(ExtendedFormats, TurnedOnLaterTheTableReadsTheMessageAsItArrivedAndAFaultLe
         Canonical(".G-EUPU", "H1", '2', "M01A", "BA0118", std::string(40, 'a') + "!\r\nPOS,N4512,W01230,\r\n");
     Dispatch_Message(rig.station);
     EXPECT_EQ(Reading(rig.station), "45200/-012500,|AF1");
-    const std::string log = rig.home.Read("Logs/ErrorLog .txt");
-    EXPECT_NE(log.find("Procedure: DecodeArrivedMessage - Module: Decode"), std::string::npos) << log;
+    EXPECT_NE(rig.home.Read("Logs/ErrorLog .txt").find("Procedure: DecodeArrivedMessage - Module: Decode"),
+              std::string::npos);
 }
 
 }  // namespace

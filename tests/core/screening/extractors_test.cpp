@@ -31,10 +31,7 @@ TEST_P(Extractors, TakeTheirItemFromTheWholeMessage)
     s.OceanicMessage = c.oceanic;
     s.GanderMessage = c.gander;
     s.box.labUTC = c.clock;
-    NAT(s);
-    Mach(s);
-    Level(s);
-    EPTime(s);
+    for (auto extract : {NAT, Mach, Level, EPTime}) extract(s);
     EXPECT_EQ(s.CurrentNAT + "|" + s.CurrentMach + "|" + s.CurrentLevel + "|" + s.CurrentEPT, c.found);
     EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), "");
 }
@@ -64,8 +61,9 @@ TEST(Extractors, BadClockLabelIsLoggedAndKeepsTheEntryTime)
     s.box.labUTC = "UTC: --:-";
     EPTime(s);
     EXPECT_EQ(s.CurrentEPT, "0815");
-    std::string log = rig.home.Read("Logs/ErrorLog .txt");
-    EXPECT_NE(log.find("Error: 13 (Type mismatch)\r\nProcedure: EPTime - Module: Messages"), std::string::npos) << log;
+    EXPECT_NE(
+        rig.home.Read("Logs/ErrorLog .txt").find("Error: 13 (Type mismatch)\r\nProcedure: EPTime - Module: Messages"),
+        std::string::npos);
 }
 
 }  // namespace
