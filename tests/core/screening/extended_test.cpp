@@ -10,13 +10,13 @@
 
 #include "../decode/adsc_builder.h"
 #include "screening/dispatch.h"
-#include "screening/extended.h"
 #include "station/events.h"
 #include "test_support.h"
 
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Canonical;
 using test::Rig;
 
@@ -86,8 +86,7 @@ TEST_P(ModernFamily, OptionOffKeepsTheRulesReadingAndOptionOnTakesTheFormats)
     rig.Send(c.label, c.content);
     const Station& s = rig.station;
     EXPECT_EQ(Reading(s), c.on);
-    EXPECT_TRUE(s.PositionReformatted);
-    // Counted, and tracked under the last source.
+    // Counted (a reformatted position), and tracked under the last source.
     ASSERT_EQ(s.AircraftCol.Count(), 1u);
     EXPECT_EQ(s.box.txtCount.Text + "|" + s.AircraftCol.Snapshot().front()->Source,
               "1" + std::string(std::strrchr(c.on, '|')));
@@ -195,8 +194,8 @@ TEST(ExtendedFormats, TurnedOnLaterTheTableReadsTheMessageAsItArrivedAndAFaultLe
         Canonical(".G-EUPU", "H1", '2', "M01A", "BA0118", std::string(40, 'a') + "!\r\nPOS,N4512,W01230,\r\n");
     Dispatch_Message(rig.station);
     EXPECT_EQ(Reading(rig.station), "45200/-012500,|AF1");
-    EXPECT_NE(rig.home.Read("Logs/ErrorLog .txt").find("Procedure: DecodeArrivedMessage - Module: Decode"),
-              std::string::npos);
+    const std::string log = rig.home.Read("Logs/ErrorLog .txt");
+    EXPECT_NE(log.find("Procedure: DecodeArrivedMessage - Module: Decode"), std::string::npos) << log;
 }
 
 }  // namespace

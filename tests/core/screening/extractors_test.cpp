@@ -61,9 +61,8 @@ TEST(Extractors, BadClockLabelIsLoggedAndKeepsTheEntryTime)
     s.box.labUTC = "UTC: --:-";
     EPTime(s);
     EXPECT_EQ(s.CurrentEPT, "0815");
-    EXPECT_NE(
-        rig.home.Read("Logs/ErrorLog .txt").find("Error: 13 (Type mismatch)\r\nProcedure: EPTime - Module: Messages"),
-        std::string::npos);
+    const std::string log = rig.home.Read("Logs/ErrorLog .txt");
+    EXPECT_NE(log.find("Error: 13 (Type mismatch)\r\nProcedure: EPTime - Module: Messages"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 namespace korval {
 namespace {
 
+using korval::test::PrintTo;
 using test::Canonical;
 using test::Rig;
 
