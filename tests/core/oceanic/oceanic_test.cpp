@@ -14,23 +14,17 @@ using korval::test::PrintTo;
 // Entry 1230 at Mach 0.80: legs of 44, 43 and 42 minutes.
 const char* const kClearance = "50000/-050000,51000/-040000,52000/-030000,52000/-020000,";
 
+// Two or four positions decide a clearance (the tests below); here, only the first 2000 count.
 TEST(Oceanic, NumOfWaypointsCountsTheFirst2000Characters)
 {
     Rig rig;
-    Station& s = rig.station;
-    EXPECT_EQ(NumOfWaypoints(s), 0);
-    s.PositionText = "50000/-020000,51000/-020000,";
-    EXPECT_EQ(NumOfWaypoints(s), 2);
-    s.PositionText.clear();
-    for (int i = 0; i < 1000; ++i) s.PositionText += "1/1,";  // 4000 characters
-    EXPECT_EQ(NumOfWaypoints(s), 500);
+    for (int i = 0; i < 1000; ++i) rig.station.PositionText += "1/1,";  // 4000 characters
+    EXPECT_EQ(NumOfWaypoints(rig.station), 500);
 }
 
 struct LegCase {
     const char* name;
-    const char* previous;
-    const char* point;
-    const char* mach;
+    const char *previous, *point, *mach;
     int minutes;
     const char* time;  // NextwayTime
     bool logged;
@@ -67,24 +61,12 @@ TEST(Oceanic, FractionAndPositionHalfWay)
     EXPECT_NE(ErrorLog(rig).find("Procedure: MidTimeFraction - Module: Oceanic"), std::string::npos);
 }
 
-// Entry at 12:30, legs of 44, 43 and 42 minutes (the day replay checks the waypoints' times).
-TEST(Oceanic, ClearanceIsTimed)
-{
-    Rig rig;
-    DeliverTrackMsg(rig.station, {.positions = kClearance, .oceanic = true});
-    const Aircraft& a = *rig.station.AircraftCol.Item(std::size_t{1});
-    EXPECT_EQ(a.WayMinutes, (std::vector<std::int64_t>{750, 794, 837, 879}));
-    EXPECT_EQ(a.LastTime, "1230");
-    EXPECT_EQ(a.NextTime, "1314");
-    EXPECT_EQ(a.WayIndex, 1);
-}
-
 TEST(Oceanic, TwoPositionsAreNotTimed)
 {
     Rig rig;
     DeliverTrackMsg(rig.station, {.positions = "50000/-050000,51000/-040000,", .oceanic = true});
-    EXPECT_FALSE(rig.station.AircraftCol.Item(std::size_t{1})->Oceanic);
-    EXPECT_FALSE(rig.station.AircraftCol.Item(std::size_t{1})->WayList);
+    const Aircraft& a = *rig.station.AircraftCol.Item(std::size_t{1});
+    EXPECT_FALSE(a.Oceanic || a.WayList);
     EXPECT_EQ(rig.station.RouteLineCol.Count(), 1u);
 }
 
@@ -102,19 +84,23 @@ TEST(Oceanic, EqualFirstPointsAdvanceAtOnce)
     EXPECT_EQ(a.NewLocation, "50227/-47727");  // 10 of 44 minutes
 }
 
+// Entry at 12:30, legs of 44, 43 and 42 minutes (the day replay checks the waypoints' times).
 // One damaged record is logged on one line; the others are still moved and the maps redrawn.
-TEST(Oceanic, FaultWithOneAircraftSparesTheOthers)
+TEST(Oceanic, ClearancesAreTimedAndAFaultWithOneAircraftSparesTheOthers)
 {
     Rig rig;
     Station& s = rig.station;
     DeliverTrackMsg(s, {.positions = kClearance, .reg = "G-AAAA", .oceanic = true});
     DeliverTrackMsg(s, {.positions = kClearance, .reg = "G-BBBB", .oceanic = true});
+    const Aircraft& other = *s.AircraftCol.Item(std::size_t{2});
+    EXPECT_EQ(other.WayMinutes, (std::vector<std::int64_t>{750, 794, 837, 879}));
+    EXPECT_EQ(other.LastTime + "-" + other.NextTime, "1230-1314");
     s.AircraftCol.Item(std::size_t{1})->SetWayListElement(0, "garbage,1230");
     int redraws = 0;
     s.Subscribe([&](ChangeFlags what) { redraws += (what & ChangeMaps) ? 1 : 0; });
     rig.clock.SetUtcTime(12, 52);
     MidWaypoint(s);
-    EXPECT_EQ(s.AircraftCol.Item(std::size_t{2})->NewLocation, "50500/-45000");
+    EXPECT_EQ(other.NewLocation, "50500/-45000");
     EXPECT_EQ(redraws, 1);
     EXPECT_NE(ErrorLog(rig).find("in procedure MidWaypoint of Module Oceanic\r\n"), std::string::npos);
 }

@@ -6,7 +6,6 @@
 #include "screening/dispatch.h"
 #include "station/events.h"
 #include "test_support.h"
-#include "text/convert.h"
 #include "text/fault.h"
 
 namespace korval {
@@ -20,13 +19,9 @@ using test::Rig;
 // is all that shows.
 constexpr const char* kPlain = "HELLO THERE\r\n";
 
-std::string Down(const char* reg7, const char* msgNo, const char* flight6 = "LH8400", const char* label = "5Z")
+std::string Down(const char* reg7, const char* msgNo, const char* flight6 = "LH8400")
 {
-    return Canonical(reg7, label, '2', msgNo, flight6, kPlain);
-}
-std::string Up(const char* reg7, const char* msgNo)
-{
-    return Canonical(reg7, "H1", 'A', msgNo, "      ", kPlain);
+    return Canonical(reg7, "5Z", '2', msgNo, flight6, kPlain);
 }
 
 struct DispatchCase {
@@ -34,10 +29,8 @@ struct DispatchCase {
     std::string message;
     bool filters;  // the decode-error, repeat and squitter filters
     std::string storeBefore;
-    // expected
-    const char* aircraft;
-    const char* flight;
-    std::uint32_t back;  // of both Aircraft and Flight
+    const char* boxes;   // "Aircraft|Flight" boxes afterwards, then CurrentFlight and CurrentID
+    std::uint32_t back;  // of both
     std::string storeAfter;
 };
 
@@ -53,34 +46,29 @@ TEST_P(Dispatch, ClassifiesMarksAndStores)
     s.opt.mnuDecErr = s.opt.mnuRepeats = s.opt.mnuSQ = c.filters;
     s.txtMessCheck = c.storeBefore;
     s.CurrentMessage = c.message;
-
     Dispatch_Message(s);
-
-    EXPECT_EQ(s.box.Aircraft.Text, c.aircraft);
-    EXPECT_EQ(s.box.Flight.Text, c.flight);
-    EXPECT_EQ(s.box.Aircraft.BackColor, c.back);
-    EXPECT_EQ(s.box.Flight.BackColor, c.back);
+    EXPECT_EQ(s.box.Aircraft.Text + "|" + s.box.Flight.Text + "|" + s.CurrentFlight + "|" + s.CurrentID, c.boxes);
+    EXPECT_EQ(std::pair(s.box.Aircraft.BackColor, s.box.Flight.BackColor), std::pair(c.back, c.back));
     EXPECT_FALSE(s.box.txtRepeat.Visible);
     EXPECT_EQ(s.box.LiveData.Text, c.message);
     EXPECT_EQ(s.txtMessCheck, c.storeAfter);
     EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), "");
 }
 
-const bool kAll = true, kNone = false;
-
-INSTANTIATE_TEST_SUITE_P(Screening, Dispatch,
-                         ::testing::Values(
-                             // What the replay files do not show: the colours and the store of repeat keys.
-                             DispatchCase{"uplinkNeverCheckedAsRepeat", Up(".N923UP", "M76A"), kAll, "\r\n.N923UP,M76A",
-                                          "N923UP", "UPLINK", colour::Orange, "\r\n.N923UP,M76A\r\n.N923UP,M76A"},
-                             DispatchCase{"downlinkDashInFlightFilterOffNotStored", Down(".D-ALCA", "M20A", "LH-400"),
-                                          kNone, "", "D-ALCA", "LH-400", colour::DarkRed, ""},
-                             DispatchCase{"repeatFilterOffShownNotStoredAgain", Down(".D-ALCA", "M20A"), kNone,
-                                          kKeyALCA, "D-ALCA", "LH8400", colour::DarkRed, kKeyALCA},
-                             // Text too short for a header: its key is just "," and it is never held back.
-                             DispatchCase{"shortTextNeverRepeat", "NOT A MESSAGE", kAll, "\r\n.D-ALCA,M20A", "", "",
-                                          colour::DarkRed, "\r\n.D-ALCA,M20A"}),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Screening, Dispatch,
+    ::testing::Values(
+        // What the replay files do not show: the colours and the store of repeat keys.
+        DispatchCase{"uplinkNeverCheckedAsRepeat", Canonical(".N923UP", "H1", 'A', "M76A", "      ", kPlain), true,
+                     "\r\n.N923UP,M76A", "N923UP|UPLINK|UPLINK|N923UP", colour::Orange,
+                     "\r\n.N923UP,M76A\r\n.N923UP,M76A"},
+        DispatchCase{"downlinkDashInFlightFilterOffNotStored", Down(".D-ALCA", "M20A", "LH-400"), false, "",
+                     "D-ALCA|LH-400|LH-400|D-ALCA", colour::DarkRed, ""},
+        DispatchCase{"repeatFilterOffShownNotStoredAgain", Down(".D-ALCA", "M20A"), false, kKeyALCA,
+                     "D-ALCA|LH8400|LH8400|D-ALCA", colour::DarkRed, kKeyALCA},
+        // Text too short for a header: its key is just "," and it is never held back.
+        DispatchCase{"shortTextNeverRepeat", "NOT A MESSAGE", true, kKeyALCA, "|||", colour::DarkRed, kKeyALCA}),
+    test::CaseName());
 
 TEST(Dispatch, RepeatStoreKeepsLast640CharactersAndCutKeysAreNoRepeats)
 {
@@ -98,24 +86,19 @@ TEST(Dispatch, RepeatStoreKeepsLast640CharactersAndCutKeysAreNoRepeats)
     }
     // Every key takes 14 characters: 640 = 45 whole keys and the last 10 characters of M014.
     ASSERT_EQ(s.txtMessCheck.size(), 640u);
-    EXPECT_EQ(s.txtMessCheck.substr(0, 12), "-ALCA,M014\r\n");
-    EXPECT_EQ(s.txtMessCheck.substr(640 - 14), "\r\n.D-ALCA,M059");
-
-    struct Probe {
-        const char* msgNo;
-        bool repeat;
-    };
-    for (Probe p : {Probe{"M059", true}, Probe{"M015", true}, Probe{"M014", false}, Probe{"M000", false}}) {
-        s.CurrentMessage = Down(".D-ALCA", p.msgNo);
+    EXPECT_EQ(s.txtMessCheck.substr(0, 12) + "|" + s.txtMessCheck.substr(640 - 14), "-ALCA,M014\r\n|\r\n.D-ALCA,M059");
+    std::string repeats;  // "R" for a message held back as a repeat
+    for (const char* msgNo : {"M059", "M015", "M014", "M000"}) {
+        s.CurrentMessage = Down(".D-ALCA", msgNo);
         Dispatch_Message(s);
-        EXPECT_EQ(s.box.txtRepeat.Visible, p.repeat) << p.msgNo;
+        repeats += s.box.txtRepeat.Visible ? "R" : "-";
     }
+    EXPECT_EQ(repeats, "RR--");
 }
 
 struct RepeatCase {
     const char* name;
-    const char* reg;  // CurrentReg as the dispatcher leaves it
-    const char* msgNo;
+    const char *reg, *msgNo;  // CurrentReg as the dispatcher leaves it
     std::string store;
     bool repeat;
 };
@@ -131,15 +114,13 @@ TEST_P(DownRepeat, ComparesWholeStoredKeys)
     s.CurrentMessage = Down(".D-ALCA", c.msgNo);
     s.CurrentReg = c.reg;
     EXPECT_EQ(Down_Repeat(s), c.repeat);
-    EXPECT_EQ(s.RepeatKey, Trim(c.reg) + "," + Trim(std::string(" ") + c.msgNo));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Screening, DownRepeat,
     ::testing::Values(RepeatCase{"keyInsideLongerKey", ".D-ALCA", "M20 ", "\r\n.D-ALCA,M20A", false},
                       RepeatCase{"keyEndingALongerKey", "D-ALCA", "M20A", "\r\n.D-ALCA,M20A", false},
-                      RepeatCase{"storeCutInsideLineEnd", ".D-ALCA", "M20A", "\n.D-ALCA,M20A\r\n.X,Y", true},
-                      RepeatCase{"emptyKey", "", "    ", "\r\n.D-ALCA,M20A", false}),
+                      RepeatCase{"storeCutInsideLineEnd", ".D-ALCA", "M20A", "\n.D-ALCA,M20A\r\n.X,Y", true}),
     test::CaseName());
 
 TEST(Dispatch, KLPlaceholderFlightTakesTheLastKLNumberOfTheContent)
@@ -148,34 +129,25 @@ TEST(Dispatch, KLPlaceholderFlightTakesTheLastKLNumberOfTheContent)
     Station& s = rig.station;
     s.CurrentMessage = Canonical(".PH-BFA", "5Z", '2', "M01A", "KL0000", "REF KL1234 THEN KL5678\r\n");
     Dispatch_Message(s);
-    EXPECT_EQ(s.CurrentMessage.substr(86, 19), "Flight id: KL5678 \r");
-    EXPECT_NE(s.CurrentMessage.find("REF KL1234 THEN KL5678\r\n"), std::string::npos);
-    EXPECT_EQ(s.box.Flight.Text, "KL0000");  // the box keeps the placeholder
+    // The box keeps the placeholder.
+    EXPECT_EQ(s.CurrentMessage.substr(86) + "|" + s.box.Flight.Text,
+              "Flight id: KL5678 \r\nMessage content:-\r\nREF KL1234 THEN KL5678\r\n|KL0000");
 }
 
 TEST(Dispatch, ResetsDisplayAndEveryPerMessageFlag)
 {
     Rig rig;
     Station& s = rig.station;
-    s.opt.mnuRepeats = true;
-    s.txtMessCheck = kKeyALCA;
-    s.CurrentMessage = Down(".D-ALCA", "M20A");
-    Dispatch_Message(s);  // marked as a repeat
-    ASSERT_TRUE(s.box.txtRepeat.Visible);
-
-    s.PositionFound = s.PositionReformatted = s.OceanicMessage = s.REQPWIMessage = s.GanderMessage = true;
-    s.SBSMessage = s.SAExpanded = s.B9Expanded = s.HFDLMessage = s.HFFlightAsID = s.RegFlightCorrected = true;
-    s.CurrentNAT = "NAT A";
+    s.box.txtRepeat.Visible = true;  // the message before was a repeat
+    s.Flags() = {true, true, true, true, true, true, true, true, true, true, "NAT A", true, "--Oceanic Message--"};
+    s.PositionFound = true;
     s.box.LiveData.BackColor = colour::Navy;
     s.box.txtCount.BackColor = colour::Green;
     s.CurrentMessage = Down(".D-ALCB", "M21A");
     Dispatch_Message(s);
-
-    EXPECT_FALSE(s.box.txtRepeat.Visible);
-    EXPECT_EQ(s.box.Aircraft.ForeColor, colour::White);
-    EXPECT_EQ(s.box.Flight.BackColor, colour::DarkRed);
-    EXPECT_EQ(s.box.LiveData.BackColor, colour::PaleYellow);
-    EXPECT_EQ(s.box.txtCount.BackColor, colour::Navy);
+    EXPECT_EQ(std::tuple(s.box.txtRepeat.Visible, s.box.Aircraft.ForeColor, s.box.Flight.BackColor,
+                         s.box.LiveData.BackColor, s.box.txtCount.BackColor),
+              std::tuple(false, colour::White, colour::DarkRed, colour::PaleYellow, colour::Navy));
     for (bool flag : {s.PositionFound, s.PositionReformatted, s.OceanicMessage, s.REQPWIMessage, s.GanderMessage,
                       s.SBSMessage, s.SAExpanded, s.B9Expanded, s.HFDLMessage, s.HFFlightAsID, s.RegFlightCorrected})
         EXPECT_FALSE(flag);

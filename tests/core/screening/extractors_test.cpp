@@ -15,13 +15,8 @@ using test::Rig;
 struct ExtractCase {
     const char* name;
     std::string content;
-    bool oceanic;
-    bool gander;
-    // expected
-    const char* nat;
-    const char* mach;
-    const char* level;
-    const char* ept;
+    bool oceanic, gander;
+    const char* found;  // "NAT|Mach|level|entry time"
     const char* clock = "UTC: 1200";
 };
 
@@ -36,33 +31,24 @@ TEST_P(Extractors, TakeTheirItemFromTheWholeMessage)
     s.OceanicMessage = c.oceanic;
     s.GanderMessage = c.gander;
     s.box.labUTC = c.clock;
-    NAT(s);
-    Mach(s);
-    Level(s);
-    EPTime(s);
-    EXPECT_EQ(s.CurrentNAT, c.nat);
-    EXPECT_EQ(s.CurrentMach, c.mach);
-    EXPECT_EQ(s.CurrentLevel, c.level);
-    EXPECT_EQ(s.CurrentEPT, c.ept);
+    for (auto extract : {NAT, Mach, Level, EPTime}) extract(s);
+    EXPECT_EQ(s.CurrentNAT + "|" + s.CurrentMach + "|" + s.CurrentLevel + "|" + s.CurrentEPT, c.found);
     EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Screening, Extractors,
     ::testing::Values(
-        ExtractCase{"clearance", "CLX 1234 NAT C F350 M082 EPT /1437\r\n", true, false, "NAT C", "M082", "F350",
-                    "1437"},
-        ExtractCase{"trackWinsOverNat", "CLX NAT C TRACK D F360\r\n", true, false, "NAT D", "M080", "F360", "0"},
-        ExtractCase{"machSpelledOutFirstWins", "CLX MACH 084 THEN M081 F340\r\n", true, false, "", "M084", "F340", "0"},
-        ExtractCase{"oceanicIgnoresFeet", "CLX FL35000 ft\r\n", true, false, "", "M080", "", "0"},
-        ExtractCase{"oceanicLevelAfterLineBreak", "CLX\r\nF370\r\n", true, false, "", "M080", "\nF370", "0"},
-        ExtractCase{"heightOfOtherMessages", "SBS-1 position report FL35000 ft\r\n", false, false, "", "M080",
-                    "Ht: 35000 ft ", "0"},
-        ExtractCase{"nothingFound", "HELLO\r\n", false, false, "", "M080", "", "0"},
+        ExtractCase{"clearance", "CLX 1234 NAT C F350 M082 EPT /1437\r\n", true, false, "NAT C|M082|F350|1437"},
+        ExtractCase{"trackWinsOverNat", "CLX NAT C TRACK D F360\r\n", true, false, "NAT D|M080|F360|0"},
+        ExtractCase{"machSpelledOutFirstWins", "CLX MACH 084 THEN M081 F340\r\n", true, false, "|M084|F340|0"},
+        ExtractCase{"oceanicIgnoresFeet", "CLX FL35000 ft\r\n", true, false, "|M080||0"},
+        ExtractCase{"oceanicLevelAfterLineBreak", "CLX\r\nF370\r\n", true, false, "|M080|\nF370|0"},
+        ExtractCase{"heightOfOtherMessages", "SBS-1 position report FL35000 ft\r\n", false, false,
+                    "|M080|Ht: 35000 ft |0"},
         // Gander gives no entry time: one hour from the clock, four digits, wrapping at midnight.
-        ExtractCase{"ganderEstimateWraps", "GANDER CLX\r\n", true, true, "", "M080", "", "0030", "UTC: 2330"},
-        ExtractCase{"ganderEntryTimeWins", "GANDER CLX EPT /0815\r\n", true, true, "", "M080", "", "0815",
-                    "UTC: 2330"}),
+        ExtractCase{"ganderEstimateWraps", "GANDER CLX\r\n", true, true, "|M080||0030", "UTC: 2330"},
+        ExtractCase{"ganderEntryTimeWins", "GANDER CLX EPT /0815\r\n", true, true, "|M080||0815", "UTC: 2330"}),
     test::CaseName());
 
 TEST(Extractors, BadClockLabelIsLoggedAndKeepsTheEntryTime)
@@ -75,7 +61,7 @@ TEST(Extractors, BadClockLabelIsLoggedAndKeepsTheEntryTime)
     s.box.labUTC = "UTC: --:-";
     EPTime(s);
     EXPECT_EQ(s.CurrentEPT, "0815");
-    std::string log = rig.home.Read("Logs/ErrorLog .txt");
+    const std::string log = rig.home.Read("Logs/ErrorLog .txt");
     EXPECT_NE(log.find("Error: 13 (Type mismatch)\r\nProcedure: EPTime - Module: Messages"), std::string::npos) << log;
 }
 
