@@ -34,8 +34,7 @@ TEST(Maps, SectionRowsFollowThePadding)
     EXPECT_EQ(d.Width(), 1001);  // a refused size keeps the section there was
 
     d.ClearUp();
-    EXPECT_EQ(d.Width(), 0);
-    EXPECT_EQ(d.DIBSectionBitsPtr(), nullptr);
+    EXPECT_EQ(std::tuple(d.Width(), d.DIBSectionBitsPtr() == nullptr), std::tuple(0, true));
 }
 
 TEST(Maps, DefaultFileNameUsesLocalDateAndShownUtcTime)
@@ -43,15 +42,13 @@ TEST(Maps, DefaultFileNameUsesLocalDateAndShownUtcTime)
     struct {
         const char* name;
         DateTime utc;
-        int offsetMinutes;
-        const char* labUTC;
-        int map;
-        const char* file;
+        int offsetMinutes, map;
+        const char *labUTC, *file;
     } cases[] = {
         // The label is what was last shown, not the clock's minute now.
-        {"labelLags", {2026, 12, 5, 12, 1, 0}, 0, "UTC: 1200", 2, "KorvalMap2051226,1200Z.jpg"},
+        {"labelLags", {2026, 12, 5, 12, 1, 0}, 0, 2, "UTC: 1200", "KorvalMap2051226,1200Z.jpg"},
         // The date is the local one: an hour east of UTC it is already the next day.
-        {"localDate", {2026, 12, 31, 23, 30, 0}, 60, "UTC: 2330", 1, "KorvalMap1010127,2330Z.jpg"},
+        {"localDate", {2026, 12, 31, 23, 30, 0}, 60, 1, "UTC: 2330", "KorvalMap1010127,2330Z.jpg"},
     };
     for (const auto& c : cases) {
         test::Rig rig;

@@ -16,14 +16,9 @@ using korval::test::PrintTo;
 using test::Rig;
 
 struct FrameCase {
-    const char* name;
-    const char* N;
-    const char* S;
-    const char* W;
-    const char* E;
+    const char *name, *N, *S, *W, *E;
     int width, height;
-    float latScale, lonScale;
-    float originLeft, originTop;
+    float latScale, lonScale, originLeft, originTop;
 };
 
 class Frames : public ::testing::TestWithParam<FrameCase> {};
@@ -81,11 +76,9 @@ TEST_P(MarkerRounding, HalvesToEven)
 {
     Rig rig;
     Station& s = rig.station;
-    s.LatScale = 0.5f;
-    s.LonScale = 0.5f;
-    s.CurrentSBSAircraft = std::make_shared<SBSAircraft>();
-    s.CurrentSBSAircraft->NewPosition = GetParam().pos;
-    s.CurrentSBSAircraft->OldPosition = GetParam().pos;
+    s.LatScale = s.LonScale = 0.5f;
+    s.CurrentSBSAircraft =
+        std::make_shared<SBSAircraft>(SBSAircraft{0, GetParam().pos, GetParam().pos, "", "", "", "", "", 0, ""});
     ASSERT_TRUE(mapSBSAircraft(s));
     EXPECT_EQ(std::tie(s.PlotY, s.PlotX), std::tie(GetParam().plotY, GetParam().plotX));
     ASSERT_TRUE(MapSBSTrack(s));
@@ -106,12 +99,12 @@ TEST(Maps, FailingCoordinateProceduresLogAndKeepTheVariables)
         const char* name;
         const char* pos;
         float latScale;
-        int fault;
+        const char* error;
         bool plotYWritten;
     } cases[] = {
-        {"no slash", "50000-20000", -0.2f, err::TypeMismatch, false},
-        {"no longitude", "50000/", -0.2f, err::TypeMismatch, true},
-        {"overflow", "2000000000/1", 2.0f, err::Overflow, false},
+        {"no slash", "50000-20000", -0.2f, "13 (Type mismatch)", false},
+        {"no longitude", "50000/", -0.2f, "13 (Type mismatch)", true},
+        {"overflow", "2000000000/1", 2.0f, "6 (Overflow)", false},
     };
     for (const auto& c : cases) {
         Rig rig;
@@ -122,12 +115,10 @@ TEST(Maps, FailingCoordinateProceduresLogAndKeepTheVariables)
         s.PlotY = 222;
         s.CurrentAircraft = std::make_shared<Aircraft>();
         s.CurrentAircraft->NewLocation = c.pos;
-        EXPECT_FALSE(MapAircraft(s)) << c.name;
-        EXPECT_EQ(s.PlotX, 111) << c.name;
-        EXPECT_EQ(s.PlotY == 222, !c.plotYWritten) << c.name;
-        std::string log = rig.home.Read("Logs/ErrorLog .txt");
-        EXPECT_NE(log.find("Error: " + std::to_string(c.fault) + " ("), std::string::npos) << c.name;
-        EXPECT_NE(log.find("Procedure: MapAircraft - Module: ProcessMess"), std::string::npos) << c.name;
+        const bool mapped = MapAircraft(s);
+        EXPECT_EQ(std::tuple(mapped, s.PlotX, s.PlotY != 222), std::tuple(false, 111, c.plotYWritten)) << c.name;
+        const std::string entry = "Error: " + std::string(c.error) + "\r\nProcedure: MapAircraft - Module: ProcessMess";
+        EXPECT_NE(rig.home.Read("Logs/ErrorLog .txt").find(entry), std::string::npos) << c.name;
     }
 }
 
