@@ -121,9 +121,7 @@ TEST_F(ClickDetails, OnlyTheFirstTwoThousandOfACollectionTakePart)
 struct PlaceCase {
     const char* name;
     int map;
-    float x, y;
-    float h;
-    float left, top;
+    float x, y, h, left, top;
 };
 class LabelPlacement : public ::testing::TestWithParam<PlaceCase> {};
 

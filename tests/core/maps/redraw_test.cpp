@@ -54,6 +54,13 @@ struct Scene : ::testing::Test {
         s.SBSAircraftCol.Add(
             std::make_shared<SBSAircraft>(SBSAircraft{trend, newPos, oldPos, id, "", "", "", "", 0, ""}), id);
     }
+    // Raise fault `number` at the `occurrence`-th call named `call` on map 1.
+    void FailAt(const char* call, int occurrence, int number)
+    {
+        view[0].canvas.failCall = call;
+        view[0].canvas.failOccurrence = occurrence;
+        view[0].canvas.failNumber = number;
+    }
     Calls& Drawn(int n = 1) { return view[n - 1].canvas.calls; }
     std::string ErrorLog() { return rig.home.Read("Logs/ErrorLog .txt"); }
     Calls Background() const { return {"SetColours 000000 FFFFFF", "LoadImage " + image, "PaintImage 6000 4000"}; }
@@ -168,107 +175,76 @@ TEST_F(Scene, MinimisedOrViewlessMapsOnlyComputeTheProjection)
 
 // ---- failures ------------------------------------------------------------------------------
 
-// A picture that cannot be found, loaded or painted shows its message and ends the redraw of
-// its map (the others draw without a word). A surface call that raises out of memory does the
-// same midway; one that raises a stack exhausted skips that call.
+// A picture that cannot be found, loaded or painted shows its message and ends the redraw. A
+// surface call that raises out of memory does the same midway; one that raises a stack exhausted
+// skips that call. A record the redraw cannot draw ends it with one entry under the procedure
+// that met it. The marks drawn before stay. Each map's scene: a route line, then what the row
+// adds, then three aircraft.
 struct Failure {
     const char* name;
     int map;
-    const char* mapPath;  // replaces the image's path when not null
-    std::optional<ImageLoad> load;
-    bool paints;
-    const char* failCall;  // raises `number` at its `occurrence`-th call
-    int occurrence, number;
-    const char* message;  // "" for none
-    int calls, prints;    // drawn on the map in the end
+    void (*arrange)(Scene&);
+    const char *message, *entry;  // "" for none
+    int lines, prints, paints;    // drawn in the end
 };
 
 class Failures : public Scene, public ::testing::WithParamInterface<Failure> {};
 
-TEST_P(Failures, ShowTheirMessageAndEndTheRedraw)
+TEST_P(Failures, EndTheRedrawWithAMessageOrOneEntry)
 {
     const Failure& c = GetParam();
+    AddRoute("50000/-20000", "52000/-10000");
+    s.opt.mnuSBS = true;
+    c.arrange(*this);
     AddAircraft("A1", "55000/-30000");
     AddAircraft("A2", "54000/-30000");
     AddAircraft("A3", "53000/-30000");
-    test::RecordingCanvas& canvas = view[c.map - 1].canvas;
-    if (c.mapPath) s.map[c.map - 1].MapPath = c.mapPath;
-    canvas.loadResult = c.load;
-    canvas.paintResult = c.paints;
-    canvas.failCall = c.failCall;
-    canvas.failOccurrence = c.occurrence;
-    canvas.failNumber = c.number;
-    RedrawShownMaps(s);
+    void (*const plot[])(Station&) = {NewPlot1, NewPlot2, NewPlot3};
+    plot[c.map - 1](s);
     std::vector<std::string> messages;
     for (const auto& m : rig.notes.messages) messages.push_back(m.text);
     EXPECT_EQ(messages, *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
-    EXPECT_EQ(std::tuple(static_cast<int>(canvas.calls.size()), canvas.CountOf("Print")),
-              std::tuple(c.calls, c.prints));
-    EXPECT_EQ(ErrorLog(), "");
+    const test::RecordingCanvas& drawn = view[c.map - 1].canvas;
+    EXPECT_EQ(std::tuple(drawn.CountOf("Line"), drawn.CountOf("Print"), drawn.CountOf("PaintImage")),
+              std::tuple(c.lines, c.prints, c.paints));
+    EXPECT_TRUE(*c.entry ? ErrorLog().find(c.entry) != std::string::npos : ErrorLog().empty()) << ErrorLog();
+    EXPECT_EQ(ErrorLog().find("Procedure:"), ErrorLog().rfind("Procedure:")) << "one fault, one entry";
 }
 
-// Three aircraft of ten calls each after three of the background.
 INSTANTIATE_TEST_SUITE_P(
     Maps, Failures,
     ::testing::Values(
-        Failure{"missingFile1", 1, "/no/such/map.jpg", {}, true, "", 0, 0, "You haven't selected a map1", 2, 0},
-        Failure{"noPath3", 3, "", {}, true, "", 0, 0, "You haven't selected a map3", 2, 0},
-        Failure{"noResourcesToLoad", 2, nullptr, ImageLoad::OutOfResources, true, "", 0, 0, kLowMemory, 2, 0},
-        Failure{"noResourcesToPaint", 1, nullptr, {}, false, "", 0, 0, kLowMemory, 3, 0},
-        // Ends at the second aircraft's circle, its seventh call.
-        Failure{"outOfMemoryMidway", 1, nullptr, {}, true, "Circle", 2, err::OutOfMemory, kLowMemory, 19, 1},
-        Failure{"stackExhaustedSkipsOneCall", 1, nullptr, {}, true, "Print", 2, err::OutOfStack, "", 33, 3},
-        Failure{"stackExhaustedAtLoad", 1, nullptr, {}, true, "LoadImage", 1, err::OutOfStack, "", 33, 3}),
-    test::CaseName());
-
-// A record the redraw cannot draw ends it with one entry under the procedure that met it; the
-// marks drawn before it stay.
-struct BadRecord {
-    const char* name;
-    void (*add)(Scene&);
-    const char* entry;  // the error and the procedure logged
-    int lines, prints;  // what was drawn before the redraw ended
-};
-
-class BadRecords : public Scene, public ::testing::WithParamInterface<BadRecord> {};
-
-TEST_P(BadRecords, EndTheRedrawWithOneEntry)
-{
-    AddRoute("50000/-20000", "52000/-10000");
-    GetParam().add(*this);
-    AddAircraft("G-ABCD", "55000/-30000");
-    NewPlot1(s);
-    EXPECT_EQ(std::tuple(view[0].canvas.CountOf("Line"), view[0].canvas.CountOf("Print")),
-              std::tuple(GetParam().lines, GetParam().prints));
-    EXPECT_NE(ErrorLog().find(GetParam().entry), std::string::npos) << ErrorLog();
-    EXPECT_EQ(ErrorLog().find("Procedure:"), ErrorLog().rfind("Procedure:")) << "one fault, one entry";
-    EXPECT_TRUE(rig.notes.messages.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Maps, BadRecords,
-    ::testing::Values(
-        BadRecord{"unknownLineStyle", [](Scene& scene) { scene.AddRoute("50000/-20000", "40000/0", 9); },
-                  "Error: 380 (Invalid property value)\r\nProcedure: NewPlot1 - Module: ProcessMess", 1, 0},
-        BadRecord{"routeLineWithoutSlash", [](Scene& scene) { scene.AddRoute("50000-20000", "52000/-10000"); },
-                  "Error: 13 (Type mismatch)\r\nProcedure: MapRouteline - Module: ProcessMess", 1, 0},
-        BadRecord{"natPositionWithoutSlash",
-                  [](Scene& scene) { scene.AddRoute("50000/-20000", "52000/-10000", 0, "NAT C", "51000"); },
-                  "Procedure: MapNatPlot - Module: ProcessMess", 2, 0},
-        // SBS-1 aircraft come after the ACARS ones: the aircraft is drawn.
-        BadRecord{"sbsTrackWithoutSlash",
-                  [](Scene& scene) {
-                      scene.s.opt.mnuSBS = true;
-                      scene.AddSBS("S1", "45000", "46000/-4000", 0);
-                  },
-                  "Procedure: MapSBSTrack - Module: ProcessMess", 1, 1},
+        Failure{"missingFile1", 1, [](Scene& sc) { sc.s.map[0].MapPath = "/no/such/map.jpg"; },
+                "You haven't selected a map1", "", 0, 0, 0},
+        Failure{"noPath3", 3, [](Scene& sc) { sc.s.map[2].MapPath = ""; }, "You haven't selected a map3", "", 0, 0, 0},
+        Failure{"noResourcesToLoad", 2, [](Scene& sc) { sc.view[1].canvas.loadResult = ImageLoad::OutOfResources; },
+                kLowMemory, "", 0, 0, 0},
+        Failure{"noResourcesToPaint", 1, [](Scene& sc) { sc.view[0].canvas.paintResult = false; }, kLowMemory, "", 0, 0,
+                1},
+        // The route line's end dot is the first circle.
+        Failure{"outOfMemoryMidway", 1, [](Scene& sc) { sc.FailAt("Circle", 3, err::OutOfMemory); }, kLowMemory, "", 1,
+                1, 1},
+        Failure{"stackExhaustedSkipsOneCall", 1, [](Scene& sc) { sc.FailAt("Print", 2, err::OutOfStack); }, "", "", 1,
+                3, 1},
+        Failure{"stackExhaustedAtLoad", 1, [](Scene& sc) { sc.FailAt("LoadImage", 1, err::OutOfStack); }, "", "", 1, 3,
+                1},
+        Failure{"unknownLineStyle", 1, [](Scene& sc) { sc.AddRoute("50000/-20000", "40000/0", 9); }, "",
+                "Error: 380 (Invalid property value)\r\nProcedure: NewPlot1 - Module: ProcessMess", 1, 0, 1},
+        Failure{"routeLineWithoutSlash", 1, [](Scene& sc) { sc.AddRoute("50000-20000", "52000/-10000"); }, "",
+                "Error: 13 (Type mismatch)\r\nProcedure: MapRouteline - Module: ProcessMess", 1, 0, 1},
+        Failure{"natPositionWithoutSlash", 1,
+                [](Scene& sc) { sc.AddRoute("50000/-20000", "52000/-10000", 0, "NAT C", "51000"); }, "",
+                "Procedure: MapNatPlot - Module: ProcessMess", 2, 0, 1},
+        // SBS-1 aircraft come after the ACARS ones: the aircraft are drawn.
+        Failure{"sbsTrackWithoutSlash", 1, [](Scene& sc) { sc.AddSBS("S1", "45000", "46000/-4000", 0); }, "",
+                "Procedure: MapSBSTrack - Module: ProcessMess", 1, 3, 1},
         // Even a hidden map checks its frame.
-        BadRecord{"badFrameWhenHidden",
-                  [](Scene& scene) {
-                      scene.s.map[0].N = "sixty";
-                      scene.s.opt.mnuShowMap1 = false;
-                  },
-                  "Procedure: NewPlot1 - Module: ProcessMess", 0, 0}),
+        Failure{"badFrameWhenHidden", 1,
+                [](Scene& sc) {
+                    sc.s.map[0].N = "sixty";
+                    sc.s.opt.mnuShowMap1 = false;
+                },
+                "", "Procedure: NewPlot1 - Module: ProcessMess", 0, 0, 0}),
     test::CaseName());
 
 }  // namespace

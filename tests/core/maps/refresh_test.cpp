@@ -51,8 +51,7 @@ struct Refresh : ::testing::Test {
 
 struct LimitCase {
     const char* name;
-    int index;  // comMaxPlot
-    int aircraft;
+    int index, aircraft;  // comMaxPlot, and how many
     std::vector<int> oceanic, requests;
     std::int64_t oceanicCount;
     std::vector<int> removed;
