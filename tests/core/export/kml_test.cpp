@@ -43,7 +43,7 @@ struct Kml : ::testing::Test {
     {
         const std::string text = ExportKml(rig.station);
         std::string error;
-        root = XmlReader(text).Read(error);
+        root = ReadXml(text, error);
         EXPECT_NE(root, nullptr) << error << "\n" << text;
         return root != nullptr;
     }
