@@ -63,24 +63,14 @@ struct Scene : ::testing::Test {
     }
     Calls& Drawn(int n = 1) { return view[n - 1].canvas.calls; }
     std::string ErrorLog() { return rig.home.Read("Logs/ErrorLog .txt"); }
-    Calls Background() const { return {"SetColours 000000 FFFFFF", "LoadImage " + image, "PaintImage 6000 4000"}; }
 };
 
-Calls Concat(std::initializer_list<Calls> parts)
+// The calls as text, "; " between them, each mark from its SetOrigin on a line of its own.
+std::string Text(const Calls& calls)
 {
-    Calls all;
-    for (const Calls& p : parts) all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
-Calls SolidFill(const std::string& fill)
-{
-    return {"DrawWidth 1", "DrawStyle 0", "FillStyle 0", "FillColour " + fill};
-}
-// Every mark starts at the frame's origin with a solid fill.
-Calls Mark(const std::string& fill)
-{
-    return Concat({{"SetOrigin -6000 -12000"}, SolidFill(fill)});
+    std::string out;
+    for (const std::string& c : calls) out += (c.rfind("SetOrigin", 0) == 0 ? "\n" : out.empty() ? "" : "; ") + c;
+    return out;
 }
 
 TEST_F(Scene, SmallSceneIsDrawnMarkByMark)
@@ -97,28 +87,26 @@ TEST_F(Scene, SmallSceneIsDrawnMarkByMark)
 
     NewPlot1(s);
 
-    Calls expected = Concat({
-        Background(),
-        // route line: end dot, line in its style, then the NAT marker
-        Mark("FF0000"),
-        {"Circle -3000 -10000 20 FF0000", "DrawStyle 0", "DrawWidth 1", "Line -3000 -10000 -1500 -10400 FF0000"},
-        {"TextPosition -2750 -10240", "FontBold 1", "FontSize 7", "Print NAT A"},
-        SolidFill("FF0000"),
-        {"Circle -2250 -10200 20 FF0000"},
-        // the shown aircraft
-        Mark("0000FF"),
-        {"Circle -4500 -11000 50 FFFFFF", "TextPosition -4430 -11150", "FontBold 1", "FontSize 7", "Print G-ABCD"},
-        // SBS-1: a descending aircraft with its track, then climbing and an unknown trend (drawn as level)
-        Mark("FF0000"),
-        {"Circle -750 -9000 20 FF0000", "DrawStyle 0", "DrawWidth 1", "Line -750 -9000 -600 -9200 FF0000"},
-        Mark("00FFFF"),
-        {"Circle -600 -9200 50 FFFFFF", "TextPosition -530 -9350", "FontBold 1", "FontSize 7", "Print DESC"},
-        Mark("FFFF00"),
-        {"Circle -900 -9400 50 FFFFFF", "TextPosition -830 -9550", "FontBold 1", "FontSize 7", "Print CLIMB"},
-        Mark("0000FF"),
-        {"Circle -300 -9800 50 FFFFFF", "TextPosition -230 -9950", "FontBold 1", "FontSize 7", "Print ODD"},
-    });
-    EXPECT_EQ(Drawn(), expected);
+    // The background; the route line (end dot, line in its style, then the NAT marker); the shown
+    // aircraft; the SBS-1 track of the descending aircraft, then the descending, climbing and
+    // unknown-trend (drawn as level) SBS-1 aircraft. Every mark at the frame's origin, filled solid.
+    const std::string expected =
+        "SetColours 000000 FFFFFF; LoadImage " + image + "; PaintImage 6000 4000\n" +
+        "SetOrigin -6000 -12000; DrawWidth 1; DrawStyle 0; FillStyle 0; FillColour FF0000; "
+        "Circle -3000 -10000 20 FF0000; DrawStyle 0; DrawWidth 1; Line -3000 -10000 -1500 -10400 FF0000; "
+        "TextPosition -2750 -10240; FontBold 1; FontSize 7; Print NAT A; "
+        "DrawWidth 1; DrawStyle 0; FillStyle 0; FillColour FF0000; Circle -2250 -10200 20 FF0000\n"
+        "SetOrigin -6000 -12000; DrawWidth 1; DrawStyle 0; FillStyle 0; FillColour 0000FF; "
+        "Circle -4500 -11000 50 FFFFFF; TextPosition -4430 -11150; FontBold 1; FontSize 7; Print G-ABCD\n"
+        "SetOrigin -6000 -12000; DrawWidth 1; DrawStyle 0; FillStyle 0; FillColour FF0000; "
+        "Circle -750 -9000 20 FF0000; DrawStyle 0; DrawWidth 1; Line -750 -9000 -600 -9200 FF0000\n"
+        "SetOrigin -6000 -12000; DrawWidth 1; DrawStyle 0; FillStyle 0; FillColour 00FFFF; "
+        "Circle -600 -9200 50 FFFFFF; TextPosition -530 -9350; FontBold 1; FontSize 7; Print DESC\n"
+        "SetOrigin -6000 -12000; DrawWidth 1; DrawStyle 0; FillStyle 0; FillColour FFFF00; "
+        "Circle -900 -9400 50 FFFFFF; TextPosition -830 -9550; FontBold 1; FontSize 7; Print CLIMB\n"
+        "SetOrigin -6000 -12000; DrawWidth 1; DrawStyle 0; FillStyle 0; FillColour 0000FF; "
+        "Circle -300 -9800 50 FFFFFF; TextPosition -230 -9950; FontBold 1; FontSize 7; Print ODD";
+    EXPECT_EQ(Text(Drawn()), expected);
     EXPECT_EQ(ErrorLog(), "");
     // The loops leave their last object current.
     EXPECT_EQ(std::tie(s.CurrentAircraft->ID, s.CurrentSBSAircraft->ID, s.CurrentRouteLine->NATrack),
