@@ -84,7 +84,7 @@ TEST_P(FormatOfName, ComesFromTheExtension)
 INSTANTIATE_TEST_SUITE_P(Names, FormatOfName,
                          ::testing::Values(FormatCase{"geoJsonInAnyCase", "/a/b/Tracks.GeoJSON", ExportFormat::GeoJson},
                                            FormatCase{"json", "tracks.json", ExportFormat::GeoJson},
-                                           FormatCase{"kmlInCapitals", "TRACKS.KML", ExportFormat::Kml},
+                                           FormatCase{"kml", "tracks.kml", ExportFormat::Kml},
                                            FormatCase{"otherLastExtension", "tracks.kml.txt", std::nullopt},
                                            FormatCase{"noStem", ".kml", std::nullopt},
                                            FormatCase{"folder", "folder/", std::nullopt}),

@@ -56,8 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Maps, Frames,
 
 // Marker points round halves to the even neighbour; line ends keep the fraction.
 struct RoundCase {
-    const char* name;
-    const char* pos;
+    const char *name, *pos;
     std::int32_t plotY, plotX;
     float lineY;  // the track's latitude, not rounded
 };
@@ -88,15 +87,13 @@ INSTANTIATE_TEST_SUITE_P(Maps, MarkerRounding,
 TEST(Maps, FailingCoordinateProceduresLogAndKeepTheVariables)
 {
     struct {
-        const char* name;
-        const char* pos;
+        const char *name, *pos, *error;
         float latScale;
-        const char* error;
         bool plotYWritten;
     } cases[] = {
-        {"no slash", "50000-20000", -0.2f, "13 (Type mismatch)", false},
-        {"no longitude", "50000/", -0.2f, "13 (Type mismatch)", true},
-        {"overflow", "2000000000/1", 2.0f, "6 (Overflow)", false},
+        {"no slash", "50000-20000", "13 (Type mismatch)", -0.2f, false},
+        {"no longitude", "50000/", "13 (Type mismatch)", -0.2f, true},
+        {"overflow", "2000000000/1", "6 (Overflow)", 2.0f, false},
     };
     for (const auto& c : cases) {
         Rig rig;
