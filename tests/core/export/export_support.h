@@ -11,7 +11,6 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,12 +35,6 @@ inline std::string GeoJsonProblem(const nlohmann::json& doc)
         if (!f["geometry"].contains("coordinates")) return "a geometry without coordinates";
     }
     return "";
-}
-
-// A coordinate in thousandths of a degree, as the station stores it.
-inline std::int32_t Thousandths(const nlohmann::json& degrees)
-{
-    return static_cast<std::int32_t>(std::lround(degrees.get<double>() * 1000));
 }
 
 // ---- XML --------------------------------------------------------------------------------------
@@ -144,20 +137,6 @@ inline std::unique_ptr<XmlElement> ReadXml(const std::string& text, std::string&
     }
     if (!root || !open.empty()) return fail("an element not closed");
     return root;
-}
-
-// Positions of a KML coordinates text ("lon,lat lon,lat"), in thousandths of a degree,
-// [latitude, longitude] as the station keeps them.
-inline std::vector<std::pair<std::int32_t, std::int32_t>> KmlPositions(std::string_view text)
-{
-    std::vector<std::pair<std::int32_t, std::int32_t>> out;
-    std::istringstream in{std::string(text)};
-    double lon = 0, lat = 0;
-    char comma = 0;
-    while (in >> lon >> comma >> lat)
-        out.emplace_back(static_cast<std::int32_t>(std::lround(lat * 1000)),
-                         static_cast<std::int32_t>(std::lround(lon * 1000)));
-    return out;
 }
 
 }  // namespace korval::test

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <tuple>
@@ -42,7 +43,7 @@ struct GeoJson : ::testing::Test {
     }
 };
 
-// The geometry's positions as parts of (latitude, longitude) in thousandths.
+// The geometry's positions as parts of (latitude, longitude) in thousandths of a degree.
 std::vector<Points> PartsOf(const json& geometry)
 {
     const json& c = geometry.at("coordinates");
@@ -51,7 +52,8 @@ std::vector<Points> PartsOf(const json& geometry)
     std::vector<Points> parts;
     for (const json& line : lines) {
         parts.emplace_back();
-        for (const json& p : line) parts.back().emplace_back(Thousandths(p[1]), Thousandths(p[0]));
+        for (const json& p : line)
+            parts.back().emplace_back(std::lround(p[1].get<double>() * 1000), std::lround(p[0].get<double>() * 1000));
     }
     return parts;
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,13 +26,20 @@ std::string DataValue(const XmlElement& placemark, const std::string& name)
     return "(none)";
 }
 
-// A placemark's geometry as parts of (latitude, longitude) in thousandths.
+// A placemark's geometry ("lon,lat lon,lat" in degrees) as parts of (latitude, longitude) in
+// thousandths of a degree.
 std::vector<Points> PartsOf(const XmlElement& placemark)
 {
     std::vector<const XmlElement*> coordinates;
     placemark.Collect("coordinates", coordinates);
     std::vector<Points> parts;
-    for (const XmlElement* c : coordinates) parts.push_back(KmlPositions(c->text));
+    for (const XmlElement* c : coordinates) {
+        std::istringstream in(c->text);
+        double lon = 0, lat = 0;
+        char comma = 0;
+        for (parts.emplace_back(); in >> lon >> comma >> lat;)
+            parts.back().emplace_back(std::lround(lat * 1000), std::lround(lon * 1000));
+    }
     return parts;
 }
 
