@@ -22,8 +22,7 @@ using test::AddAircraft;  // shown, flight FN + id, M080, F350, EGLL-KJFK, a B74
 constexpr float kCx = -3000, kCy = -10000;
 constexpr const char* kCentre = "50000/-20000";
 
-class ClickDetails : public ::testing::Test {
-protected:
+struct ClickDetails : ::testing::Test {
     ClickDetails()
     {
         for (auto& m : s.map) m = test::Frame("60000", "40000", "000000", "-040000");
