@@ -11,8 +11,7 @@ namespace {
 using korval::test::PrintTo;
 struct EncodeCase {
     const char* name;
-    std::string bytes;
-    std::string json, xml;
+    std::string bytes, json, xml;
 };
 
 class Encode : public ::testing::TestWithParam<EncodeCase> {};

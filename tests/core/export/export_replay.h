@@ -15,11 +15,7 @@
 namespace korval::test {
 
 struct Sent {
-    const char* reg7;
-    const char* label;
-    const char* msgNo;
-    const char* flight;
-    const char* content;
+    const char *reg7, *label, *msgNo, *flight, *content;
 };
 
 // clang-format off
@@ -55,9 +51,7 @@ inline void ReplayTraffic(Station& s)
 using Points = std::vector<std::pair<std::int32_t, std::int32_t>>;  // (latitude, longitude)
 
 struct ExpectedFeature {
-    const char* kind;
-    const char* name;  // the ID, or the NAT track
-    const char* flight;
+    const char *kind, *name, *flight;  // name: the ID, or the NAT track
     // The line as the station keeps it; a line over the 180th meridian comes out in parts.
     std::vector<Points> parts;
 };

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <cmath>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "export/tracks.h"
 #include "export_replay.h"
@@ -14,74 +16,75 @@ namespace {
 
 using nlohmann::json;
 
-json Parsed(const std::string& text)
-{
-    return json::parse(text);  // throws on bad JSON and on bytes that are not UTF-8
-}
+struct GeoJson : ::testing::Test {
+    Rig rig;
+    json doc;
 
-// The feature of `kind` named `name` (its ID, or the track for a NAT label); null when absent.
-const json* FindFeature(const json& doc, const std::string& kind, const std::string& name)
-{
-    for (const json& f : doc["features"]) {
-        const json& p = f["properties"];
-        const std::string key = kind == "nat-track" ? "track" : "id";
-        if (p["kind"] == kind && p[key] == name) return &f;
+    // Parses the station's export (throwing on bad JSON and on bytes that are not UTF-8) and checks
+    // it against RFC 7946.
+    void Export(const ExportOptions& options = {})
+    {
+        doc = json::parse(ExportGeoJson(rig.station, options));
+        EXPECT_EQ(GeoJsonProblem(doc), "");
     }
-    return nullptr;
-}
+    // The feature of `kind` named `name` (its ID, or the track for a NAT label).
+    const json& Feature(const std::string& kind, const std::string& name) const
+    {
+        static const json none = json::object();
+        for (const json& f : doc["features"])
+            if (f["properties"]["kind"] == kind && f["properties"][kind == "nat-track" ? "track" : "id"] == name)
+                return f;
+        ADD_FAILURE() << kind << " " << name << " missing from " << doc.dump(1);
+        return none;
+    }
+    const json& Property(const std::string& kind, const std::string& name, const std::string& key) const
+    {
+        return Feature(kind, name).at("properties").at(key);
+    }
+};
 
-// The geometry's positions as parts of (latitude, longitude) in thousandths.
+// The geometry's positions as parts of (latitude, longitude) in thousandths of a degree.
 std::vector<Points> PartsOf(const json& geometry)
 {
-    auto line = [](const json& positions) {
-        Points out;
-        for (const json& p : positions) out.emplace_back(Thousandths(p[1]), Thousandths(p[0]));
-        return out;
-    };
-    const std::string type = geometry["type"];
-    if (type == "Point") return {{{Thousandths(geometry["coordinates"][1]), Thousandths(geometry["coordinates"][0])}}};
-    if (type == "LineString") return {line(geometry["coordinates"])};
+    const json& c = geometry.at("coordinates");
+    const std::string type = geometry.at("type");
+    const json lines = type == "Point" ? json::array({json::array({c})}) : type == "LineString" ? json::array({c}) : c;
     std::vector<Points> parts;
-    for (const json& member : geometry["coordinates"]) parts.push_back(line(member));
+    for (const json& line : lines) {
+        parts.emplace_back();
+        for (const json& p : line)
+            parts.back().emplace_back(std::lround(p[1].get<double>() * 1000), std::lround(p[0].get<double>() * 1000));
+    }
     return parts;
 }
 
-TEST(GeoJson, ReplayValidatesAsRfc7946AndRoundTripsEveryPosition)
+TEST_F(GeoJson, ReplayRoundTripsEveryPosition)
 {
-    Rig rig;
     ReplayTraffic(rig.station);
-    const json doc = Parsed(ExportGeoJson(rig.station));
-    EXPECT_EQ(GeoJsonProblem(doc), "");
+    Export();
     EXPECT_EQ(doc["generated"], "2026-12-05T12:00:00Z");
+    EXPECT_EQ(doc["features"].size(), ExpectedTraffic().size()) << doc.dump(1);
     for (const json& f : doc["features"])
         for (const char* name : {"kind", "id", "flight", "source"})
             EXPECT_TRUE(f["properties"].contains(name)) << f.dump() << " lacks " << name;
-    EXPECT_EQ(doc["features"].size(), ExpectedTraffic().size()) << doc.dump(1);
     for (const ExpectedFeature& e : ExpectedTraffic()) {
-        const json* f = FindFeature(doc, e.kind, e.name);
-        ASSERT_NE(f, nullptr) << e.kind << " " << e.name << " missing from " << doc.dump(1);
-        EXPECT_EQ((*f)["properties"]["flight"], e.flight) << e.name;
-        EXPECT_EQ(PartsOf((*f)["geometry"]), e.parts) << e.kind << " " << e.name;
+        const json& f = Feature(e.kind, e.name);
+        EXPECT_EQ(std::tuple(f.at("properties").at("flight"), PartsOf(f.at("geometry"))), std::tuple(e.flight, e.parts))
+            << e.kind << " " << e.name;
     }
+    // (A line over the 180th meridian is one feature in two parts.)
     EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), "");
-    // A line over the 180th meridian is one feature in two parts.
-    EXPECT_EQ((*FindFeature(doc, "route", "JA8089"))["geometry"]["type"], "MultiLineString");
 }
 
 // Properties of the replay's features, read off its messages.
-struct PropertyCase {
-    const char* kind;
-    const char* name;
-    const char* key;
-    json value;
-};
-
-TEST(GeoJson, ReplayFeaturesCarryTheirProperties)
+TEST_F(GeoJson, ReplayFeaturesCarryTheirPropertiesAndTheEstimateMovesOnItsTimes)
 {
-    Rig rig;
     ReplayTraffic(rig.station);
-    const json doc = Parsed(ExportGeoJson(rig.station));
-    const PropertyCase cases[] = {
+    Export();
+    const struct {
+        const char *kind, *name, *key;
+        json value;
+    } cases[] = {
         {"route", "C-FTJO", "style", "track"},
         {"route", "C-FTJO", "nat", "NAT C"},
         {"route", "G-VIIA", "style", "request"},
@@ -97,31 +100,19 @@ TEST(GeoJson, ReplayFeaturesCarryTheirProperties)
         {"oceanic-estimate", "C-FTJO", "nextTime", "1338"},
         {"oceanic-estimate", "C-FTJO", "exitTime", "1417"},
     };
-    for (const PropertyCase& c : cases) {
-        SCOPED_TRACE(std::string(c.kind) + " " + c.name + " " + c.key);
-        const json* f = FindFeature(doc, c.kind, c.name);
-        ASSERT_NE(f, nullptr);
-        EXPECT_EQ((*f)["properties"][c.key], c.value);
-    }
-}
+    for (const auto& c : cases) EXPECT_EQ(Property(c.kind, c.name, c.key), c.value) << c.kind << " " << c.name;
 
-// At 13:19 half of the first leg (13:00 to 13:38) is flown: 55N 25W.
-TEST(GeoJson, OceanicEstimateMovesOnItsTimes)
-{
-    Rig rig;
-    ReplayTraffic(rig.station);
+    // At 13:19 half of the first leg (13:00 to 13:38) is flown: 55N 25W.
     rig.clock.SetUtcTime(13, 19);
     MidWaypoint(rig.station);
-    const json doc = Parsed(ExportGeoJson(rig.station));
-    const json& f = *FindFeature(doc, "oceanic-estimate", "C-FTJO");
-    EXPECT_EQ(PartsOf(f["geometry"]), (std::vector<Points>{{{55000, -25000}}}));
-    EXPECT_EQ(f["properties"]["shown"], true);
-    EXPECT_EQ(f["properties"]["wayIndex"], 1);
+    Export();
+    const json& f = Feature("oceanic-estimate", "C-FTJO");
+    EXPECT_EQ(std::tuple(PartsOf(f.at("geometry")), f.at("properties").at("shown"), f["properties"].at("wayIndex")),
+              std::tuple(std::vector<Points>{{{55000, -25000}}}, true, 1));
 }
 
-TEST(GeoJson, NotesFillSourceAndLastReport)
+TEST_F(GeoJson, NotesFillSourceAndLastReport)
 {
-    Rig rig;
     ReplayTraffic(rig.station);
     std::vector<std::string> keys;
     ExportOptions options;
@@ -132,33 +123,28 @@ TEST(GeoJson, NotesFillSourceAndLastReport)
     options.sbsNotes = [](std::string_view key, const SBSAircraft&) {
         return TrackNotes{"via " + std::string(key), ""};
     };
-    const json doc = Parsed(ExportGeoJson(rig.station, options));
+    Export(options);
     // Keys as the collection holds them: letters folded to lower case.
     EXPECT_EQ(keys,
               (std::vector<std::string>{"g-euptba0123", "c-ftjoac0854oca", "g-viiaba0117reqpwi", "ja8089jl0001"}));
-    EXPECT_EQ((*FindFeature(doc, "aircraft", "G-EUPT"))["properties"]["lastReport"], "1225");
-    EXPECT_EQ((*FindFeature(doc, "nat-track", "NAT C"))["properties"]["source"], "via C-FTJO");
-    EXPECT_EQ((*FindFeature(doc, "sbs-aircraft", "G-EZTB"))["properties"]["source"], "via g-eztb");
+    EXPECT_EQ(std::tuple(Property("aircraft", "G-EUPT", "lastReport"), Property("nat-track", "NAT C", "source"),
+                         Property("sbs-aircraft", "G-EZTB", "source")),
+              std::tuple("1225", "via C-FTJO", "via g-eztb"));
 }
 
-// Message bytes are Latin-1: each becomes its character, in UTF-8; JSON escapes what it must.
-TEST(GeoJson, OddBytesComeOutAsValidJson)
+// Message bytes are Latin-1: each becomes its character, in UTF-8; JSON escapes what it must (the
+// parser refuses a raw control character).
+TEST_F(GeoJson, OddBytesComeOutAsValidJson)
 {
-    Rig rig;
     AddAircraft(rig.station, "<A&\"B'\\>", "51500/-1500")->FNo = std::string("CAF\xC9 \x01\x1F\x7F\xFF\0", 10);
-    const std::string text = ExportGeoJson(rig.station);
-    const json doc = Parsed(text);
-    ASSERT_EQ(GeoJsonProblem(doc), "");
-    EXPECT_EQ(doc["features"][0]["properties"]["id"], "<A&\"B'\\>");
-    EXPECT_EQ(doc["features"][0]["properties"]["flight"], std::string("CAF\u00C9 \u0001\u001F\u007F\u00FF\0", 12));
-    // No raw control character anywhere but the line ends between features.
-    for (char c : text) EXPECT_FALSE(static_cast<unsigned char>(c) < 0x20 && c != '\n') << int(c);
+    Export();
+    EXPECT_EQ(Property("aircraft", "<A&\"B'\\>", "flight"), std::string("CAF\u00C9 \u0001\u001F\u007F\u00FF\0", 12));
 }
 
-TEST(GeoJson, EmptyStationIsAnEmptyCollection)
+TEST_F(GeoJson, EmptyStationIsAnEmptyCollection)
 {
-    Rig rig;
-    EXPECT_EQ(Parsed(ExportGeoJson(rig.station))["features"], json::array());
+    Export();
+    EXPECT_EQ(doc["features"], json::array());
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "export/tracks.h"
-#include "export_support.h"
 #include "test_support.h"
 
 namespace korval::test {
@@ -13,70 +12,62 @@ namespace {
 
 using korval::test::PrintTo;
 using Line = std::vector<LatLon>;
-using Pairs = std::vector<std::pair<std::int32_t, std::int32_t>>;  // (latitude, longitude)
 
-Pairs AsPairs(const Line& line)
+// Positions as "lat/lon lat/lon" in thousandths, the parts of a cut line joined by " | ".
+std::string Text(const Line& line)
 {
-    Pairs out;
-    for (const LatLon& p : line) out.emplace_back(p.lat, p.lon);
+    std::string out;
+    for (const LatLon& p : line) out += (out.empty() ? "" : " ") + std::to_string(p.lat) + "/" + std::to_string(p.lon);
     return out;
 }
-std::vector<Pairs> AsPairs(const std::vector<Line>& parts)
+std::string Text(const std::vector<Line>& parts)
 {
-    std::vector<Pairs> out;
-    for (const Line& l : parts) out.push_back(AsPairs(l));
+    std::string out;
+    for (const Line& l : parts) out += (out.empty() ? "" : " | ") + Text(l);
+    return out;
+}
+// The features as "name: positions", one a line.
+std::string Text(const TrackSet& set)
+{
+    std::string out;
+    for (const TrackFeature& f : set.features) out += f.name + ": " + Text(f.points) + "\n";
     return out;
 }
 
 struct SplitCase {
     const char* name;
     Line line;
-    std::vector<Line> parts;
+    const char* parts;
 };
 
 class SplitAtAntimeridianCase : public ::testing::TestWithParam<SplitCase> {};
 
 TEST_P(SplitAtAntimeridianCase, CutsWhereTheShortWayCrosses)
 {
-    EXPECT_EQ(AsPairs(SplitAtAntimeridian(GetParam().line)), AsPairs(GetParam().parts));
+    EXPECT_EQ(Text(SplitAtAntimeridian(GetParam().line)), GetParam().parts);
 }
 
 // Crossing latitudes by hand: from 178 W westbound to 179 E is 3 degrees, the meridian two thirds
 // of the way: 11 - 2/3 of a degree is 10.333. (The replay's eastbound crossing is pinned there.)
 INSTANTIATE_TEST_SUITE_P(
     Export, SplitAtAntimeridianCase,
-    ::testing::Values(
-        SplitCase{"westbound",
-                  {{11000, -178000}, {10000, 179000}},
-                  {{{11000, -178000}, {10333, -180000}}, {{10333, 180000}, {10000, 179000}}}},
-        // Exactly half the globe apart: either way is as short; the line is left whole.
-        SplitCase{"halfTheGlobe", {{0, 90000}, {0, -90000}}, {{{0, 90000}, {0, -90000}}}},
-        // Ending on the meridian: the far side holds no second position, so it is dropped.
-        SplitCase{"endsOnTheMeridian", {{20000, 179000}, {21000, -180000}}, {{{20000, 179000}, {21000, 180000}}}},
-        SplitCase{"twiceAcross",
-                  {{0, 179000}, {2000, -179000}, {4000, 179000}},
-                  {{{0, 179000}, {1000, 180000}},
-                   {{1000, -180000}, {2000, -179000}, {3000, -180000}},
-                   {{3000, 180000}, {4000, 179000}}}},
-        SplitCase{"onePosition", {{5000, 5000}, {5000, 5000}}, {}}),
+    ::testing::Values(SplitCase{"westbound",
+                                {{11000, -178000}, {10000, 179000}},
+                                "11000/-178000 10333/-180000 | 10333/180000 10000/179000"},
+                      // Exactly half the globe apart: either way is as short; the line is left whole.
+                      SplitCase{"halfTheGlobe", {{0, 90000}, {0, -90000}}, "0/90000 0/-90000"},
+                      // Ending on the meridian: the far side holds no second position, so it is dropped.
+                      SplitCase{"endsOnTheMeridian", {{20000, 179000}, {21000, -180000}}, "20000/179000 21000/180000"},
+                      SplitCase{
+                          "twiceAcross",
+                          {{0, 179000}, {2000, -179000}, {4000, 179000}},
+                          "0/179000 1000/180000 | 1000/-180000 2000/-179000 3000/-180000 | 3000/180000 4000/179000"},
+                      SplitCase{"onePosition", {{5000, 5000}, {5000, 5000}}, ""}),
     test::CaseName());
 
-std::shared_ptr<RouteLine> Segment(const char* id, const char* from, const char* to, std::int16_t style = 0)
+void AddSegment(Station& s, const char* id, const char* from, const char* to, std::int16_t style = 0)
 {
-    auto r = std::make_shared<RouteLine>();
-    r->ID = id;
-    r->OldPosition = from;
-    r->NewPosition = to;
-    r->Style = style;
-    return r;
-}
-
-std::vector<const TrackFeature*> OfKind(const TrackSet& set, FeatureKind kind)
-{
-    std::vector<const TrackFeature*> out;
-    for (const TrackFeature& f : set.features)
-        if (f.kind == kind) out.push_back(&f);
-    return out;
+    s.RouteLineCol.Add(std::make_shared<RouteLine>(RouteLine{to, from, "", "", style, id}));
 }
 
 // Segments of one ID and style that join end to start make one line; the others start lines of
@@ -85,22 +76,19 @@ TEST(CollectTracks, RouteSegmentsJoinIntoLines)
 {
     Rig rig;
     Station& s = rig.station;
-    s.RouteLineCol.Add(Segment("A", "50000/-10000", "50000/-11000"));
-    s.RouteLineCol.Add(Segment("B", "40000/-10000", "40000/-11000"));
-    s.RouteLineCol.Add(Segment("A", "50000/-11000", "50000/-11000"));  // refused: stays put
-    s.RouteLineCol.Add(Segment("A", "50000/-11000", "50000/-12000"));
-    s.RouteLineCol.Add(Segment("A", "50000/-12000", "51000/-13000", 2));  // a request: its own line
-    s.RouteLineCol.Add(Segment("A", "52000/-20000", "52000/-21000"));     // does not join: a new line
-    s.RouteLineCol.Add(Segment("C", "30000/-10000", "30000/-10000"));     // only a refused step
+    AddSegment(s, "A", "50000/-10000", "50000/-11000");
+    AddSegment(s, "B", "40000/-10000", "40000/-11000");
+    AddSegment(s, "A", "50000/-11000", "50000/-11000");  // refused: stays put
+    AddSegment(s, "A", "50000/-11000", "50000/-12000");
+    AddSegment(s, "A", "50000/-12000", "51000/-13000", 2);  // a request: its own line
+    AddSegment(s, "A", "52000/-20000", "52000/-21000");     // does not join: a new line
+    AddSegment(s, "C", "30000/-10000", "30000/-10000");     // only a refused step
     const TrackSet set = CollectTracks(s);
-    const auto routes = OfKind(set, FeatureKind::Route);
-    ASSERT_EQ(routes.size(), 4u);
-    EXPECT_EQ(routes[0]->name, "A");
-    EXPECT_EQ(AsPairs(routes[0]->points), AsPairs(Line{{50000, -10000}, {50000, -11000}, {50000, -12000}}));
-    EXPECT_EQ(routes[1]->name, "B");
-    EXPECT_EQ(AsPairs(routes[2]->points), AsPairs(Line{{50000, -12000}, {51000, -13000}}));
-    EXPECT_EQ(std::get<std::string>(routes[2]->properties[4].value), "request");
-    EXPECT_EQ(AsPairs(routes[3]->points), AsPairs(Line{{52000, -20000}, {52000, -21000}}));
+    EXPECT_EQ(Text(set),
+              "A: 50000/-10000 50000/-11000 50000/-12000\nB: 40000/-10000 40000/-11000\n"
+              "A: 50000/-12000 51000/-13000\nA: 52000/-20000 52000/-21000\n");
+    ASSERT_EQ(set.features.size(), 4u);
+    EXPECT_EQ(std::get<std::string>(set.features[2].properties[4].value), "request");
     EXPECT_TRUE(set.problems.empty());
 }
 
@@ -115,16 +103,12 @@ TEST(CollectTracks, UnreadablePositionsAreLeftOutAndNamed)
     AddAircraft(s, "NORTHPOLEPLUS", "90001/0");
     AddAircraft(s, "EASTPLUS", "0/180001");
     AddAircraft(s, "LOST", "")->Oceanic = true;  // an estimate whose interpolation failed
-    auto labelled = Segment("GOOD", "51500/-1500", "junk");
-    labelled->NATPos = "51500/-1500";  // the label can still be placed
-    labelled->NATrack = "NAT B";
-    s.RouteLineCol.Add(labelled);
-    auto sbs = std::make_shared<SBSAircraft>();
-    sbs->ID = "4CA2D1";
-    sbs->NewPosition = "51600/-1600";
-    sbs->OldPosition = "-";
-    sbs->Level = "Ht: FL350 ";  // no altitude in feet
-    s.SBSAircraftCol.Add(sbs, "4CA2D1");
+    // A segment that cannot be read whose label can still be placed.
+    s.RouteLineCol.Add(
+        std::make_shared<RouteLine>(RouteLine{"junk", "51500/-1500", "NAT B", "51500/-1500", 0, "GOOD"}));
+    // No altitude in feet.
+    const SBSAircraft sbs{0, "51600/-1600", "-", "4CA2D1", "", "Ht: FL350 ", "", "", 0, ""};
+    s.SBSAircraftCol.Add(std::make_shared<SBSAircraft>(sbs), "4CA2D1");
 
     const TrackSet set = CollectTracks(s);
     EXPECT_EQ(set.problems, (std::vector<std::string>{
@@ -135,14 +119,8 @@ TEST(CollectTracks, UnreadablePositionsAreLeftOutAndNamed)
                                 "route line of GOOD: position \"junk\" cannot be read",
                                 "SBS-1 trail of 4CA2D1: position \"-\" cannot be read",
                             }));
-    ASSERT_EQ(set.features.size(), 4u);
-    EXPECT_EQ(set.features[0].name, "GOOD");
-    EXPECT_EQ(AsPairs(set.features[1].points), AsPairs(Line{{-90000, -180000}}));
-    EXPECT_EQ(set.features[2].name, "NAT B");
-    EXPECT_EQ(set.features[3].name, "4CA2D1");
-    const nlohmann::json doc = nlohmann::json::parse(GeoJsonText(set));
-    EXPECT_EQ(GeoJsonProblem(doc), "");
-    EXPECT_TRUE(doc["features"][3]["properties"]["altitude"].is_null());
+    EXPECT_EQ(Text(set), "GOOD: 51500/-1500\nPOLE: -90000/-180000\nNAT B: 51500/-1500\n4CA2D1: 51600/-1600\n");
+    EXPECT_TRUE(nlohmann::json::parse(GeoJsonText(set))["features"][3]["properties"]["altitude"].is_null());
 }
 
 }  // namespace

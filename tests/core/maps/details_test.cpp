@@ -22,8 +22,7 @@ using test::AddAircraft;  // shown, flight FN + id, M080, F350, EGLL-KJFK, a B74
 constexpr float kCx = -3000, kCy = -10000;
 constexpr const char* kCentre = "50000/-20000";
 
-class ClickDetails : public ::testing::Test {
-protected:
+struct ClickDetails : ::testing::Test {
     ClickDetails()
     {
         for (auto& m : s.map) m = test::Frame("60000", "40000", "000000", "-040000");
@@ -31,14 +30,8 @@ protected:
     }
     void AddSBS(const std::string& id, const std::string& position)
     {
-        auto a = std::make_shared<SBSAircraft>();
-        a->ID = id;
-        a->FNo = "SB" + id;
-        a->Level = "Ht: 35000 ft ";
-        a->Route = "LHR-JFK";
-        a->ACDetails = "A320 " + id;
-        a->NewPosition = position;
-        s.SBSAircraftCol.Add(a, id);
+        const SBSAircraft a{0, position, "", id, "SB" + id, "Ht: 35000 ft ", "LHR-JFK", "A320 " + id, 0, ""};
+        s.SBSAircraftCol.Add(std::make_shared<SBSAircraft>(a), id);
     }
     test::Rig rig;
     Station& s = rig.station;
@@ -49,35 +42,21 @@ TEST_F(ClickDetails, WindowProjectionIsTheRedrawsAndLeavesTheSharedOneAlone)
 {
     s.EdgeW = 1;
     s.LatScale = 7;
-    EXPECT_FLOAT_EQ(p.LatScale, -0.2f);
-    EXPECT_FLOAT_EQ(p.OriginTop(), -12000);
     ComputeWindowProjection(s, 2, 6000, 4000);
-    EXPECT_EQ(s.EdgeW, 1);
-    EXPECT_FLOAT_EQ(s.LatScale, 7);
+    EXPECT_EQ(std::tuple(p.LatScale, p.OriginTop(), s.EdgeW, s.LatScale), std::tuple(-0.2f, -12000.f, 1, 7.f));
 
     s.map[2].N = "north";
     EXPECT_THROW(ComputeWindowProjection(s, 3, 6000, 4000), Fault);
     EXPECT_EQ(s.EdgeW, 1);
 }
 
-struct HitCase {
-    const char* name;
-    float dx, dy;
-    bool hit;
-};
-class HitSquare : public ClickDetails, public ::testing::WithParamInterface<HitCase> {};
-
-TEST_P(HitSquare, StrictEightyTwipSquare)
+// The marker's square is strictly 80 twips wide: 40 twips off its centre misses.
+TEST_F(ClickDetails, StrictEightyTwipSquare)
 {
-    const HitCase& c = GetParam();
-    EXPECT_EQ(HitsMarker(-3000, -10000, kCx + c.dx, kCy + c.dy), c.hit);
     AddAircraft(s, "G-AAAA", kCentre);
-    EXPECT_EQ(BuildDetails(s, 1, p, MouseButton::Left, kCx + c.dx, kCy + c.dy).Shown(), c.hit);
+    EXPECT_FALSE(BuildDetails(s, 1, p, MouseButton::Left, kCx + 40, kCy).Shown());
+    EXPECT_TRUE(BuildDetails(s, 1, p, MouseButton::Left, kCx + 39.9f, kCy).Shown());
 }
-
-INSTANTIATE_TEST_SUITE_P(Maps, HitSquare,
-                         ::testing::Values(HitCase{"right40", 40, 0, false}, HitCase{"fraction", 39.9f, 0, true}),
-                         test::CaseName());
 
 // Every aircraft under the click gives one entry, in collection order, hidden ones too. With
 // Decode Modern Formats on, the flight data says where the position came from; off, or for a
@@ -90,17 +69,17 @@ TEST_F(ClickDetails, OverlappingAircraftGiveOneEntryEachAndTheirSourceWithDecode
     AddSBS("4CA123", kCentre);
     s.SBSAircraftCol.Snapshot().front()->Source = "SBS-1";
     const korval::Details left = BuildDetails(s, 1, p, MouseButton::Left, kCx, kCy);
-    EXPECT_EQ(left.Caption,
-              "\r\nFNG-DDDD  M080  F350  EGLL-KJFK\r\nFNG-EEEE  M080  F350  EGLL-KJFK"
-              "\r\nSB4CA123  Ht: 35000 ft \r\nLHR-JFK");
-    EXPECT_EQ(left.BackColour, kFlightDataBack);
+    EXPECT_EQ(std::tie(left.Caption, left.BackColour),
+              std::tuple("\r\nFNG-DDDD  M080  F350  EGLL-KJFK\r\nFNG-EEEE  M080  F350  EGLL-KJFK"
+                         "\r\nSB4CA123  Ht: 35000 ft \r\nLHR-JFK",
+                         kFlightDataBack));
     s.opt.mnuExtendedDecoding = true;
     EXPECT_EQ(BuildDetails(s, 1, p, MouseButton::Left, kCx, kCy).Caption,
               "\r\nFNG-DDDD  M080  F350  EGLL-KJFK\r\nvia ADS-C basic\r\nFNG-EEEE  M080  F350  EGLL-KJFK"
               "\r\nSB4CA123  Ht: 35000 ft \r\nLHR-JFK\r\nvia SBS-1");
     const korval::Details right = BuildDetails(s, 1, p, MouseButton::Right, kCx, kCy);
-    EXPECT_EQ(right.Caption, "\r\nG-DDDD\r\nB744\r\nG-EEEE\r\nB744\r\n4CA123\r\nA320 4CA123");
-    EXPECT_EQ(right.BackColour, kIdentityBack);
+    EXPECT_EQ(std::tie(right.Caption, right.BackColour),
+              std::tuple("\r\nG-DDDD\r\nB744\r\nG-EEEE\r\nB744\r\n4CA123\r\nA320 4CA123", kIdentityBack));
     EXPECT_EQ(CaptionLines(right.Caption), "\nG-DDDD\nB744\nG-EEEE\nB744\n4CA123\nA320 4CA123");
 }
 
@@ -118,16 +97,14 @@ TEST_F(ClickDetails, UnreadableLocationsArePassedOverByAPeekAndRemovedByTheClick
 
     const korval::Details left = PeekDetails(s, 1, p, MouseButton::Left, kCx, kCy);
     EXPECT_EQ(left.Caption, "\r\nFNG-EEEE  M080  F350  EGLL-KJFK\r\nSBS1  Ht: 35000 ft \r\nLHR-JFK");
-    const korval::Details right = PeekDetails(s, 2, p, MouseButton::Right, kCx, kCy);
-    EXPECT_EQ(right.Caption, "\r\nG-EEEE\r\nB744");  // SBS-1 aircraft are on map 1 only
-    EXPECT_EQ(right.BackColour, kIdentityBack);
+    // SBS-1 aircraft are on map 1 only.
+    EXPECT_EQ(PeekDetails(s, 2, p, MouseButton::Right, kCx, kCy).Caption, "\r\nG-EEEE\r\nB744");
     // A button that runs no pass shows nothing, reads nothing and removes nothing.
-    EXPECT_EQ(BuildDetails(s, 1, p, MouseButton::Middle, kCx, kCy).Caption, "");
-    EXPECT_EQ(s.AircraftCol.Count(), 5u);
+    EXPECT_EQ(std::tuple(BuildDetails(s, 1, p, MouseButton::Middle, kCx, kCy).Caption, s.AircraftCol.Count()),
+              std::tuple("", 5u));
 
     EXPECT_EQ(BuildDetails(s, 1, p, MouseButton::Left, kCx, kCy).Caption, left.Caption);
-    EXPECT_EQ(s.AircraftCol.Count(), 1u);
-    EXPECT_EQ(s.SBSAircraftCol.Count(), 2u);
+    EXPECT_EQ(std::tuple(s.AircraftCol.Count(), s.SBSAircraftCol.Count()), std::tuple(1u, 2u));
 }
 
 TEST_F(ClickDetails, OnlyTheFirstTwoThousandOfACollectionTakePart)
@@ -143,9 +120,7 @@ TEST_F(ClickDetails, OnlyTheFirstTwoThousandOfACollectionTakePart)
 struct PlaceCase {
     const char* name;
     int map;
-    float x, y;
-    float h;
-    float left, top;
+    float x, y, h, left, top;
 };
 class LabelPlacement : public ::testing::TestWithParam<PlaceCase> {};
 

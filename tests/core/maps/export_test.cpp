@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "maps/export.h"
 #include "test_support.h"
@@ -11,14 +14,10 @@ namespace korval {
 namespace {
 
 // The padding of the rows is pinned by the saved pictures' tests; here the sizes refused.
-TEST(Maps, RowsOfANegativeWidthAreRefused)
+TEST(Maps, SectionRowsFollowThePaddingAndBadSizesAreRefused)
 {
     EXPECT_EQ(BytesPerScanLine(2147483647), 6442450944);  // the widest row still fits
     EXPECT_FAULT((void)BytesPerScanLine(-1), err::InvalidCall);
-}
-
-TEST(Maps, SectionRowsFollowThePadding)
-{
     DibSection d;
     d.Create(1001, 700);
     EXPECT_EQ(d.BytesPerScanLine(), 3004);
@@ -27,15 +26,13 @@ TEST(Maps, SectionRowsFollowThePadding)
     EXPECT_FAULT((void)d.Row(700), err::Subscript);
     EXPECT_FAULT((void)d.Row(-1), err::Subscript);
 
-    struct {
-        std::int32_t w, h;
-    } bad[] = {{0, 10}, {-5, 10}, {32768, 10}, {10, 40000}};
-    for (const auto& b : bad) EXPECT_FAULT(d.Create(b.w, b.h), err::InvalidCall) << b.w << "x" << b.h;
+    for (const auto& b :
+         std::initializer_list<std::pair<std::int32_t, std::int32_t>>{{0, 10}, {-5, 10}, {32768, 10}, {10, 40000}})
+        EXPECT_FAULT(d.Create(b.first, b.second), err::InvalidCall) << b.first << "x" << b.second;
     EXPECT_EQ(d.Width(), 1001);  // a refused size keeps the section there was
 
     d.ClearUp();
-    EXPECT_EQ(d.Width(), 0);
-    EXPECT_EQ(d.DIBSectionBitsPtr(), nullptr);
+    EXPECT_EQ(std::tuple(d.Width(), d.DIBSectionBitsPtr() == nullptr), std::tuple(0, true));
 }
 
 TEST(Maps, DefaultFileNameUsesLocalDateAndShownUtcTime)
@@ -43,15 +40,13 @@ TEST(Maps, DefaultFileNameUsesLocalDateAndShownUtcTime)
     struct {
         const char* name;
         DateTime utc;
-        int offsetMinutes;
-        const char* labUTC;
-        int map;
-        const char* file;
+        int offsetMinutes, map;
+        const char *labUTC, *file;
     } cases[] = {
         // The label is what was last shown, not the clock's minute now.
-        {"labelLags", {2026, 12, 5, 12, 1, 0}, 0, "UTC: 1200", 2, "KorvalMap2051226,1200Z.jpg"},
+        {"labelLags", {2026, 12, 5, 12, 1, 0}, 0, 2, "UTC: 1200", "KorvalMap2051226,1200Z.jpg"},
         // The date is the local one: an hour east of UTC it is already the next day.
-        {"localDate", {2026, 12, 31, 23, 30, 0}, 60, "UTC: 2330", 1, "KorvalMap1010127,2330Z.jpg"},
+        {"localDate", {2026, 12, 31, 23, 30, 0}, 60, 1, "UTC: 2330", "KorvalMap1010127,2330Z.jpg"},
     };
     for (const auto& c : cases) {
         test::Rig rig;

@@ -15,62 +15,48 @@ namespace {
 using korval::test::PrintTo;
 using test::Rig;
 
+// Scales and origin of a frame, or the fault it raises.
 struct FrameCase {
     const char* name;
-    const char* N;
-    const char* S;
-    const char* W;
-    const char* E;
-    int width, height;
-    float latScale, lonScale;
-    float originLeft, originTop;
+    MapConfig frame;
+    int width, height, fault;
+    float latScale, lonScale, originLeft, originTop;
 };
 
 class Frames : public ::testing::TestWithParam<FrameCase> {};
 
-TEST_P(Frames, ScalesAndOrigin)
+TEST_P(Frames, ScalesAndOriginOrAFault)
 {
     const FrameCase& c = GetParam();
     Rig rig;
     Station& s = rig.station;
-    s.map[1] = test::Frame(c.N, c.S, c.E, c.W);
-    SetupProjection(s, 2, c.width, c.height);
-    EXPECT_EQ(std::make_tuple(s.LatScale, s.LonScale, OriginLeft(s), OriginTop(s)),
-              std::make_tuple(c.latScale, c.lonScale, c.originLeft, c.originTop));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Maps, Frames,
-    ::testing::Values(
-        // The worked example (N 60, S 40, W -40, E 0 in 6000 x 4000) is pinned by the redraw and
-        // click tests. Entered upside down: north at the bottom, exactly by the formula.
-        FrameCase{"upsideDown", "40000", "60000", "-040000", "000000", 6000, 4000, 0.2f, 0.15f, -6000, 8000},
-        // As stored from "-7.5" and "52.5".
-        FrameCase{"leadingZeros", "52500", "50500", "-007500", "-005500", 3000, 3000, -1.5f, 1.5f, -11250, -78750}),
-    test::CaseName());
-
-TEST(Maps, BadFramesFail)
-{
-    struct {
-        const char* name;
-        MapConfig frame;
-        int fault;
-    } cases[] = {
-        {"missing settings", MapConfig(), err::TypeMismatch},
-        {"flat frame", test::Frame("50000", "50000", "000000", "-040000"), err::DivisionByZero},
-        {"span over 32 bits", test::Frame("2000000000", "-2000000000", "000000", "-040000"), err::Overflow},
-    };
-    for (const auto& c : cases) {
-        Rig rig;
-        rig.station.map[0] = c.frame;
-        EXPECT_FAULT(SetupProjection(rig.station, 1, 6000, 4000), c.fault) << c.name;
+    s.map[1] = c.frame;
+    EXPECT_FAULT(SetupProjection(s, 2, c.width, c.height), c.fault);
+    if (c.fault == 0) {
+        EXPECT_EQ(std::make_tuple(s.LatScale, s.LonScale, OriginLeft(s), OriginTop(s)),
+                  std::make_tuple(c.latScale, c.lonScale, c.originLeft, c.originTop));
     }
 }
 
+INSTANTIATE_TEST_SUITE_P(Maps, Frames,
+                         ::testing::Values(
+                             // The worked example (N 60, S 40, W -40, E 0 in 6000 x 4000) is pinned by the redraw and
+                             // click tests. Entered upside down: north at the bottom, exactly by the formula.
+                             FrameCase{"upsideDown", test::Frame("40000", "60000", "000000", "-040000"), 6000, 4000, 0,
+                                       0.2f, 0.15f, -6000, 8000},
+                             // As stored from "-7.5" and "52.5".
+                             FrameCase{"leadingZeros", test::Frame("52500", "50500", "-005500", "-007500"), 3000, 3000,
+                                       0, -1.5f, 1.5f, -11250, -78750},
+                             FrameCase{"missingSettings", MapConfig(), 6000, 4000, err::TypeMismatch, 0, 0, 0, 0},
+                             FrameCase{"flat", test::Frame("50000", "50000", "000000", "-040000"), 6000, 4000,
+                                       err::DivisionByZero, 0, 0, 0, 0},
+                             FrameCase{"spanOver32Bits", test::Frame("2000000000", "-2000000000", "000000", "-040000"),
+                                       6000, 4000, err::Overflow, 0, 0, 0, 0}),
+                         test::CaseName());
+
 // Marker points round halves to the even neighbour; line ends keep the fraction.
 struct RoundCase {
-    const char* name;
-    const char* pos;
+    const char *name, *pos;
     std::int32_t plotY, plotX;
     float lineY;  // the track's latitude, not rounded
 };
@@ -81,11 +67,9 @@ TEST_P(MarkerRounding, HalvesToEven)
 {
     Rig rig;
     Station& s = rig.station;
-    s.LatScale = 0.5f;
-    s.LonScale = 0.5f;
-    s.CurrentSBSAircraft = std::make_shared<SBSAircraft>();
-    s.CurrentSBSAircraft->NewPosition = GetParam().pos;
-    s.CurrentSBSAircraft->OldPosition = GetParam().pos;
+    s.LatScale = s.LonScale = 0.5f;
+    s.CurrentSBSAircraft =
+        std::make_shared<SBSAircraft>(SBSAircraft{0, GetParam().pos, GetParam().pos, "", "", "", "", "", 0, ""});
     ASSERT_TRUE(mapSBSAircraft(s));
     EXPECT_EQ(std::tie(s.PlotY, s.PlotX), std::tie(GetParam().plotY, GetParam().plotX));
     ASSERT_TRUE(MapSBSTrack(s));
@@ -103,15 +87,13 @@ INSTANTIATE_TEST_SUITE_P(Maps, MarkerRounding,
 TEST(Maps, FailingCoordinateProceduresLogAndKeepTheVariables)
 {
     struct {
-        const char* name;
-        const char* pos;
+        const char *name, *pos, *error;
         float latScale;
-        int fault;
         bool plotYWritten;
     } cases[] = {
-        {"no slash", "50000-20000", -0.2f, err::TypeMismatch, false},
-        {"no longitude", "50000/", -0.2f, err::TypeMismatch, true},
-        {"overflow", "2000000000/1", 2.0f, err::Overflow, false},
+        {"no slash", "50000-20000", "13 (Type mismatch)", -0.2f, false},
+        {"no longitude", "50000/", "13 (Type mismatch)", -0.2f, true},
+        {"overflow", "2000000000/1", "6 (Overflow)", 2.0f, false},
     };
     for (const auto& c : cases) {
         Rig rig;
@@ -122,12 +104,10 @@ TEST(Maps, FailingCoordinateProceduresLogAndKeepTheVariables)
         s.PlotY = 222;
         s.CurrentAircraft = std::make_shared<Aircraft>();
         s.CurrentAircraft->NewLocation = c.pos;
-        EXPECT_FALSE(MapAircraft(s)) << c.name;
-        EXPECT_EQ(s.PlotX, 111) << c.name;
-        EXPECT_EQ(s.PlotY == 222, !c.plotYWritten) << c.name;
-        std::string log = rig.home.Read("Logs/ErrorLog .txt");
-        EXPECT_NE(log.find("Error: " + std::to_string(c.fault) + " ("), std::string::npos) << c.name;
-        EXPECT_NE(log.find("Procedure: MapAircraft - Module: ProcessMess"), std::string::npos) << c.name;
+        const bool mapped = MapAircraft(s);
+        EXPECT_EQ(std::tuple(mapped, s.PlotX, s.PlotY != 222), std::tuple(false, 111, c.plotYWritten)) << c.name;
+        const std::string entry = "Error: " + std::string(c.error) + "\r\nProcedure: MapAircraft - Module: ProcessMess";
+        EXPECT_NE(rig.home.Read("Logs/ErrorLog .txt").find(entry), std::string::npos) << c.name;
     }
 }
 

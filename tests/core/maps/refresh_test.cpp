@@ -14,72 +14,64 @@ namespace korval::test {
 namespace {
 
 using korval::test::PrintTo;
-// Aircraft A1..An, oldest first, each with one unlabelled route line; A2 also has a labelled one.
-void Populate(Station& s, int n, const std::vector<int>& oceanic = {}, const std::vector<int>& requests = {})
-{
-    auto has = [](const std::vector<int>& v, int i) { return std::find(v.begin(), v.end(), i) != v.end(); };
-    for (int i = 1; i <= n; ++i) {
-        auto a = std::make_shared<Aircraft>();
-        a->ID = "A" + std::to_string(i);
-        a->Oceanic = has(oceanic, i);
-        a->REQPWI = has(requests, i);
-        s.AircraftCol.Add(a, "K" + std::to_string(i));
-        auto r = std::make_shared<RouteLine>();
-        r->ID = a->ID;
-        s.RouteLineCol.Add(r);
-        if (i == 2) {
-            auto label = std::make_shared<RouteLine>();
-            label->ID = a->ID;
-            label->NATrack = "NAT A";
-            s.RouteLineCol.Add(label);
+struct Refresh : ::testing::Test {
+    Rig rig;
+    Station& s = rig.station;
+
+    // Aircraft A1..An under their IDs, oldest first, each with one unlabelled route line; A2 also
+    // has a labelled one.
+    void Populate(int n, const std::vector<int>& oceanic = {}, const std::vector<int>& requests = {})
+    {
+        auto has = [](const std::vector<int>& v, int i) { return std::find(v.begin(), v.end(), i) != v.end(); };
+        for (int i = 1; i <= n; ++i) {
+            const std::string id = "A" + std::to_string(i);
+            auto a = test::AddAircraft(s, id, "");
+            a->Oceanic = has(oceanic, i);
+            a->REQPWI = has(requests, i);
+            s.RouteLineCol.Add(std::make_shared<RouteLine>(RouteLine{"", "", "", "", 0, id}));
+            if (i == 2) s.RouteLineCol.Add(std::make_shared<RouteLine>(RouteLine{"", "", "NAT A", "", 0, id}));
         }
     }
-}
-
-int Redraws(Station& s, const std::function<void()>& action)
-{
-    int n = 0;
-    const int id = s.Subscribe([&](ChangeFlags what) { n += (what & ChangeMaps) ? 1 : 0; });
-    action();
-    s.Unsubscribe(id);
-    return n;
-}
-
-std::vector<std::string> Ids(const Station& s)
-{
-    std::vector<std::string> ids;
-    s.AircraftCol.ForEach([&](const std::shared_ptr<Aircraft>& a) { ids.push_back(a->ID); });
-    return ids;
-}
+    // How many map redraws `action` asks for.
+    int Redraws(const std::function<void()>& action)
+    {
+        int n = 0;
+        const int id = s.Subscribe([&](ChangeFlags what) { n += (what & ChangeMaps) ? 1 : 0; });
+        action();
+        s.Unsubscribe(id);
+        return n;
+    }
+    std::vector<std::string> Ids() const
+    {
+        std::vector<std::string> ids;
+        s.AircraftCol.ForEach([&](const std::shared_ptr<Aircraft>& a) { ids.push_back(a->ID); });
+        return ids;
+    }
+};
 
 struct LimitCase {
     const char* name;
-    int index;  // comMaxPlot
-    int aircraft;
+    int index, aircraft;  // comMaxPlot, and how many
     std::vector<int> oceanic, requests;
     std::int64_t oceanicCount;
     std::vector<int> removed;
 };
 
-class PlotLimits : public ::testing::TestWithParam<LimitCase> {};
+class PlotLimits : public Refresh, public ::testing::WithParamInterface<LimitCase> {};
 
 TEST_P(PlotLimits, OldestCountedAircraftGoFirst)
 {
     const LimitCase& c = GetParam();
-    Rig rig;
-    Station& s = rig.station;
-    Populate(s, c.aircraft, c.oceanic, c.requests);
+    Populate(c.aircraft, c.oceanic, c.requests);
     s.OceanicCount = c.oceanicCount;
     s.dlg.comMaxPlot = c.index;
-    EXPECT_EQ(Redraws(s, [&] { Limit_Plots(s); }), c.removed.empty() ? 0 : 1);
+    EXPECT_EQ(Redraws([&] { Limit_Plots(s); }), c.removed.empty() ? 0 : 1);
     std::vector<std::string> expected;
     for (int i = 1; i <= c.aircraft; ++i)
         if (std::find(c.removed.begin(), c.removed.end(), i) == c.removed.end())
             expected.push_back("A" + std::to_string(i));
-    EXPECT_EQ(Ids(s), expected);
-    // The removed aircraft's unlabelled lines go; labelled lines stay.
-    EXPECT_EQ(s.RouteLineCol.Count(), expected.size() + 1);
-    EXPECT_EQ(s.RouteLineCol.RemoveIf([](const RouteLine& r) { return !r.NATrack.empty(); }), 1u);
+    // The removed aircraft's unlabelled lines go; A2's labelled line stays.
+    EXPECT_EQ(std::tuple(Ids(), s.RouteLineCol.Count()), std::tuple(expected, expected.size() + 1));
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, PlotLimits,
@@ -94,52 +86,38 @@ INSTANTIATE_TEST_SUITE_P(Maps, PlotLimits,
                              LimitCase{"noneSelected", -1, 25, {}, {}, 0, {}}),
                          test::CaseName());
 
-TEST(Maps, ClearMapsNowIsUndoneWithWhatArrivedSince)
+TEST_F(Refresh, ClearMapsNowIsUndoneWithWhatArrivedSince)
 {
-    Rig rig;
-    Station& s = rig.station;
-    Populate(s, 3);  // A1..A3 under keys K1..K3, four route lines
+    Populate(3);  // four route lines
     s.SBSAircraftCol.Add(std::make_shared<SBSAircraft>(), "4CA123");
     mnuClear_Click(s);
-    EXPECT_TRUE(s.AircraftCol.Empty());
-    EXPECT_EQ(s.MapsCleared.aircraft.size(), 3u);
-    EXPECT_EQ(s.MapsCleared.routeLines.size(), 4u);
+    EXPECT_EQ(std::tuple(s.AircraftCol.Empty(), s.MapsCleared.aircraft.size(), s.MapsCleared.routeLines.size()),
+              std::tuple(true, 3u, 4u));
 
-    // Since the clearing: A2 heard again (key K2, a new record) and a new aircraft A9.
-    auto again = std::make_shared<Aircraft>();
-    again->ID = "A2";
-    again->NewLocation = "51000/-001000";
-    s.AircraftCol.Add(again, "K2");
-    auto fresh = std::make_shared<Aircraft>();
-    fresh->ID = "A9";
-    s.AircraftCol.Add(fresh, "K9");
-    auto line = std::make_shared<RouteLine>();
-    line->ID = "A9";
-    s.RouteLineCol.Add(line);
+    // Since the clearing: A2 heard again (a new record) and a new aircraft A9.
+    AddAircraft(s, "A2", "51000/-001000");
+    AddAircraft(s, "A9", "");
+    s.RouteLineCol.Add(std::make_shared<RouteLine>(RouteLine{"", "", "", "", 0, "A9"}));
 
-    EXPECT_EQ(Redraws(s, [&] { EXPECT_TRUE(UndoClearMap(s)); }), 1);
-    EXPECT_EQ(Ids(s), (std::vector<std::string>{"A1", "A3", "A2", "A9"}));
-    EXPECT_EQ(s.AircraftCol.Item(std::string_view("K2"))->NewLocation, "51000/-001000");
-    EXPECT_EQ(s.RouteLineCol.Count(), 5u);
-    EXPECT_EQ(s.RouteLineCol.Item(5)->ID, "A9");
-    EXPECT_EQ(s.SBSAircraftCol.Count(), 1u);  // never cleared
-    EXPECT_FALSE(UndoClearMap(s));            // once only
+    EXPECT_EQ(Redraws([&] { EXPECT_TRUE(UndoClearMap(s)); }), 1);
+    EXPECT_EQ(Ids(), (std::vector<std::string>{"A1", "A3", "A2", "A9"}));
+    // The SBS-1 aircraft were never cleared.
+    EXPECT_EQ(std::tuple(s.AircraftCol.Item(std::string_view("A2"))->NewLocation, s.RouteLineCol.Count(),
+                         s.RouteLineCol.Item(5)->ID, s.SBSAircraftCol.Count()),
+              std::tuple("51000/-001000", 5u, "A9", 1u));
+    EXPECT_FALSE(UndoClearMap(s));  // once only
 }
 
-TEST(Maps, UndoKeepsThePlotLimitAndADailyClearingCannotBeUndone)
+TEST_F(Refresh, UndoKeepsThePlotLimitAndADailyClearingCannotBeUndone)
 {
-    Rig rig;
-    Station& s = rig.station;
-    Populate(s, 25);
+    Populate(25);
     mnuClear_Click(s);
-    Populate(s, 10);       // A1..A10 again under the same keys
+    Populate(10);          // A1..A10 again under the same keys
     s.dlg.comMaxPlot = 1;  // 20
     ASSERT_TRUE(UndoClearMap(s));
-    // K11..K25 come back in front of the ten new ones (25 in all); the limit takes the oldest
+    // A11..A25 come back in front of the ten new ones (25 in all); the limit takes the oldest
     // five, A11..A15.
-    EXPECT_EQ(s.AircraftCol.Count(), 20u);
-    EXPECT_EQ(Ids(s).front(), "A16");
-    EXPECT_EQ(Ids(s).back(), "A10");
+    EXPECT_EQ(std::tuple(s.AircraftCol.Count(), Ids().front(), Ids().back()), std::tuple(20u, "A16", "A10"));
 
     mnuClear_Click(s);
     s.opt.mnuDailyClearMap = true;
@@ -155,21 +133,18 @@ struct AgeCase {
     bool kept, logged;
 };
 
-class SBSAges : public ::testing::TestWithParam<AgeCase> {};
+class SBSAges : public Refresh, public ::testing::WithParamInterface<AgeCase> {};
 
 TEST_P(SBSAges, OlderThanTheLimitGoes)
 {
-    Rig rig;
-    Station& s = rig.station;
-    auto a = std::make_shared<SBSAircraft>();
-    a->LastUpdate = GetParam().lastUpdate;
-    s.SBSAircraftCol.Add(a, "4CA123");
-    s.MinuteCount = GetParam().minuteCount;
-    s.dlg.txtSBSOldPlotLimit = GetParam().limit;
-    EXPECT_EQ(Redraws(s, [&] { ClearOldSBS(s); }), 0);
-    EXPECT_EQ(s.SBSAircraftCol.Count(), GetParam().kept ? 1u : 0u);
-    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt").find("Procedure: ClearOldSBS") != std::string::npos,
-              GetParam().logged);
+    const AgeCase& c = GetParam();
+    s.SBSAircraftCol.Add(std::make_shared<SBSAircraft>(SBSAircraft{0, "", "", "", "", "", "", "", c.lastUpdate, ""}),
+                         "4CA123");
+    s.MinuteCount = c.minuteCount;
+    s.dlg.txtSBSOldPlotLimit = c.limit;
+    const int redraws = Redraws([&] { ClearOldSBS(s); });
+    const bool logged = rig.home.Read("Logs/ErrorLog .txt").find("Procedure: ClearOldSBS") != std::string::npos;
+    EXPECT_EQ(std::tuple(redraws, s.SBSAircraftCol.Count(), logged), std::tuple(0, c.kept ? 1u : 0u, c.logged));
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, SBSAges,
@@ -180,36 +155,31 @@ INSTANTIATE_TEST_SUITE_P(Maps, SBSAges,
                          test::CaseName());
 
 struct ClearCase {
-    const char* name;
-    bool on;
-    const char* at;  // clear time
+    const char *name, *at;  // the clear time
+    bool on, cleared;
     int h, m, sec;
-    bool cleared;
 };
 
-class DailyClear : public ::testing::TestWithParam<ClearCase> {};
+class DailyClear : public Refresh, public ::testing::WithParamInterface<ClearCase> {};
 
 TEST_P(DailyClear, FirstThreeSecondsOfTheMinute)
 {
     const ClearCase& c = GetParam();
-    Rig rig;
-    Station& s = rig.station;
-    Populate(s, 3);
+    Populate(3);
     s.opt.mnuDailyClearMap = c.on;
     s.dlg.txtClearMapTime = c.at;
     s.box.txtCount.Text = "12";
     s.box.txtOCA.Text = "3";
     DailyClearing(s, DateTime{2026, 12, 6, c.h, c.m, c.sec});
-    const std::string count = c.cleared ? "0" : "12", oceanic = c.cleared ? "0" : "3";
-    EXPECT_EQ(std::tie(s.box.txtCount.Text, s.box.txtOCA.Text), std::tie(count, oceanic));
-    EXPECT_EQ(s.AircraftCol.Empty(), c.cleared);
+    EXPECT_EQ(std::tuple(s.box.txtCount.Text, s.box.txtOCA.Text, s.AircraftCol.Empty()),
+              std::tuple(c.cleared ? "0" : "12", c.cleared ? "0" : "3", c.cleared));
 }
 
 INSTANTIATE_TEST_SUITE_P(Maps, DailyClear,
-                         ::testing::Values(ClearCase{"at000002", true, "0000", 0, 0, 2, true},
-                                           ClearCase{"at000003", true, "0000", 0, 0, 3, false},
-                                           ClearCase{"optionOff", false, "0000", 0, 0, 0, false},
-                                           ClearCase{"timeNotANumber", true, "12:30", 12, 30, 0, false}),
+                         ::testing::Values(ClearCase{"at000002", "0000", true, true, 0, 0, 2},
+                                           ClearCase{"at000003", "0000", true, false, 0, 0, 3},
+                                           ClearCase{"optionOff", "0000", false, false, 0, 0, 0},
+                                           ClearCase{"timeNotANumber", "12:30", true, false, 12, 30, 0}),
                          test::CaseName());
 
 }  // namespace
