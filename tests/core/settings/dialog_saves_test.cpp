@@ -17,23 +17,27 @@ namespace {
 
 using test::Rig;
 
-// Each save starts without a settings file, so the file holds exactly the dialog's section.
-TEST(DialogSaves, WrongPlotLimitsAreWrittenAsTypedAndStoredWithTwoDigits)
+// Each dialog writes its own section, as typed, into a file that had none.
+TEST(DialogSaves, TypedValuesGoToFileAndStore)
 {
     Rig rig;
-    SaveWrongPlotSettings(rig.station, "8", "10");
-    EXPECT_EQ(rig.home.Read("KORVAL.ini"), "[Filters]\r\nTooLat=8\r\nTooLong=10\r\n");
-    EXPECT_EQ(rig.station.dlg.txtTooLat + "/" + rig.station.dlg.txtTooLong, "08/10");
+    Station& s = rig.station;
+    SaveWrongPlotSettings(s, "8", "10");
+    EXPECT_TRUE(SaveDDEServerSettings(s, "Decoder", "ACARS", 2));
+    SaveMapWideSettings(s, {3, "2330", "20", true});
+    EXPECT_EQ(rig.home.Read("KORVAL.ini"),
+              "[Filters]\r\nTooLat=8\r\nTooLong=10\r\n\r\n"
+              "[Korval]\r\nNewServer=Decoder\r\nNewTopic=ACARS\r\nFormat=2\r\n\r\n"
+              "[Menus]\r\nMaxPlots=3\r\nClearMapTime=2330\r\nSBSMins=20\r\nSBSOnly=1\r\n");
+    // The wrong-plot limits are stored with at least two digits.
+    EXPECT_EQ(s.dlg.txtTooLat + "/" + s.dlg.txtTooLong, "08/10");
+    EXPECT_EQ(s.dlg.txtTopic + "/" + std::to_string(s.dlg.DDEFormat), "ACARS/2");
+    EXPECT_EQ(s.dlg.txtClearMapTime + "/" + std::to_string(s.dlg.comMaxPlot), "2330/3");
+    EXPECT_TRUE(s.dlg.chkSBS);
 }
 
-TEST(DialogSaves, OtherLinkIsTakenOnlyWhenTheFileWasWritten)
+TEST(DialogSaves, OtherLinkIsNotTakenWhenTheFileCannotBeWritten)
 {
-    Rig rig;
-    EXPECT_TRUE(SaveDDEServerSettings(rig.station, "Decoder", "ACARS", 2));
-    EXPECT_EQ(rig.home.Read("KORVAL.ini"), "[Korval]\r\nNewServer=Decoder\r\nNewTopic=ACARS\r\nFormat=2\r\n");
-    EXPECT_EQ(rig.station.dlg.txtTopic, "ACARS");
-    EXPECT_EQ(rig.station.dlg.DDEFormat, 2);
-
     Rig blocked;
     std::filesystem::create_directory(blocked.home.path() / "KORVAL.ini");  // a folder where the file should be
     EXPECT_FALSE(SaveDDEServerSettings(blocked.station, "Decoder", "ACARS", 1));
@@ -41,16 +45,6 @@ TEST(DialogSaves, OtherLinkIsTakenOnlyWhenTheFileWasWritten)
     EXPECT_EQ(blocked.station.dlg.DDEFormat, 3);
     ASSERT_FALSE(blocked.notes.messages.empty());
     EXPECT_EQ(blocked.notes.messages.back().text, "An error has occurred while calling the API function");
-}
-
-TEST(DialogSaves, MapWideOptionsGoToFileAndStore)
-{
-    Rig rig;
-    SaveMapWideSettings(rig.station, {3, "2330", "20", true});
-    EXPECT_EQ(rig.home.Read("KORVAL.ini"), "[Menus]\r\nMaxPlots=3\r\nClearMapTime=2330\r\nSBSMins=20\r\nSBSOnly=1\r\n");
-    EXPECT_EQ(rig.station.dlg.comMaxPlot, 3);
-    EXPECT_EQ(rig.station.dlg.txtClearMapTime, "2330");
-    EXPECT_TRUE(rig.station.dlg.chkSBS);
 }
 
 // A map with a picture is enabled, shown and takes its frame at once; one without is neither.
