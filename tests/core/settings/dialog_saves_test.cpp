@@ -11,6 +11,7 @@
 #include "maps/map_window_rules.h"
 #include "station/station.h"
 #include "test_support.h"
+#include "text/convert.h"
 
 namespace korval {
 namespace {
@@ -29,11 +30,10 @@ TEST(DialogSaves, TypedValuesGoToFileAndStore)
               "[Filters]\r\nTooLat=8\r\nTooLong=10\r\n\r\n"
               "[Korval]\r\nNewServer=Decoder\r\nNewTopic=ACARS\r\nFormat=2\r\n\r\n"
               "[Menus]\r\nMaxPlots=3\r\nClearMapTime=2330\r\nSBSMins=20\r\nSBSOnly=1\r\n");
-    // The wrong-plot limits are stored with at least two digits.
-    EXPECT_EQ(s.dlg.txtTooLat + "/" + s.dlg.txtTooLong, "08/10");
-    EXPECT_EQ(s.dlg.txtTopic + "/" + std::to_string(s.dlg.DDEFormat), "ACARS/2");
-    EXPECT_EQ(s.dlg.txtClearMapTime + "/" + std::to_string(s.dlg.comMaxPlot), "2330/3");
-    EXPECT_TRUE(s.dlg.chkSBS);
+    // The stores hold the same, the wrong-plot limits with at least two digits.
+    EXPECT_EQ(s.dlg.txtTooLat + " " + s.dlg.txtTooLong + " " + s.dlg.txtTopic + " " + std::to_string(s.dlg.DDEFormat) +
+                  " " + s.dlg.txtClearMapTime + " " + std::to_string(s.dlg.comMaxPlot) + " " + BoolText(s.dlg.chkSBS),
+              "08 10 ACARS 2 2330 3 True");
 }
 
 TEST(DialogSaves, OtherLinkIsNotTakenWhenTheFileCannotBeWritten)
@@ -41,8 +41,7 @@ TEST(DialogSaves, OtherLinkIsNotTakenWhenTheFileCannotBeWritten)
     Rig blocked;
     std::filesystem::create_directory(blocked.home.path() / "KORVAL.ini");  // a folder where the file should be
     EXPECT_FALSE(SaveDDEServerSettings(blocked.station, "Decoder", "ACARS", 1));
-    EXPECT_EQ(blocked.station.dlg.txtServer, "Set");
-    EXPECT_EQ(blocked.station.dlg.DDEFormat, 3);
+    EXPECT_EQ(blocked.station.dlg.txtServer + " " + std::to_string(blocked.station.dlg.DDEFormat), "Set 3");
     ASSERT_FALSE(blocked.notes.messages.empty());
     EXPECT_EQ(blocked.notes.messages.back().text, "An error has occurred while calling the API function");
 }

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
+#include "fifo_guard.h"
 #include "settings/ini.h"
 #include "settings/settings.h"
 #include "test_support.h"
@@ -14,16 +18,16 @@
 namespace korval {
 namespace {
 
+namespace fs = std::filesystem;
 using korval::test::PrintTo;
 using test::Rig;
 
 const std::string kFull = test::ReadTestData("settings/full.ini");
-constexpr const char* kReaderMain = "An error has occurred checking your Korval settings";
 
-std::string FileValue(const Rig& rig, const char* section, const char* key)
+std::string FileValue(const fs::path& file, const char* section, const char* key)
 {
-    const IniDocument doc = IniDocument::Parse(rig.home.Read("KORVAL.ini"));
-    auto v = doc.Get(section, key);
+    const IniFileRead read = ReadIniFile(file);
+    auto v = read.doc.Get(section, key);
     return v ? std::string(*v) : "<absent>";
 }
 
@@ -37,13 +41,12 @@ TEST(Settings, LaterOptionsAreOffWhenAbsentAndNotAddedUnasked)
     LoadSettings(rig.station);
     EXPECT_FALSE(rig.station.opt.mnuExtendedDecoding || rig.station.opt.mnuExportTracks);
     SaveSettings(rig.station);
-    EXPECT_EQ(FileValue(rig, "Menus", "ExtendedDecoding"), "<absent>");
+    EXPECT_EQ(FileValue(rig.station.SettingsFile(), "Menus", "ExtendedDecoding"), "<absent>");
     rig.station.opt.mnuExtendedDecoding = true;
     rig.station.opt.mnuExportTracks = true;
     SaveSettings(rig.station);
-    EXPECT_EQ(FileValue(rig, "Menus", "ExtendedDecoding"), "True");
-    EXPECT_EQ(FileValue(rig, "Menus", "ExportTracks"), "<absent>");
-    EXPECT_TRUE(rig.notes.messages.empty());
+    EXPECT_EQ(FileValue(rig.station.SettingsFile(), "Menus", "ExtendedDecoding"), "True");
+    EXPECT_EQ(FileValue(rig.station.SettingsFile(), "Menus", "ExportTracks"), "<absent>");
 
     Rig bundled;  // the bundled settings turn both on
     bundled.home.Write("KORVAL.ini", test::ReadTestData("../../data/KORVAL.ini"));
@@ -82,7 +85,7 @@ TEST(Settings, FullFileLoadsAndSavesBackUnchanged)
     s.mainMinimised = true;  // a minimised window keeps the saved placement
     s.mainPlacement.Left = 1.0f;
     SaveSettings(s);
-    EXPECT_EQ(FileValue(rig, "KORVAL", "Left"), "1234.25");
+    EXPECT_EQ(FileValue(rig.station.SettingsFile(), "KORVAL", "Left"), "1234.25");
 }
 
 TEST(Settings, LaterKeysLoadAfterAnEmptyOrUnusableOne)
@@ -96,7 +99,7 @@ TEST(Settings, LaterKeysLoadAfterAnEmptyOrUnusableOne)
     EXPECT_TRUE(o.mnuDecErr && o.mnuTooFar && o.mnuBeep);
     EXPECT_FALSE(o.mnuRepeats || o.mnuSQ || o.mnuSBS);
     ASSERT_EQ(rig.notes.messages.size(), 2u);
-    EXPECT_EQ(rig.notes.messages[0].text, kReaderMain);
+    EXPECT_EQ(rig.notes.messages[0].text, "An error has occurred checking your Korval settings");
     EXPECT_NE(rig.notes.messages[1].text.find("[Filters] SQ=maybe"), std::string::npos);
 }
 
@@ -182,7 +185,7 @@ TEST_P(DamagedFile, StartsWithDefaults)
     Station& s = rig.station;
     rig.home.Write("KORVAL.ini", kFull);
     LoadSettings(s);  // every store away from its default first
-    std::filesystem::remove(s.SettingsFile());
+    fs::remove(s.SettingsFile());
     if (c.content) rig.home.Write("KORVAL.ini", *c.content);
     LoadSettings(s);
     EXPECT_EQ(rig.notes.messages.size(), c.loadMessages);
@@ -200,7 +203,7 @@ TEST_P(DamagedFile, StartsWithDefaults)
     EXPECT_EQ(rig.notes.messages.size(), c.loadMessages + (c.saveWorks ? 0 : 1));
     const std::string after = rig.home.Read("KORVAL.ini");
     EXPECT_EQ(c.saveWorks ? after.substr(0, before.size()) : after, before);
-    EXPECT_EQ(FileValue(rig, "Menus", "Tag"), c.saveWorks ? "True" : "<absent>");
+    EXPECT_EQ(FileValue(rig.station.SettingsFile(), "Menus", "Tag"), c.saveWorks ? "True" : "<absent>");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -227,6 +230,136 @@ TEST(Settings, MapWindowPlacementWrittenOnItsOwn)
               std::tuple(true, 10.5f, false));
     EXPECT_FALSE(SaveMapWindowPlacement(s, 0) || SaveMapWindowPlacement(s, 4));
     EXPECT_TRUE(rig.notes.messages.empty());
+}
+
+// ---- numbers are written back as the user wrote them ------------------------------------------
+
+struct NumberCase {
+    const char* name;
+    std::optional<float> movedTo;  // the window moved before the save; nullopt when it stayed
+    const char* saved;
+};
+
+class PlacementNumbers : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(PlacementNumbers, SavedAsWritten)
+{
+    const NumberCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    // Single precision holds 99999999 as 1E8.
+    rig.home.Write("KORVAL.ini",
+                   "[KORVAL]\r\nLeft=99999999\r\nTop=0120\r\nWidth=6000\r\nHeight=4500.50\r\n"
+                   "[Map1]\r\nTop=1\r\nLeft=99999999\r\nHeight=1e3\r\nWidth=2000\r\n");
+    LoadSettings(s);
+    ASSERT_TRUE(s.mainPlacement.Present);
+    if (c.movedTo) {
+        s.mainPlacement.Left = *c.movedTo;
+        s.mapPlacement[0].Left = *c.movedTo;
+    }
+    SaveSettings(s);
+    ASSERT_TRUE(SaveMapWindowPlacement(s, 1));
+    EXPECT_EQ(FileValue(s.SettingsFile(), "KORVAL", "Left"), c.saved);
+    EXPECT_EQ(FileValue(s.SettingsFile(), "Map1", "Left"), c.saved);
+    // The keys that stayed keep their text too.
+    EXPECT_EQ(FileValue(s.SettingsFile(), "KORVAL", "Top"), "0120");
+    EXPECT_EQ(FileValue(s.SettingsFile(), "Map1", "Height"), "1e3");
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, PlacementNumbers,
+                         ::testing::Values(
+                             // The text is kept, not rewritten as "1e+08".
+                             NumberCase{"eightNines", std::nullopt, "99999999"},
+                             NumberCase{"movedToAHugeValue", 2e8f, "200000000"},
+                             // 99999999 again, but from the window: the same single as the file's text, so it stays.
+                             NumberCase{"movedToTheSameSingle", 99999999.0f, "99999999"}),
+                         test::CaseName());
+
+// ---- a settings file that is a link ------------------------------------------------------------
+
+// A chain of links to the settings file's target: each names the next, relative to where it
+// stands; "@" starts an absolute name in another folder, "/" one in the program folder, and "^"
+// stands for the other folder's name. `exists`: the target is a file.
+struct LinkCase {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> links;  // link, what it names
+    const char* target;
+    bool exists;
+    bool written;
+};
+
+class SettingsLink : public ::testing::TestWithParam<LinkCase> {};
+
+// Written through only to a file that exists inside the program folder; otherwise the save
+// refuses with its message and creates or changes nothing anywhere.
+TEST_P(SettingsLink, WrittenThroughOnlyToAFileInsideTheFolder)
+{
+    const LinkCase& c = GetParam();
+    Rig rig;
+    test::TempHome elsewhere;
+    const auto place = [&](const std::string& name) {
+        return name[0] == '@' ? elsewhere.path() / name.substr(1) : rig.home.path() / name;
+    };
+    const auto text = [&](const std::string& name) {  // what a link says
+        if (name[0] == '@' || name[0] == '/') return place(name[0] == '/' ? name.substr(1) : name);
+        return fs::path(ReplaceAll(name, "^", elsewhere.path().filename().string()));
+    };
+    fs::create_directory(rig.home.path() / "conf");
+    fs::create_directory(rig.home.path() / "folder.ini");
+    for (const auto& [link, names] : c.links) fs::create_symlink(text(names), place(link));
+    const fs::path target = place(c.target);
+    if (c.exists) std::ofstream(target, std::ios::binary) << "[Menus]\r\nTag=False\r\n";
+
+    rig.station.opt.mnuTag = true;
+    SaveSettings(rig.station);
+
+    EXPECT_TRUE(fs::is_symlink(rig.station.SettingsFile()));  // never replaced by a file
+    EXPECT_EQ(rig.notes.messages.size(), c.written ? 0u : 1u);
+    EXPECT_EQ(FileValue(target, "Menus", "Tag"), c.written ? "True" : c.exists ? "False" : "<absent>");
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Settings, SettingsLink, ::testing::Values(
+    LinkCase{"toFileInside", {{"KORVAL.ini", "real.ini"}}, "real.ini", true, true},
+    LinkCase{"toFileInSubfolder", {{"KORVAL.ini", "conf/real.ini"}}, "conf/real.ini", true, true},
+    LinkCase{"throughTwoLinksInside", {{"second.ini", "real.ini"}, {"KORVAL.ini", "/second.ini"}}, "real.ini", true, true},
+    LinkCase{"danglingInside", {{"KORVAL.ini", "absent.ini"}}, "absent.ini", false, false},
+    LinkCase{"toFolderInside", {{"KORVAL.ini", "folder.ini"}}, "folder.ini", false, false},
+    LinkCase{"toFileOutside", {{"KORVAL.ini", "@KORVAL.ini"}}, "@KORVAL.ini", true, false},
+    LinkCase{"upAndBackOut", {{"KORVAL.ini", "../^/KORVAL.ini"}}, "@KORVAL.ini", true, false},
+    LinkCase{"throughAnInsideLinkToOutside", {{"second.ini", "@KORVAL.ini"}, {"KORVAL.ini", "second.ini"}},
+             "@KORVAL.ini", true, false}
+), test::CaseName());
+// clang-format on
+
+// ---- a FIFO in place of the settings file ------------------------------------------------------
+
+// Nothing waits for a writer: every reader takes the FIFO as an unreadable file (defaults, the
+// load's one message) and every writer refuses it with its message, leaving it a FIFO.
+TEST(Settings, FifoIsAnUnreadableFileAndNothingWaits)
+{
+    Rig rig;
+    Station& s = rig.station;
+    test::MakeFifo(s.SettingsFile());
+    s.mainPlacement = Placement{true, 1, 2, 3, 4};
+    s.mapPlacement[0] = Placement{true, 1, 2, 3, 4};
+    EXPECT_TRUE(test::FinishesWithin(std::chrono::seconds(20), {s.SettingsFile()}, [&] {
+        LoadSettings(s);
+        LoadDDEServerSettings(s);
+        LoadWrongPlotSettings(s);
+        LoadMapWideSettings(s);
+        LoadMapWindowPlacement(s, 1);
+        SaveSettings(s);
+        SaveMapWindowPlacement(s, 1);
+    }));
+    ASSERT_EQ(rig.notes.messages.size(), 3u);
+    EXPECT_EQ(rig.notes.messages[0].text, "Can't read your Korval settings file " + s.SettingsFile().string() +
+                                              " (it is not a regular file); the default settings are used");
+    EXPECT_EQ(rig.notes.messages[1].text, "An error has occurred saving your settings");
+    EXPECT_EQ(rig.notes.messages[2].text, "An error has occurred while calling the API function");
+    EXPECT_EQ(s.dlg.txtTooLat, "8");
+    EXPECT_EQ(s.dlg.txtSBSOldPlotLimit, "15");
+    EXPECT_TRUE(fs::is_fifo(s.SettingsFile()));
 }
 
 }  // namespace
