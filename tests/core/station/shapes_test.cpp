@@ -19,32 +19,29 @@ using korval::test::PrintTo;
 using shapes::Shape;
 using test::EscapeBytes;
 
-// The options the bundled settings turn on that change what the chain does to a message, with
-// one waypoint in each waypoint file. (With them off, no rule does more.)
-void Prepare(test::Rig& rig)
+// What the chain left: the boxes, the position text and flags, the tracked records and what was
+// written to the logs. `other`: the aircraft, flight, OCA and repeat-marker boxes, then the error
+// log; every shape leaves the same there.
+struct Out {
+    std::string live, positions;
+    bool found = false;
+    std::string count = "0", flags, record;  // the aircraft record line, or empty
+    std::size_t routeLines = 0, logBytes = 0;
+    std::string other = "N123UA UA0123 0 ";
+};
+
+std::string Render(const Out& o)
 {
-    Station& s = rig.station;
-    s.opt.mnuRefOCA = true;
-    s.opt.mnuWaypoints = true;
-    s.opt.mnuTag = true;
-    rig.home.Write("waypoints.wdf", "!route points\r\nBOBTU=N5000W05000\r\n");
-    rig.home.Write("OCAwaypoints.wdf", "BOBTU=N5000W05000\r\n");
+    return "live:\n" + EscapeBytes(o.live) + "\npositions: " + EscapeBytes(o.positions) +
+           "\nfound: " + BoolText(o.found) + "\ncount: " + o.count + "\nflags:" + o.flags + "\n" + o.record +
+           "route lines: " + std::to_string(o.routeLines) + "\nposition log bytes: " + std::to_string(o.logBytes) +
+           "\nother: " + EscapeBytes(o.other) + "\n";
 }
 
-// What the chain left: the boxes, the position text and flags, the tracked records and what was
-// written to the logs.
-std::string Snapshot(const test::Rig& rig)
+Out Snapshot(const test::Rig& rig)
 {
     const Station& s = rig.station;
-    std::string out = "live:\n" + EscapeBytes(s.box.LiveData.Text) + "\n";
-    out += "aircraft: " + EscapeBytes(s.box.Aircraft.Text) + "\n";
-    out += "flight: " + EscapeBytes(s.box.Flight.Text) + "\n";
-    out += "positions: " + EscapeBytes(s.PositionText) + "\n";
-    out += "found: " + BoolText(s.PositionFound) + "\n";
-    out += "count: " + s.box.txtCount.Text + "\n";
-    out += "oca: " + s.box.txtOCA.Text + "\n";
-    out += "marker: " + (s.box.txtRepeat.Visible ? s.box.txtRepeat.Text : std::string()) + "\n";
-    out += "flags:";
+    std::string set, records;
     const std::pair<const char*, bool> flags[] = {{"PositionReformatted", s.PositionReformatted},
                                                   {"OceanicMessage", s.OceanicMessage},
                                                   {"REQPWIMessage", s.REQPWIMessage},
@@ -54,27 +51,25 @@ std::string Snapshot(const test::Rig& rig)
                                                   {"B9Expanded", s.B9Expanded},
                                                   {"HFDLMessage", s.HFDLMessage},
                                                   {"RegFlightCorrected", s.RegFlightCorrected}};
-    for (const auto& [name, set] : flags)
-        if (set) out += std::string(" ") + name;
-    out += "\n";
+    for (const auto& [name, on] : flags)
+        if (on) set += std::string(" ") + name;
     for (const auto& [key, a] : s.AircraftCol.Entries()) {
-        out += "aircraft record: key=" + EscapeBytes(key) + " new=" + a->NewLocation + " old=" + a->OldLocation +
-               " oceanic=" + BoolText(a->Oceanic) + " reqpwi=" + BoolText(a->REQPWI) + " show=" + BoolText(a->Show) +
-               " waylist=" + (a->WayList ? std::to_string(a->WayList->size()) : std::string("none")) +
-               " level=" + a->Level + " mach=" + a->Mach + " last=" + a->LastTime + "\n";
+        records += "aircraft record: key=" + EscapeBytes(key) + " new=" + a->NewLocation + " old=" + a->OldLocation +
+                   " oceanic=" + BoolText(a->Oceanic) + " reqpwi=" + BoolText(a->REQPWI) +
+                   " show=" + BoolText(a->Show) +
+                   " waylist=" + (a->WayList ? std::to_string(a->WayList->size()) : "none") + " level=" + a->Level +
+                   " mach=" + a->Mach + " last=" + a->LastTime + "\n";
     }
-    out += "route lines: " + std::to_string(s.RouteLineCol.Count()) + "\n";
-    out += "position log bytes: " + std::to_string(rig.home.Read("Logs/KorvalLog 051226.wdf").size()) + "\n";
-    out += "error log:\n" + EscapeBytes(rig.home.Read("Logs/ErrorLog .txt"));
-    return out;
-}
-
-std::string RunShape(const Shape& shape, std::size_t units)
-{
-    test::Rig rig;
-    Prepare(rig);
-    OnLinkText(rig.station, shape.box, shapes::Build(shape, units));
-    return Snapshot(rig);
+    return Out{s.box.LiveData.Text,
+               s.PositionText,
+               s.PositionFound,
+               s.box.txtCount.Text,
+               set,
+               records,
+               s.RouteLineCol.Count(),
+               rig.home.Read("Logs/KorvalLog 051226.wdf").size(),
+               s.box.Aircraft.Text + " " + s.box.Flight.Text + " " + s.box.txtOCA.Text + " " +
+                   (s.box.txtRepeat.Visible ? s.box.txtRepeat.Text : "") + rig.home.Read("Logs/ErrorLog .txt")};
 }
 
 // ---- what the rules predict ---------------------------------------------------------------------
@@ -88,50 +83,17 @@ std::string Repeat(std::string_view unit, std::size_t times)
     return out;
 }
 
-// One position-log entry: header, CR LF, the message without its prefix character, CR LF.
-std::size_t LogEntryBytes(std::string_view header, std::string_view live)
-{
-    return header.size() + 2 + live.size() - 1 + 2;
-}
-
-// The parts of a snapshot a prediction fills; the rest is the same for every shape.
-struct Predicted {
-    std::string live;
-    std::string positions;
-    bool found = false;
-    std::string count = "0";
-    std::string flags;
-    std::string record;  // the aircraft record line, or empty
-    std::size_t routeLines = 0;
-    std::size_t logBytes = 0;
-};
-
-std::string Render(const Predicted& p)
-{
-    std::string out = "live:\n" + EscapeBytes(p.live) + "\n";
-    out += "aircraft: N123UA\nflight: UA0123\n";
-    out += "positions: " + p.positions + "\n";
-    out += "found: " + BoolText(p.found) + "\n";
-    out += "count: " + p.count + "\noca: 0\nmarker: \n";
-    out += "flags:" + p.flags + "\n";
-    out += p.record;
-    out += "route lines: " + std::to_string(p.routeLines) + "\n";
-    out += "position log bytes: " + std::to_string(p.logBytes) + "\n";
-    out += "error log:\n";
-    return out;
-}
-
 // Tracking reads the entries within the first 2000 characters of the position text (the
 // runaway-loop guard), which for a long message are the first 142 entries of 14 characters and
 // the one after them (its index, 142, is the count of commas read): one record at entry 142,
 // coming from entry 141, and 142 route lines.
 constexpr std::size_t kTrackedEntries = 143;
 
-Predicted Predict(const Shape& shape, std::size_t k)
+Out Predict(const Shape& shape, std::size_t k)
 {
     const std::string header = shapes::Header(shape.flight6, shape.label);
     const std::string_view name = shape.name;
-    Predicted p;
+    Out p;
     if (name == "PirepBlanks" || name == "PirepKeywords" || name == "SignedDigits" || name == "MediaAdvisory") {
         // No rule finds a position after the keyword or letter, no coded part follows the media
         // advisory's state: nothing changes.
@@ -152,7 +114,7 @@ Predicted Predict(const Shape& shape, std::size_t k)
         // putting one blank in front of the keyword.
         p.live = header + Repeat(" ", k) + "PIREP " + Repeat("NW1234567 ", k) + "\r\n";
         p.flags = " PositionReformatted";
-        p.logBytes = LogEntryBytes("--Position Reformatted--", p.live);
+        p.logBytes = 24 + 2 + p.live.size() - 1 + 2;  // header, CR LF, the message without its prefix, CR LF
     } else if (name == "RequestLines") {
         // The request is flattened; rule 7 rewrites every point, its greedy run keeping each
         // point's own dot. Three positions a line.
@@ -179,13 +141,15 @@ Predicted Predict(const Shape& shape, std::size_t k)
             "aircraft record: key=n123uaua0123oca new=54000/-030000 old=55000/-020000 oceanic=False "
             "reqpwi=False show=False waylist=none level= mach=M080 last=0\n";
         p.routeLines = kTrackedEntries - 1;
-        p.logBytes = LogEntryBytes("--Oceanic Message--", p.live);
+        p.logBytes = 19 + 2 + p.live.size() - 1 + 2;  // "--Oceanic Message--" and the message
     }
     return p;
 }
 
 class Shapes : public ::testing::TestWithParam<Shape> {};
 
+// With the options the bundled settings turn on that change what the chain does to a message,
+// and one waypoint in each waypoint file. (With them off, no rule does more.)
 TEST_P(Shapes, ChainGivesThePredictedOutput)
 {
     const Shape& shape = GetParam();
@@ -193,7 +157,14 @@ TEST_P(Shapes, ChainGivesThePredictedOutput)
     for (const std::size_t bytes : {std::size_t{4096}, kLinkTextLimit}) {
         SCOPED_TRACE(bytes);
         const std::size_t units = shapes::UnitsWithin(shape, bytes);
-        EXPECT_EQ(RunShape(shape, units), Render(Predict(shape, units)));
+        test::Rig rig;
+        rig.station.opt.mnuRefOCA = true;
+        rig.station.opt.mnuWaypoints = true;
+        rig.station.opt.mnuTag = true;
+        rig.home.Write("waypoints.wdf", "!route points\r\nBOBTU=N5000W05000\r\n");
+        rig.home.Write("OCAwaypoints.wdf", "BOBTU=N5000W05000\r\n");
+        OnLinkText(rig.station, shape.box, shapes::Build(shape, units));
+        EXPECT_EQ(Render(Snapshot(rig)), Render(Predict(shape, units)));
     }
 }
 
