@@ -80,63 +80,49 @@ struct Linked : test::Rig {
 
 class Sources : public ::testing::TestWithParam<SourceCase> {};
 
-TEST_P(Sources, MenuLinksWhenRunningAndUnchecksWithMessageWhenNot)
-{
-    const SourceCase& c = GetParam();
-    {
-        Linked rig;
-        std::vector<std::string> calls;
-        for (const std::string& topic : c.topics) {
-            rig.port.running.insert(topic);
-            calls.push_back("link " + topic + " LiveData");
-        }
-        c.click(rig.station);
-        EXPECT_TRUE(rig.station.opt.*c.item);
-        EXPECT_TRUE(rig.notes.messages.empty());
-        EXPECT_EQ(rig.port.calls, calls);
-        EXPECT_EQ(rig.port.linked.size(), c.topics.size());
-        c.click(rig.station);  // unchecking ends every link of the item
-        EXPECT_FALSE(rig.station.opt.*c.item);
-        EXPECT_TRUE(rig.port.linked.empty());
-    }
-    Linked rig;
-    c.click(rig.station);
-    EXPECT_FALSE(rig.station.opt.*c.item);
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text, c.notRunning);
-    EXPECT_EQ(rig.notes.messages[0].title, "KORVAL");
-    EXPECT_EQ(rig.notes.beeps, 1);
-}
-
-// A source that is not up yet when the program starts (services start in any order) is told
-// once, logged, kept checked and waited for; the saved choice stays the user's.
-TEST_P(Sources, StartWithoutItKeepsTheItemCheckedAndWaitsForIt)
+// A source not up yet when the program starts (services start in any order) is told once,
+// logged, kept checked and waited for: the saved choice stays the user's, and unchecking it ends
+// the waiting. Checked while not running, it unchecks itself with the same message; once running,
+// checking it links every box and unchecking it ends every link.
+TEST_P(Sources, StartWaitsAndTheMenuLinksOnlyWhatRuns)
 {
     const SourceCase& c = GetParam();
     Linked rig;
-    rig.station.opt.*c.item = true;
-    RelinkSources(rig.station);
-
-    EXPECT_TRUE(rig.station.opt.*c.item);
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text, c.notRunning);
-    EXPECT_EQ(rig.notes.messages[0].icon, Icon::Exclamation);
-    EXPECT_EQ(rig.notes.beeps, 1);
+    Station& s = rig.station;
+    s.opt.*c.item = true;
+    RelinkSources(s);
+    EXPECT_TRUE(s.opt.*c.item);
     EXPECT_TRUE(rig.port.linked.empty());
     ASSERT_EQ(rig.port.waiting.size(), c.boxes.size());
     std::string log;
+    std::vector<std::string> calls;
     for (std::size_t i = 0; i < c.boxes.size(); ++i) {
         EXPECT_EQ(rig.port.waiting[c.boxes[i]], c.topics[i]);
         log += "Error: 282 (Link to " + c.topics[i] +
                " not answering at start; retrying every 10 seconds) at line 0 in procedure " + c.procedure +
                " of Module ACARS\r\n\r\n";
+        calls.push_back("link " + c.topics[i] + " LiveData");
     }
     EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), log);
 
-    // Unchecking it is the user's choice: the waiting ends.
-    c.click(rig.station);
-    EXPECT_FALSE(rig.station.opt.*c.item);
+    c.click(s);
+    EXPECT_FALSE(s.opt.*c.item);
     EXPECT_TRUE(rig.port.waiting.empty());
+    c.click(s);
+    EXPECT_FALSE(s.opt.*c.item);
+
+    rig.port.calls.clear();
+    rig.port.running.insert(c.topics.begin(), c.topics.end());
+    c.click(s);
+    EXPECT_TRUE(s.opt.*c.item);
+    EXPECT_EQ(rig.port.calls, calls);
+    c.click(s);
+    EXPECT_FALSE(s.opt.*c.item);
+    EXPECT_TRUE(rig.port.linked.empty());
+    ASSERT_EQ(rig.notes.messages.size(), 2u);  // at start and when checked while not running
+    for (const auto& m : rig.notes.messages) EXPECT_EQ(m.text, c.notRunning);
+    EXPECT_EQ(rig.notes.messages[0].icon, Icon::Exclamation);
+    EXPECT_EQ(rig.notes.beeps, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Station, Sources, ::testing::ValuesIn(kSources), test::CaseName());
