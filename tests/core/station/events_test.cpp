@@ -1,17 +1,23 @@
 // Link texts through OnLinkText: each lands in its box and runs that box's chain; a text longer
 // than a link box holds is refused whole, with one error-log entry and a count, and the next text
-// is processed as usual.
+// is processed as usual. Then the files read at start: only as regular files, with a ceiling.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <string>
 #include <tuple>
 
+#include "fifo_guard.h"
 #include "station/events.h"
+#include "station/files.h"
 #include "test_support.h"
+#include "tracking/lookups.h"
 
 namespace korval {
 namespace {
 
+namespace fs = std::filesystem;
 using korval::test::PrintTo;
 using test::Canonical;
 using test::Rig;
@@ -165,6 +171,105 @@ TEST(EmptyIdentity, SbsReportsMoveOneRecord)
     const SBSAircraft& a = *s.SBSAircraftCol.Item("");
     EXPECT_EQ(a.OldPosition + " " + a.NewPosition, "51000/-001000 51500/-001500");
     EXPECT_EQ(a.AltChange, 1);  // 1000 ft lower: descending
+}
+
+// ---- files read at start ------------------------------------------------------------------------
+
+// What stands at the path of a file read. (The ceiling: the data files' case below.)
+enum class Kind { Nothing, Folder, Fifo, LinkToFile, DanglingLink };
+
+struct ReadCase {
+    const char* name;
+    Kind kind;
+    FileStatus status;
+    const char* text;
+};
+
+class RegularFiles : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(RegularFiles, OnlyARegularFileIsRead)
+{
+    const ReadCase& c = GetParam();
+    test::TempHome home;
+    const fs::path file = home.path() / "data.wdf";
+    if (c.kind == Kind::Folder) fs::create_directory(file);
+    if (c.kind == Kind::Fifo) test::MakeFifo(file);
+    home.Write("real.wdf", "A=1\r\n");
+    if (c.kind == Kind::LinkToFile) fs::create_symlink("real.wdf", file);
+    if (c.kind == Kind::DanglingLink) fs::create_symlink("absent.wdf", file);
+    FileRead read;
+    EXPECT_TRUE(test::FinishesWithin(std::chrono::seconds(20), {file}, [&] { read = ReadRegularFile(file, 10); }));
+    EXPECT_EQ(std::tuple(read.status, read.text, read.reason.empty()),
+              std::tuple(c.status, c.text, c.status == FileStatus::Read));
+}
+
+INSTANTIATE_TEST_SUITE_P(Station, RegularFiles,
+                         ::testing::Values(ReadCase{"missing", Kind::Nothing, FileStatus::Missing, ""},
+                                           ReadCase{"folder", Kind::Folder, FileStatus::NotRegular, ""},
+                                           ReadCase{"fifo", Kind::Fifo, FileStatus::NotRegular, ""},
+                                           ReadCase{"linkToFile", Kind::LinkToFile, FileStatus::Read, "A=1\r\n"},
+                                           ReadCase{"danglingLink", Kind::DanglingLink, FileStatus::Missing, ""}),
+                         test::CaseName());
+
+// A data file beyond the ceiling is an unreadable one (error 75), not a table of millions of lines.
+TEST(DataFiles, BeyondTheCeilingIsUnreadable)
+{
+    Rig rig;
+    rig.home.Write("routes.wdf", std::string(kMaxDataFileBytes + 1, 'x'));
+    EXPECT_FAULT((void)ReadDataFileLines(rig.station, "routes.wdf"), 75);
+    rig.home.Write("routes.wdf", std::string(kMaxDataFileBytes - 2, 'x') + "\r\n");
+    EXPECT_EQ(ReadDataFileLines(rig.station, "routes.wdf").size(), 2u);
+}
+
+// A FIFO in place of a file read at start is an unreadable file, taken as one at once: nothing
+// waits for a writer, and start-up ends with that file's usual message.
+struct FifoCase {
+    const char* name;
+    const char* file;
+    const char* message;                      // start of the one message
+    std::size_t routes, aircraft, regFlight;  // lines loaded
+};
+
+class StartUpFifo : public ::testing::TestWithParam<FifoCase> {};
+
+TEST_P(StartUpFifo, IsAnUnreadableFileAndStartUpCompletes)
+{
+    const FifoCase& c = GetParam();
+    Rig rig;
+    rig.home.Write("KORVAL.ini", test::ReadTestData("chain/KORVAL.ini"));
+    rig.home.Write("routes.wdf", "UP6567=CGN-EMA-SDF\r\n");
+    rig.home.Write("aircraft.wdf", "N923UP=B767\r\n");
+    rig.home.Write("RegFlight.wdf", ".N923UP;.N923UX;;\r\n");
+    const auto fifo = rig.home.path() / c.file;
+    fs::remove(fifo);
+    test::MakeFifo(fifo);
+    EXPECT_TRUE(test::FinishesWithin(std::chrono::seconds(20), {fifo}, [&] { StartUp(rig.station); }));
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    const std::string& text = rig.notes.messages[0].text;
+    EXPECT_EQ(text.rfind(c.message, 0), 0u) << text;
+    if (c.routes == 0 || c.regFlight == 0) {
+        EXPECT_NE(text.find(" in procedure Form_Load of Form ACARS"), std::string::npos) << text;
+    }
+    const Station& s = rig.station;
+    EXPECT_EQ(std::tuple(s.RoutesFileLines.size(), s.AircraftFileLines.size(), s.RegFlightLines.size()),
+              std::tuple(c.routes, c.aircraft, c.regFlight));
+    EXPECT_TRUE(fs::is_fifo(fifo));
+}
+
+// The first unreadable table ends the start-up's loading, as a folder in its place does.
+INSTANTIATE_TEST_SUITE_P(
+    Events, StartUpFifo,
+    ::testing::Values(FifoCase{"settings", "KORVAL.ini", "Can't read your Korval settings file ", 2, 2, 2},
+                      FifoCase{"routes", "routes.wdf", "Error 75 (Path/File access error) at line ", 0, 0, 0},
+                      FifoCase{"regFlight", "RegFlight.wdf", "Error 75 (Path/File access error) at line ", 2, 2, 0}),
+    test::CaseName());
+
+TEST(StartUp, MinuteCountIsTheMinuteOfTheUtcDay)
+{
+    Rig rig;
+    rig.clock.SetUtcTime(23, 59, 30);
+    StartUp(rig.station);
+    EXPECT_EQ(rig.station.MinuteCount, 23 * 60 + 59);
 }
 
 }  // namespace
