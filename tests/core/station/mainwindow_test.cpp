@@ -225,11 +225,9 @@ TEST(MainWindow, Timer2CountsMinutesAndRunsTheEstimateEverySecondTick)
     s.box.labUTC = "UTC: 0001";
     s.MinuteCount = 1439;
     Timer2_Timer(s);
-    EXPECT_EQ(redraws, 0);
-    EXPECT_EQ(s.MinuteCount, 0);
+    EXPECT_EQ(std::tuple(redraws, s.MinuteCount), std::tuple(0, 0));
     Timer2_Timer(s);
-    EXPECT_EQ(redraws, 1);
-    EXPECT_EQ(s.MinuteCount, 1);
+    EXPECT_EQ(std::tuple(redraws, s.MinuteCount), std::tuple(1, 1));
 }
 
 struct DeleteCase {
