@@ -1,20 +1,29 @@
-// Link texts through OnLinkText: each lands in its box and runs that box's chain; a text longer
-// than a link box holds is refused whole, with one error-log entry and a count, and the next text
-// is processed as usual. Then the files read at start: only as regular files, with a ceiling. Then
-// messages of slow shapes, through the whole chain.
+// The station without a window. Link texts through OnLinkText: each lands in its box and runs that
+// box's chain; a text longer than a link box holds is refused whole, with one error-log entry and
+// a count, and the next text is processed as usual. Then the files read at start: only as regular
+// files, with a ceiling; messages of slow shapes through the whole chain; and the main window's
+// handlers.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
 #include "fifo_guard.h"
 #include "golden.h"
+#include "maps/refresh.h"
 #include "message_shapes.h"
 #include "station/events.h"
 #include "station/files.h"
+#include "station/links.h"
+#include "station/mainwindow.h"
+#include "station/status.h"
 #include "test_support.h"
 #include "text/convert.h"
 #include "tracking/lookups.h"
@@ -28,6 +37,16 @@ using shapes::Shape;
 using test::Canonical;
 using test::EscapeBytes;
 using test::Rig;
+
+// A station over a temporary folder for every case.
+template <class Base>
+struct WithRig : Base {
+    Rig rig;
+    Station& s = rig.station;
+};
+using LinkText = WithRig<::testing::Test>;
+using Start = WithRig<::testing::Test>;
+using MainWindow = WithRig<::testing::Test>;
 
 const std::string kDown = Canonical(".D-ALCA", "5Z", '2', "M20A", "LH8400", "HELLO THERE\r\n");
 
@@ -55,13 +74,11 @@ constexpr SourceCase kSources[] = {
     {"other", LinkBox::txtNewData, &Station::txtNewData, "txtNewData", true},
 };
 
-class Ceiling : public ::testing::TestWithParam<SourceCase> {};
+class Ceiling : public WithRig<::testing::TestWithParam<SourceCase>> {};
 
 TEST_P(Ceiling, OneMebibyteIsRefusedWithOneEntryAndTheNextTextGoesOn)
 {
     const SourceCase& c = GetParam();
-    Rig rig;
-    Station& s = rig.station;
     int counters = 0;
     s.Subscribe([&](ChangeFlags what) { counters += (what & ChangeCounters) ? 1 : 0; });
     s.*c.store = "before";
@@ -82,10 +99,8 @@ TEST_P(Ceiling, OneMebibyteIsRefusedWithOneEntryAndTheNextTextGoesOn)
 
 INSTANTIATE_TEST_SUITE_P(Events, Ceiling, ::testing::ValuesIn(kSources), test::CaseName());
 
-TEST(Ceiling, TextsUpToTheLimitEvenBinaryAreProcessedAndEveryRefusalIsCounted)
+TEST_F(Ceiling, TextsUpToTheLimitEvenBinaryAreProcessedAndEveryRefusalIsCounted)
 {
-    Rig rig;
-    Station& s = rig.station;
     const std::string atLimit = DownlinkOf(65535);
     OnLinkText(s, LinkBox::SkyData, atLimit);
     EXPECT_EQ(s.box.LiveData.Text, atLimit);
@@ -103,20 +118,16 @@ TEST(Ceiling, TextsUpToTheLimitEvenBinaryAreProcessedAndEveryRefusalIsCounted)
     EXPECT_EQ(s.RefusedTexts, 3);
 }
 
-TEST(LinkText, OtherServerWithoutFormatPassesTheTextUnnormalised)
+TEST_F(LinkText, OtherServerWithoutFormatPassesTheTextUnnormalised)
 {
-    Rig rig;
-    Station& s = rig.station;
     s.dlg.DDEFormat = 3;
     const std::string raw = kDown.substr(1);  // no prefix character: Airmaster_FIX would add one
     OnLinkText(s, LinkBox::txtNewData, raw);
     EXPECT_EQ(s.box.LiveData.Text, raw);
 }
 
-TEST(LinkText, HFDLTextTakesTheHFDLPathWithNormalColours)
+TEST_F(LinkText, HFDLTextTakesTheHFDLPathWithNormalColours)
 {
-    Rig rig;
-    Station& s = rig.station;
     s.box.txtRepeat.Visible = true;
     s.box.Aircraft.BackColor = colour::Yellow;
     s.txtMessCheck = "\r\nkept";
@@ -138,10 +149,8 @@ std::string NoIdentity(const char* label, const char* msgNo, const std::string& 
     return Canonical(".......", label, '3', msgNo, "      ", content);
 }
 
-TEST(EmptyIdentity, AcarsPositionsMoveOneAircraftAndDrawItsRoute)
+TEST_F(LinkText, EmptyIdentityAcarsPositionsMoveOneAircraftAndDrawItsRoute)
 {
-    Rig rig;
-    Station& s = rig.station;
     OnLinkText(s, LinkBox::AirData, NoIdentity("H1", "S01A", "N 51.000,W001.000, N 51.500,W001.500,\r\n"));
     // Another message keeps moving the same aircraft, from where the first left it.
     OnLinkText(s, LinkBox::AirData, NoIdentity("H1", "S02A", "N 52.000,W002.000,\r\n"));
@@ -154,10 +163,8 @@ TEST(EmptyIdentity, AcarsPositionsMoveOneAircraftAndDrawItsRoute)
 }
 
 // An SBS-1 report: the expander rewrites "N51.50000E-1.50000" into the decimal notation.
-TEST(EmptyIdentity, SbsReportsMoveOneRecord)
+TEST_F(LinkText, EmptyIdentitySbsReportsMoveOneRecord)
 {
-    Rig rig;
-    Station& s = rig.station;
     s.opt.mnuSBS = true;
     OnLinkText(s, LinkBox::AirData,
                NoIdentity("_ ", "S01A", "SBS-1 position report N51.00000E-1.00000 FL35000 ft\r\n"));
@@ -208,9 +215,8 @@ INSTANTIATE_TEST_SUITE_P(Station, RegularFiles,
                          test::CaseName());
 
 // A data file beyond the ceiling is an unreadable one (error 75), not a table of millions of lines.
-TEST(DataFiles, BeyondTheCeilingIsUnreadable)
+TEST_F(Start, DataFileBeyondTheCeilingIsUnreadable)
 {
-    Rig rig;
     rig.home.Write("routes.wdf", std::string(kMaxDataFileBytes + 1, 'x'));
     EXPECT_FAULT((void)ReadDataFileLines(rig.station, "routes.wdf"), 75);
     rig.home.Write("routes.wdf", std::string(kMaxDataFileBytes - 2, 'x') + "\r\n");
@@ -226,12 +232,11 @@ struct FifoCase {
     std::size_t routes, aircraft, regFlight;  // lines loaded
 };
 
-class StartUpFifo : public ::testing::TestWithParam<FifoCase> {};
+class StartUpFifo : public WithRig<::testing::TestWithParam<FifoCase>> {};
 
 TEST_P(StartUpFifo, IsAnUnreadableFileAndStartUpCompletes)
 {
     const FifoCase& c = GetParam();
-    Rig rig;
     rig.home.Write("KORVAL.ini", test::ReadTestData("chain/KORVAL.ini"));
     rig.home.Write("routes.wdf", "UP6567=CGN-EMA-SDF\r\n");
     rig.home.Write("aircraft.wdf", "N923UP=B767\r\n");
@@ -243,7 +248,6 @@ TEST_P(StartUpFifo, IsAnUnreadableFileAndStartUpCompletes)
     ASSERT_EQ(rig.notes.messages.size(), 1u);
     const std::string& text = rig.notes.messages[0].text;
     EXPECT_TRUE(text.starts_with(c.message) && text.ends_with(c.end)) << text;
-    const Station& s = rig.station;
     EXPECT_EQ(std::tuple(s.RoutesFileLines.size(), s.AircraftFileLines.size(), s.RegFlightLines.size()),
               std::tuple(c.routes, c.aircraft, c.regFlight));
     EXPECT_TRUE(fs::is_fifo(fifo));
@@ -259,9 +263,8 @@ INSTANTIATE_TEST_SUITE_P(Events, StartUpFifo,
                                            FifoCase{"regFlight", "RegFlight.wdf", kError75, kFormLoad, 2, 2, 0}),
                          test::CaseName());
 
-TEST(StartUp, MinuteCountIsTheMinuteOfTheUtcDay)
+TEST_F(Start, MinuteCountIsTheMinuteOfTheUtcDay)
 {
-    Rig rig;
     rig.clock.SetUtcTime(23, 59, 30);
     StartUp(rig.station);
     EXPECT_EQ(rig.station.MinuteCount, 23 * 60 + 59);
@@ -419,6 +422,236 @@ TEST_P(Shapes, ChainGivesThePredictedOutput)
 
 INSTANTIATE_TEST_SUITE_P(Chain, Shapes, ::testing::ValuesIn(shapes::kShapes),
                          [](const auto& param) { return std::string(param.param.name); });
+
+// ---- the main window's handlers: source menu items and links, status line, counting, timer, delete
+
+// A link layer where only the named topics have a running server. Each box's link (or the one
+// kept for the source to come up) is recorded as its topic and item.
+class FakePort final : public LinkPort {
+public:
+    std::set<std::string> running;
+    std::map<LinkBox, std::string> linked, waiting;
+    void Link(LinkBox box, const std::string& topic, const std::string& item) override
+    {
+        if (!running.count(topic)) Raise(err::DdeNoAnswer);
+        linked[box] = topic + " " + item;
+    }
+    void LinkLater(LinkBox box, const std::string& topic, const std::string& item) override
+    {
+        waiting[box] = topic + " " + item;
+    }
+    void Unlink(LinkBox box) override
+    {
+        linked.erase(box);
+        waiting.erase(box);
+    }
+};
+
+// A menu item of a source: its handler, its boxes and their topics (linked in this order).
+struct MenuCase {
+    const char* name;
+    void (*click)(Station&);
+    bool Options::*item;
+    std::vector<LinkBox> boxes;
+    std::vector<std::string> topics;
+    const char *procedure, *notRunning;
+};
+
+// The Other item's server and topic are " Mine " and "Feed ", taken trimmed.
+// clang-format off
+const MenuCase kMenus[] = {
+    {"Airmaster", mnuAir_Click, &Options::mnuAir, {LinkBox::AirData}, {"WinACARS|ACARS"}, "Link_Airmaster",
+     "Airmaster must be running before selecting as DDE source"},
+    {"PcHfdl", mnuPCHFDL_Click, &Options::mnuPCHFDL, {LinkBox::HFDL, LinkBox::HFACARSData},
+     {"PCHFDL|HFDL", "PCHFDL|ACARS"}, "Link_PCHFDL", "PC-HFDL must be running before selecting as DDE source"},
+    {"Other", mnuNew_Click, &Options::mnuNew, {LinkBox::txtNewData}, {"Mine|Feed"}, "Link_Other",
+     "Your specified DDE must be running before selecting it as DDE source"},
+};
+// clang-format on
+
+class Sources : public WithRig<::testing::TestWithParam<MenuCase>> {};
+
+// A source not up yet when the program starts (services start in any order) is told once,
+// logged, kept checked and waited for: the saved choice stays the user's, and unchecking it ends
+// the waiting. Checked while not running, it unchecks itself with the same message; once running,
+// checking it links every box and unchecking it ends every link.
+TEST_P(Sources, StartWaitsAndTheMenuLinksOnlyWhatRuns)
+{
+    const MenuCase& c = GetParam();
+    FakePort port;
+    s.links = &port;
+    s.dlg.txtServer = " Mine ";
+    s.dlg.txtTopic = "Feed ";
+    s.opt.*c.item = true;
+    RelinkSources(s);
+    EXPECT_TRUE(s.opt.*c.item);
+    std::map<LinkBox, std::string> boxes;
+    std::string log;
+    for (std::size_t i = 0; i < c.boxes.size(); ++i) {
+        boxes[c.boxes[i]] = c.topics[i] + " LiveData";
+        log += "Error: 282 (Link to " + c.topics[i] +
+               " not answering at start; retrying every 10 seconds) at line 0 in procedure " + c.procedure +
+               " of Module ACARS\r\n\r\n";
+    }
+    EXPECT_EQ(port.waiting, boxes);
+    EXPECT_EQ(rig.home.Read("Logs/ErrorLog .txt"), log);
+
+    c.click(s);
+    EXPECT_FALSE(s.opt.*c.item);
+    EXPECT_TRUE(port.waiting.empty());
+    c.click(s);
+    EXPECT_FALSE(s.opt.*c.item);
+
+    port.running.insert(c.topics.begin(), c.topics.end());
+    c.click(s);
+    EXPECT_TRUE(s.opt.*c.item);
+    EXPECT_EQ(port.linked, boxes);
+    c.click(s);
+    EXPECT_FALSE(s.opt.*c.item);
+    EXPECT_TRUE(port.linked.empty());
+    ASSERT_EQ(rig.notes.messages.size(), 2u);  // at start and when checked while not running
+    for (const auto& m : rig.notes.messages) EXPECT_EQ(m.text, c.notRunning);
+    EXPECT_EQ(rig.notes.beeps, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Station, Sources, ::testing::ValuesIn(kMenus), test::CaseName());
+
+TEST_F(MainWindow, OtherWithUnsetServerKeepsItemCheckedAndSaysSo)
+{
+    FakePort port;
+    rig.station.links = &port;
+    mnuNew_Click(rig.station);
+    EXPECT_TRUE(rig.station.opt.mnuNew);
+    ASSERT_EQ(rig.notes.messages.size(), 1u);
+    EXPECT_EQ(rig.notes.messages[0].text, "You must set your DDE Server and Topic");
+}
+
+TEST_F(MainWindow, StartUpWithoutALinkLayerUnchecksAsBefore)
+{
+    rig.station.opt.mnuSky = true;
+    RelinkSources(rig.station);
+    EXPECT_FALSE(rig.station.opt.mnuSky);
+    EXPECT_EQ(rig.notes.messages.size(), 1u);
+}
+
+// ---- what the status line says every interval -----------------------------------------------
+
+// The station keeps the totals the status line is made of; the line says what changed since the
+// last one, for every chosen source and every source that delivered.
+TEST_F(MainWindow, StatusLineSaysWhatArrivedWhatWasCountedAndTheErrorsSinceTheLastLine)
+{
+    EXPECT_EQ(StatusLine(s, s.traffic), "last minute: no source chosen; 0 aircraft tracked, 0 SBS-1; 0 errors logged");
+    s.opt.mnuAir = true;
+    OnLinkText(s, LinkBox::AirData, Canonical(".D-ALCA", "5Z", '2', "M20A", "LH8400", "HELLO THERE\r\n"));
+    s.LogFaultLine(Fault(13, "Type mismatch", 0), "Test", "Test");
+    const TrafficCounts start = s.traffic;  // the last line
+    OnLinkText(s, LinkBox::AirData, Canonical(".D-ALCB", "5Z", '2', "M22A", "LH8402", "HELLO\r\n"));
+    OnLinkText(s, LinkBox::SkyData, Canonical(".D-ALCB", "5Z", '2', "M21A", "LH8401", "HELLO AGAIN\r\n"));
+    s.PositionReformatted = true;  // as a rule would set it: the counting step counts it
+    Fill_Boxes(s);
+    s.LogFaultLine(Fault(13, "Type mismatch", 0), "Test", "Test");
+    s.LogFaultLine(Fault(0, "Link to X restored", 0), "Test", "Test");  // no fault
+    EXPECT_EQ(StatusLine(s, start),
+              "last minute: Airmaster/JACARS 1 received, 0 counted, SkySpy/ACARSD 1 received, 1 counted; "
+              "0 aircraft tracked, 0 SBS-1; 1 errors logged");
+}
+
+// ---- counting a message, the minute timer, deleting an aircraft ---------------------------------
+
+struct CountCase {
+    const char* name;
+    bool oceanic, request, reformatted;
+    const char *count, *oca;            // txtCount and txtOCA before
+    const char *countAfter, *ocaAfter;  //  and after
+    std::uint32_t liveBack;             // 0: unchanged, and the message neither counted nor logged
+};
+
+class Counting : public WithRig<::testing::TestWithParam<CountCase>> {};
+
+TEST_P(Counting, CountColourAndLogAgain)
+{
+    const CountCase& c = GetParam();
+    s.opt.mnuBeep = true;
+    s.OceanicMessage = c.oceanic;
+    s.REQPWIMessage = c.request;
+    s.PositionReformatted = c.reformatted;
+    s.box.txtCount.Text = c.count;
+    s.box.txtOCA.Text = c.oca;
+    s.CurrentMessage = Canonical(".N923UP", "H1", '2', "M76A", "UP0001", "POS N51234W010500\r\n");
+    Fill_Boxes(s);
+    EXPECT_EQ(s.box.txtCount.Text + " " + s.box.txtOCA.Text, std::string(c.countAfter) + " " + c.ocaAfter);
+    const bool counted = c.liveBack != 0;
+    EXPECT_EQ(std::tuple(s.box.LiveData.BackColor, s.box.Aircraft.BackColor, rig.notes.beeps),
+              std::tuple(counted ? c.liveBack : colour::PaleYellow, counted ? colour::Red : colour::DarkRed,
+                         counted ? 1 : 0));
+    EXPECT_EQ(s.box.LiveData.Text, counted ? s.CurrentMessage : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Station, Counting,
+    ::testing::Values(CountCase{"request", false, true, false, "4", "7", "5", "7", colour::Navy},
+                      CountCase{"nothing", false, false, false, "4", "7", "4", "7", 0},
+                      // 16-bit counters would overflow here and lose the message; an oceanic message
+                      // counts only as oceanic, reformatted or not.
+                      CountCase{"past16Bits", false, false, true, "32767", "0", "32768", "0", colour::Navy},
+                      CountCase{"oceanicPast16Bits", true, false, true, "0", "32767", "0", "32768", colour::Green},
+                      CountCase{"typedOver", false, false, true, "abc", "0", "1", "0", colour::Navy}),
+    test::CaseName());
+
+// MidWaypoint runs on every second tick (it always redraws); MinuteCount wraps at midnight even
+// when a late timer missed 0000.
+TEST_F(MainWindow, Timer2CountsMinutesAndRunsTheEstimateEverySecondTick)
+{
+    int redraws = 0;
+    s.Subscribe([&](ChangeFlags what) { redraws += (what & ChangeMaps) ? 1 : 0; });
+    s.box.labUTC = "UTC: 0001";
+    s.MinuteCount = 1439;
+    Timer2_Timer(s);
+    EXPECT_EQ(std::tuple(redraws, s.MinuteCount), std::tuple(0, 0));
+    Timer2_Timer(s);
+    EXPECT_EQ(std::tuple(redraws, s.MinuteCount), std::tuple(1, 1));
+}
+
+struct DeleteCase {
+    const char* name;
+    const char* typed;
+    std::size_t aircraftLeft, linesLeft;
+    bool message;
+    int redraws;
+};
+
+class DeleteAircraft : public WithRig<::testing::TestWithParam<DeleteCase>> {};
+
+TEST_P(DeleteAircraft, ByTheIdInCapitals)
+{
+    const DeleteCase& c = GetParam();
+    const char* ids[] = {"G-ABCD", "N923UP", "G-ABCD", "g-lower"};  // two records of G-ABCD
+    for (int i = 0; i < 4; ++i) {
+        auto a = std::make_shared<Aircraft>();
+        a->ID = ids[i];
+        s.AircraftCol.Add(a, "K" + std::to_string(i));
+        auto r = std::make_shared<RouteLine>();
+        r->ID = ids[i];
+        s.RouteLineCol.Add(r);
+    }
+    auto sbs = std::make_shared<SBSAircraft>();
+    sbs->ID = "G-ABCD";
+    s.SBSAircraftCol.Add(sbs, "G-ABCD");
+    int redraws = 0;
+    s.Subscribe([&](ChangeFlags what) { redraws += (what & ChangeMaps) ? 1 : 0; });
+    EXPECT_EQ(cmdDelete(s, c.typed), c.aircraftLeft < 4);
+    EXPECT_EQ(std::tuple(s.AircraftCol.Count(), s.RouteLineCol.Count(), s.SBSAircraftCol.Count(), redraws),
+              std::tuple(c.aircraftLeft, c.linesLeft, std::size_t{1}, c.redraws));
+    ASSERT_EQ(rig.notes.messages.size(), c.message ? 1u : 0u);
+    for (const auto& m : rig.notes.messages)
+        EXPECT_EQ(m.text, "No matching Aircraft. Check you have enterred it correctly");
+}
+
+INSTANTIATE_TEST_SUITE_P(Station, DeleteAircraft,
+                         ::testing::Values(DeleteCase{"lowerCaseTyped", "g-abcd", 2, 2, false, 1},
+                                           DeleteCase{"storedInLowerCase", "g-lower", 4, 4, true, 1},
+                                           DeleteCase{"empty", "", 4, 4, false, 0}),
+                         test::CaseName());
 
 }  // namespace
 }  // namespace korval
