@@ -447,7 +447,7 @@ public:
     }
 };
 
-// A menu item of a source: its handler, its boxes and their topics (linked in this order).
+// A menu item of a source: its handler, its boxes and their topics, box by box.
 struct MenuCase {
     const char* name;
     void (*click)(Station&);
