@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "fifo_guard.h"
 #include "settings/ini.h"
 #include "settings/settings.h"
 #include "test_support.h"
@@ -12,29 +18,17 @@
 namespace korval {
 namespace {
 
+namespace fs = std::filesystem;
 using korval::test::PrintTo;
 using test::Rig;
 
 const std::string kFull = test::ReadTestData("settings/full.ini");
-constexpr const char* kReaderMain = "An error has occurred checking your Korval settings";
 
-std::string FileValue(const Rig& rig, const char* section, const char* key)
+std::string FileValue(const fs::path& file, const char* section, const char* key)
 {
-    const IniDocument doc = IniDocument::Parse(rig.home.Read("KORVAL.ini"));
-    auto v = doc.Get(section, key);
+    const IniFileRead read = ReadIniFile(file);
+    auto v = read.doc.Get(section, key);
     return v ? std::string(*v) : "<absent>";
-}
-
-// Every line of `before` is still in `after`, in the same order.
-bool KeepsEveryLine(const std::string& before, const std::string& after)
-{
-    std::vector<std::string> a = Split(after, "\n");
-    std::size_t at = 0;
-    for (const std::string& line : Split(before, "\n")) {
-        while (at < a.size() && a[at] != line) ++at;
-        if (at++ == a.size()) return false;
-    }
-    return true;
 }
 
 // ---- options behind a setting: off unless the file says otherwise, never added to a file unasked --
@@ -45,25 +39,19 @@ TEST(Settings, LaterOptionsAreOffWhenAbsentAndNotAddedUnasked)
     Rig rig;
     rig.home.Write("KORVAL.ini", "[Menus]\r\nTag=True\r\n");
     LoadSettings(rig.station);
-    EXPECT_FALSE(rig.station.opt.mnuExtendedDecoding);
-    EXPECT_FALSE(rig.station.opt.mnuExportTracks);
+    EXPECT_FALSE(rig.station.opt.mnuExtendedDecoding || rig.station.opt.mnuExportTracks);
     SaveSettings(rig.station);
-    EXPECT_EQ(FileValue(rig, "Menus", "ExtendedDecoding"), "<absent>");
+    EXPECT_EQ(FileValue(rig.station.SettingsFile(), "Menus", "ExtendedDecoding"), "<absent>");
     rig.station.opt.mnuExtendedDecoding = true;
     rig.station.opt.mnuExportTracks = true;
     SaveSettings(rig.station);
-    EXPECT_EQ(FileValue(rig, "Menus", "ExtendedDecoding"), "True");
-    EXPECT_EQ(FileValue(rig, "Menus", "ExportTracks"), "<absent>");
-    EXPECT_TRUE(rig.notes.messages.empty());
-}
+    EXPECT_EQ(FileValue(rig.station.SettingsFile(), "Menus", "ExtendedDecoding"), "True");
+    EXPECT_EQ(FileValue(rig.station.SettingsFile(), "Menus", "ExportTracks"), "<absent>");
 
-TEST(Settings, TheBundledSettingsTurnModernDecodingOn)
-{
-    Rig rig;
-    rig.home.Write("KORVAL.ini", test::ReadTestData("../../data/KORVAL.ini"));
-    LoadSettings(rig.station);
-    EXPECT_TRUE(rig.station.opt.mnuExtendedDecoding);
-    EXPECT_TRUE(rig.station.opt.mnuExportTracks);
+    Rig bundled;  // the bundled settings turn both on
+    bundled.home.Write("KORVAL.ini", test::ReadTestData("../../data/KORVAL.ini"));
+    LoadSettings(bundled.station);
+    EXPECT_TRUE(bundled.station.opt.mnuExtendedDecoding && bundled.station.opt.mnuExportTracks);
 }
 
 // ---- a full file -------------------------------------------------------------------------------
@@ -76,17 +64,11 @@ TEST(Settings, FullFileLoadsAndSavesBackUnchanged)
     LoadSettings(s);
     EXPECT_TRUE(rig.notes.messages.empty());
     EXPECT_TRUE(s.opt.mnuAir && s.opt.mnuSBS && s.opt.mnuMapSettings && s.opt.mnuWaypoints);
-    EXPECT_FALSE(s.opt.mnuSky || s.opt.mnuRepeats || s.opt.mnuShowMap2);
-    EXPECT_EQ(s.mainPlacement.Top, 900.5f);
-    EXPECT_EQ(s.dlg.txtServer, "MyServer");
-    EXPECT_EQ(s.dlg.DDEFormat, 2);
-    EXPECT_EQ(s.map[1].ACIDBack, -1);
-    EXPECT_EQ(s.map[1].ACIDBackText, "-1");
-    EXPECT_EQ(s.map[1].S, "-43300");
-    EXPECT_EQ(s.map[1].W, "-007500");
-    EXPECT_EQ(s.map[2].N, "");  // no section: defaults
-    EXPECT_EQ(s.mapPlacement[0].Width, 6000.0f);
-    EXPECT_FALSE(s.mapPlacement[1].Present);
+    EXPECT_FALSE(s.opt.mnuSky || s.opt.mnuRepeats || s.opt.mnuShowMap2 || s.mapPlacement[1].Present);
+    // Map 3 has no section: its defaults.
+    EXPECT_EQ(std::tuple(s.mainPlacement.Top, s.dlg.txtServer, s.dlg.DDEFormat, s.map[1].ACIDBack, s.map[1].S,
+                         s.map[1].W, s.map[2].N, s.mapPlacement[0].Width),
+              std::tuple(900.5f, "MyServer", 2, -1, "-43300", "-007500", "", 6000.0f));
 
     // Same states: not one byte differs, comments and unknown keys included. Every option is
     // written back under its key, so one read from another key shows here.
@@ -103,7 +85,7 @@ TEST(Settings, FullFileLoadsAndSavesBackUnchanged)
     s.mainMinimised = true;  // a minimised window keeps the saved placement
     s.mainPlacement.Left = 1.0f;
     SaveSettings(s);
-    EXPECT_EQ(FileValue(rig, "KORVAL", "Left"), "1234.25");
+    EXPECT_EQ(FileValue(rig.station.SettingsFile(), "KORVAL", "Left"), "1234.25");
 }
 
 TEST(Settings, LaterKeysLoadAfterAnEmptyOrUnusableOne)
@@ -117,20 +99,30 @@ TEST(Settings, LaterKeysLoadAfterAnEmptyOrUnusableOne)
     EXPECT_TRUE(o.mnuDecErr && o.mnuTooFar && o.mnuBeep);
     EXPECT_FALSE(o.mnuRepeats || o.mnuSQ || o.mnuSBS);
     ASSERT_EQ(rig.notes.messages.size(), 2u);
-    EXPECT_EQ(rig.notes.messages[0].text, kReaderMain);
+    EXPECT_EQ(rig.notes.messages[0].text, "An error has occurred checking your Korval settings");
     EXPECT_NE(rig.notes.messages[1].text.find("[Filters] SQ=maybe"), std::string::npos);
 }
 
 // ---- one value at a time -----------------------------------------------------------------------
 
+// The stores a value of the table below goes to, as "key=value" texts between blanks.
+std::string Stores(const Station& s)
+{
+    return " TooLat=" + s.dlg.txtTooLat + " ClearMapTime=" + s.dlg.txtClearMapTime +
+           " MaxPlots=" + std::to_string(s.dlg.comMaxPlot) + " Format=" + std::to_string(s.dlg.DDEFormat) +
+           " SBSOnly=" + BoolText(s.dlg.chkSBS) + " Airmaster=" + BoolText(s.opt.mnuAir) +
+           " Back1=" + std::to_string(s.map[0].ACIDBack) + "|" + s.map[0].ACIDBackText + " S3=" + s.map[2].S +
+           " Path2=" + s.map[1].MapPath + " MainPlaced=" + BoolText(s.mainPlacement.Present) +
+           " Map3Placed=" + BoolText(s.mapPlacement[2].Present) + " ";
+}
+
+// A file of one key read by one owner: the store it leaves, and a part of the one message.
 struct ValueCase {
     const char* name;
-    const char* section;
-    const char* key;
-    std::string value;
-    std::string (*get)(const Station&);
-    std::string expected;
-    std::size_t messages;
+    std::string file;
+    std::string store;
+    const char* message;  // nullptr: none
+    void (*load)(Station&) = LoadSettings;
 };
 
 class SettingValues : public ::testing::TestWithParam<ValueCase> {};
@@ -139,46 +131,47 @@ TEST_P(SettingValues, LoadAs)
 {
     const ValueCase& c = GetParam();
     Rig rig;
-    rig.home.Write("KORVAL.ini", std::string("[") + c.section + "]\r\n" + c.key + "=" + c.value + "\r\n");
-    LoadSettings(rig.station);
-    EXPECT_EQ(c.get(rig.station), c.expected);
-    EXPECT_EQ(rig.notes.messages.size(), c.messages);
+    rig.home.Write("KORVAL.ini", c.file);
+    c.load(rig.station);
+    EXPECT_NE(Stores(rig.station).find(" " + c.store + " "), std::string::npos) << Stores(rig.station);
+    ASSERT_EQ(rig.notes.messages.size(), c.message ? 1u : 0u);
+    for (const auto& m : rig.notes.messages) EXPECT_NE(m.text.find(c.message), std::string::npos) << m.text;
 }
 
-using Get = std::string (*)(const Station&);
-const Get TooLat = [](const Station& s) { return s.dlg.txtTooLat; };
-const Get ClearTime = [](const Station& s) { return s.dlg.txtClearMapTime; };
-const Get MaxPlots = [](const Station& s) { return std::to_string(s.dlg.comMaxPlot); };
-const Get DDEFormat = [](const Station& s) { return std::to_string(s.dlg.DDEFormat); };
-const Get SBSOnly = [](const Station& s) { return BoolText(s.dlg.chkSBS); };
-const Get Airmaster = [](const Station& s) { return BoolText(s.opt.mnuAir); };
-const Get Back1 = [](const Station& s) { return std::to_string(s.map[0].ACIDBack) + "|" + s.map[0].ACIDBackText; };
-const Get South3 = [](const Station& s) { return s.map[2].S; };
-const Get Path2 = [](const Station& s) { return s.map[1].MapPath; };
-const Get MainPlaced = [](const Station& s) { return BoolText(s.mainPlacement.Present); };
+const std::string kLongPath = "/" + std::string(400, 'p') + ".jpg";
 
+// A value that does not convert keeps its default and is named in the load's one message; an
+// empty one gives its owner's message.
 INSTANTIATE_TEST_SUITE_P(
     Settings, SettingValues,
-    ::testing::Values(ValueCase{"colonIsNoAbsentMarker", "Filters", "TooLat", "1:5", TooLat, "1:5", 0},
-                      ValueCase{"clockTimePadded", "Menus", "ClearMapTime", "30", ClearTime, "0030", 0},
-                      ValueCase{"plotIndexPastList", "Menus", "MaxPlots", "9", MaxPlots, "0", 1},
-                      ValueCase{"formatNotANumber", "Korval", "Format", "x", DDEFormat, "3", 1},
-                      ValueCase{"checkBoxWord", "Menus", "SBSOnly", "True", SBSOnly, "False", 1},
-                      ValueCase{"boolAsNumber", "KORVAL", "Airmaster", "1", Airmaster, "True", 0},
-                      ValueCase{"colourOverflow", "Map1 Settings", "ACIDBack", "4294967295", Back1, "16777215|", 1},
-                      ValueCase{"edgeRoundedToThousandths", "Map3 Settings", "S", "52.12351", South3, "52124", 0},
-                      ValueCase{"placementGarbage", "Korval", "Left", "wide", MainPlaced, "False", 1},
-                      ValueCase{"longPathWhole", "Map2 Settings", "MapPath", "/" + std::string(400, 'p') + ".jpg",
-                                Path2, "/" + std::string(400, 'p') + ".jpg", 0}),
+    ::testing::Values(
+        ValueCase{"colonIsNoAbsentMarker", "[Filters]\nTooLat=1:5\n", "TooLat=1:5", nullptr},
+        ValueCase{"clockTimePadded", "[Menus]\nClearMapTime=30\n", "ClearMapTime=0030", nullptr},
+        ValueCase{"plotIndexPastList", "[Menus]\nMaxPlots=9\n", "MaxPlots=0", "MaxPlots=9"},
+        ValueCase{"formatNotANumber", "[Korval]\nFormat=x\n", "Format=3", "Format=x"},
+        ValueCase{"checkBoxWord", "[Menus]\nSBSOnly=True\n", "SBSOnly=False", "SBSOnly=True"},
+        ValueCase{"boolAsNumber", "[KORVAL]\nAirmaster=1\n", "Airmaster=True", nullptr},
+        ValueCase{"colourOverflow", "[Map1 Settings]\nACIDBack=4294967295\n", "Back1=16777215|", "ACIDBack=4294967295"},
+        ValueCase{"edgeRoundedToThousandths", "[Map3 Settings]\nS=52.12351\n", "S3=52124", nullptr},
+        ValueCase{"placementGarbage", "[Korval]\nLeft=wide\n", "MainPlaced=False", "Left=wide"},
+        ValueCase{"longPathWhole", "[Map2 Settings]\nMapPath=" + kLongPath + "\n", "Path2=" + kLongPath, nullptr},
+        ValueCase{"ddeFormatEmpty", "[Korval]\nFormat=\n", "Format=3", "You have not set your DDE details",
+                  LoadDDEServerSettings},
+        ValueCase{"wrongPlotEmpty", "[Filters]\nTooLat=\n", "TooLat=8", "No Settings", LoadWrongPlotSettings},
+        ValueCase{"mapWideEmpty", "[Menus]\nMaxPlots=\n", "MaxPlots=0", "You have not selected a map",
+                  LoadMapWideSettings},
+        ValueCase{"mapWindowEmpty", "[Map3]\nTop=\n", "Map3Placed=False",
+                  "An error has occurred while calling the API function",
+                  [](Station& s) { LoadMapWindowPlacement(s, 3); }}),
     test::CaseName());
 
 // ---- bad files: defaults, a message, never a crash, nothing lost ---------------------------------
 
-enum class Damage { Missing, Garbage, Folder, TooLarge };
-
+// The settings file's content; none when it is absent. (A file that cannot be read at all: the
+// FIFO case of the saving tests.)
 struct DamageCase {
     const char* name;
-    Damage damage;
+    std::optional<std::string> content;
     std::size_t loadMessages;
     bool saveWorks;
 };
@@ -192,80 +185,32 @@ TEST_P(DamagedFile, StartsWithDefaults)
     Station& s = rig.station;
     rig.home.Write("KORVAL.ini", kFull);
     LoadSettings(s);  // every store away from its default first
-    std::filesystem::remove(s.SettingsFile());
-    switch (c.damage) {
-        case Damage::Missing:
-            break;
-        case Damage::Garbage:
-            rig.home.Write("KORVAL.ini", test::ReadTestData("settings/garbage.bin"));
-            break;
-        case Damage::Folder:
-            std::filesystem::create_directory(s.SettingsFile());
-            break;
-        case Damage::TooLarge:
-            rig.home.Write("KORVAL.ini", std::string(IniDocument::kMaxBytes + 10, ';'));
-            break;
-    }
+    fs::remove(s.SettingsFile());
+    if (c.content) rig.home.Write("KORVAL.ini", *c.content);
     LoadSettings(s);
     EXPECT_EQ(rig.notes.messages.size(), c.loadMessages);
 
     // Every store the full file changed is back at a first start's value.
-    EXPECT_EQ(s.dlg.txtServer, "Set");
-    EXPECT_EQ(s.dlg.DDEFormat, 3);
-    EXPECT_EQ(s.dlg.comMaxPlot, 0);
+    EXPECT_EQ(std::tuple(s.dlg.txtServer, s.dlg.DDEFormat, s.dlg.comMaxPlot, s.map[1].MapPath, s.map[1].ACIDBack),
+              std::tuple("Set", 3, 0, "", 0xFFFFFF));
     EXPECT_FALSE(s.opt.mnuAir || s.opt.mnuPCHFDL || s.opt.mnuSBS || s.opt.mnuTag || s.opt.mnuWaypoints);
     EXPECT_FALSE(s.mainPlacement.Present || s.mapPlacement[0].Present);
-    EXPECT_EQ(s.map[1].MapPath, "");
-    EXPECT_EQ(s.map[1].ACIDBack, 0xFFFFFF);
 
+    // A file that could be read keeps every byte it had in place, the settings after them.
     const std::string before = rig.home.Read("KORVAL.ini");
     s.opt.mnuTag = true;
     SaveSettings(s);
     EXPECT_EQ(rig.notes.messages.size(), c.loadMessages + (c.saveWorks ? 0 : 1));
-    if (c.saveWorks) {
-        EXPECT_TRUE(KeepsEveryLine(before, rig.home.Read("KORVAL.ini")));
-        EXPECT_EQ(FileValue(rig, "Menus", "Tag"), "True");
-    } else {
-        EXPECT_EQ(rig.home.Read("KORVAL.ini"), before);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Settings, DamagedFile,
-                         ::testing::Values(DamageCase{"missing", Damage::Missing, 0, true},
-                                           DamageCase{"garbageBytes", Damage::Garbage, 1, true},
-                                           DamageCase{"unreadable", Damage::Folder, 1, false},
-                                           DamageCase{"tooLarge", Damage::TooLarge, 1, false}),
-                         test::CaseName());
-
-// ---- the dialogs' and map windows' own readers ---------------------------------------------------
-
-struct ReaderCase {
-    const char* name;
-    const char* file;
-    void (*load)(Station&);
-    const char* message;
-};
-
-class OwnReaders : public ::testing::TestWithParam<ReaderCase> {};
-
-TEST_P(OwnReaders, EmptyKeyGivesTheOwnersMessage)
-{
-    Rig rig;
-    rig.home.Write("KORVAL.ini", GetParam().file);
-    GetParam().load(rig.station);
-    ASSERT_EQ(rig.notes.messages.size(), 1u);
-    EXPECT_EQ(rig.notes.messages[0].text, GetParam().message);
+    const std::string after = rig.home.Read("KORVAL.ini");
+    EXPECT_EQ(c.saveWorks ? after.substr(0, before.size()) : after, before);
+    EXPECT_EQ(FileValue(rig.station.SettingsFile(), "Menus", "Tag"), c.saveWorks ? "True" : "<absent>");
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Settings, OwnReaders,
-    ::testing::Values(ReaderCase{"mainNewServer", "[Korval]\nNewServer=\n", LoadSettings, kReaderMain},
-                      ReaderCase{"ddeFormat", "[Korval]\nFormat=\n", LoadDDEServerSettings,
-                                 "You have not set your DDE details"},
-                      ReaderCase{"wrongPlot", "[Filters]\nTooLong=\n", LoadWrongPlotSettings, "No Settings"},
-                      ReaderCase{"mapWide", "[Menus]\nSBSMins=\n", LoadMapWideSettings, "You have not selected a map"},
-                      ReaderCase{"mapWindow", "[Map3]\nTop=\n", [](Station& s) { LoadMapWindowPlacement(s, 3); },
-                                 "An error has occurred while calling the API function"}),
+    Settings, DamagedFile,
+    ::testing::Values(DamageCase{"missing", std::nullopt, 0, true},
+                      DamageCase{"garbageBytes", test::ReadTestData("settings/garbage.bin"), 1, true},
+                      DamageCase{"tooLarge", std::string(IniDocument::kMaxBytes + 10, ';'), 1, false}),
     test::CaseName());
 
 TEST(Settings, MapWindowPlacementWrittenOnItsOwn)
@@ -280,12 +225,141 @@ TEST(Settings, MapWindowPlacementWrittenOnItsOwn)
 
     Station fresh(rig.home.path(), rig.clock, rig.notes);
     LoadMapWindowPlacement(fresh, 2);
-    EXPECT_TRUE(fresh.mapPlacement[1].Present);
-    EXPECT_EQ(fresh.mapPlacement[1].Left, 10.5f);
-    EXPECT_FALSE(fresh.mapPlacement[0].Present);  // only the window asked for
-    EXPECT_FALSE(SaveMapWindowPlacement(s, 0));
-    EXPECT_FALSE(SaveMapWindowPlacement(s, 4));
+    // Only the window asked for.
+    EXPECT_EQ(std::tuple(fresh.mapPlacement[1].Present, fresh.mapPlacement[1].Left, fresh.mapPlacement[0].Present),
+              std::tuple(true, 10.5f, false));
+    EXPECT_FALSE(SaveMapWindowPlacement(s, 0) || SaveMapWindowPlacement(s, 4));
     EXPECT_TRUE(rig.notes.messages.empty());
+}
+
+// ---- numbers are written back as the user wrote them ------------------------------------------
+
+struct NumberCase {
+    const char* name;
+    std::optional<float> movedTo;  // the window moved before the save; nullopt when it stayed
+    const char* saved;
+};
+
+class PlacementNumbers : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(PlacementNumbers, SavedAsWritten)
+{
+    const NumberCase& c = GetParam();
+    Rig rig;
+    Station& s = rig.station;
+    // Single precision holds 99999999 as 1E8.
+    rig.home.Write("KORVAL.ini",
+                   "[KORVAL]\r\nLeft=99999999\r\nTop=0120\r\nWidth=6000\r\nHeight=4500.50\r\n"
+                   "[Map1]\r\nTop=1\r\nLeft=99999999\r\nHeight=1e3\r\nWidth=2000\r\n");
+    LoadSettings(s);
+    ASSERT_TRUE(s.mainPlacement.Present);
+    if (c.movedTo) {
+        s.mainPlacement.Left = *c.movedTo;
+        s.mapPlacement[0].Left = *c.movedTo;
+    }
+    SaveSettings(s);
+    ASSERT_TRUE(SaveMapWindowPlacement(s, 1));
+    EXPECT_EQ(FileValue(s.SettingsFile(), "KORVAL", "Left"), c.saved);
+    EXPECT_EQ(FileValue(s.SettingsFile(), "Map1", "Left"), c.saved);
+    // The keys that stayed keep their text too.
+    EXPECT_EQ(FileValue(s.SettingsFile(), "KORVAL", "Top"), "0120");
+    EXPECT_EQ(FileValue(s.SettingsFile(), "Map1", "Height"), "1e3");
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, PlacementNumbers,
+                         ::testing::Values(
+                             // The text is kept, not rewritten as "1e+08".
+                             NumberCase{"eightNines", std::nullopt, "99999999"},
+                             NumberCase{"movedToAHugeValue", 2e8f, "200000000"},
+                             // 99999999 again, but from the window: the same single as the file's text, so it stays.
+                             NumberCase{"movedToTheSameSingle", 99999999.0f, "99999999"}),
+                         test::CaseName());
+
+// ---- a settings file that is a link ------------------------------------------------------------
+
+// A chain of links to the settings file's target: each names the next, relative to where it
+// stands; "@" starts an absolute name in another folder, "/" one in the program folder, and "^"
+// stands for the other folder's name. `exists`: the target is a file.
+struct LinkCase {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> links;  // link, what it names
+    const char* target;
+    bool exists;
+    bool written;
+};
+
+class SettingsLink : public ::testing::TestWithParam<LinkCase> {};
+
+// Written through only to a file that exists inside the program folder; otherwise the save
+// refuses with its message and creates or changes nothing anywhere.
+TEST_P(SettingsLink, WrittenThroughOnlyToAFileInsideTheFolder)
+{
+    const LinkCase& c = GetParam();
+    Rig rig;
+    test::TempHome elsewhere;
+    const auto place = [&](const std::string& name) {
+        return name[0] == '@' ? elsewhere.path() / name.substr(1) : rig.home.path() / name;
+    };
+    const auto text = [&](const std::string& name) {  // what a link says
+        if (name[0] == '@' || name[0] == '/') return place(name[0] == '/' ? name.substr(1) : name);
+        return fs::path(ReplaceAll(name, "^", elsewhere.path().filename().string()));
+    };
+    fs::create_directory(rig.home.path() / "conf");
+    fs::create_directory(rig.home.path() / "folder.ini");
+    for (const auto& [link, names] : c.links) fs::create_symlink(text(names), place(link));
+    const fs::path target = place(c.target);
+    if (c.exists) std::ofstream(target, std::ios::binary) << "[Menus]\r\nTag=False\r\n";
+
+    rig.station.opt.mnuTag = true;
+    SaveSettings(rig.station);
+
+    EXPECT_TRUE(fs::is_symlink(rig.station.SettingsFile()));  // never replaced by a file
+    EXPECT_EQ(rig.notes.messages.size(), c.written ? 0u : 1u);
+    EXPECT_EQ(FileValue(target, "Menus", "Tag"), c.written ? "True" : c.exists ? "False" : "<absent>");
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Settings, SettingsLink, ::testing::Values(
+    LinkCase{"toFileInside", {{"KORVAL.ini", "real.ini"}}, "real.ini", true, true},
+    LinkCase{"toFileInSubfolder", {{"KORVAL.ini", "conf/real.ini"}}, "conf/real.ini", true, true},
+    LinkCase{"throughTwoLinksInside", {{"second.ini", "real.ini"}, {"KORVAL.ini", "/second.ini"}}, "real.ini", true, true},
+    LinkCase{"danglingInside", {{"KORVAL.ini", "absent.ini"}}, "absent.ini", false, false},
+    LinkCase{"toFolderInside", {{"KORVAL.ini", "folder.ini"}}, "folder.ini", false, false},
+    LinkCase{"toFileOutside", {{"KORVAL.ini", "@KORVAL.ini"}}, "@KORVAL.ini", true, false},
+    LinkCase{"upAndBackOut", {{"KORVAL.ini", "../^/KORVAL.ini"}}, "@KORVAL.ini", true, false},
+    LinkCase{"throughAnInsideLinkToOutside", {{"second.ini", "@KORVAL.ini"}, {"KORVAL.ini", "second.ini"}},
+             "@KORVAL.ini", true, false}
+), test::CaseName());
+// clang-format on
+
+// ---- a FIFO in place of the settings file ------------------------------------------------------
+
+// Nothing waits for a writer: every reader takes the FIFO as an unreadable file (defaults, the
+// load's one message) and every writer refuses it with its message, leaving it a FIFO.
+TEST(Settings, FifoIsAnUnreadableFileAndNothingWaits)
+{
+    Rig rig;
+    Station& s = rig.station;
+    test::MakeFifo(s.SettingsFile());
+    s.mainPlacement = Placement{true, 1, 2, 3, 4};
+    s.mapPlacement[0] = Placement{true, 1, 2, 3, 4};
+    EXPECT_TRUE(test::FinishesWithin(std::chrono::seconds(20), {s.SettingsFile()}, [&] {
+        LoadSettings(s);
+        LoadDDEServerSettings(s);
+        LoadWrongPlotSettings(s);
+        LoadMapWideSettings(s);
+        LoadMapWindowPlacement(s, 1);
+        SaveSettings(s);
+        SaveMapWindowPlacement(s, 1);
+    }));
+    ASSERT_EQ(rig.notes.messages.size(), 3u);
+    EXPECT_EQ(rig.notes.messages[0].text, "Can't read your Korval settings file " + s.SettingsFile().string() +
+                                              " (it is not a regular file); the default settings are used");
+    EXPECT_EQ(rig.notes.messages[1].text, "An error has occurred saving your settings");
+    EXPECT_EQ(rig.notes.messages[2].text, "An error has occurred while calling the API function");
+    EXPECT_EQ(s.dlg.txtTooLat, "8");
+    EXPECT_EQ(s.dlg.txtSBSOldPlotLimit, "15");
+    EXPECT_TRUE(fs::is_fifo(s.SettingsFile()));
 }
 
 }  // namespace
