@@ -39,9 +39,8 @@ INSTANTIATE_TEST_SUITE_P(
     Text, WholeNumbers,
     ::testing::Values(WholeCase{"blanks", "  42  ", 42, 0, 0}, WholeCase{"halfDown", "2.5", 2, 0, 0},
                       WholeCase{"halfUp", "3.5", 4, 0, 0}, WholeCase{"negativeHalf", "-2.5", -2, 0, 0},
-                      WholeCase{"empty", "", 0, 13, 13}, WholeCase{"letters", "12a", 0, 13, 13},
-                      WholeCase{"max16", "32767", 32767, 0, 0}, WholeCase{"over16", "32768", 32768, 6, 0},
-                      WholeCase{"min16", "-32768", -32768, 0, 0}, WholeCase{"over32", "2147483648", 0, 6, 6},
+                      WholeCase{"letters", "12a", 0, 13, 13}, WholeCase{"max16", "32767", 32767, 0, 0},
+                      WholeCase{"over16", "32768", 32768, 6, 0}, WholeCase{"over32", "2147483648", 0, 6, 6},
                       // Rounding happens before the range check: 32767.5 is 32768, -32768.5 is -32768.
                       WholeCase{"roundsOver16", "32767.5", 32768, 6, 0},
                       WholeCase{"min16Half", "-32768.5", -32768, 0, 0},
@@ -107,20 +106,16 @@ TEST_P(BeyondADouble, IsNoNumber)
     EXPECT_FAULT((void)CBool(c.text), c.number ? 0 : 6);
 }
 
-const std::string k308Zeros(308, '0');
-
 INSTANTIATE_TEST_SUITE_P(
     Text, BeyondADouble,
-    ::testing::Values(RangeCase{"oneE999", "1E999", false, 0, "1E999"},
-                      RangeCase{"signedExponent", " 1E+999 ", false, 0, " 1E+999 "},
+    ::testing::Values(RangeCase{"signedExponent", " 1E+999 ", false, 0, " 1E+999 "},
                       RangeCase{"justAboveHalfway", "1.7976931348623159E308", false, 0, "1.7976931348623159E308"},
                       RangeCase{"wholeDigitsBeyond", "99999E304", false, 0, "99999E304"},
-                      RangeCase{"oneE308", "1E308", true, 1e308, "1" + k308Zeros + ".000"},
                       RangeCase{"largestDouble", "1.7976931348623157E308", true, 1.7976931348623157e308,
                                 "17976931348623157" + std::string(292, '0') + ".000"},
                       RangeCase{"roundsToTheLargest", "1.7976931348623158E308", true, 1.7976931348623157e308,
                                 "17976931348623158" + std::string(292, '0') + ".000"},
-                      RangeCase{"fractionZerosCount", "0.00001E313", true, 1e308, "1" + k308Zeros + ".000"},
+                      RangeCase{"fractionZerosCount", "0.00001E313", true, 1e308, "1" + std::string(308, '0') + ".000"},
                       RangeCase{"manyFractionZeros", "0." + std::string(450, '0') + "1E550", true, 1e99,
                                 "1" + std::string(99, '0') + ".000"}),
     test::CaseName());

@@ -75,6 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {{.positions = "12345,"}},
                  "counted 0, clearances 0",
                  "Procedure: Process Message - Module: ProcessMess"},
+        Scenario{"letterSkipped", {{.positions = "5123A/-010500,"}}, "counted 1, clearances 0"},
         Scenario{"binarySkipped", {{.positions = "\x01\xff/\x80,\x7f,"}}, "counted 1, clearances 0"},
         Scenario{"emptyEntryThenGood",
                  {{.positions = ",51234/-010500,"}},
