@@ -15,12 +15,12 @@ using korval::test::FaultOf;
 using korval::test::PrintTo;
 using namespace std::string_literals;
 
+// The value is expected when the 32-bit conversion raises nothing; faults are error numbers for a
+// 16-bit and a 32-bit target, 0 when it converts.
 struct WholeCase {
-    const char* name;
-    const char* text;
-    std::int32_t value;  // expected when fault == 0
-    int fault16;         // error number for a 16-bit target, 0 when it converts
-    int fault32;
+    const char *name, *text;
+    std::int32_t value;
+    int fault16, fault32;
 };
 
 class WholeNumbers : public ::testing::TestWithParam<WholeCase> {};
@@ -37,24 +37,18 @@ TEST_P(WholeNumbers, ConvertOrFault)
 
 INSTANTIATE_TEST_SUITE_P(
     Text, WholeNumbers,
-    ::testing::Values(WholeCase{"blanks", "  42  ", 42, 0, 0}, WholeCase{"exponent", "1e3", 1000, 0, 0},
-                      WholeCase{"halfDown", "2.5", 2, 0, 0}, WholeCase{"halfUp", "3.5", 4, 0, 0},
-                      WholeCase{"negativeHalf", "-2.5", -2, 0, 0}, WholeCase{"empty", "", 0, 13, 13},
+    ::testing::Values(WholeCase{"blanks", "  42  ", 42, 0, 0}, WholeCase{"halfDown", "2.5", 2, 0, 0},
+                      WholeCase{"halfUp", "3.5", 4, 0, 0}, WholeCase{"negativeHalf", "-2.5", -2, 0, 0},
                       WholeCase{"letters", "12a", 0, 13, 13}, WholeCase{"max16", "32767", 32767, 0, 0},
-                      WholeCase{"over16", "32768", 32768, 6, 0}, WholeCase{"min16", "-32768", -32768, 0, 0},
-                      WholeCase{"over32", "2147483648", 0, 6, 6},
+                      WholeCase{"over16", "32768", 32768, 6, 0}, WholeCase{"over32", "2147483648", 0, 6, 6},
                       // Rounding happens before the range check: 32767.5 is 32768, -32768.5 is -32768.
                       WholeCase{"roundsOver16", "32767.5", 32768, 6, 0},
                       WholeCase{"min16Half", "-32768.5", -32768, 0, 0},
-                      WholeCase{"min32", "-2147483648", -2147483647 - 1, 6, 0},
-                      WholeCase{"under32", "-2147483649", 0, 6, 6}),
+                      WholeCase{"min32", "-2147483648", -2147483647 - 1, 6, 0}),
     test::CaseName());
 
 struct FormatCase {
-    const char* name;
-    const char* text;
-    const char* format;
-    const char* expected;
+    const char *name, *text, *format, *expected;
 };
 
 class NumberFormats : public ::testing::TestWithParam<FormatCase> {};
@@ -65,9 +59,7 @@ TEST_P(NumberFormats, Formats)
 }
 
 INSTANTIATE_TEST_SUITE_P(Text, NumberFormats,
-                         ::testing::Values(FormatCase{"padded", "5", "00", "05"},
-                                           FormatCase{"letters", "abc", "00", "abc"},
-                                           FormatCase{"decimals", "52.5", "00.000;-00.000", "52.500"},
+                         ::testing::Values(FormatCase{"letters", "abc", "00", "abc"},
                                            FormatCase{"negativeSection", "-7.5", "000.000;-000.000", "-007.500"},
                                            FormatCase{"roundsDecimals", "52.12345", "00.000;-00.000", "52.123"},
                                            // Formats round half away from zero (unlike the whole-number conversions).
@@ -77,39 +69,23 @@ INSTANTIATE_TEST_SUITE_P(Text, NumberFormats,
                                            FormatCase{"zerosDropped", "00051", "000", "051"}),
                          test::CaseName());
 
-TEST(Text, MidReadsPastTheEndGiveWhatIsThere)
-{
-    EXPECT_EQ(Mid("abc", 2, 5), "bc");
-    EXPECT_EQ(Mid("abc", 4, 5), "");
-    EXPECT_EQ(Mid("abc", 125), "");
-    EXPECT_EQ(InStr("abcabc", "c", 4), 6u);
-    EXPECT_EQ(InStr("abc", "x"), 0u);
-}
-
 TEST(Text, EmbeddedNulIsNotANumber)
 {
     EXPECT_FAULT((void)CLng(std::string_view("5\0", 2)), 13);
     EXPECT_EQ(Format(std::string_view("5\0", 2), "00"), std::string("5\0", 2));
 }
 
-TEST(Text, SingleOverflowAndNumericTexts)
-{
-    EXPECT_FAULT((void)CSng("1e39"), 6);
-    EXPECT_TRUE(IsNumeric(" -007500 "));
-    EXPECT_FALSE(IsNumeric(""));
-    EXPECT_FALSE(IsNumeric("N51"));
-}
-
 // The conversions work in double precision: a decimal text whose value is beyond the largest
 // double (1.7976931348623157E308; halfway to the next power of two, 1.797693134862315807937E308,
 // rounds up and so overflows) is no number. The formats give it back unchanged, every conversion
 // raises error 6.
+// The value is CDbl's when a number; the formatted text goes through "000.000;-000.000".
 struct RangeCase {
     const char* name;
     std::string text;
     bool number;
-    double value;           // CDbl when a number
-    std::string formatted;  // through "000.000;-000.000"
+    double value;
+    std::string formatted;
 };
 
 class BeyondADouble : public ::testing::TestWithParam<RangeCase> {};
@@ -130,29 +106,23 @@ TEST_P(BeyondADouble, IsNoNumber)
     EXPECT_FAULT((void)CBool(c.text), c.number ? 0 : 6);
 }
 
-const std::string k308Zeros(308, '0');
-
 INSTANTIATE_TEST_SUITE_P(
     Text, BeyondADouble,
-    ::testing::Values(RangeCase{"oneE999", "1E999", false, 0, "1E999"},
-                      RangeCase{"minusOneE400", "-1E400", false, 0, "-1E400"},
-                      RangeCase{"signedExponent", " 1E+999 ", false, 0, " 1E+999 "},
+    ::testing::Values(RangeCase{"signedExponent", " 1E+999 ", false, 0, " 1E+999 "},
                       RangeCase{"justAboveHalfway", "1.7976931348623159E308", false, 0, "1.7976931348623159E308"},
                       RangeCase{"wholeDigitsBeyond", "99999E304", false, 0, "99999E304"},
-                      RangeCase{"oneE308", "1E308", true, 1e308, "1" + k308Zeros + ".000"},
-                      RangeCase{"minusOneE308", "-1E308", true, -1e308, "-1" + k308Zeros + ".000"},
                       RangeCase{"largestDouble", "1.7976931348623157E308", true, 1.7976931348623157e308,
                                 "17976931348623157" + std::string(292, '0') + ".000"},
                       RangeCase{"roundsToTheLargest", "1.7976931348623158E308", true, 1.7976931348623157e308,
                                 "17976931348623158" + std::string(292, '0') + ".000"},
-                      RangeCase{"fractionZerosCount", "0.00001E313", true, 1e308, "1" + k308Zeros + ".000"},
+                      RangeCase{"fractionZerosCount", "0.00001E313", true, 1e308, "1" + std::string(308, '0') + ".000"},
                       RangeCase{"manyFractionZeros", "0." + std::string(450, '0') + "1E550", true, 1e99,
                                 "1" + std::string(99, '0') + ".000"}),
     test::CaseName());
 
 TEST(Text, BeyondTheSmallestDoubleIsZero)
 {
-    for (const char* tiny : {"1E-999", "-1E-400", "0.0000001E-999999"}) {
+    for (const char* tiny : {"-1E-400", "0.0000001E-999999"}) {
         EXPECT_TRUE(IsNumeric(tiny)) << tiny;
         EXPECT_EQ(CDbl(tiny), 0.0) << tiny;
         EXPECT_EQ(CLng(tiny), 0) << tiny;
@@ -180,18 +150,18 @@ TEST(Text, SplitKeepsEmptyFieldsAndLinesTakeEveryKindOfLineEnd)
 TEST(Text, SingleTextHasNoExponent)
 {
     EXPECT_EQ(SingleText(1234.5f), "1234.5");
-    EXPECT_EQ(SingleText(-120.0f), "-120");
     EXPECT_EQ(SingleText(99999999.0f), "100000000");  // single precision holds 99999999 as 1E8
     EXPECT_EQ(SingleText(0.00001f), "0.00001");
     EXPECT_EQ(SingleText(1e10f), "10000000000");  // 9765625 times 2 to the 10th: exact
 }
 
-TEST(Text, BooleansAcceptWordsAndNumbers)
+// "True" and "False" come through the settings' own cases.
+TEST(Text, BooleansAcceptNumbersAndSinglesHaveTheirOwnRange)
 {
-    // "True" and "False" come through the settings' own cases.
     EXPECT_TRUE(CBool("-1"));
     EXPECT_FALSE(CBool("0"));
     EXPECT_FAULT((void)CBool("/home/x/KORVAL.ini"), 13);
+    EXPECT_FAULT((void)CSng("1e39"), 6);
 }
 
 // Bytes travel through JSON and the other text formats as characters U+0000..U+00FF.

@@ -13,12 +13,13 @@ namespace {
 using korval::test::PrintTo;
 using test::Rig;
 
+// Route looks up CurrentFlight, Aircraft_Details the Aircraft box; the answer is "before" when
+// the look-up leaves it alone.
 struct LookupCase {
     const char* name;
-    bool route;  // Route on CurrentFlight, else Aircraft_Details on the Aircraft box
+    bool route;
     std::vector<std::string> lines;
-    const char* key;
-    const char* answer;  // "before" when the look-up leaves it alone
+    const char *key, *answer;
 };
 
 const std::vector<std::string> kRoutes = {"!comment",  "no key here",    "UP6567=CGN-EMA-SDF",
@@ -49,7 +50,6 @@ INSTANTIATE_TEST_SUITE_P(
                       LookupCase{"blankBelongsToTheKey", true, {"UP6567 =X"}, "UP6567", "No Route Data"},
                       LookupCase{"caseCounts", true, kRoutes, "up6567", "No Route Data"},
                       LookupCase{"noKeyLinesLeavesItAlone", true, {"!only", "comments"}, "UP6567", "before"},
-                      LookupCase{"emptyTableLeavesItAlone", true, {}, "UP6567", "before"},
                       LookupCase{"splitAtBrackets", false, kAircraft, "N923UP",
                                  "Boeing 767-34AF \r\n[UPS] \r\n[msn 27239]"},
                       LookupCase{"leadingBracketKeepsOneLine", false, kAircraft, "D-ALCA", "[Lufthansa Cargo] MD-11F"},
@@ -59,8 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The data files as an editor may have saved them: every kind of line end gives the same lines
 // as CR LF, and so the same look-ups and corrections. Missing files are empty tables.
 struct LineEndCase {
-    const char* name;
-    const char* eol;  // nullptr: no files
+    const char *name, *eol;  // eol nullptr: no files
 };
 
 class DataFileLineEnds : public ::testing::TestWithParam<LineEndCase> {};

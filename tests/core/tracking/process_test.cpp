@@ -105,13 +105,14 @@ INSTANTIATE_TEST_SUITE_P(
                      "; N923UP 52000/-020000>51000/-040000; " + kLeg2 + "; " + kLeg3 + "; counted 1, clearances 0"}),
     test::CaseName());
 
+// A jump from 50000/170000 `to`; latLimit is the dialog's box; logged what the error log holds,
+// "" when it stays empty.
 struct JumpCase {
     const char* name;
     bool oceanic, request, tooFarOn;
-    const char* to;  // from 50000/170000
+    const char* to;
     bool accepted;
-    const char* latLimit = "8";  // the dialog's box
-    const char* logged = "";     // what the error log holds; "" when it stays empty
+    const char *latLimit = "8", *logged = "";
 };
 
 class ProcessJumps : public ::testing::TestWithParam<JumpCase> {};
@@ -131,9 +132,9 @@ TEST_P(ProcessJumps, LimitsOfAPlausibleJump)
         s, {.positions = std::string("50000/170000,") + c.to + ",", .oceanic = c.oceanic, .request = c.request});
     ASSERT_EQ(s.RouteLineCol.Count(), 1u);  // a refused jump still makes a zero-length segment
     const RouteLine& r = *s.RouteLineCol.Item(std::size_t{1});
-    EXPECT_EQ(r.OldPosition, "50000/170000");
-    EXPECT_EQ(r.NewPosition, c.accepted ? c.to : "50000/170000");
-    EXPECT_EQ(s.AircraftCol.Item(std::size_t{1})->NewLocation, r.NewPosition);
+    const std::string to = c.accepted ? c.to : "50000/170000";
+    EXPECT_EQ(r.OldPosition + ">" + r.NewPosition + " " + s.AircraftCol.Item(std::size_t{1})->NewLocation,
+              "50000/170000>" + to + " " + to);
     const std::string log = ErrorLog(rig);
     EXPECT_TRUE(*c.logged ? log.find(c.logged) != std::string::npos : log.empty()) << log;
 }
