@@ -30,39 +30,9 @@ std::string FlightField(std::string_view message)
     return Mid(message, 98, 6);
 }
 
-std::string AirlineCode(std::string_view message)
-{
-    return Mid(message, 98, 2);
-}
-
 std::string DisplayFlight(std::string_view message)
 {
     return LTrim(Mid(message, 97, 7));
-}
-
-std::string Content(std::string_view message)
-{
-    return Mid(message, kContentStart);
-}
-
-std::string Header(std::string_view message)
-{
-    return Left(message, kHeaderLength);
-}
-
-std::string CorrectionHeader(std::string_view message)
-{
-    return Left(message, 104);
-}
-
-std::string CorrectionRest(std::string_view message)
-{
-    return Mid(message, 105);
-}
-
-std::string LogText(std::string_view message)
-{
-    return Mid(message, 2);
 }
 
 bool IsLoopOrSquitter(std::string_view message)

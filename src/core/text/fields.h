@@ -21,20 +21,8 @@ std::string MessageNumberField(std::string_view message);
 std::string MessageNumber(std::string_view message);
 // Characters 98-103, the six-character flight id window as it stands ("UP6567", "  123 ").
 std::string FlightField(std::string_view message);
-// Characters 98-99, the airline code of the flight id.
-std::string AirlineCode(std::string_view message);
 // Characters 97-103 with leading blanks removed, as the Flight box shows it.
 std::string DisplayFlight(std::string_view message);
-// Characters 125 to the end.
-std::string Content(std::string_view message);
-// Characters 1-124: the four header lines, kept while the content is rewritten.
-std::string Header(std::string_view message);
-// Characters 1-104 (through the CR of the flight line) and 105 to the end, the two halves the
-// registration/flight correction works on.
-std::string CorrectionHeader(std::string_view message);
-std::string CorrectionRest(std::string_view message);
-// Characters 2 to the end: what the position log keeps (the prefix character is dropped).
-std::string LogText(std::string_view message);
 
 // "LOOPTST" or "label: SQ" anywhere.
 bool IsLoopOrSquitter(std::string_view message);
