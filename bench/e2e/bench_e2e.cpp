@@ -70,8 +70,6 @@ class Setup {
 public:
     Setup()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "korval-e2e-XXXXXX").string();
-        folder_ = ::mkdtemp(pattern.data());
         std::filesystem::create_directories(folder_ / "home" / "Logs");
         std::filesystem::create_directories(folder_ / "run");
         std::ofstream(folder_ / "home" / "KORVAL.ini", std::ios::binary)
@@ -108,8 +106,6 @@ public:
         korval_.terminate();
         korval_.waitForFinished(10000);
         decoder.Close();
-        std::error_code ec;
-        std::filesystem::remove_all(folder_, ec);
     }
 
     void Publish(const std::string& text)
@@ -138,7 +134,8 @@ public:
     std::string last;
 
 private:
-    std::filesystem::path folder_;
+    const korval::bench::Folder scratch_{"korval-e2e"};
+    const std::filesystem::path& folder_ = scratch_.path();
     QProcess korval_;
 };
 

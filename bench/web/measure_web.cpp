@@ -155,8 +155,8 @@ int main(int argc, char** argv)
     const Options options = Parse(argc, argv);
 
     // ---- a program folder: the bundled maps and data, filters off, map 1 shown -------------------
-    std::string pattern = (std::filesystem::temp_directory_path() / "korval-web-XXXXXX").string();
-    const std::filesystem::path folder = ::mkdtemp(pattern.data());
+    const korval::bench::Folder scratch("korval-web");
+    const std::filesystem::path& folder = scratch.path();
     const std::filesystem::path home = folder / "home", data = std::filesystem::path(KORVAL_SOURCE_DIR) / "data";
     std::filesystem::create_directories(home / "Logs");
     std::filesystem::create_directories(folder / "run");
@@ -313,7 +313,5 @@ int main(int argc, char** argv)
     korval.waitForFinished(10000);
     if (!options.korvalLog.empty()) std::ofstream(options.korvalLog) << korvalErr.toStdString();
     decoder.Close();
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
     return 0;
 }
